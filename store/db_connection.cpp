@@ -1,0 +1,70 @@
+#include "store/db_connection.h"
+
+#include <sqlext.h>
+
+#include "store/sql_text.h"
+
+namespace calvendra {
+
+CDBConnection::CDBConnection(const std::string& dataSourceName, const std::string& userId,
+                             const std::string& password)
+    : userId_(userId),
+      password_(password),
+      dataSourceName_(dataSourceName),
+      connectionString_(FormatText("DSN=%s;UID=%s;PSW=%s;", dataSourceName.c_str(),
+                                   userId.c_str(), password.c_str())) {}
+
+void CDBConnection::Close() {
+    if (connection_ || environment_) {
+        ++generation_;
+    }
+    connection_.Reset();
+    environment_.Reset();
+}
+
+bool CDBConnection::OpenConnection() {
+    Close();
+
+    OdbcHandle environment = OdbcHandle::Allocate(SQL_HANDLE_ENV, SQL_NULL_HANDLE);
+    if (!environment) {
+        return false;
+    }
+    if (!SQL_SUCCEEDED(SQLSetEnvAttr(environment.Get(), SQL_ATTR_ODBC_VERSION,
+                                     reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0))) {
+        return false;
+    }
+    OdbcHandle connection = OdbcHandle::Allocate(SQL_HANDLE_DBC, environment.Get());
+    if (!connection) {
+        return false;
+    }
+    SQLCHAR completed[1024];
+    SQLSMALLINT completedLength = 0;
+    const SQLRETURN rc = SQLDriverConnect(
+        connection.Get(), nullptr,
+        reinterpret_cast<SQLCHAR*>(const_cast<char*>(connectionString_.c_str())), SQL_NTS,
+        completed, sizeof completed, &completedLength, SQL_DRIVER_NOPROMPT);
+    if (!SQL_SUCCEEDED(rc)) {
+        return false;
+    }
+    connection.MarkConnected();
+    environment_ = std::move(environment);
+    connection_ = std::move(connection);
+    return true;
+}
+
+bool CDBConnection::ExecuteStatement(const std::string& statement) {
+    if (!IsConnected()) {
+        return false;
+    }
+    OdbcHandle handle = OdbcHandle::Allocate(SQL_HANDLE_STMT, connection_.Get());
+    if (!handle) {
+        return false;
+    }
+    const SQLRETURN rc = SQLExecDirect(
+        handle.Get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(statement.c_str())),
+        static_cast<SQLINTEGER>(statement.size()));
+    // An update or delete that matches no row answers SQL_NO_DATA; it did not fail.
+    return SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA;
+}
+
+}  // namespace calvendra

@@ -1,0 +1,141 @@
+#include "store/db_result_set.h"
+
+#include <sqlext.h>
+
+#include "store/db_exception.h"
+
+namespace calvendra {
+
+namespace {
+
+constexpr std::size_t kChunkSize = 1024;
+
+}  // namespace
+
+bool CDBResultSet::IsOpen() const {
+    return statement_ && generation_ == connection_.Generation();
+}
+
+void CDBResultSet::Close() {
+    if (statement_ && generation_ != connection_.Generation()) {
+        // The statement went when its connection was closed; freeing it again would touch a
+        // handle that no longer exists.
+        statement_.MarkFreedElsewhere();
+    }
+    statement_.Reset();
+    columnCount_ = 0;
+    row_.clear();
+    rowCount_ = 0;
+    endOfRows_ = true;
+}
+
+bool CDBResultSet::OpenQuery(const std::string& query) {
+    Close();
+    if (!connection_.IsConnected()) {
+        return false;
+    }
+    OdbcHandle statement = OdbcHandle::Allocate(SQL_HANDLE_STMT, connection_.ConnectionHandle());
+    if (!statement) {
+        return false;
+    }
+    // A snapshot: the rows are fixed when the query opens, so that other statements may run on
+    // the connection while this one is read.
+    SQLSetStmtAttr(statement.Get(), SQL_ATTR_CURSOR_TYPE,
+                   reinterpret_cast<SQLPOINTER>(SQL_CURSOR_STATIC), 0);
+    const SQLRETURN rc =
+        SQLExecDirect(statement.Get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(query.c_str())),
+                      static_cast<SQLINTEGER>(query.size()));
+    if (!SQL_SUCCEEDED(rc)) {
+        return false;
+    }
+    SQLSMALLINT columns = 0;
+    if (!SQL_SUCCEEDED(SQLNumResultCols(statement.Get(), &columns)) || columns <= 0) {
+        return false;
+    }
+    SQLLEN rows = 0;
+    if (SQL_SUCCEEDED(SQLRowCount(statement.Get(), &rows))) {
+        rowCount_ = static_cast<long>(rows);
+    }
+    statement_ = std::move(statement);
+    generation_ = connection_.Generation();
+    columnCount_ = columns;
+    endOfRows_ = false;
+    if (FetchRow()) {
+        return true;
+    }
+    Close();
+    return false;
+}
+
+bool CDBResultSet::FetchRow() {
+    row_.clear();
+    const SQLRETURN rc = SQLFetch(statement_.Get());
+    if (!SQL_SUCCEEDED(rc)) {
+        endOfRows_ = true;
+        return false;
+    }
+    row_.resize(static_cast<std::size_t>(columnCount_));
+    for (SQLSMALLINT column = 1; column <= columnCount_; ++column) {
+        // A row the driver cannot hand out whole ends the rows, as a failed fetch does.
+        if (!ReadColumnText(static_cast<SQLUSMALLINT>(column), row_[column - 1])) {
+            row_.clear();
+            endOfRows_ = true;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CDBResultSet::ReadColumnText(SQLUSMALLINT column, std::string& value) {
+    value.clear();
+    char chunk[kChunkSize];
+    for (;;) {
+        SQLLEN indicator = 0;
+        const SQLRETURN rc =
+            SQLGetData(statement_.Get(), column, SQL_C_CHAR, chunk, sizeof chunk, &indicator);
+        if (rc == SQL_NO_DATA) {
+            break;
+        }
+        if (!SQL_SUCCEEDED(rc)) {
+            return false;
+        }
+        if (indicator == SQL_NULL_DATA) {
+            value.clear();
+            return true;
+        }
+        // On truncation the chunk is full save its terminating zero; otherwise the indicator
+        // tells what is left.
+        const bool truncated = rc == SQL_SUCCESS_WITH_INFO &&
+                               (indicator == SQL_NO_TOTAL ||
+                                indicator >= static_cast<SQLLEN>(sizeof chunk));
+        const std::size_t length =
+            truncated ? sizeof chunk - 1 : static_cast<std::size_t>(indicator);
+        value.append(chunk, length);
+        if (!truncated) {
+            break;
+        }
+    }
+    return true;
+}
+
+bool CDBResultSet::ReadColumn(int position, std::string& value) {
+    value.clear();
+    if (!IsOpen() || endOfRows_) {
+        return false;
+    }
+    if (position < 0 || position >= columnCount_) {
+        throw CDBException("Column " + std::to_string(position) +
+                           " is outside the select list of the open query.");
+    }
+    value = row_[static_cast<std::size_t>(position)];
+    return true;
+}
+
+bool CDBResultSet::MoveToNext() {
+    if (!IsOpen() || endOfRows_) {
+        return false;
+    }
+    return FetchRow();
+}
+
+}  // namespace calvendra

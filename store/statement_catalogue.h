@@ -1,0 +1,113 @@
+#pragma once
+
+// Every SQL text the organizer sends, as printf-style formats. Identifiers go into '%ld' slots,
+// texts into '%s' slots after their quotes have been doubled (see statements.h, which fills them),
+// flags and kinds into bare %d slots. "%%" is the format's own escape for one percent sign.
+//
+// The texts are part of the database contract: keep them byte for byte, blanks and tabs included.
+namespace calvendra::catalogue {
+
+// Groups.
+inline constexpr char kSelectContactGroupTree[] =
+    "select group_id,parent_id,group_name from assist_group where group_id like '1%%' "
+    "order by parent_id,group_id";
+inline constexpr char kSelectScheduleGroupTree[] =
+    "select group_id,parent_id,group_name from assist_group where group_id like '2%%' "
+    "order by parent_id,group_id";
+inline constexpr char kSelectGroupsOfKind[] =
+    "select group_id,group_name from assist_group where group_id like '%d%%' order by group_id";
+inline constexpr char kInsertGroup[] =
+    "insert into assist_group(group_id,group_name,parent_id) values('%ld','%s','%ld')";
+inline constexpr char kDeleteGroup[] = "delete from assist_group where group_id='%ld'";
+
+// Contacts.
+inline constexpr char kSelectAllContacts[] =
+    "select contact_id,first_name,last_name,home_phone,home_email from assist_contactmaininfo "
+    "order by contact_id";
+inline constexpr char kSelectContactsOfGroup[] =
+    "select contact_id,first_name,last_name,home_phone,home_email from assist_contactmaininfo "
+    "where group_id='%ld' order by contact_id";
+inline constexpr char kSelectContact[] =
+    "select first_name,last_name,gender,home_email,home_street,home_city,home_state,home_zip,"
+    "home_country,home_phone,home_fax,home_mobile,home_web,business_email,business_street,"
+    "business_city,business_state,business_zip,business_country,business_jobtitle,"
+    "business_department,business_office,business_phone,business_fax,business_web,others,"
+    "group_id from assist_contactmaininfo where contact_id='%ld'";
+// Six tabs and three blanks stand between the column list and "values".
+inline constexpr char kInsertContact[] =
+    "insert into assist_contactmaininfo(contact_id,group_id,first_name,last_name,gender,"
+    "home_email,home_street,home_city,home_state,home_zip,home_country,home_phone,home_fax,"
+    "home_mobile,home_web,business_email,business_street,business_city,business_state,"
+    "business_zip,business_country,business_jobtitle,business_department,business_office,"
+    "business_phone,business_fax,business_web,others)\t\t\t\t\t\t   "
+    "values('%ld','%ld','%s','%s','%s','%s','%s','%s','%s','%s','%s','%s','%s','%s','%s','%s',"
+    "'%s','%s','%s','%s','%s','%s','%s','%s','%s','%s','%s','%s')";
+inline constexpr char kUpdateContact[] =
+    "update assist_contactmaininfo set group_id='%ld',first_name='%s',last_name='%s',"
+    "gender='%s',home_email='%s',home_street='%s',home_city='%s',home_state='%s',home_zip='%s',"
+    "home_country='%s',home_phone='%s',home_fax='%s',home_mobile='%s',home_web='%s',"
+    "business_email='%s',business_street='%s',business_city='%s',business_state='%s',"
+    "business_zip='%s',business_country='%s',business_jobtitle='%s',business_department='%s',"
+    "business_office='%s',business_phone='%s',business_fax='%s',business_web='%s',others='%s' "
+    "where contact_id='%ld'";
+inline constexpr char kDeleteContact[] = "delete from assist_contactmaininfo where contact_id='%ld'";
+inline constexpr char kMoveContactsOfGroupToBase[] =
+    "update assist_contactmaininfo set group_id='1000000001' where group_id='%ld'";
+inline constexpr char kMoveContactToBase[] =
+    "update assist_contactmaininfo set group_id='1000000001' where contact_id='%ld'";
+inline constexpr char kMoveContactToGroup[] =
+    "update assist_contactmaininfo set group_id='%ld' where contact_id='%ld'";
+inline constexpr char kSelectContactsForAttendants[] =
+    "select contact_id,first_name,last_name,home_email,group_name from "
+    "assist_contactmaininfo,assist_group where assist_group.group_id=assist_contactmaininfo.group_id";
+inline constexpr char kSelectContactsForPicker[] =
+    "select assist_contactmaininfo.contact_id,assist_contactmaininfo.first_name,"
+    "assist_contactmaininfo.last_name,assist_contactmaininfo.home_email,assist_group.group_name "
+    "from assist_contactmaininfo,assist_group "
+    "where assist_contactmaininfo.group_id=assist_group.group_id";
+inline constexpr char kSelectAttendantEmails[] =
+    "select home_email from assist_contactmaininfo,schedule_contact "
+    "where schedule_contact.schedule_id='%ld' "
+    "and schedule_contact.contact_id=assist_contactmaininfo.contact_id";
+
+// Schedules.
+inline constexpr char kSelectAllSchedules[] =
+    "select schedule_id,schedule_subject,remind,remindtype,remind_week,remind_date,remind_time "
+    "from assist_scheduleinfo order by schedule_id";
+inline constexpr char kSelectSchedulesOfGroup[] =
+    "select schedule_id,schedule_subject,remind,remindtype,remind_week,remind_date,remind_time "
+    "from assist_scheduleinfo where group_id='%ld' order by schedule_id";
+// Two blanks before "from".
+inline constexpr char kSelectSchedule[] =
+    "select schedule_id,group_id,schedule_subject,schedule_text,remind,remindtype,remind_week,"
+    "remind_date,remind_time,emailremind  from assist_scheduleinfo where schedule_id='%ld'";
+inline constexpr char kSelectSchedulesForScan[] =
+    "select schedule_id,group_id,schedule_subject,schedule_text,remind,remindtype,remind_week,"
+    "remind_date,remind_time,emailremind from assist_scheduleinfo order by schedule_id";
+inline constexpr char kInsertSchedule[] =
+    "insert into assist_scheduleinfo(schedule_id,group_id,schedule_subject,schedule_text,remind,"
+    "remindtype,remind_week,remind_date,remind_time,emailremind) "
+    "values('%ld','%ld','%s','%s',%d,%d,'%d','%s','%s',%d)";
+inline constexpr char kUpdateSchedule[] =
+    "update assist_scheduleinfo set group_id='%ld',schedule_subject='%s',schedule_text='%s',"
+    "remind=%d,remindtype=%d,remind_week='%d',remind_date='%s',remind_time='%s',emailremind=%d "
+    "where schedule_id='%ld'";
+inline constexpr char kDeleteSchedule[] = "delete from assist_scheduleinfo where schedule_id='%ld'";
+inline constexpr char kMoveSchedulesOfGroupToBase[] =
+    "update assist_scheduleinfo set group_id='2000000001' where group_id='%ld'";
+inline constexpr char kMoveScheduleToGroup[] =
+    "update assist_scheduleinfo set group_id='%ld' where schedule_id='%ld'";
+inline constexpr char kSelectSchedulesForPicker[] =
+    "select assist_scheduleinfo.schedule_id,assist_scheduleinfo.schedule_subject,"
+    "assist_scheduleinfo.remind_date,assist_scheduleinfo.remind_time,assist_group.group_name "
+    "from assist_scheduleinfo,assist_group where assist_scheduleinfo.group_id=assist_group.group_id";
+
+// Attendant links.
+inline constexpr char kSelectAttendantLink[] =
+    "select * from schedule_contact where schedule_id='%ld' and contact_id='%ld'";
+inline constexpr char kInsertAttendantLink[] =
+    "insert into schedule_contact(schedule_id,contact_id) values('%ld','%ld')";
+inline constexpr char kDeleteAttendantLinks[] =
+    "delete from schedule_contact where schedule_id='%ld'";
+
+}  // namespace calvendra::catalogue
