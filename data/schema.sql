@@ -1,0 +1,65 @@
+-- The organizer's database: four tables and the two base groups.
+-- Runs unchanged on SQLite and on PostgreSQL. Identifiers are text holding ten decimal digits:
+-- the statements compare them with quoted literals and pick a group's kind by its leading digit.
+
+CREATE TABLE assist_group (
+    group_id   TEXT NOT NULL PRIMARY KEY,
+    group_name TEXT,
+    parent_id  TEXT
+);
+
+CREATE TABLE assist_contactmaininfo (
+    contact_id          TEXT NOT NULL PRIMARY KEY,
+    group_id            TEXT,
+    first_name          TEXT,
+    last_name           TEXT,
+    gender              TEXT,
+    home_email          TEXT,
+    home_street         TEXT,
+    home_city           TEXT,
+    home_state          TEXT,
+    home_zip            TEXT,
+    home_country        TEXT,
+    home_phone          TEXT,
+    home_fax            TEXT,
+    home_mobile         TEXT,
+    home_web            TEXT,
+    business_email      TEXT,
+    business_street     TEXT,
+    business_city       TEXT,
+    business_state      TEXT,
+    business_zip        TEXT,
+    business_country    TEXT,
+    business_jobtitle   TEXT,
+    business_department TEXT,
+    business_office     TEXT,
+    business_phone      TEXT,
+    business_fax        TEXT,
+    business_web        TEXT,
+    others              TEXT
+);
+CREATE INDEX assist_contactmaininfo_group ON assist_contactmaininfo (group_id);
+
+CREATE TABLE assist_scheduleinfo (
+    schedule_id      TEXT NOT NULL PRIMARY KEY,
+    group_id         TEXT,
+    schedule_subject TEXT,
+    schedule_text    TEXT,
+    remind           INTEGER,
+    remindtype       INTEGER,
+    remind_week      TEXT,
+    remind_date      TEXT,
+    remind_time      TEXT,
+    emailremind      INTEGER
+);
+CREATE INDEX assist_scheduleinfo_group ON assist_scheduleinfo (group_id);
+
+-- One row per attendant of a schedule.
+CREATE TABLE schedule_contact (
+    schedule_id TEXT NOT NULL,
+    contact_id  TEXT NOT NULL
+);
+CREATE INDEX schedule_contact_schedule ON schedule_contact (schedule_id);
+
+INSERT INTO assist_group (group_id, group_name, parent_id) VALUES ('1000000001', 'All Contacts', '0');
+INSERT INTO assist_group (group_id, group_name, parent_id) VALUES ('2000000001', 'All Schedules', '0');
