@@ -17,6 +17,7 @@ function(calvendra_add_test name)
     target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} ${ARG_MAIN} GTest::gtest GTest::gmock)
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
+        NO_PRETTY_VALUES
         DISCOVERY_TIMEOUT 60
         PROPERTIES
             LABELS "${ARG_LABELS}"

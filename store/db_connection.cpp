@@ -2,6 +2,7 @@
 
 #include <sqlext.h>
 
+#include "store/db_result_set.h"
 #include "store/sql_text.h"
 
 namespace calvendra {
@@ -15,8 +16,10 @@ CDBConnection::CDBConnection(const std::string& dataSourceName, const std::strin
                                    userId.c_str(), password.c_str())) {}
 
 void CDBConnection::Close() {
-    if (connection_ || environment_) {
-        ++generation_;
+    // Closing a result set detaches it, so work on a copy.
+    const std::set<CDBResultSet*> open = openResults_;
+    for (CDBResultSet* results : open) {
+        results->Close();
     }
     connection_.Reset();
     environment_.Reset();

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <set>
 #include <string>
 
 #include "store/odbc_handle.h"
 
 namespace calvendra {
+
+class CDBResultSet;
 
 // The organizer's one connection to its ODBC data source. Every operation reports success as a
 // boolean and shows nothing: what a failure means is the caller's to say.
@@ -13,6 +16,10 @@ public:
     // Stores the three values and builds the connection string; does not connect.
     CDBConnection(const std::string& dataSourceName, const std::string& userId,
                   const std::string& password);
+
+    // Closes the connection and every query still open on it. Result sets must not outlive the
+    // connection they were made for.
+    ~CDBConnection() { Close(); }
 
     CDBConnection(const CDBConnection&) = delete;
     CDBConnection& operator=(const CDBConnection&) = delete;
@@ -31,11 +38,14 @@ public:
     // The handle that result sets allocate their statements on; null when not connected.
     SQLHDBC ConnectionHandle() const { return connection_.Get(); }
 
-    // Changes whenever the connection is closed, so that a result set can tell that the statement
-    // it holds died with the connection it was opened on.
-    unsigned long Generation() const { return generation_; }
-
 private:
+    friend class CDBResultSet;
+
+    // Result sets with an open query on this connection. Their statements are closed before the
+    // connection is, since a driver may refuse to disconnect while statements are open.
+    void Attach(CDBResultSet* results) { openResults_.insert(results); }
+    void Detach(CDBResultSet* results) { openResults_.erase(results); }
+
     void Close();
 
     std::string userId_;
@@ -45,7 +55,7 @@ private:
     // Declared in this order so that the connection goes before its environment.
     OdbcHandle environment_;
     OdbcHandle connection_;
-    unsigned long generation_ = 0;
+    std::set<CDBResultSet*> openResults_;
 };
 
 }  // namespace calvendra

@@ -12,15 +12,9 @@ constexpr std::size_t kChunkSize = 1024;
 
 }  // namespace
 
-bool CDBResultSet::IsOpen() const {
-    return statement_ && generation_ == connection_.Generation();
-}
-
 void CDBResultSet::Close() {
-    if (statement_ && generation_ != connection_.Generation()) {
-        // The statement went when its connection was closed; freeing it again would touch a
-        // handle that no longer exists.
-        statement_.MarkFreedElsewhere();
+    if (statement_) {
+        connection_.Detach(this);
     }
     statement_.Reset();
     columnCount_ = 0;
@@ -57,7 +51,7 @@ bool CDBResultSet::OpenQuery(const std::string& query) {
         rowCount_ = static_cast<long>(rows);
     }
     statement_ = std::move(statement);
-    generation_ = connection_.Generation();
+    connection_.Attach(this);
     columnCount_ = columns;
     endOfRows_ = false;
     if (FetchRow()) {

@@ -37,15 +37,16 @@ public:
     long ReportedRowCount() const { return rowCount_; }
 
 private:
+    friend class CDBConnection;
+
     void Close();
-    bool IsOpen() const;
+    bool IsOpen() const { return static_cast<bool>(statement_); }
     // Fetches the next row into the current row; false at the end of the rows or on failure.
     bool FetchRow();
     bool ReadColumnText(SQLUSMALLINT column, std::string& value);
 
     CDBConnection& connection_;
     OdbcHandle statement_;
-    unsigned long generation_ = 0;
     SQLSMALLINT columnCount_ = 0;
     // The values of the current row, read whole when the row is fetched so that the columns can
     // then be read in any order and more than once, whatever the driver allows.

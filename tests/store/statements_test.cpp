@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "store/identifiers.h"
+#include "store/sql_text.h"
+#include "store/statement_catalogue.h"
+#include "store/statements.h"
+
+namespace calvendra {
+namespace {
+
+using namespace statements;
+
+int CountOf(const std::string& text, const std::string& piece) {
+    int count = 0;
+    for (std::size_t at = text.find(piece); at != std::string::npos;
+         at = text.find(piece, at + piece.size())) {
+        ++count;
+    }
+    return count;
+}
+
+ContactFields NumberedFields() {
+    ContactFields fields;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        fields[i] = "v" + std::to_string(i);
+    }
+    return fields;
+}
+
+TEST(EscapeQuotes, DoublesEveryQuoteAndNothingElse) {
+    EXPECT_EQ(EscapeQuotes(""), "");
+    EXPECT_EQ(EscapeQuotes("plain"), "plain");
+    EXPECT_EQ(EscapeQuotes("O'Brien"), "O''Brien");
+    EXPECT_EQ(EscapeQuotes("''"), "''''");
+    EXPECT_EQ(EscapeQuotes("a\"b%s\\'"), "a\"b%s\\''");
+}
+
+TEST(FormatText, GrowsToAnyLength) {
+    const std::string longText(10000, 'x');
+    EXPECT_EQ(FormatText("[%s]", longText.c_str()), "[" + longText + "]");
+    EXPECT_EQ(FormatText("%s", ""), "");
+}
+
+TEST(Statements, PercentEscapesReachTheDatabaseAsOnePercentSign) {
+    EXPECT_EQ(SelectContactGroupTree(),
+              "select group_id,parent_id,group_name from assist_group where group_id like '1%' "
+              "order by parent_id,group_id");
+    EXPECT_EQ(SelectScheduleGroupTree(),
+              "select group_id,parent_id,group_name from assist_group where group_id like '2%' "
+              "order by parent_id,group_id");
+    EXPECT_EQ(SelectGroupsOfKind(2),
+              "select group_id,group_name from assist_group where group_id like '2%' order by "
+              "group_id");
+}
+
+TEST(Statements, IdentifiersAreQuotedDecimalsAndFlagsBare) {
+    EXPECT_EQ(DeleteGroup(1000000002), "delete from assist_group where group_id='1000000002'");
+    EXPECT_EQ(MoveContactToGroup(1000000003, 1000000044),
+              "update assist_contactmaininfo set group_id='1000000003' where "
+              "contact_id='1000000044'");
+    ScheduleFields fields;
+    fields.subject = "Dentist";
+    fields.text = "Bring the card";
+    fields.remind = 1;
+    fields.remindType = 2;
+    fields.remindWeek = 3;
+    fields.remindDate = "2005-3-7";
+    fields.remindTime = "09:30:00";
+    fields.emailRemind = 1;
+    EXPECT_EQ(InsertSchedule(2000000007, 2000000001, fields),
+              "insert into assist_scheduleinfo(schedule_id,group_id,schedule_subject,"
+              "schedule_text,remind,remindtype,remind_week,remind_date,remind_time,emailremind) "
+              "values('2000000007','2000000001','Dentist','Bring the card',1,2,'3','2005-3-7',"
+              "'09:30:00',1)");
+    EXPECT_EQ(UpdateSchedule(2000000007, 2000000002, fields),
+              "update assist_scheduleinfo set group_id='2000000002',schedule_subject='Dentist',"
+              "schedule_text='Bring the card',remind=1,remindtype=2,remind_week='3',"
+              "remind_date='2005-3-7',remind_time='09:30:00',emailremind=1 where "
+              "schedule_id='2000000007'");
+}
+
+TEST(Statements, IdentifiersAboveTheSigned32BitRangeStayExact) {
+    EXPECT_EQ(DeleteSchedule(2999999999), "delete from assist_scheduleinfo where "
+                                          "schedule_id='2999999999'");
+}
+
+TEST(Statements, TextSlotsDoubleTheirQuotes) {
+    EXPECT_EQ(InsertGroup(1000000002, "Tom's friends", 1000000001),
+              "insert into assist_group(group_id,group_name,parent_id) values('1000000002',"
+              "'Tom''s friends','1000000001')");
+    ScheduleFields fields;
+    fields.subject = "it's";
+    fields.text = "'";
+    const std::string insert = InsertSchedule(2000000002, 2000000001, fields);
+    EXPECT_NE(insert.find("'it''s',''''"), std::string::npos) << insert;
+}
+
+TEST(Statements, ContactInsertKeepsItsTabsAndBlanksBeforeValues) {
+    const std::string insert = InsertContact(1000000005, 1000000001, NumberedFields());
+    const std::string columns = "others)\t\t\t\t\t\t   values('1000000005','1000000001','v0',";
+    EXPECT_NE(insert.find(columns), std::string::npos) << insert;
+    EXPECT_EQ(insert.rfind("'v25')"), insert.size() - 6);
+    EXPECT_EQ(CountOf(insert, "\t"), 6);
+    // The column list names all 28 columns in table order.
+    std::string expectedColumns = "insert into assist_contactmaininfo(contact_id,group_id";
+    for (const char* column : kContactTextColumns) {
+        expectedColumns += std::string(",") + column;
+    }
+    EXPECT_EQ(insert.substr(0, expectedColumns.size()), expectedColumns);
+}
+
+TEST(Statements, ContactUpdateAssignsEveryColumnInTableOrder) {
+    ContactFields fields = NumberedFields();
+    fields[25] = "Ann's note";
+    const std::string update = UpdateContact(1000000009, 1000000003, fields);
+    std::string expected = "update assist_contactmaininfo set group_id='1000000003'";
+    for (std::size_t i = 0; i < kContactTextColumnCount; ++i) {
+        expected += std::string(",") + kContactTextColumns[i] + "='" + EscapeQuotes(fields[i]) +
+                    "'";
+    }
+    expected += " where contact_id='1000000009'";
+    EXPECT_EQ(update, expected);
+}
+
+TEST(Statements, ScheduleDetailQueryHasTwoBlanksBeforeFrom) {
+    EXPECT_EQ(SelectSchedule(2000000003),
+              "select schedule_id,group_id,schedule_subject,schedule_text,remind,remindtype,"
+              "remind_week,remind_date,remind_time,emailremind  from assist_scheduleinfo where "
+              "schedule_id='2000000003'");
+}
+
+TEST(Identifiers, LeadingDigitTellsTheKind) {
+    EXPECT_TRUE(IsContactRange(kContactBaseGroupId));
+    EXPECT_TRUE(IsContactRange(1999999999));
+    EXPECT_FALSE(IsContactRange(1000000000));
+    EXPECT_FALSE(IsContactRange(2000000001));
+    EXPECT_TRUE(IsScheduleRange(kScheduleBaseGroupId));
+    EXPECT_TRUE(IsScheduleRange(2999999999));
+    EXPECT_FALSE(IsScheduleRange(2000000000));
+    EXPECT_FALSE(IsScheduleRange(3000000000));
+    EXPECT_FALSE(IsScheduleRange(0));
+}
+
+}  // namespace
+}  // namespace calvendra

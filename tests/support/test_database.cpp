@@ -1,0 +1,238 @@
+#include "tests/support/test_database.h"
+
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <stdexcept>
+
+#include "tests/support/odbc_sandbox.h"
+
+namespace calvendra::testing {
+
+namespace {
+
+constexpr char kFieldSeparator = '\x1f';
+constexpr char kRowSeparator = '\x1e';
+
+std::string PostgresPort() {
+    const char* port = std::getenv("CALVENDRA_TEST_PG_PORT");
+    return port == nullptr ? std::string() : std::string(port);
+}
+
+// psql as the organizer's role, on the test cluster, with the given database.
+std::string Psql(const std::string& database) {
+    return "PGPASSWORD=kelp psql -X -q -v ON_ERROR_STOP=1 -h 127.0.0.1 -p " + PostgresPort() +
+           " -U opal -d " + database;
+}
+
+void RunPsqlFile(const std::string& database, const std::string& sql, const std::string& flags,
+                 std::string* output) {
+    const std::string file = OdbcSandbox::Get().NewFilePath(".sql");
+    WriteFileText(file, sql);
+    std::string printed;
+    const int status =
+        RunCommand(Psql(database) + " " + flags + " -f " + file + " 2>&1", &printed);
+    std::remove(file.c_str());
+    if (status != 0) {
+        throw std::runtime_error("psql failed: " + printed);
+    }
+    if (output != nullptr) {
+        *output = printed;
+    }
+}
+
+struct SqliteCloser {
+    void operator()(sqlite3* db) const { sqlite3_close(db); }
+};
+using SqliteHandle = std::unique_ptr<sqlite3, SqliteCloser>;
+
+SqliteHandle OpenSqlite(const std::string& path, int flags) {
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+    SqliteHandle handle(db);
+    if (rc != SQLITE_OK) {
+        throw std::runtime_error("cannot open " + path + ": " + sqlite3_errstr(rc));
+    }
+    return handle;
+}
+
+}  // namespace
+
+const char* BackendName(Backend backend) {
+    return backend == Backend::kSqlite ? "SQLite" : "PostgreSQL";
+}
+
+std::vector<Backend> AllBackends() { return {Backend::kSqlite, Backend::kPostgres}; }
+
+bool PostgresAvailable() { return !PostgresPort().empty(); }
+
+int RunCommand(const std::string& command, std::string* output) {
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return -1;
+    }
+    std::string printed;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        printed.append(buffer, n);
+    }
+    const int status = pclose(pipe);
+    if (output != nullptr) {
+        *output = printed;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TestDatabase::TestDatabase(Backend backend) : backend_(backend) {
+    const std::string schema = ReadFileText(CALVENDRA_SCHEMA_FILE);
+    if (schema.empty()) {
+        throw std::runtime_error("cannot read the schema " CALVENDRA_SCHEMA_FILE);
+    }
+    OdbcSandbox& sandbox = OdbcSandbox::Get();
+    if (backend_ == Backend::kSqlite) {
+        filePath_ = sandbox.NewFilePath(".db");
+        SqliteHandle db = OpenSqlite(filePath_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        char* error = nullptr;
+        if (sqlite3_exec(db.get(), schema.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+            const std::string message = error != nullptr ? error : "unknown error";
+            sqlite3_free(error);
+            throw std::runtime_error("schema failed on SQLite: " + message);
+        }
+    } else {
+        if (!PostgresAvailable()) {
+            throw std::runtime_error("no PostgreSQL cluster: CALVENDRA_TEST_PG_PORT is not set");
+        }
+        static int counter = 0;
+        databaseName_ =
+            "calvendra_" + std::to_string(getpid()) + "_" + std::to_string(++counter);
+        RunPsqlFile("postgres", "create database " + databaseName_ + ";", "", nullptr);
+        RunPsqlFile(databaseName_, schema, "", nullptr);
+    }
+    RegisterDataSource();
+}
+
+TestDatabase::~TestDatabase() {
+    try {
+        if (backend_ == Backend::kSqlite) {
+            std::remove(filePath_.c_str());
+        } else if (!removed_) {
+            RunPsqlFile("postgres", "drop database if exists " + databaseName_ + " with (force);",
+                        "", nullptr);
+        }
+    } catch (const std::exception&) {
+        // A database left behind in a throwaway cluster harms nothing.
+    }
+}
+
+void TestDatabase::RegisterDataSource() const {
+    std::string section = "[Calvendra]\n";
+    if (backend_ == Backend::kSqlite) {
+        section += "Driver=Calvendra SQLite3\n"
+                   "Database=" + filePath_ + "\n"
+                   "StepAPI=0\n"
+                   "NoCreat=1\n";
+    } else {
+        // The driver reads a whole result when a query opens (UseDeclareFetch off), which is what
+        // lets several result sets stay open on one connection while statements run on it.
+        section += "Driver=PostgreSQL Unicode\n"
+                   "Servername=127.0.0.1\n"
+                   "Port=" + PostgresPort() + "\n"
+                   "Database=" + databaseName_ + "\n"
+                   "Username=opal\n"
+                   "Password=kelp\n"
+                   "UseDeclareFetch=0\n";
+    }
+    OdbcSandbox::Get().WriteDataSources(section);
+}
+
+void TestDatabase::Execute(const std::string& sql) const {
+    if (backend_ == Backend::kPostgres) {
+        RunPsqlFile(databaseName_, sql, "", nullptr);
+        return;
+    }
+    SqliteHandle db = OpenSqlite(filePath_, SQLITE_OPEN_READWRITE);
+    char* error = nullptr;
+    if (sqlite3_exec(db.get(), sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+        const std::string message = error != nullptr ? error : "unknown error";
+        sqlite3_free(error);
+        throw std::runtime_error("SQLite refused \"" + sql + "\": " + message);
+    }
+}
+
+Rows TestDatabase::Query(const std::string& sql) const {
+    Rows rows;
+    if (backend_ == Backend::kPostgres) {
+        std::string output;
+        RunPsqlFile(databaseName_, sql, "-A -t -F \"$(printf '\\037')\" -R \"$(printf '\\036')\"",
+                    &output);
+        // psql ends its output with a line feed after the last row.
+        if (!output.empty() && output.back() == '\n') {
+            output.pop_back();
+        }
+        if (output.empty()) {
+            return rows;
+        }
+        std::size_t rowStart = 0;
+        for (;;) {
+            const std::size_t rowEnd = output.find(kRowSeparator, rowStart);
+            const std::string row = output.substr(rowStart, rowEnd - rowStart);
+            std::vector<std::string> fields;
+            std::size_t fieldStart = 0;
+            for (;;) {
+                const std::size_t fieldEnd = row.find(kFieldSeparator, fieldStart);
+                fields.push_back(row.substr(fieldStart, fieldEnd - fieldStart));
+                if (fieldEnd == std::string::npos) {
+                    break;
+                }
+                fieldStart = fieldEnd + 1;
+            }
+            rows.push_back(fields);
+            if (rowEnd == std::string::npos) {
+                break;
+            }
+            rowStart = rowEnd + 1;
+        }
+        return rows;
+    }
+    SqliteHandle db = OpenSqlite(filePath_, SQLITE_OPEN_READONLY);
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db.get(), sql.c_str(), -1, &raw, nullptr) != SQLITE_OK) {
+        throw std::runtime_error("SQLite refused \"" + sql + "\": " + sqlite3_errmsg(db.get()));
+    }
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
+    int rc;
+    while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
+        std::vector<std::string> fields;
+        for (int i = 0; i < sqlite3_column_count(raw); ++i) {
+            const unsigned char* text = sqlite3_column_text(raw, i);
+            fields.emplace_back(text == nullptr ? "" : reinterpret_cast<const char*>(text),
+                                static_cast<std::size_t>(sqlite3_column_bytes(raw, i)));
+        }
+        rows.push_back(fields);
+    }
+    if (rc != SQLITE_DONE) {
+        throw std::runtime_error("SQLite failed on \"" + sql + "\": " + sqlite3_errmsg(db.get()));
+    }
+    return rows;
+}
+
+std::string TestDatabase::QueryValue(const std::string& sql) const {
+    const Rows rows = Query(sql);
+    return rows.empty() || rows.front().empty() ? std::string() : rows.front().front();
+}
+
+void TestDatabase::Remove() {
+    if (backend_ == Backend::kSqlite) {
+        std::remove(filePath_.c_str());
+    } else {
+        RunPsqlFile("postgres", "drop database if exists " + databaseName_ + " with (force);", "",
+                    nullptr);
+    }
+    removed_ = true;
+}
+
+}  // namespace calvendra::testing

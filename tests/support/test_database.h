@@ -1,0 +1,63 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace calvendra::testing {
+
+enum class Backend { kSqlite, kPostgres };
+
+const char* BackendName(Backend backend);
+
+// Both backends; PostgreSQL is usable only when the test command started a cluster and exported
+// CALVENDRA_TEST_PG_PORT.
+std::vector<Backend> AllBackends();
+bool PostgresAvailable();
+
+using Rows = std::vector<std::vector<std::string>>;
+
+// A fresh database made from data/schema.sql (four tables, two base groups) and registered in the
+// process's ODBC sandbox as the data source "Calvendra", which is what the organizer opens with
+// user opal and password kelp. The database goes when the object does.
+//
+// Execute and Query reach the database without the code under test (SQLite's C API, psql), so a
+// test can prepare rows and check what was stored independently of what it tests.
+class TestDatabase {
+public:
+    explicit TestDatabase(Backend backend = Backend::kSqlite);
+    ~TestDatabase();
+
+    TestDatabase(const TestDatabase&) = delete;
+    TestDatabase& operator=(const TestDatabase&) = delete;
+
+    Backend GetBackend() const { return backend_; }
+
+    // Runs statements; throws std::runtime_error when the database refuses them.
+    void Execute(const std::string& sql) const;
+
+    // Runs one query; NULL reads as empty text. Throws std::runtime_error on failure.
+    Rows Query(const std::string& sql) const;
+
+    // The first column of the first row, or empty when there is none.
+    std::string QueryValue(const std::string& sql) const;
+
+    // Takes the database away while its data source still names it.
+    void Remove();
+
+    // SQLite only: the database file for tests that handle it directly.
+    const std::string& FilePath() const { return filePath_; }
+
+private:
+    void RegisterDataSource() const;
+
+    Backend backend_;
+    std::string filePath_;      // SQLite
+    std::string databaseName_;  // PostgreSQL
+    bool removed_ = false;
+};
+
+// Runs a command through /bin/sh; returns its exit status and fills `output` with what it printed
+// on standard output.
+int RunCommand(const std::string& command, std::string* output = nullptr);
+
+}  // namespace calvendra::testing
