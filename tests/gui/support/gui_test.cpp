@@ -12,6 +12,8 @@
 
 #include <wx/app.h>
 #include <wx/evtloop.h>
+#include <wx/toplevel.h>
+#include <wx/uiaction.h>
 
 extern char** environ;
 
@@ -37,6 +39,20 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+}
+
+bool Activate(wxTopLevelWindow& window) {
+    window.Show();
+    window.Raise();
+    if (!WaitUntil([&] { return window.IsShownOnScreen(); })) {
+        return false;
+    }
+    // Window managers do not hand the focus to a window that no user has touched yet.
+    wxUIActionSimulator mouse;
+    const wxSize size = window.GetClientSize();
+    mouse.MouseMove(window.ClientToScreen(wxPoint(size.x / 2, size.y / 2)));
+    mouse.MouseClick();
+    return WaitUntil([&] { return window.IsActive(); });
 }
 
 std::string TestConfigFolder() {

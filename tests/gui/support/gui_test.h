@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+class wxTopLevelWindow;
+
 // What the organizer's window tests share: event pumping under a real X server, a window manager
 // for the tests that need one, and the test process's own profile folder.
 namespace calvendra::testing {
@@ -14,6 +16,10 @@ void PumpEvents();
 // Pumps events until `done` holds or the time is up; the result of the last check.
 bool WaitUntil(const std::function<bool()>& done,
                std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
+
+// Shows a top-level window and gives it the keyboard focus through the window manager, with a
+// click into its corner as a user would. True when the window became active.
+bool Activate(wxTopLevelWindow& window);
 
 // The XDG config folder that the test main set up for this process.
 std::string TestConfigFolder();
