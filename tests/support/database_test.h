@@ -32,7 +32,7 @@ inline std::string BackendParamName(const ::testing::TestParamInfo<Backend>& inf
 }  // namespace calvendra::testing
 
 // Runs every TEST_P of `suite` against SQLite and PostgreSQL.
-#define CALVENDRA_FOR_EACH_BACKEND(suite)                                                   \
-    INSTANTIATE_TEST_SUITE_P(Backends, suite,                                               \
-                             ::testing::ValuesIn(::calvendra::testing::AllBackends()),     \
+#define CALVENDRA_FOR_EACH_BACKEND(suite)                                              \
+    INSTANTIATE_TEST_SUITE_P(Backends, suite,                                          \
+                             ::testing::ValuesIn(::calvendra::testing::AllBackends()), \
                              ::calvendra::testing::BackendParamName)
