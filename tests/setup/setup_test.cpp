@@ -86,7 +86,7 @@ protected:
     void SetUp() override {
         systemDirectory_ = OdbcSandbox::Get().NewFilePath("-system");
         fs::create_directories(systemDirectory_ + "/Calvendra");
-        OdbcSandbox::Get().WriteDataSources("");
+        OdbcSandbox::Get().WriteDataSources({});
     }
 
     // A database made from the schema, placed where the product folder says it lies.
@@ -144,8 +144,9 @@ TEST_F(SetupProgram, RegistersAMissingDatabaseFileWhichThenFailsToOpenRatherThan
 
 TEST_F(SetupProgram, ReplacesWhatAnEarlierRegistrationLeft) {
     OdbcSandbox::Get().WriteDataSources(
-        "[Calvendra]\nDriver=Calvendra SQLite3\nDatabase=/old/place.db\nLeftOver=1\n\n"
-        "[Other]\nDriver=Calvendra SQLite3\nDatabase=/other.db\n");
+        {{"Calvendra",
+          {{"Driver", "Calvendra SQLite3"}, {"Database", "/old/place.db"}, {"LeftOver", "1"}}},
+         {"Other", {{"Driver", "Calvendra SQLite3"}, {"Database", "/other.db"}}}});
     std::string errors;
     EXPECT_EQ(RunSetup(systemDirectory_, &errors), 1);
     const std::string ini = ReadFileText(OdbcSandbox::Get().OdbcIniPath());

@@ -16,6 +16,10 @@ protected:
         if (GetParam() == Backend::kPostgres && !PostgresAvailable()) {
             GTEST_SKIP() << "no PostgreSQL cluster: CALVENDRA_TEST_PG_PORT is not set";
         }
+        if (!TestDatabase::CanUse(GetParam())) {
+            GTEST_SKIP() << "this process already used the other backend; ctest runs each test "
+                            "in its own process";
+        }
         database_ = std::make_unique<TestDatabase>(GetParam());
     }
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include "tests/support/odbc_sandbox.h"
@@ -90,7 +91,25 @@ int RunCommand(const std::string& command, std::string* output) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+namespace {
+
+// The backend this process has used so far, if any.
+std::optional<Backend>& ProcessBackend() {
+    static std::optional<Backend> backend;
+    return backend;
+}
+
+}  // namespace
+
+bool TestDatabase::CanUse(Backend backend) {
+    return !ProcessBackend() || *ProcessBackend() == backend;
+}
+
 TestDatabase::TestDatabase(Backend backend) : backend_(backend) {
+    if (!CanUse(backend)) {
+        throw std::runtime_error("this process already used the other database backend");
+    }
+    ProcessBackend() = backend;
     const std::string schema = ReadFileText(CALVENDRA_SCHEMA_FILE);
     if (schema.empty()) {
         throw std::runtime_error("cannot read the schema " CALVENDRA_SCHEMA_FILE);
@@ -131,32 +150,21 @@ TestDatabase::~TestDatabase() {
 }
 
 void TestDatabase::RegisterDataSource() const {
-    std::string section = "[Calvendra]\n";
+    OdbcSandbox::DataSource source{"Calvendra", {}};
     if (backend_ == Backend::kSqlite) {
-        section +=
-            "Driver=Calvendra SQLite3\n"
-            "Database=" +
-            filePath_ +
-            "\n"
-            "StepAPI=0\n"
-            "NoCreat=1\n";
+        source.attributes = {{"Driver", "Calvendra SQLite3"},
+                             {"Database", filePath_},
+                             {"StepAPI", "0"},
+                             {"NoCreat", "1"}};
     } else {
         // The driver reads a whole result when a query opens (UseDeclareFetch off), which is what
         // lets several result sets stay open on one connection while statements run on it.
-        section +=
-            "Driver=PostgreSQL Unicode\n"
-            "Servername=127.0.0.1\n"
-            "Port=" +
-            PostgresPort() +
-            "\n"
-            "Database=" +
-            databaseName_ +
-            "\n"
-            "Username=opal\n"
-            "Password=kelp\n"
-            "UseDeclareFetch=0\n";
+        source.attributes = {
+            {"Driver", "PostgreSQL Unicode"}, {"Servername", "127.0.0.1"}, {"Port", PostgresPort()},
+            {"Database", databaseName_},      {"Username", "opal"},        {"Password", "kelp"},
+            {"UseDeclareFetch", "0"}};
     }
-    OdbcSandbox::Get().WriteDataSources(section);
+    OdbcSandbox::Get().WriteDataSources({source});
 }
 
 void TestDatabase::Execute(const std::string& sql) const {
