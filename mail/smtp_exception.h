@@ -35,10 +35,4 @@ private:
     std::string lastReply_;
 };
 
-// The text of an errno value from the system's catalogue; empty when the system has none.
-std::string SystemErrorText(int errnoValue);
-
-// Copies text into a C buffer as GetErrorMessage does; false when the capacity is 0.
-bool CopyMessageText(const std::string& text, char* buffer, std::size_t capacity);
-
 }  // namespace calvendra
