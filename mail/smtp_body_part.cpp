@@ -1,6 +1,8 @@
 #include "mail/smtp_body_part.h"
 
 #include <fcntl.h>
+#include <langinfo.h>
+#include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <uuid/uuid.h>
@@ -61,6 +63,13 @@ bool ReadWhole(int fd, std::string& bytes) {
 
 }  // namespace
 
+std::string DefaultCharset() {
+    const locale_t current = ::uselocale(static_cast<locale_t>(0));
+    const char* codeset =
+        current == LC_GLOBAL_LOCALE ? ::nl_langinfo(CODESET) : ::nl_langinfo_l(CODESET, current);
+    return codeset != nullptr && EqualsIgnoringCase(codeset, "UTF-8") ? "UTF-8" : "iso-8859-1";
+}
+
 std::string NormaliseLineEnds(std::string_view text) {
     std::string out;
     out.reserve(text.size() + text.size() / 32 + 2);
@@ -88,7 +97,7 @@ std::string NewBoundary() {
     return text;
 }
 
-CKivSMTPBodyPart::CKivSMTPBodyPart() : boundary_(NewBoundary()) {}
+CKivSMTPBodyPart::CKivSMTPBodyPart() : charset_(DefaultCharset()), boundary_(NewBoundary()) {}
 
 CKivSMTPBodyPart::~CKivSMTPBodyPart() = default;
 

@@ -15,7 +15,7 @@ class CKivSMTPBodyPart {
 public:
     static constexpr std::uint32_t kDefaultMaxFileSize = 52428800;
 
-    // A text/plain part in iso-8859-1 with quoted-printable on and a fresh boundary.
+    // A text/plain part in the default charset with quoted-printable on and a fresh boundary.
     CKivSMTPBodyPart();
     virtual ~CKivSMTPBodyPart();
 
@@ -74,7 +74,7 @@ private:
     std::string filePath_;
     std::string title_;
     std::string contentType_ = "text/plain";
-    std::string charset_ = "iso-8859-1";
+    std::string charset_;
     std::string contentBase_;
     std::string contentId_;
     std::string contentLocation_;
@@ -86,6 +86,10 @@ private:
     bool base64_ = false;
     std::uint32_t maxFileSize_ = kDefaultMaxFileSize;
 };
+
+// The charset that text of this thread's locale is labelled with: "UTF-8" in a UTF-8 locale (the
+// usual case on Linux, where text from the user arrives in UTF-8), else "iso-8859-1".
+std::string DefaultCharset();
 
 // Makes every line end of the text CR LF.
 std::string NormaliseLineEnds(std::string_view text);

@@ -186,6 +186,9 @@ int CWSocket::Receive(void* buffer, std::size_t length, int flags) {
 }
 
 bool CWSocket::WaitReadable(std::uint32_t timeoutMs) {
+    if (handle_ < 0) {
+        throw CWSocketException(EBADF);  // poll would ignore the handle and wait out the time
+    }
     // Readable also when the peer closed or the socket has an error: the receive then says which.
     return PollUntil(handle_, POLLIN, Clock::now() + std::chrono::milliseconds(timeoutMs));
 }

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 #include <cerrno>
+#include <clocale>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
@@ -70,6 +71,22 @@ TEST(BodyPart, LineEndsBecomeCrLf) {
     EXPECT_EQ(part.ContentType(), "text/plain");
     part.SetText("a\r\n\r\rb\n\n");
     EXPECT_EQ(part.Text(), "a\r\n\r\n\r\nb\r\n\r\n");
+}
+
+TEST(BodyPart, DefaultCharsetFollowsTheLocale) {
+    const std::string previous = std::setlocale(LC_CTYPE, nullptr);
+    std::setlocale(LC_CTYPE, "C");
+    EXPECT_EQ(CKivSMTPBodyPart().Charset(), "iso-8859-1");
+    if (std::setlocale(LC_CTYPE, "C.UTF-8") != nullptr) {
+        // Text typed in a UTF-8 desktop is labelled as what it is.
+        CKivSMTPMessage message;
+        EXPECT_EQ(message.RootPart().Charset(), "UTF-8");
+        message.SetSubject("R\xc3\xa9union");
+        const std::string header = message.RenderHeader();
+        EXPECT_THAT(header, HasSubstr("Subject: =?UTF-8?q?R=C3=A9union?=\r\n"));
+        EXPECT_THAT(header, HasSubstr("Content-Type: text/plain;\r\n\tcharset=UTF-8\r\n"));
+    }
+    std::setlocale(LC_CTYPE, previous.c_str());
 }
 
 TEST(BodyPart, BoundaryIsAFreshUuid) {

@@ -89,6 +89,7 @@ TEST(Socket, ResolvesNamesAndReportsFailures) {
               ECONNREFUSED);
     CWSocket closed;
     EXPECT_EQ(ErrorOf([&] { closed.Send("x"s); }), EBADF);
+    EXPECT_EQ(ErrorOf([&] { closed.WaitReadable(60000); }), EBADF);
 }
 
 TEST(Socket, ConnectToAPeerThatNeverAnswersEndsAtTheTimeOut) {
