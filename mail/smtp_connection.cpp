@@ -102,6 +102,9 @@ void CKivSMTPConnection::Connect(const std::string& host, AuthMethod method,
         } catch (...) {
         }
         throw FromSocket(failure);
+    } catch (const std::bad_alloc&) {
+        socket_.Close();
+        throw CKivSMTPException(SystemError(ENOMEM), std::string());
     }
     connected_ = true;
     try {
