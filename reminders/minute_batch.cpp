@@ -24,13 +24,8 @@ MinuteBatch::MinuteBatch(std::vector<LocalMinute> minutes) : minutes_(std::move(
         DaySpan span;
         span.begin = begin;
         span.end = end;
-        // Wide enough that InstantOfWallClock, which looks a day either side, would see this
-        // offset alone for every instant in [steadyFrom, steadyTo].
-        const std::time_t from = minutes_[begin].start - 3 * kDay;
-        const std::time_t to = minutes_[end - 1].end + 3 * kDay;
-        span.steadyOffset = SteadyUtcOffset(from, to);
-        span.steadyFrom = from + 2 * kDay;
-        span.steadyTo = to - 2 * kDay;
+        span.steadyOffset =
+            SteadyUtcOffset(minutes_[begin].start - 3 * kDay, minutes_[end - 1].end + 3 * kDay);
         days_.push_back(span);
         begin = end;
     }
@@ -39,10 +34,7 @@ MinuteBatch::MinuteBatch(std::vector<LocalMinute> minutes) : minutes_(std::move(
 std::optional<std::time_t> MinuteBatch::InstantOf(const DaySpan& span,
                                                   std::int64_t wallClock) const {
     if (span.steadyOffset) {
-        const std::time_t instant = wallClock - *span.steadyOffset;
-        if (span.steadyFrom <= instant && instant <= span.steadyTo) {
-            return instant;
-        }
+        return wallClock - *span.steadyOffset;
     }
     return InstantOfWallClock(wallClock);
 }

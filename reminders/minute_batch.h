@@ -29,11 +29,11 @@ private:
     struct DaySpan {
         std::size_t begin = 0;
         std::size_t end = 0;
-        // Local time keeps this offset for days around the span, so a wall-clock reading whose
-        // instant lies in [steadyFrom, steadyTo] is that reading minus the offset.
+        // The offset local time keeps from three days before the span to three days after it.
+        // A wall-clock reading minus it is then the reading's instant whenever that lands in the
+        // span, since InstantOfWallClock looks no further than a day either side; and a reading
+        // whose instant lies in the span cannot land anywhere else.
         std::optional<long> steadyOffset;
-        std::time_t steadyFrom = 0;
-        std::time_t steadyTo = 0;
     };
 
     std::optional<std::time_t> InstantOf(const DaySpan& span, std::int64_t wallClock) const;
