@@ -28,7 +28,8 @@ class MinuteBatch;
 // A clock that goes back does not bring back minutes already scanned; the minutes it goes back to
 // that were not scanned yet are, as they come, so a clock that was ahead and is put right goes on
 // reminding at once. Minutes scanned more than `catchUp` away from the clock are forgotten.
-
+//
+// The clock gives the instant; local date and time come from the process's time zone.
 class ReminderScanner {
 public:
     using Clock = std::function<std::time_t()>;
