@@ -8,6 +8,7 @@
 #include <wx/toolbar.h>
 
 #include "app/single_instance.h"
+#include "reminders/reminder_scan.h"
 #include "desktop/system_tray.h"
 #include "resources/images.h"
 #include "resources/menus.h"
@@ -89,6 +90,9 @@ bool CMainFrame::Create() {
     tray_ = std::make_unique<CSystemTray>(*this);
     tray_->Create(nullptr, kApplicationTitle, trayIcon_, kTrayMenuNumber);
 
+    // The scan covers the minutes from here on. Due reminders have no delivery yet: the note
+    // window and the attendants' mail are not part of the program so far.
+    SetReminderDelivery(nullptr);
     timer_.SetOwner(this, kReminderTimerId);
     timer_.Start(kReminderTimerPeriodMs);
     return true;
@@ -189,6 +193,7 @@ void CMainFrame::OnClose(wxCloseEvent& event) {
 }
 
 void CMainFrame::OnTimer(wxTimerEvent& event) {
+    ScanReminders();
     event.Skip();
 }
 

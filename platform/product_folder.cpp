@@ -20,8 +20,12 @@ std::string ProductFolder() {
     return folder + "/Calvendra/";
 }
 
-std::string DatabaseFilePath() { return ProductFolder() + "Calvendra.db"; }
+std::string DatabaseFilePath() {
+    return ProductFolder() + "Calvendra.db";
+}
 
-std::string SkinFilePath() { return ProductFolder() + "main.urf"; }
+std::string SkinFilePath() {
+    return ProductFolder() + "main.urf";
+}
 
 }  // namespace calvendra

@@ -73,8 +73,7 @@ BOOL WriteDataSource(const char* driver, const calvendra::AttributePairs& pairs)
     }
     for (const auto& [keyword, value] : kDriverDefaults) {
         if (!Names(pairs, keyword) &&
-            !SQLWritePrivateProfileString(name.c_str(), keyword.c_str(), value.c_str(),
-                                          kOdbcIni)) {
+            !SQLWritePrivateProfileString(name.c_str(), keyword.c_str(), value.c_str(), kOdbcIni)) {
             return Fail(ODBC_ERROR_REQUEST_FAILED, "A data source attribute could not be written.");
         }
     }
@@ -83,8 +82,7 @@ BOOL WriteDataSource(const char* driver, const calvendra::AttributePairs& pairs)
 
 }  // namespace
 
-extern "C" BOOL INSTAPI ConfigDSN(HWND /*parent*/, WORD request, LPCSTR driver,
-                                  LPCSTR attributes) {
+extern "C" BOOL INSTAPI ConfigDSN(HWND /*parent*/, WORD request, LPCSTR driver, LPCSTR attributes) {
     const calvendra::AttributePairs pairs = calvendra::FromInstallerAttributes(attributes);
     switch (request) {
         case ODBC_ADD_DSN:

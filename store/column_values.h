@@ -12,10 +12,14 @@ namespace calvendra {
 long ReadLong(const std::string& text);
 int ReadInt(const std::string& text);
 
-inline Identifier ReadIdentifier(const std::string& text) { return ReadLong(text); }
+inline Identifier ReadIdentifier(const std::string& text) {
+    return ReadLong(text);
+}
 
 // A flag is on only when its text reads as exactly 1.
-inline bool IsFlagOn(const std::string& text) { return ReadInt(text) == 1; }
+inline bool IsFlagOn(const std::string& text) {
+    return ReadInt(text) == 1;
+}
 
 // The text without the white space at both of its ends.
 std::string TrimWhiteSpace(const std::string& text);

@@ -12,8 +12,8 @@ CDBConnection::CDBConnection(const std::string& dataSourceName, const std::strin
     : userId_(userId),
       password_(password),
       dataSourceName_(dataSourceName),
-      connectionString_(FormatText("DSN=%s;UID=%s;PSW=%s;", dataSourceName.c_str(),
-                                   userId.c_str(), password.c_str())) {}
+      connectionString_(FormatText("DSN=%s;UID=%s;PSW=%s;", dataSourceName.c_str(), userId.c_str(),
+                                   password.c_str())) {}
 
 void CDBConnection::Close() {
     // Closing a result set detaches it, so work on a copy.

@@ -99,9 +99,9 @@ bool CDBResultSet::ReadColumnText(SQLUSMALLINT column, std::string& value) {
         }
         // On truncation the chunk is full save its terminating zero; otherwise the indicator
         // tells what is left.
-        const bool truncated = rc == SQL_SUCCESS_WITH_INFO &&
-                               (indicator == SQL_NO_TOTAL ||
-                                indicator >= static_cast<SQLLEN>(sizeof chunk));
+        const bool truncated =
+            rc == SQL_SUCCESS_WITH_INFO &&
+            (indicator == SQL_NO_TOTAL || indicator >= static_cast<SQLLEN>(sizeof chunk));
         const std::size_t length =
             truncated ? sizeof chunk - 1 : static_cast<std::size_t>(indicator);
         value.append(chunk, length);

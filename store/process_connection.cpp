@@ -15,14 +15,18 @@ std::unique_ptr<CDBConnection>& Slot() {
 
 }  // namespace
 
-CDBConnection* ProcessConnection() { return Slot().get(); }
+CDBConnection* ProcessConnection() {
+    return Slot().get();
+}
 
 CDBConnection& CreateProcessConnection() {
-    Slot() = std::make_unique<CDBConnection>(kDataSourceName, kDataSourceUserId,
-                                             kDataSourcePassword);
+    Slot() =
+        std::make_unique<CDBConnection>(kDataSourceName, kDataSourceUserId, kDataSourcePassword);
     return *Slot();
 }
 
-void ResetProcessConnection() { Slot().reset(); }
+void ResetProcessConnection() {
+    Slot().reset();
+}
 
 }  // namespace calvendra

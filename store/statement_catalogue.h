@@ -50,7 +50,8 @@ inline constexpr char kUpdateContact[] =
     "business_zip='%s',business_country='%s',business_jobtitle='%s',business_department='%s',"
     "business_office='%s',business_phone='%s',business_fax='%s',business_web='%s',others='%s' "
     "where contact_id='%ld'";
-inline constexpr char kDeleteContact[] = "delete from assist_contactmaininfo where contact_id='%ld'";
+inline constexpr char kDeleteContact[] =
+    "delete from assist_contactmaininfo where contact_id='%ld'";
 inline constexpr char kMoveContactsOfGroupToBase[] =
     "update assist_contactmaininfo set group_id='1000000001' where group_id='%ld'";
 inline constexpr char kMoveContactToBase[] =
@@ -59,7 +60,8 @@ inline constexpr char kMoveContactToGroup[] =
     "update assist_contactmaininfo set group_id='%ld' where contact_id='%ld'";
 inline constexpr char kSelectContactsForAttendants[] =
     "select contact_id,first_name,last_name,home_email,group_name from "
-    "assist_contactmaininfo,assist_group where assist_group.group_id=assist_contactmaininfo.group_id";
+    "assist_contactmaininfo,assist_group where "
+    "assist_group.group_id=assist_contactmaininfo.group_id";
 inline constexpr char kSelectContactsForPicker[] =
     "select assist_contactmaininfo.contact_id,assist_contactmaininfo.first_name,"
     "assist_contactmaininfo.last_name,assist_contactmaininfo.home_email,assist_group.group_name "
@@ -100,7 +102,8 @@ inline constexpr char kMoveScheduleToGroup[] =
 inline constexpr char kSelectSchedulesForPicker[] =
     "select assist_scheduleinfo.schedule_id,assist_scheduleinfo.schedule_subject,"
     "assist_scheduleinfo.remind_date,assist_scheduleinfo.remind_time,assist_group.group_name "
-    "from assist_scheduleinfo,assist_group where assist_scheduleinfo.group_id=assist_group.group_id";
+    "from assist_scheduleinfo,assist_group where "
+    "assist_scheduleinfo.group_id=assist_group.group_id";
 
 // Attendant links.
 inline constexpr char kSelectAttendantLink[] =

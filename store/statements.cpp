@@ -8,13 +8,32 @@ namespace calvendra::statements {
 using namespace catalogue;
 
 const std::array<const char*, kContactTextColumnCount> kContactTextColumns = {
-    "first_name",        "last_name",           "gender",          "home_email",
-    "home_street",       "home_city",           "home_state",      "home_zip",
-    "home_country",      "home_phone",          "home_fax",        "home_mobile",
-    "home_web",          "business_email",      "business_street", "business_city",
-    "business_state",    "business_zip",        "business_country", "business_jobtitle",
-    "business_department", "business_office",   "business_phone",  "business_fax",
-    "business_web",      "others",
+    "first_name",
+    "last_name",
+    "gender",
+    "home_email",
+    "home_street",
+    "home_city",
+    "home_state",
+    "home_zip",
+    "home_country",
+    "home_phone",
+    "home_fax",
+    "home_mobile",
+    "home_web",
+    "business_email",
+    "business_street",
+    "business_city",
+    "business_state",
+    "business_zip",
+    "business_country",
+    "business_jobtitle",
+    "business_department",
+    "business_office",
+    "business_phone",
+    "business_fax",
+    "business_web",
+    "others",
 };
 
 namespace {
@@ -29,9 +48,13 @@ ContactFields Escaped(const ContactFields& fields) {
 
 }  // namespace
 
-std::string SelectContactGroupTree() { return FormatText(kSelectContactGroupTree); }
+std::string SelectContactGroupTree() {
+    return FormatText(kSelectContactGroupTree);
+}
 
-std::string SelectScheduleGroupTree() { return FormatText(kSelectScheduleGroupTree); }
+std::string SelectScheduleGroupTree() {
+    return FormatText(kSelectScheduleGroupTree);
+}
 
 std::string SelectGroupsOfKind(int leadingDigit) {
     return FormatText(kSelectGroupsOfKind, leadingDigit);
@@ -41,24 +64,30 @@ std::string InsertGroup(Identifier groupId, const std::string& name, Identifier 
     return FormatText(kInsertGroup, groupId, EscapeQuotes(name).c_str(), parentId);
 }
 
-std::string DeleteGroup(Identifier groupId) { return FormatText(kDeleteGroup, groupId); }
+std::string DeleteGroup(Identifier groupId) {
+    return FormatText(kDeleteGroup, groupId);
+}
 
-std::string SelectAllContacts() { return FormatText(kSelectAllContacts); }
+std::string SelectAllContacts() {
+    return FormatText(kSelectAllContacts);
+}
 
 std::string SelectContactsOfGroup(Identifier groupId) {
     return FormatText(kSelectContactsOfGroup, groupId);
 }
 
-std::string SelectContact(Identifier contactId) { return FormatText(kSelectContact, contactId); }
+std::string SelectContact(Identifier contactId) {
+    return FormatText(kSelectContact, contactId);
+}
 
 std::string InsertContact(Identifier contactId, Identifier groupId, const ContactFields& fields) {
     const ContactFields f = Escaped(fields);
-    return FormatText(kInsertContact, contactId, groupId, f[0].c_str(), f[1].c_str(),
-                      f[2].c_str(), f[3].c_str(), f[4].c_str(), f[5].c_str(), f[6].c_str(),
-                      f[7].c_str(), f[8].c_str(), f[9].c_str(), f[10].c_str(), f[11].c_str(),
-                      f[12].c_str(), f[13].c_str(), f[14].c_str(), f[15].c_str(), f[16].c_str(),
-                      f[17].c_str(), f[18].c_str(), f[19].c_str(), f[20].c_str(), f[21].c_str(),
-                      f[22].c_str(), f[23].c_str(), f[24].c_str(), f[25].c_str());
+    return FormatText(kInsertContact, contactId, groupId, f[0].c_str(), f[1].c_str(), f[2].c_str(),
+                      f[3].c_str(), f[4].c_str(), f[5].c_str(), f[6].c_str(), f[7].c_str(),
+                      f[8].c_str(), f[9].c_str(), f[10].c_str(), f[11].c_str(), f[12].c_str(),
+                      f[13].c_str(), f[14].c_str(), f[15].c_str(), f[16].c_str(), f[17].c_str(),
+                      f[18].c_str(), f[19].c_str(), f[20].c_str(), f[21].c_str(), f[22].c_str(),
+                      f[23].c_str(), f[24].c_str(), f[25].c_str());
 }
 
 std::string UpdateContact(Identifier contactId, Identifier groupId, const ContactFields& fields) {
@@ -71,7 +100,9 @@ std::string UpdateContact(Identifier contactId, Identifier groupId, const Contac
                       f[23].c_str(), f[24].c_str(), f[25].c_str(), contactId);
 }
 
-std::string DeleteContact(Identifier contactId) { return FormatText(kDeleteContact, contactId); }
+std::string DeleteContact(Identifier contactId) {
+    return FormatText(kDeleteContact, contactId);
+}
 
 std::string MoveContactsOfGroupToBase(Identifier groupId) {
     return FormatText(kMoveContactsOfGroupToBase, groupId);
@@ -85,15 +116,21 @@ std::string MoveContactToGroup(Identifier groupId, Identifier contactId) {
     return FormatText(kMoveContactToGroup, groupId, contactId);
 }
 
-std::string SelectContactsForAttendants() { return FormatText(kSelectContactsForAttendants); }
+std::string SelectContactsForAttendants() {
+    return FormatText(kSelectContactsForAttendants);
+}
 
-std::string SelectContactsForPicker() { return FormatText(kSelectContactsForPicker); }
+std::string SelectContactsForPicker() {
+    return FormatText(kSelectContactsForPicker);
+}
 
 std::string SelectAttendantEmails(Identifier scheduleId) {
     return FormatText(kSelectAttendantEmails, scheduleId);
 }
 
-std::string SelectAllSchedules() { return FormatText(kSelectAllSchedules); }
+std::string SelectAllSchedules() {
+    return FormatText(kSelectAllSchedules);
+}
 
 std::string SelectSchedulesOfGroup(Identifier groupId) {
     return FormatText(kSelectSchedulesOfGroup, groupId);
@@ -103,7 +140,9 @@ std::string SelectSchedule(Identifier scheduleId) {
     return FormatText(kSelectSchedule, scheduleId);
 }
 
-std::string SelectSchedulesForScan() { return FormatText(kSelectSchedulesForScan); }
+std::string SelectSchedulesForScan() {
+    return FormatText(kSelectSchedulesForScan);
+}
 
 std::string InsertSchedule(Identifier scheduleId, Identifier groupId, const ScheduleFields& s) {
     return FormatText(kInsertSchedule, scheduleId, groupId, EscapeQuotes(s.subject).c_str(),
@@ -131,7 +170,9 @@ std::string MoveScheduleToGroup(Identifier groupId, Identifier scheduleId) {
     return FormatText(kMoveScheduleToGroup, groupId, scheduleId);
 }
 
-std::string SelectSchedulesForPicker() { return FormatText(kSelectSchedulesForPicker); }
+std::string SelectSchedulesForPicker() {
+    return FormatText(kSelectSchedulesForPicker);
+}
 
 std::string SelectAttendantLink(Identifier scheduleId, Identifier contactId) {
     return FormatText(kSelectAttendantLink, scheduleId, contactId);

@@ -21,7 +21,9 @@ using testing::Backend;
 using testing::DatabaseTest;
 using testing::Rows;
 
-CDBConnection OrganizerConnection() { return CDBConnection("Calvendra", "opal", "kelp"); }
+CDBConnection OrganizerConnection() {
+    return CDBConnection("Calvendra", "opal", "kelp");
+}
 
 // Every row of a query, read through the code under test.
 Rows ReadAll(CDBConnection& connection, const std::string& query) {
@@ -108,9 +110,8 @@ TEST_P(ConnectionTest, OpeningAgainClosesTheFirstConnection) {
     CDBResultSet heldOver(connection);
     ASSERT_TRUE(heldOver.OpenQuery(statements::SelectScheduleGroupTree()));
     // What one connection holds: a server session, or the driver's descriptors on the file.
-    const int held = GetParam() == Backend::kPostgres
-                         ? ServerSessions()
-                         : OpenDescriptorsOn(Database().FilePath());
+    const int held = GetParam() == Backend::kPostgres ? ServerSessions()
+                                                      : OpenDescriptorsOn(Database().FilePath());
     ASSERT_GT(held, 0);
 
     ASSERT_TRUE(connection.OpenConnection());
@@ -182,8 +183,9 @@ TEST_P(ConnectionTest, RowsEndWhenMoveToNextSaysSo) {
 }
 
 TEST_P(ConnectionTest, NullReadsAsEmptyText) {
-    Database().Execute("insert into assist_scheduleinfo (schedule_id, group_id) values "
-                       "('2000000002', '2000000001')");
+    Database().Execute(
+        "insert into assist_scheduleinfo (schedule_id, group_id) values "
+        "('2000000002', '2000000001')");
     CDBConnection connection = OrganizerConnection();
     ASSERT_TRUE(connection.OpenConnection());
     const Rows rows = ReadAll(connection, statements::SelectSchedulesForScan());

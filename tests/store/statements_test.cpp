@@ -82,8 +82,9 @@ TEST(Statements, IdentifiersAreQuotedDecimalsAndFlagsBare) {
 }
 
 TEST(Statements, IdentifiersAboveTheSigned32BitRangeStayExact) {
-    EXPECT_EQ(DeleteSchedule(2999999999), "delete from assist_scheduleinfo where "
-                                          "schedule_id='2999999999'");
+    EXPECT_EQ(DeleteSchedule(2999999999),
+              "delete from assist_scheduleinfo where "
+              "schedule_id='2999999999'");
 }
 
 TEST(Statements, TextSlotsDoubleTheirQuotes) {
@@ -117,8 +118,8 @@ TEST(Statements, ContactUpdateAssignsEveryColumnInTableOrder) {
     const std::string update = UpdateContact(1000000009, 1000000003, fields);
     std::string expected = "update assist_contactmaininfo set group_id='1000000003'";
     for (std::size_t i = 0; i < kContactTextColumnCount; ++i) {
-        expected += std::string(",") + kContactTextColumns[i] + "='" + EscapeQuotes(fields[i]) +
-                    "'";
+        expected +=
+            std::string(",") + kContactTextColumns[i] + "='" + EscapeQuotes(fields[i]) + "'";
     }
     expected += " where contact_id='1000000009'";
     EXPECT_EQ(update, expected);

@@ -16,6 +16,10 @@ protected:
         if (GetParam() == Backend::kPostgres && !PostgresAvailable()) {
             GTEST_SKIP() << "no PostgreSQL cluster: CALVENDRA_TEST_PG_PORT is not set";
         }
+        if (!TestDatabase::CanUse(GetParam())) {
+            GTEST_SKIP() << "this process already used the other backend; ctest runs each test "
+                            "in its own process";
+        }
         database_ = std::make_unique<TestDatabase>(GetParam());
     }
 
@@ -32,7 +36,7 @@ inline std::string BackendParamName(const ::testing::TestParamInfo<Backend>& inf
 }  // namespace calvendra::testing
 
 // Runs every TEST_P of `suite` against SQLite and PostgreSQL.
-#define CALVENDRA_FOR_EACH_BACKEND(suite)                                                   \
-    INSTANTIATE_TEST_SUITE_P(Backends, suite,                                               \
-                             ::testing::ValuesIn(::calvendra::testing::AllBackends()),     \
+#define CALVENDRA_FOR_EACH_BACKEND(suite)                                              \
+    INSTANTIATE_TEST_SUITE_P(Backends, suite,                                          \
+                             ::testing::ValuesIn(::calvendra::testing::AllBackends()), \
                              ::calvendra::testing::BackendParamName)

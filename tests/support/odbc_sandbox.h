@@ -1,6 +1,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace calvendra::testing {
 
@@ -18,8 +20,16 @@ public:
     const std::string& Folder() const { return folder_; }
     std::string OdbcIniPath() const { return folder_ + "/odbc.ini"; }
 
-    // Replaces odbc.ini with the given text.
-    void WriteDataSources(const std::string& odbcIni) const;
+    // One section of odbc.ini: the data source's name and its keywords in order, "Driver" first.
+    struct DataSource {
+        std::string name;
+        std::vector<std::pair<std::string, std::string>> attributes;
+    };
+
+    // Makes these the only data sources. The sections are written through the ODBC installer
+    // library, because the driver manager caches what it read of odbc.ini for as long as that
+    // library stays loaded, and only its own writes keep that cache true.
+    void WriteDataSources(const std::vector<DataSource>& sources);
 
     // A file path in the folder that no test has used in this process yet.
     std::string NewFilePath(const std::string& suffix);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include "tests/support/odbc_sandbox.h"
@@ -33,8 +34,7 @@ void RunPsqlFile(const std::string& database, const std::string& sql, const std:
     const std::string file = OdbcSandbox::Get().NewFilePath(".sql");
     WriteFileText(file, sql);
     std::string printed;
-    const int status =
-        RunCommand(Psql(database) + " " + flags + " -f " + file + " 2>&1", &printed);
+    const int status = RunCommand(Psql(database) + " " + flags + " -f " + file + " 2>&1", &printed);
     std::remove(file.c_str());
     if (status != 0) {
         throw std::runtime_error("psql failed: " + printed);
@@ -65,9 +65,13 @@ const char* BackendName(Backend backend) {
     return backend == Backend::kSqlite ? "SQLite" : "PostgreSQL";
 }
 
-std::vector<Backend> AllBackends() { return {Backend::kSqlite, Backend::kPostgres}; }
+std::vector<Backend> AllBackends() {
+    return {Backend::kSqlite, Backend::kPostgres};
+}
 
-bool PostgresAvailable() { return !PostgresPort().empty(); }
+bool PostgresAvailable() {
+    return !PostgresPort().empty();
+}
 
 int RunCommand(const std::string& command, std::string* output) {
     FILE* pipe = popen(command.c_str(), "r");
@@ -87,7 +91,25 @@ int RunCommand(const std::string& command, std::string* output) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+namespace {
+
+// The backend this process has used so far, if any.
+std::optional<Backend>& ProcessBackend() {
+    static std::optional<Backend> backend;
+    return backend;
+}
+
+}  // namespace
+
+bool TestDatabase::CanUse(Backend backend) {
+    return !ProcessBackend() || *ProcessBackend() == backend;
+}
+
 TestDatabase::TestDatabase(Backend backend) : backend_(backend) {
+    if (!CanUse(backend)) {
+        throw std::runtime_error("this process already used the other database backend");
+    }
+    ProcessBackend() = backend;
     const std::string schema = ReadFileText(CALVENDRA_SCHEMA_FILE);
     if (schema.empty()) {
         throw std::runtime_error("cannot read the schema " CALVENDRA_SCHEMA_FILE);
@@ -107,8 +129,7 @@ TestDatabase::TestDatabase(Backend backend) : backend_(backend) {
             throw std::runtime_error("no PostgreSQL cluster: CALVENDRA_TEST_PG_PORT is not set");
         }
         static int counter = 0;
-        databaseName_ =
-            "calvendra_" + std::to_string(getpid()) + "_" + std::to_string(++counter);
+        databaseName_ = "calvendra_" + std::to_string(getpid()) + "_" + std::to_string(++counter);
         RunPsqlFile("postgres", "create database " + databaseName_ + ";", "", nullptr);
         RunPsqlFile(databaseName_, schema, "", nullptr);
     }
@@ -129,24 +150,21 @@ TestDatabase::~TestDatabase() {
 }
 
 void TestDatabase::RegisterDataSource() const {
-    std::string section = "[Calvendra]\n";
+    OdbcSandbox::DataSource source{"Calvendra", {}};
     if (backend_ == Backend::kSqlite) {
-        section += "Driver=Calvendra SQLite3\n"
-                   "Database=" + filePath_ + "\n"
-                   "StepAPI=0\n"
-                   "NoCreat=1\n";
+        source.attributes = {{"Driver", "Calvendra SQLite3"},
+                             {"Database", filePath_},
+                             {"StepAPI", "0"},
+                             {"NoCreat", "1"}};
     } else {
         // The driver reads a whole result when a query opens (UseDeclareFetch off), which is what
         // lets several result sets stay open on one connection while statements run on it.
-        section += "Driver=PostgreSQL Unicode\n"
-                   "Servername=127.0.0.1\n"
-                   "Port=" + PostgresPort() + "\n"
-                   "Database=" + databaseName_ + "\n"
-                   "Username=opal\n"
-                   "Password=kelp\n"
-                   "UseDeclareFetch=0\n";
+        source.attributes = {
+            {"Driver", "PostgreSQL Unicode"}, {"Servername", "127.0.0.1"}, {"Port", PostgresPort()},
+            {"Database", databaseName_},      {"Username", "opal"},        {"Password", "kelp"},
+            {"UseDeclareFetch", "0"}};
     }
-    OdbcSandbox::Get().WriteDataSources(section);
+    OdbcSandbox::Get().WriteDataSources({source});
 }
 
 void TestDatabase::Execute(const std::string& sql) const {

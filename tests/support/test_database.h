@@ -24,7 +24,14 @@ using Rows = std::vector<std::vector<std::string>>;
 // test can prepare rows and check what was stored independently of what it tests.
 class TestDatabase {
 public:
+    // What the driver manager once read of a data source can outlive a rewrite of odbc.ini in the
+    // same process, the driver it names included, so one process uses one backend; ctest runs
+    // every test in a process of its own. Throws when
+    // the backend cannot be used in this process.
     explicit TestDatabase(Backend backend = Backend::kSqlite);
+
+    // Whether this process can still make databases of this backend.
+    static bool CanUse(Backend backend);
     ~TestDatabase();
 
     TestDatabase(const TestDatabase&) = delete;

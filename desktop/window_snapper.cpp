@@ -1,0 +1,150 @@
+#include "desktop/window_snapper.h"
+
+#include <cstdlib>
+
+namespace calvendra {
+
+namespace {
+
+constexpr int kRealignDistance = 5;
+
+}  // namespace
+
+int CWindowSnapper::CursorCoordinate(Edge edge, const ScreenPoint& cursor) {
+    return edge == kLeft || edge == kRight ? cursor.x : cursor.y;
+}
+
+// Strictly closer than the snap distance: at most 4 pixels apart.
+bool CWindowSnapper::Near(int a, int b) {
+    return std::abs(a - b) < kSnapDistance;
+}
+
+void CWindowSnapper::Begin(SnapWindowId window) {
+    window_ = window;
+    targets_.clear();
+    stuck_.fill(false);
+    stuckAt_.fill(0);
+    for (SnapWindowId other : desktop_.TopLevelWindows()) {
+        if (other != window_) {
+            targets_.push_back(other);
+        }
+    }
+    targets_.push_back(desktop_.Screen());
+    current_ = desktop_.WindowRect(window_).value_or(ScreenRect{});
+}
+
+void CWindowSnapper::ReleaseEdges(ScreenRect& proposed, const ScreenPoint& cursor) {
+    for (Edge edge : {kLeft, kTop, kRight, kBottom}) {
+        if (!stuck_[edge]) {
+            continue;
+        }
+        const int travelled = CursorCoordinate(edge, cursor) - stuckAt_[edge];
+        if (std::abs(travelled) > 2 * kSnapDistance) {
+            stuck_[edge] = false;
+            // The window catches up with the cursor at once.
+            if (edge == kLeft || edge == kRight) {
+                proposed.Offset(travelled, 0);
+            } else {
+                proposed.Offset(0, travelled);
+            }
+        }
+    }
+}
+
+void CWindowSnapper::SnapWhileMoving(ScreenRect& proposed) {
+    const ScreenPoint cursor = desktop_.CursorPosition();
+    ReleaseEdges(proposed, cursor);
+
+    int dx = 0;
+    int dy = 0;
+    std::optional<Edge> horizontal;
+    std::optional<Edge> vertical;
+    for (SnapWindowId target : targets_) {
+        const std::optional<ScreenRect> found = desktop_.WindowRect(target);
+        if (!found || !found->Inflated(kSnapDistance).Intersects(proposed)) {
+            continue;
+        }
+        const ScreenRect& w = *found;
+        // Right before left, and top before bottom: the first match wins on each axis.
+        if (Near(proposed.right, w.left)) {
+            horizontal = kRight;
+            dx = proposed.right - w.left;
+        } else if (Near(proposed.right, w.right)) {
+            horizontal = kRight;
+            dx = proposed.right - w.right;
+        } else if (Near(proposed.left, w.left)) {
+            horizontal = kLeft;
+            dx = proposed.left - w.left;
+        } else if (Near(proposed.left, w.right)) {
+            horizontal = kLeft;
+            dx = proposed.left - w.right;
+        }
+        if (Near(proposed.top, w.top)) {
+            vertical = kTop;
+            dy = proposed.top - w.top;
+        } else if (Near(proposed.top, w.bottom)) {
+            vertical = kTop;
+            dy = proposed.top - w.bottom;
+        } else if (Near(proposed.bottom, w.top)) {
+            vertical = kBottom;
+            dy = proposed.bottom - w.top;
+        } else if (Near(proposed.bottom, w.bottom)) {
+            vertical = kBottom;
+            dy = proposed.bottom - w.bottom;
+        }
+        proposed.Offset(-dx, -dy);
+        for (const std::optional<Edge>& edge : {horizontal, vertical}) {
+            if (edge && !stuck_[*edge]) {
+                stuck_[*edge] = true;
+                stuckAt_[*edge] = CursorCoordinate(*edge, cursor);
+            }
+        }
+        // An exact alignment moves nothing and does not end the search.
+        if (dx != 0 || dy != 0) {
+            break;
+        }
+    }
+    current_ = proposed;
+}
+
+void CWindowSnapper::SnapWhileSizing(ScreenRect& proposed) {
+    for (SnapWindowId target : targets_) {
+        const std::optional<ScreenRect> found = desktop_.WindowRect(target);
+        if (!found || !found->Inflated(kSnapDistance).Intersects(proposed)) {
+            continue;
+        }
+        const ScreenRect& w = *found;
+        if (Near(proposed.right, w.left)) {
+            proposed.right = w.left;
+        } else if (Near(proposed.right, w.right)) {
+            proposed.right = w.right;
+        }
+        if (Near(proposed.left, w.left)) {
+            proposed.left = w.left;
+        } else if (Near(proposed.left, w.right)) {
+            proposed.left = w.right;
+        }
+        if (Near(proposed.top, w.top)) {
+            proposed.top = w.top;
+        } else if (Near(proposed.top, w.bottom)) {
+            proposed.top = w.bottom;
+        }
+        if (Near(proposed.bottom, w.top)) {
+            proposed.bottom = w.top;
+        } else if (Near(proposed.bottom, w.bottom)) {
+            proposed.bottom = w.bottom;
+        }
+    }
+}
+
+void RealignWithCursor(ScreenRect& proposed, const ScreenPoint& cursor,
+                       const ScreenPoint& dragOffset) {
+    const int x = cursor.x - dragOffset.x;
+    const int y = cursor.y - dragOffset.y;
+    if (std::abs(x - proposed.left) > kRealignDistance ||
+        std::abs(y - proposed.top) > kRealignDistance) {
+        proposed.Offset(x - proposed.left, y - proposed.top);
+    }
+}
+
+}  // namespace calvendra
