@@ -1,5 +1,6 @@
 #include "app/main_frame.h"
 
+#include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
 #include <wx/display.h>
@@ -8,8 +9,8 @@
 #include <wx/toolbar.h>
 
 #include "app/single_instance.h"
-#include "reminders/reminder_scan.h"
 #include "desktop/system_tray.h"
+#include "reminders/reminder_scan.h"
 #include "resources/images.h"
 #include "resources/menus.h"
 #include "resources/resource_ids.h"
@@ -169,7 +170,15 @@ void CMainFrame::ShowMaximised() {
     }
     Maximize(true);
     Show(true);
-    Raise();
+    // Window managers keep windows that no user touched from taking the focus; the request is
+    // the user's (a tray click, a second launch), so it carries the current server time.
+    auto* window = GTK_WINDOW(GetHandle());
+    GdkWindow* native = gtk_widget_get_window(GTK_WIDGET(window));
+    if (native != nullptr && GDK_IS_X11_WINDOW(native)) {
+        gtk_window_present_with_time(window, gdk_x11_get_server_time(native));
+    } else {
+        Raise();
+    }
 }
 
 void CMainFrame::OnShow(wxCommandEvent&) {

@@ -29,7 +29,8 @@ void OrganizerTest::Start(bool show) {
 }
 
 void OrganizerTest::TearDown() {
-    if (windows_.frame != nullptr) {
+    // A frame that "Exit" destroyed has left the list of top-level windows.
+    if (windows_.frame != nullptr && wxTopLevelWindows.Find(windows_.frame) != nullptr) {
         windows_.frame->Destroy();
         PumpEvents();
     }
