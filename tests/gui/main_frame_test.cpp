@@ -134,15 +134,17 @@ TEST_F(MainFrameTest, ClosingHidesAndShowBringsTheWindowBackMaximised) {
     ASSERT_TRUE(manager.IsRunning());
     Start(true);
     ASSERT_TRUE(WaitUntil([&] { return Frame().IsShownOnScreen() && Frame().IsMaximized(); }));
+    // The user restores the window to its normal size, then closes it.
+    Frame().Maximize(false);
+    ASSERT_TRUE(WaitUntil([&] { return !Frame().IsMaximized(); }));
 
     // The close is refused: the window only hides.
     EXPECT_FALSE(Frame().Close());
-    PumpEvents();
+    EXPECT_TRUE(WaitUntil([&] { return !Frame().IsShownOnScreen(); }));
     EXPECT_FALSE(Frame().IsShown());
     EXPECT_FALSE(Frame().IsBeingDeleted());
     EXPECT_NE(wxTopLevelWindows.Find(&Frame()), nullptr);
 
-    Frame().Maximize(false);
     // "Show" comes from the tray menu, not from the menu bar.
     wxCommandEvent show(wxEVT_MENU, kIdShow);
     Frame().GetEventHandler()->ProcessEvent(show);

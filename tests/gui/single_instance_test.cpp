@@ -96,10 +96,10 @@ TEST_F(RunningInstanceTest, ASecondCalvendraFindsTheFirstAndBringsItBackMaximise
     Start(true);
     CMainFrame& frame = *Windows().frame;
     ASSERT_TRUE(WaitUntil([&] { return frame.IsShownOnScreen() && frame.IsMaximized(); }));
-    frame.Close();  // hides it in the notification area
     frame.Maximize(false);
-    PumpEvents();
-    ASSERT_FALSE(frame.IsShown());
+    ASSERT_TRUE(WaitUntil([&] { return !frame.IsMaximized(); }));
+    frame.Close();  // hides it in the notification area
+    ASSERT_TRUE(WaitUntil([&] { return !frame.IsShownOnScreen(); }));
 
     // The second process must end by itself, with no window of its own; the time-out only keeps
     // a failure from hanging the test.
