@@ -170,6 +170,9 @@ void CMainFrame::ShowMaximised() {
     }
     Maximize(true);
     Show(true);
+    // A window still on its way out of view when the request came may miss the state it was
+    // given while hidden: ask again now that it is shown.
+    Maximize(true);
     // Window managers keep windows that no user touched from taking the focus; the request is
     // the user's (a tray click, a second launch), so it carries the current server time.
     auto* window = GTK_WINDOW(GetHandle());
