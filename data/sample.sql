@@ -24,7 +24,7 @@ INSERT INTO assist_scheduleinfo (schedule_id, group_id, schedule_subject, schedu
 INSERT INTO assist_scheduleinfo (schedule_id, group_id, schedule_subject, schedule_text, remind, remindtype, remind_week, remind_date, remind_time, emailremind)
     VALUES ('2000000002', '2000000002', 'Quarterly report due', 'Send the figures to Priya.', 1, 1, '0', '2025-3-31', '14:00:00', 0);
 INSERT INTO assist_scheduleinfo (schedule_id, group_id, schedule_subject, schedule_text, remind, remindtype, remind_week, remind_date, remind_time, emailremind)
-    VALUES ('2000000003', '2000000003', 'Take the evening medicine', '', 1, 3, '0', '', '20:00:00', 0);
+    VALUES ('2000000003', '2000000003', 'Evening medicine', '', 1, 3, '0', '', '20:00:00', 0);
 INSERT INTO assist_scheduleinfo (schedule_id, group_id, schedule_subject, schedule_text, remind, remindtype, remind_week, remind_date, remind_time, emailremind)
     VALUES ('2000000004', '2000000004', 'Anna''s birthday', 'Order flowers a week before.', 1, 1, '0', '2025-6-14', '08:00:00', 1);
 INSERT INTO assist_scheduleinfo (schedule_id, group_id, schedule_subject, schedule_text, remind, remindtype, remind_week, remind_date, remind_time, emailremind)

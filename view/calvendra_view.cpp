@@ -140,18 +140,25 @@ void CCalvendraView::OnInitialUpdate() {
         }
     }
 
-    layout_.Bind(this, {
-                           {kTreeControlId,
-                            {layout::kSameOffset, 0, layout::kEdgeLeft},
-                            {layout::kSameOffset, 0, layout::kEdgeTop},
-                            {layout::kKeepWidth, 0, layout::kEdgeRight},
-                            {layout::kProportional, 0, layout::kEdgeBottom}},
-                           {kListControlId,
-                            {layout::kSameOffset, 0, layout::kEdgeLeft},
-                            {layout::kSameOffset, 0, layout::kEdgeTop},
-                            {layout::kProportional, 0, layout::kEdgeRight},
-                            {layout::kProportional, 0, layout::kEdgeBottom}},
-                       });
+    // Measured from the form as it was designed: on a screen smaller than the form the window
+    // is smaller than that, and the controls must still keep inside it.
+    const wxSize designed = ConvertDialogToPixels(wxSize(kFormWidthDlu, kFormHeightDlu));
+    const wxSize current = GetClientSize();
+    layout_.Bind(this,
+                 {
+                     {kTreeControlId,
+                      {layout::kSameOffset, 0, layout::kEdgeLeft},
+                      {layout::kSameOffset, 0, layout::kEdgeTop},
+                      {layout::kKeepWidth, 0, layout::kEdgeRight},
+                      {layout::kProportional, 0, layout::kEdgeBottom}},
+                     {kListControlId,
+                      {layout::kSameOffset, 0, layout::kEdgeLeft},
+                      {layout::kSameOffset, 0, layout::kEdgeTop},
+                      {layout::kProportional, 0, layout::kEdgeRight},
+                      {layout::kProportional, 0, layout::kEdgeBottom}},
+                 },
+                 wxSize(std::max(current.x, designed.x), std::max(current.y, designed.y)));
+    layout_.Relayout();
 }
 
 void CCalvendraView::LoadHierarchy(const Hierarchy& hierarchy) {

@@ -16,6 +16,11 @@ layout::Rect ToRect(const wxRect& rect) {
 }  // namespace
 
 void CControlLayout::Bind(wxWindow* parent, const std::vector<layout::Entry>& table) {
+    Bind(parent, table, parent->GetClientSize());
+}
+
+void CControlLayout::Bind(wxWindow* parent, const std::vector<layout::Entry>& table,
+                          const wxSize& boundClient) {
     parent_ = parent;
     controls_.clear();
     std::vector<layout::Entry> entries;
@@ -29,7 +34,7 @@ void CControlLayout::Bind(wxWindow* parent, const std::vector<layout::Entry>& ta
         entries.push_back(entry);
         rects.push_back(ToRect(control->GetRect()));
     }
-    arithmetic_.Bind(ToRect(wxRect(parent->GetClientSize())), entries, rects);
+    arithmetic_.Bind(ToRect(wxRect(boundClient)), entries, rects);
 }
 
 void CControlLayout::Relayout() {

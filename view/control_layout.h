@@ -4,6 +4,7 @@
 
 #include "view/layout_arithmetic.h"
 
+class wxSize;
 class wxWindow;
 
 namespace calvendra {
@@ -15,6 +16,10 @@ public:
     // Records the parent's current client rectangle and each listed control's rectangle in it.
     // Controls that the parent does not hold are left out.
     void Bind(wxWindow* parent, const std::vector<layout::Entry>& table);
+
+    // The same, measuring from a client size of the parent's choosing: the size its controls
+    // were laid out for, when the parent is smaller than that.
+    void Bind(wxWindow* parent, const std::vector<layout::Entry>& table, const wxSize& boundClient);
 
     bool IsBound() const { return parent_ != nullptr; }
 

@@ -2,9 +2,13 @@
 """Draws the organizer's 16 by 16 images as XPM files that the program compiles in.
 
 Run it from any folder; it rewrites the .xpm files beside itself. The images are pixel art, drawn
-from the small grids and shapes below so that they stay crisp at their one size.
+from the small grids and shapes below so that they stay crisp at their one size. The desktop's
+application icons (calvendra-<size>.png) are the main icon enlarged by whole pixels, with
+ImageMagick, when it is installed.
 """
 import os
+import shutil
+import subprocess
 
 SIZE = 16
 
@@ -247,6 +251,11 @@ def main():
         canvas = draw()
         assert len(canvas) == SIZE and all(len(row) == SIZE for row in canvas), name
         write_xpm(folder, name, canvas)
+    if shutil.which("convert"):
+        for factor in (1, 2, 3, 4, 8):
+            subprocess.run(["convert", os.path.join(folder, "calendar_bell.xpm"), "-filter", "point",
+                            "-scale", "%d00%%" % factor, "-strip",
+                            os.path.join(folder, "calvendra-%d.png" % (16 * factor))], check=True)
 
 
 if __name__ == "__main__":
