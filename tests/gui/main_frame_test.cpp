@@ -230,6 +230,24 @@ TEST_F(MainFrameTest, ResizingKeepsTheTreesWidthAndGrowsTheList) {
                 double(listBefore.GetRight() + 1) / formBefore.x, 0.01);
 }
 
+TEST_F(MainFrameTest, OnAScreenSmallerThanTheFormTheControlsStayInsideTheWindow) {
+    auto* frame = new wxFrame(nullptr, wxID_ANY, "small", wxDefaultPosition, wxSize(480, 320));
+    auto* view = new CCalvendraView(frame);
+    view->OnInitialUpdate();
+    PumpEvents();
+    const wxSize client = view->GetClientSize();
+    const wxSize form = view->ConvertDialogToPixels(
+        wxSize(CCalvendraView::kFormWidthDlu, CCalvendraView::kFormHeightDlu));
+    ASSERT_LT(client.x, form.x);
+    const wxRect list = view->List()->GetRect();
+    EXPECT_LE(list.GetRight(), client.x);
+    EXPECT_LE(list.GetBottom(), client.y);
+    EXPECT_GT(list.GetWidth(), 0);
+    EXPECT_LT(view->Tree()->GetRect().GetRight(), list.GetLeft());
+    frame->Destroy();
+    PumpEvents();
+}
+
 TEST(AboutBox, ShowsTheVersionAndTheMakersLines) {
     CAboutDlg about(nullptr);
     EXPECT_EQ(about.GetTitle(), "About Calvendra");
