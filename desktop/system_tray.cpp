@@ -55,11 +55,15 @@ void DrawBold(wxMenuItem& item) {
 CSystemTray::CSystemTray(wxWindow& mainWindow) : mainWindow_(mainWindow) {}
 
 CSystemTray::~CSystemTray() {
-    if (enabled_ && icon_) {
+    if (!icon_) {
+        return;
+    }
+    if (enabled_) {
         icon_->RemoveIcon();
         enabled_ = false;
     }
-    icon_.reset();
+    // "Exit" may come from the icon's own menu: the icon goes once its event is over.
+    icon_.release()->Destroy();
 }
 
 bool CSystemTray::Create(wxWindow*, const wxString& tooltip, const wxBitmap& icon, int iconId) {
