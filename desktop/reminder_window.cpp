@@ -88,9 +88,10 @@ bool CReminderWnd::Create(const wxString& subject) {
                               wxTE_MULTILINE);
     textBox_->SetEditable(false);
     // A multi-line text box is a text view inside a scrolled window; the margins keep the text
-    // off the box's border.
+    // off the box's border, and a text that cannot be edited shows no caret.
     if (GtkWidget* view = gtk_bin_get_child(GTK_BIN(textBox_->GetHandle()));
         view != nullptr && GTK_IS_TEXT_VIEW(view)) {
+        gtk_text_view_set_cursor_visible(GTK_TEXT_VIEW(view), FALSE);
         gtk_text_view_set_left_margin(GTK_TEXT_VIEW(view), kTextMargin);
         gtk_text_view_set_right_margin(GTK_TEXT_VIEW(view), kTextMargin);
         gtk_text_view_set_top_margin(GTK_TEXT_VIEW(view), kTextMargin);
