@@ -58,6 +58,7 @@ wxBEGIN_EVENT_TABLE(CReminderWnd, wxFrame)
     EVT_MOUSE_CAPTURE_LOST(CReminderWnd::OnCaptureLost)
     EVT_MOUSE_CAPTURE_CHANGED(CReminderWnd::OnCaptureChanged)
     EVT_ACTIVATE(CReminderWnd::OnActivate)
+    EVT_CLOSE(CReminderWnd::OnClose)
 wxEND_EVENT_TABLE()
     // clang-format on
 
@@ -243,6 +244,13 @@ void CReminderWnd::OnActivate(wxActivateEvent& event) {
     active_ = event.GetActive();
     Refresh();
     // The frame's own handling gives the focus back to the text box.
+    event.Skip();
+}
+
+// The window manager may close the note in the middle of a drag; a window must not go while it
+// holds the mouse. The frame's own handling then destroys the note, and wx frees it soon after.
+void CReminderWnd::OnClose(wxCloseEvent& event) {
+    EndDrag();
     event.Skip();
 }
 

@@ -50,6 +50,7 @@ private:
     void OnCaptureLost(wxMouseCaptureLostEvent& event);
     void OnCaptureChanged(wxMouseCaptureChangedEvent& event);
     void OnActivate(wxActivateEvent& event);
+    void OnClose(wxCloseEvent& event);
 
     FrameZone ZoneAt(const wxPoint& position) const;
     void ShowCursorFor(FrameZone zone);

@@ -381,6 +381,23 @@ TEST_F(ReminderWindowTest, ClosingTheWayTheWindowManagerDoesFreesTheNote) {
     }));
 }
 
+TEST_F(ReminderWindowTest, ClosingInTheMiddleOfADragLetsTheMouseGo) {
+    CReminderWnd* note = Open("Dragged", "");
+    ASSERT_TRUE(note);
+    const wxPoint grip = CaptionPoint(note, 100);
+    MoveMouse(grip);
+    Press();
+    DragMouse(grip, wxPoint(grip.x + 40, grip.y + 40), 10);
+    ASSERT_TRUE(note->HasCapture());
+    note->Close();
+    EXPECT_EQ(wxWindow::GetCapture(), nullptr);
+    EXPECT_TRUE(WaitUntil([&] {
+        return std::find(wxTopLevelWindows.begin(), wxTopLevelWindows.end(), note) ==
+               wxTopLevelWindows.end();
+    }));
+    Release();
+}
+
 TEST_F(ReminderWindowTest, LosingTheMouseEndsTheDragWhereItIs) {
     CReminderWnd* note = Open("Lost", "");
     ASSERT_TRUE(note);
