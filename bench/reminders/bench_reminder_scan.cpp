@@ -1,0 +1,217 @@
+// What one reminder scan costs on the user's desktop, where it runs every minute: one tick over
+// 10,000 and 100,000 schedules, with none due and with 1% due, beside the bare read of the same
+// statement through SQLite's own C API and through the organizer's result set.
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "reminders/reminder_delivery.h"
+#include "reminders/reminder_scanner.h"
+#include "store/db_connection.h"
+#include "store/db_result_set.h"
+#include "store/statements.h"
+#include "tests/support/test_database.h"
+
+namespace {
+
+using calvendra::CDBConnection;
+using calvendra::CDBResultSet;
+using calvendra::Identifier;
+using calvendra::ReminderDelivery;
+using calvendra::ReminderScanner;
+using calvendra::testing::TestDatabase;
+
+// The scan runs at 03:17:30 on Wednesday 12 June 2024, local time.
+std::time_t ScanInstant(int minuteOffset = 0) {
+    std::tm fields{};
+    fields.tm_year = 2024 - 1900;
+    fields.tm_mon = 5;
+    fields.tm_mday = 12;
+    fields.tm_hour = 3;
+    fields.tm_min = 17 + minuteOffset;
+    fields.tm_sec = 30;
+    fields.tm_isdst = -1;
+    return std::mktime(&fields);
+}
+
+class CountingDelivery : public ReminderDelivery {
+public:
+    void ShowReminderWindow(const std::string&, const std::string&) override { ++windows; }
+    void MailAttendants(const std::string&, const std::string&, Identifier) override { ++mails; }
+    long windows = 0;
+    long mails = 0;
+};
+
+void Check(int rc, sqlite3* db, const char* what) {
+    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) {
+        throw std::runtime_error(std::string(what) + ": " + sqlite3_errmsg(db));
+    }
+}
+
+// Schedules of every kind at times spread over the day, none at 03:17 except the due ones.
+void FillSchedules(const std::string& path, int count, int dueEvery) {
+    sqlite3* db = nullptr;
+    Check(sqlite3_open(path.c_str(), &db), db, "open");
+    Check(sqlite3_exec(db, "begin", nullptr, nullptr, nullptr), db, "begin");
+    sqlite3_stmt* insert = nullptr;
+    Check(sqlite3_prepare_v2(
+              db, "insert into assist_scheduleinfo values(?,'2000000001',?,?,?,?,?,?,?,?)", -1,
+              &insert, nullptr),
+          db, "prepare");
+    std::mt19937 random(7);
+    auto pick = [&random](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    for (int i = 0; i < count; ++i) {
+        const bool due = dueEvery > 0 && i % dueEvery == 0;
+        int hour = pick(0, 23);
+        int minute = pick(0, 59);
+        if (due) {
+            hour = 3;
+            minute = 17;
+        } else if (hour == 3 && minute == 17) {
+            minute = 18;
+        }
+        char time[16];
+        std::snprintf(time, sizeof time, "%02d:%02d:00", hour, minute);
+        const int type = due ? 3 : pick(1, 3);
+        const std::string date =
+            "2024-" + std::to_string(pick(1, 12)) + "-" + std::to_string(pick(1, 28));
+        const std::string id = std::to_string(2000000002L + i);
+        const std::string subject = "Schedule number " + std::to_string(i);
+        const std::string text =
+            "Bring the minutes of the last meeting and the figures of the "
+            "quarter for item " +
+            std::to_string(i) + ".";
+        sqlite3_bind_text(insert, 1, id.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 2, subject.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 3, text.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int(insert, 4, due || pick(0, 9) != 0 ? 1 : 0);
+        sqlite3_bind_int(insert, 5, type);
+        sqlite3_bind_text(insert, 6, std::to_string(pick(0, 6)).c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 7, date.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 8, time, -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int(insert, 9, pick(0, 1));
+        Check(sqlite3_step(insert), db, "insert");
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    Check(sqlite3_exec(db, "commit", nullptr, nullptr, nullptr), db, "commit");
+    sqlite3_close(db);
+}
+
+// The median milliseconds of each task over `rounds` rounds. The tasks take turns within a round,
+// so that a busy machine weighs on all of them alike.
+std::vector<double> MedianMilliseconds(int rounds,
+                                       const std::vector<std::function<void()>>& tasks) {
+    std::vector<std::vector<double>> times(tasks.size());
+    for (int round = 0; round < rounds; ++round) {
+        for (std::size_t task = 0; task < tasks.size(); ++task) {
+            const auto begin = std::chrono::steady_clock::now();
+            tasks[task]();
+            const auto end = std::chrono::steady_clock::now();
+            times[task].push_back(std::chrono::duration<double, std::milli>(end - begin).count());
+        }
+    }
+    std::vector<double> medians;
+    for (std::vector<double>& taskTimes : times) {
+        std::sort(taskTimes.begin(), taskTimes.end());
+        medians.push_back(taskTimes[taskTimes.size() / 2]);
+    }
+    return medians;
+}
+
+// Every row of the statement, every column as text, through SQLite's C API.
+long RawRead(const std::string& path) {
+    sqlite3* db = nullptr;
+    Check(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), db, "open");
+    sqlite3_stmt* query = nullptr;
+    const std::string sql = calvendra::statements::SelectSchedulesForScan();
+    Check(sqlite3_prepare_v2(db, sql.c_str(), -1, &query, nullptr), db, "prepare");
+    long bytes = 0;
+    while (sqlite3_step(query) == SQLITE_ROW) {
+        for (int column = 0; column < 10; ++column) {
+            sqlite3_column_text(query, column);
+            bytes += sqlite3_column_bytes(query, column);
+        }
+    }
+    sqlite3_finalize(query);
+    sqlite3_close(db);
+    return bytes;
+}
+
+// Every row, every column, through the organizer's result set.
+long ResultSetRead(CDBConnection& connection) {
+    CDBResultSet results(connection);
+    long bytes = 0;
+    if (results.OpenQuery(calvendra::statements::SelectSchedulesForScan())) {
+        std::string value;
+        do {
+            for (int column = 0; column < 10; ++column) {
+                results.ReadColumn(column, value);
+                bytes += static_cast<long>(value.size());
+            }
+        } while (results.MoveToNext());
+    }
+    return bytes;
+}
+
+void Measure(int count, int dueEvery) {
+    TestDatabase database;
+    FillSchedules(database.FilePath(), count, dueEvery);
+    CDBConnection connection("Calvendra", "opal", "kelp");
+    if (!connection.OpenConnection()) {
+        throw std::runtime_error("cannot open the data source");
+    }
+    const int rounds = count > 50000 ? 5 : 15;
+    CountingDelivery delivery;
+
+    const std::vector<double> medians = MedianMilliseconds(
+        rounds, {[&] { RawRead(database.FilePath()); }, [&] { ResultSetRead(connection); },
+                 [&] {
+                     // A fresh scanner each round, started in the minute it scans: one minute a
+                     // scan.
+                     ReminderScanner scanner([] { return ScanInstant(); }, ScanInstant(),
+                                             [&connection] { return &connection; });
+                     scanner.SetDelivery(&delivery);
+                     scanner.Scan();
+                 },
+                 [&] {
+                     // The first tick after a day asleep: 1,440 minutes in one scan.
+                     ReminderScanner scanner([] { return ScanInstant(24 * 60); }, ScanInstant(),
+                                             [&connection] { return &connection; });
+                     scanner.Scan();
+                 }});
+    const double raw = medians[0];
+    const double resultSet = medians[1];
+    const double scan = medians[2];
+    const double catchUp = medians[3];
+    const long windowsPerScan = delivery.windows / rounds;
+    std::printf("%10d %8ld %14.2f %14.2f %14.2f %10.2f %10.2f %16.2f\n", count, windowsPerScan, raw,
+                resultSet, scan, scan / raw, scan / resultSet, catchUp);
+}
+
+}  // namespace
+
+int main() {
+    std::printf(
+        "One reminder scan (median, milliseconds). raw: the statement through SQLite's C "
+        "API;\nresult set: every column through CDBResultSet over ODBC; scan: one tick of "
+        "ReminderScanner;\ncatch-up: one tick over the last 24 hours.\n\n");
+    std::printf("%10s %8s %14s %14s %14s %10s %10s %16s\n", "schedules", "due", "raw read",
+                "result set", "scan", "scan/raw", "scan/set", "catch-up 24 h");
+    for (const int count : {10000, 100000}) {
+        Measure(count, 0);
+        Measure(count, 100);
+    }
+    return 0;
+}

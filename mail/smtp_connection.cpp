@@ -1,0 +1,351 @@
+#include "mail/smtp_connection.h"
+
+#include <unistd.h>
+#include <cerrno>
+#include <cstring>
+#include <new>
+#include <optional>
+
+#include "mail/base64.h"
+#include "mail/dot_stuff.h"
+#include "mail/header_text.h"
+
+namespace calvendra {
+
+namespace {
+
+CKivSMTPException FromSocket(const CWSocketException& failure) {
+    return CKivSMTPException(SystemError(failure.ErrorCode()), std::string());
+}
+
+// Runs a step of the session so that only CKivSMTPException leaves it: socket failures become
+// facility 7 with their error number, an allocation failure the out-of-memory error.
+template <typename Step>
+auto Translated(Step step) -> decltype(step()) {
+    try {
+        return step();
+    } catch (const CWSocketException& failure) {
+        throw FromSocket(failure);
+    } catch (const std::bad_alloc&) {
+        throw CKivSMTPException(SystemError(ENOMEM), std::string());
+    }
+}
+
+std::optional<std::string> UnlessEmpty(const std::string& text) {
+    return text.empty() ? std::nullopt : std::optional<std::string>(text);
+}
+
+bool ValidPort(std::int32_t port) {
+    return port >= 1 && port <= 65535;
+}
+
+// The start of the last line of a reply that ends in CR LF: the position after the last CR LF
+// found going back from six bytes before the end, or the previous start when there is none.
+std::size_t LastLineStart(const std::string& buffer, std::size_t received, std::size_t previous) {
+    for (std::size_t at = received - 6 + 1; at-- > 0;) {
+        if (buffer[at] == '\r' && buffer[at + 1] == '\n') {
+            return at + 2;
+        }
+    }
+    return previous;
+}
+
+}  // namespace
+
+std::string LocalHostName() {
+    char name[260] = "";
+    if (::gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') {
+        return "localhost";
+    }
+    name[sizeof name - 1] = '\0';
+    return name;
+}
+
+CKivSMTPConnection::CKivSMTPConnection() {
+    SetGreetingName("auto");
+}
+
+CKivSMTPConnection::~CKivSMTPConnection() {
+    if (connected_) {
+        try {
+            Disconnect(true);
+        } catch (...) {
+            // The session ends whatever the server answers to QUIT.
+        }
+    }
+    socket_.Close();
+}
+
+void CKivSMTPConnection::SetGreetingName(const std::string& name) {
+    greetingName_ = name == "auto" ? LocalHostName() : name;
+}
+
+void CKivSMTPConnection::Connect(const std::string& host, AuthMethod method,
+                                 const std::string& user, const std::string& password,
+                                 std::int32_t port) {
+    if (connected_) {
+        try {
+            Disconnect(true);
+        } catch (const CKivSMTPException&) {
+            // The earlier session is over either way.
+        }
+    }
+    if (!ValidPort(port) || (proxyKind_ != ProxyKind::None && !ValidPort(proxyPort_))) {
+        throw CKivSMTPException(SystemError(EINVAL), std::string());
+    }
+    Translated([&] { socket_.Open(false); });
+    try {
+        OpenTransport(host, static_cast<std::uint16_t>(port));
+    } catch (const CWSocketException& failure) {
+        try {
+            Disconnect(true);  // not yet connected: only closes the socket
+        } catch (...) {
+        }
+        throw FromSocket(failure);
+    } catch (const std::bad_alloc&) {
+        socket_.Close();
+        throw CKivSMTPException(SystemError(ENOMEM), std::string());
+    }
+    connected_ = true;
+    try {
+        Translated([&] { Introduce(method, user, password); });
+    } catch (const CKivSMTPException& failure) {
+        try {
+            Disconnect(true);
+        } catch (...) {
+        }
+        throw CKivSMTPException(failure.TransportError(), failure.LastReply());
+    }
+}
+
+void CKivSMTPConnection::OpenTransport(const std::string& host, std::uint16_t port) {
+    if (!bindAddress_.empty()) {
+        socket_.Bind(0, bindAddress_);
+    }
+    const auto proxyPort = static_cast<std::uint16_t>(proxyPort_);
+    const std::optional<std::string> user = UnlessEmpty(proxyUser_);
+    const std::optional<std::string> password =
+        user ? std::optional<std::string>(proxyPassword_) : std::nullopt;
+    switch (proxyKind_) {
+        case ProxyKind::None:
+            socket_.Connect(host, port, replyTimeoutMs_);
+            break;
+        case ProxyKind::Socks4:
+            socket_.ConnectThroughSocks4(host, port, proxyHost_, proxyPort, replyTimeoutMs_);
+            break;
+        case ProxyKind::Socks5:
+            socket_.ConnectThroughSocks5(host, port, proxyHost_, proxyPort, user, password,
+                                         replyTimeoutMs_, false);
+            break;
+        case ProxyKind::Http: {
+            std::string proxyReply;
+            socket_.ConnectThroughHttpProxy(host, port, proxyHost_, proxyPort, proxyReply, user,
+                                            password, replyTimeoutMs_, UnlessEmpty(userAgent_));
+            break;
+        }
+        default:
+            throw CWSocketException(EINVAL);
+    }
+}
+
+void CKivSMTPConnection::Introduce(AuthMethod method, const std::string& user,
+                                   const std::string& password) {
+    if (!AwaitReply(220)) {
+        throw CKivSMTPException(OwnError(kGreetingRefused), lastReply_);
+    }
+    if (method == AuthMethod::None) {
+        Command("HELO " + SingleLine(greetingName_) + "\r\n", 250, kHeloRefused);
+        return;
+    }
+    Command("EHLO " + SingleLine(greetingName_) + "\r\n", 250, kEhloRefused);
+    Authenticate(method, user, password);
+}
+
+void CKivSMTPConnection::Authenticate(AuthMethod method, const std::string& /*user*/,
+                                      const std::string& /*password*/) {
+    switch (method) {
+        case AuthMethod::CramMd5:
+        case AuthMethod::Login:
+        case AuthMethod::Plain:
+        case AuthMethod::Ntlm:
+            // The mechanisms are not part of this build yet: say so rather than send mail
+            // unauthenticated.
+            throw CKivSMTPException(SystemError(ENOSYS), std::string());
+        default:
+            throw CKivSMTPException(SystemError(EINVAL), std::string());
+    }
+}
+
+void CKivSMTPConnection::Disconnect(bool graceful) {
+    std::optional<CKivSMTPException> failure;
+    if (connected_ && graceful) {
+        try {
+            Translated([&] {
+                socket_.Send(std::string("QUIT\r\n"));
+                if (!AwaitReply(221)) {
+                    failure.emplace(OwnError(kQuitRefused), lastReply_);
+                }
+            });
+        } catch (const CKivSMTPException& raised) {
+            failure.emplace(raised);
+        }
+    }
+    connected_ = false;
+    socket_.Close();
+    if (failure) {
+        throw *failure;
+    }
+}
+
+void CKivSMTPConnection::SendMail(const CKivSMTPMessage& message) {
+    if (!connected_) {
+        throw CKivSMTPException(SystemError(ENOTCONN), std::string());
+    }
+    Translated([&] {
+        Command("MAIL FROM:<" + SingleLine(message.From().Address()) + ">\r\n", 250,
+                kMailFromRefused);
+        for (const RecipientKind kind :
+             {RecipientKind::To, RecipientKind::Cc, RecipientKind::Bcc}) {
+            for (const CKivSMTPAddress& recipient : message.Recipients(kind)) {
+                Command("RCPT TO:<" + SingleLine(recipient.Address()) + ">\r\n", 250,
+                        kRecipientRefused);
+            }
+        }
+        Command("DATA\r\n", 354, kDataRefused);
+        try {
+            SendText(message.RenderHeader() + "\r\n");
+            const CKivSMTPBodyPart& root = message.RootPart();
+            if (root.ChildCount() == 0 && !message.MimeMode()) {
+                SendText(DotStuff(root.Text()));
+            } else {
+                SendBodyPart(root, true);
+            }
+            SendText("\r\n.\r\n");
+        } catch (...) {
+            // The server is reading message text: a QUIT now would only become part of it. Closing
+            // the connection makes the server drop the unfinished message.
+            Disconnect(false);
+            throw;
+        }
+        if (!AwaitReply(250)) {
+            throw CKivSMTPException(OwnError(kEndOfDataRefused), lastReply_);
+        }
+    });
+}
+
+void CKivSMTPConnection::SendBodyPart(const CKivSMTPBodyPart& part, bool root) {
+    std::string block;
+    if (!root) {
+        if (!part.RenderPartHeader(block)) {
+            throw CKivSMTPException(OwnError(kPartHeaderFailed), std::string());
+        }
+        SendText(block);
+    }
+    if (!part.RenderPartBody(block)) {
+        throw CKivSMTPException(OwnError(kPartBodyFailed), std::string());
+    }
+    SendText(block);
+    for (std::size_t index = 0; index < part.ChildCount(); ++index) {
+        SendBodyPart(part.Child(index), false);
+    }
+    if (part.ChildCount() > 0) {
+        if (!part.RenderPartFooter(block)) {
+            throw CKivSMTPException(OwnError(kPartFooterFailed), std::string());
+        }
+        SendText(block);
+    }
+}
+
+void CKivSMTPConnection::SendText(const std::string& text) {
+    Translated([&] { socket_.Send(text); });
+}
+
+void CKivSMTPConnection::Command(const std::string& text, int expectedCode, SmtpErrorCode failure) {
+    SendText(text);
+    if (!AwaitReply(expectedCode)) {
+        throw CKivSMTPException(OwnError(failure), lastReply_);
+    }
+}
+
+bool CKivSMTPConnection::AwaitReply(int expectedCode) {
+    std::string text;
+    return ReadReply(text, 256, expectedCode, 4096);
+}
+
+bool CKivSMTPConnection::ReadReply(std::string& text, std::size_t bufferSize, int expectedCode,
+                                   std::size_t growStep) {
+    return Translated([&] {
+        std::string buffer(std::max<std::size_t>(bufferSize, 2), '\0');
+        std::size_t received = 0;
+        std::size_t lastLine = 0;
+        const auto giveUp = [&] {
+            text.assign(buffer, 0, received);
+            lastReply_ = text;
+            return false;
+        };
+        for (;;) {
+            if (!socket_.WaitReadable(replyTimeoutMs_)) {
+                return giveUp();
+            }
+            const std::size_t room = buffer.size() - received - 1;
+            const int got = socket_.Receive(&buffer[received], room);
+            if (got == 0) {
+                return giveUp();
+            }
+            received += static_cast<std::size_t>(got);
+            if (received >= kMaxReplyBytes) {
+                return giveUp();
+            }
+            if (static_cast<std::size_t>(got) == room) {
+                buffer.resize(buffer.size() + std::max<std::size_t>(growStep, 1));
+            }
+            if (received > 5 && buffer[received - 2] == '\r' && buffer[received - 1] == '\n') {
+                lastLine = LastLineStart(buffer, received, lastLine);
+                if (buffer[lastLine + 3] == ' ') {
+                    break;
+                }
+            }
+        }
+        text.assign(buffer, 0, received - 2);
+        const char* code = text.c_str() + lastLine;
+        if (code[0] >= '0' && code[0] <= '9') {
+            int value = 0;
+            for (int digit = 0; digit < 3 && code[digit] >= '0' && code[digit] <= '9'; ++digit) {
+                value = value * 10 + (code[digit] - '0');
+            }
+            lastReplyCode_ = value;
+        }
+        lastReply_ = text;
+        return lastReplyCode_ == expectedCode;
+    });
+}
+
+NtlmStatus CKivSMTPConnection::SendFirstToken(const unsigned char* token, std::size_t length) {
+    SendText("AUTH NTLM " +
+             Base64Flat(std::string_view(reinterpret_cast<const char*>(token), length)) + "\r\n");
+    return kNtlmOk;
+}
+
+NtlmStatus CKivSMTPConnection::ReceiveChallenge(unsigned char* buffer, std::size_t capacity,
+                                                std::size_t& length) {
+    if (!AwaitReply(334)) {
+        throw CKivSMTPException(OwnError(kAuthNtlmRefused), lastReply_);
+    }
+    const std::string challenge = Base64Decode(lastReply_.size() > 4 ? lastReply_.substr(4) : "");
+    if (challenge.size() >= capacity) {
+        return kNtlmInsufficientMemory;
+    }
+    std::memcpy(buffer, challenge.data(), challenge.size());
+    length = challenge.size();
+    return kNtlmOk;
+}
+
+NtlmStatus CKivSMTPConnection::SendResponse(const unsigned char* token, std::size_t length) {
+    SendText(Base64Flat(std::string_view(reinterpret_cast<const char*>(token), length)) + "\r\n");
+    if (!AwaitReply(235)) {
+        throw CKivSMTPException(OwnError(kAuthNtlmRefused), lastReply_);
+    }
+    return kNtlmOk;
+}
+
+}  // namespace calvendra

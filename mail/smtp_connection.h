@@ -1,0 +1,124 @@
+#pragma once
+
+// One SMTP client session. Typical use, sending one plain message without authentication:
+//
+//     try {
+//         CKivSMTPConnection session;                     // no network activity yet
+//         session.Connect("mail.example.org", AuthMethod::None, account, password, 25);
+//         CKivSMTPMessage message;
+//         message.AddRecipient(CKivSMTPAddress("Ann <ann@example.org>"), RecipientKind::To);
+//         message.SetFrom(CKivSMTPAddress(sender));
+//         message.SetSubject(subject);
+//         message.SetBodyText(text);
+//         session.SendMail(message);
+//     } catch (const CKivSMTPException& failure) {      // every failure, thrown by value
+//         // failure.TransportError(), failure.LastReply(), failure.what()
+//     }
+//     // Destroying a connected session sends QUIT and swallows whatever that raises.
+//
+// Every call blocks; each server reply is awaited at most ReplyTimeout milliseconds per piece.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "mail/ntlm_client.h"
+#include "mail/smtp_exception.h"
+#include "mail/smtp_message.h"
+#include "mail/wsocket.h"
+
+namespace calvendra {
+
+enum class AuthMethod : int { None = 0, CramMd5 = 1, Login = 2, Plain = 3, Ntlm = 4 };
+
+enum class ProxyKind : std::int32_t { None = 0, Socks4 = 1, Socks5 = 2, Http = 3 };
+
+class CKivSMTPConnection : public NtlmClient {
+public:
+    static constexpr std::uint32_t kDefaultReplyTimeoutMs = 60000;
+    // A reply that reaches this size without completing is treated as one that never completes.
+    static constexpr std::size_t kMaxReplyBytes = 1024 * 1024;
+
+    CKivSMTPConnection();
+    ~CKivSMTPConnection() override;
+    CKivSMTPConnection(const CKivSMTPConnection&) = delete;
+    CKivSMTPConnection& operator=(const CKivSMTPConnection&) = delete;
+
+    // Connects, reads the greeting and introduces the client: HELO without authentication, else
+    // EHLO and the chosen mechanism. Any failure leaves the session disconnected.
+    void Connect(const std::string& host, AuthMethod method, const std::string& user,
+                 const std::string& password, std::int32_t port = 25);
+    // Ends the session: QUIT and its 221 when graceful and connected; the socket is closed in any
+    // case, then a failure of the QUIT exchange is raised.
+    void Disconnect(bool graceful = true);
+    // Sends one message: MAIL FROM, RCPT TO for every To, Cc and Bcc address, DATA, header, body
+    // and the end-of-data mark.
+    void SendMail(const CKivSMTPMessage& message);
+
+    // Reads one reply; true when its code is the expected one.
+    virtual bool AwaitReply(int expectedCode);
+    // Reads one reply into text, starting with a buffer of bufferSize bytes that grows by growStep
+    // whenever a receive fills it. False when the code differs, the server closed the connection,
+    // no more came within ReplyTimeout, or the reply reached kMaxReplyBytes without completing;
+    // LastReply then holds what was read.
+    virtual bool ReadReply(std::string& text, std::size_t bufferSize, int expectedCode,
+                           std::size_t growStep);
+
+    bool IsConnected() const { return connected_; }
+    const std::string& LastReply() const { return lastReply_; }
+    std::int32_t LastReplyCode() const { return lastReplyCode_; }
+
+    // Settings, to be changed before Connect.
+    const std::string& GreetingName() const { return greetingName_; }
+    // "auto" (exactly) stands for this machine's host name.
+    void SetGreetingName(const std::string& name);
+    std::uint32_t ReplyTimeout() const { return replyTimeoutMs_; }
+    void SetReplyTimeout(std::uint32_t milliseconds) { replyTimeoutMs_ = milliseconds; }
+    ProxyKind GetProxyKind() const { return proxyKind_; }
+    void SetProxyKind(ProxyKind kind) { proxyKind_ = kind; }
+    const std::string& ProxyHost() const { return proxyHost_; }
+    void SetProxyHost(std::string host) { proxyHost_ = std::move(host); }
+    std::int32_t ProxyPort() const { return proxyPort_; }
+    void SetProxyPort(std::int32_t port) { proxyPort_ = port; }
+    const std::string& ProxyUser() const { return proxyUser_; }
+    void SetProxyUser(std::string user) { proxyUser_ = std::move(user); }
+    const std::string& ProxyPassword() const { return proxyPassword_; }
+    void SetProxyPassword(std::string password) { proxyPassword_ = std::move(password); }
+    const std::string& BindAddress() const { return bindAddress_; }
+    void SetBindAddress(std::string address) { bindAddress_ = std::move(address); }
+    const std::string& UserAgent() const { return userAgent_; }
+    void SetUserAgent(std::string agent) { userAgent_ = std::move(agent); }
+
+    // The session's side of NTLM authentication.
+    NtlmStatus SendFirstToken(const unsigned char* token, std::size_t length) override;
+    NtlmStatus ReceiveChallenge(unsigned char* buffer, std::size_t capacity,
+                                std::size_t& length) override;
+    NtlmStatus SendResponse(const unsigned char* token, std::size_t length) override;
+
+private:
+    void OpenTransport(const std::string& host, std::uint16_t port);
+    void Introduce(AuthMethod method, const std::string& user, const std::string& password);
+    void Authenticate(AuthMethod method, const std::string& user, const std::string& password);
+    void SendText(const std::string& text);
+    void Command(const std::string& text, int expectedCode, SmtpErrorCode failure);
+    void SendBodyPart(const CKivSMTPBodyPart& part, bool root);
+
+    CWSocket socket_;
+    bool connected_ = false;
+    std::string lastReply_;
+    std::string greetingName_;
+    std::uint32_t replyTimeoutMs_ = kDefaultReplyTimeoutMs;
+    std::int32_t lastReplyCode_ = 0;
+    ProxyKind proxyKind_ = ProxyKind::None;
+    std::string proxyHost_;
+    std::int32_t proxyPort_ = 1080;
+    std::string bindAddress_;
+    std::string proxyUser_;
+    std::string proxyPassword_;
+    std::string userAgent_;
+};
+
+// This machine's host name, as HELO and EHLO send it.
+std::string LocalHostName();
+
+}  // namespace calvendra

@@ -1,0 +1,109 @@
+#include "mail/smtp_exception.h"
+
+#include "mail/system_error_text.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace calvendra {
+
+namespace {
+
+// One text per own code; %s stands for the last reply.
+const char* OwnMessageFormat(std::uint32_t code) {
+    switch (code) {
+        case kGreetingRefused:
+            return "The mail server did not greet with 220: %s";
+        case kPartHeaderFailed:
+            return "A part header of the message could not be built. %s";
+        case kPartBodyFailed:
+            return "A part of the message could not be built (an attached file may be missing, "
+                   "unreadable or too large). %s";
+        case kPartFooterFailed:
+            return "The closing boundary of a message part could not be built. %s";
+        case kEhloRefused:
+            return "The mail server did not accept EHLO: %s";
+        case kHeloRefused:
+            return "The mail server did not accept HELO: %s";
+        case kQuitRefused:
+            return "The mail server did not answer QUIT with 221: %s";
+        case kMailFromRefused:
+            return "The mail server did not accept the sender (MAIL FROM): %s";
+        case kDataRefused:
+            return "The mail server did not accept DATA: %s";
+        case kEndOfDataRefused:
+            return "The mail server did not accept the message: %s";
+        case kRecipientRefused:
+            return "The mail server did not accept a recipient (RCPT TO): %s";
+        case kAuthLoginRefused:
+            return "The mail server did not accept AUTH LOGIN: %s";
+        case kAuthLoginBadUserPrompt:
+            return "The mail server did not ask for the user name during AUTH LOGIN: %s";
+        case kAuthLoginUserRefused:
+            return "The mail server did not accept the user name during AUTH LOGIN: %s";
+        case kAuthLoginBadPasswordPrompt:
+            return "The mail server did not ask for the password during AUTH LOGIN: %s";
+        case kAuthLoginPasswordRefused:
+            return "The mail server did not accept the password during AUTH LOGIN: %s";
+        case kAuthPlainRefused:
+            return "The mail server did not accept AUTH PLAIN: %s";
+        case kAuthPlainBadUserPrompt:
+            return "The mail server did not ask for the user name during AUTH PLAIN: %s";
+        case kAuthPlainUserRefused:
+            return "The mail server did not accept the user name during AUTH PLAIN: %s";
+        case kAuthPlainBadPasswordPrompt:
+            return "The mail server did not ask for the password during AUTH PLAIN: %s";
+        case kAuthPlainPasswordRefused:
+            return "The mail server did not accept the password during AUTH PLAIN: %s";
+        case kAuthCramMd5Refused:
+            return "The mail server did not accept AUTH CRAM-MD5: %s";
+        case kAuthCramMd5ResponseRefused:
+            return "The mail server did not accept the CRAM-MD5 response: %s";
+        case kAuthFailed:
+            return "Authentication with the mail server failed: %s";
+        case kAuthNtlmRefused:
+            return "The mail server did not accept NTLM authentication: %s";
+        case kBase64DecodeFailed:
+            return "Base64 data could not be decoded. %s";
+        case kBase64EncodeFailed:
+            return "Data could not be encoded in base64. %s";
+        default:
+            return "The mail transport failed: %s";
+    }
+}
+
+std::string FormatOwnMessage(std::uint32_t code, const std::string& reply) {
+    const std::string format = OwnMessageFormat(code);
+    const std::size_t slot = format.find("%s");
+    return format.substr(0, slot) + reply + format.substr(slot + 2);
+}
+
+std::string MessageFor(std::uint32_t value, const std::string& reply) {
+    if (ErrorFacility(value) == kFacilityTransport) {
+        return FormatOwnMessage(ErrorCode(value), reply);
+    }
+    return SystemErrorText(static_cast<int>(ErrorCode(value)));
+}
+
+}  // namespace
+
+CKivSMTPException::CKivSMTPException(std::uint32_t transportError, std::string lastReply)
+    : std::runtime_error(MessageFor(transportError, lastReply)),
+      transportError_(transportError),
+      lastReply_(std::move(lastReply)) {}
+
+bool CKivSMTPException::GetErrorMessage(char* buffer, std::size_t capacity,
+                                        unsigned* helpContext) const {
+    if (helpContext != nullptr) {
+        *helpContext = 0;
+    }
+    const std::string text = ErrorMessage();
+    return CopyMessageText(text, buffer, capacity) && !text.empty();
+}
+
+std::string CKivSMTPException::ErrorMessage() const {
+    return what();
+}
+
+}  // namespace calvendra

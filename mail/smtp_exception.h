@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+#include "mail/transport_error.h"
+
+namespace calvendra {
+
+// Every failure of the SMTP session and of message rendering. Thrown by value: catch it by const
+// reference; nothing has to be deleted.
+class CKivSMTPException : public std::runtime_error {
+public:
+    CKivSMTPException(std::uint32_t transportError, std::string lastReply);
+
+    // Bit 31 set, facility in bits 16 to 28, code in bits 0 to 15 (see transport_error.h).
+    std::uint32_t TransportError() const { return transportError_; }
+    std::uint32_t Facility() const { return ErrorFacility(transportError_); }
+    std::uint32_t Code() const { return ErrorCode(transportError_); }
+
+    // The server's last reply when the error was raised; empty when the error came from elsewhere.
+    const std::string& LastReply() const { return lastReply_; }
+
+    // Copies the message text, cut to capacity - 1 bytes and terminated, into the buffer. Own
+    // errors always have a text; a system error without one leaves an empty string and gives false.
+    bool GetErrorMessage(char* buffer, std::size_t capacity, unsigned* helpContext = nullptr) const;
+
+    // The same text as a string (empty when there is none).
+    std::string ErrorMessage() const;
+
+private:
+    std::uint32_t transportError_;
+    std::string lastReply_;
+};
+
+}  // namespace calvendra

@@ -1,0 +1,364 @@
+#include "mail/wsocket.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <vector>
+
+#include "mail/base64.h"
+#include "mail/header_text.h"
+#include "mail/socket_errors.h"
+
+namespace calvendra {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The IPv4 address of dotted text, else of the first address a name lookup gives.
+in_addr ResolveIpv4(const std::string& host, int lookupFailure) {
+    in_addr address{};
+    if (::inet_pton(AF_INET, host.c_str(), &address) == 1) {
+        return address;
+    }
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    const int status = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
+    if (status != 0 || found == nullptr) {
+        if (status == EAI_SYSTEM && errno != 0) {
+            throw CWSocketException(errno);
+        }
+        throw CWSocketException(status == EAI_MEMORY  ? ENOMEM
+                                : status == EAI_AGAIN ? EAGAIN
+                                                      : lookupFailure);
+    }
+    address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
+    ::freeaddrinfo(found);
+    return address;
+}
+
+sockaddr_in SocketAddress(in_addr address, std::uint16_t port) {
+    sockaddr_in socketAddress{};
+    socketAddress.sin_family = AF_INET;
+    socketAddress.sin_port = htons(port);
+    socketAddress.sin_addr = address;
+    return socketAddress;
+}
+
+// Milliseconds left until the deadline, never negative.
+int MillisecondsLeft(Clock::time_point deadline) {
+    if (deadline == Clock::time_point::max()) {
+        return -1;  // no limit
+    }
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, 1 << 30));
+}
+
+// Waits for the events on the handle until the deadline; false on time-out.
+bool PollUntil(int handle, short events, Clock::time_point deadline) {
+    for (;;) {
+        pollfd entry{handle, events, 0};
+        const int ready = ::poll(&entry, 1, MillisecondsLeft(deadline));
+        if (ready > 0) {
+            return true;
+        }
+        if (ready == 0) {
+            return false;
+        }
+        if (errno != EINTR) {
+            throw CWSocketException();
+        }
+    }
+}
+
+void AppendPort(std::vector<unsigned char>& out, std::uint16_t port) {
+    out.push_back(static_cast<unsigned char>(port >> 8));
+    out.push_back(static_cast<unsigned char>(port & 0xFF));
+}
+
+void AppendAddress(std::vector<unsigned char>& out, in_addr address) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&address.s_addr);
+    out.insert(out.end(), bytes, bytes + 4);
+}
+
+}  // namespace
+
+CWSocket::~CWSocket() {
+    Close();
+}
+
+void CWSocket::Open(bool datagram) {
+    Close();
+    handle_ = ::socket(AF_INET, (datagram ? SOCK_DGRAM : SOCK_STREAM) | SOCK_CLOEXEC, 0);
+    if (handle_ < 0) {
+        throw CWSocketException();
+    }
+    if (!datagram) {
+        // Every send is a whole command or block followed by a wait for the reply: holding back a
+        // short last piece until the previous one is acknowledged would only add delay.
+        const int on = 1;
+        ::setsockopt(handle_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    }
+}
+
+void CWSocket::Bind(std::uint16_t port, const std::optional<std::string>& localAddress) {
+    in_addr address{};
+    address.s_addr = htonl(INADDR_ANY);
+    if (localAddress) {
+        address = ResolveIpv4(*localAddress, kErrorBadLocalAddress);
+    }
+    const sockaddr_in socketAddress = SocketAddress(address, port);
+    if (::bind(handle_, reinterpret_cast<const sockaddr*>(&socketAddress), sizeof socketAddress) !=
+        0) {
+        throw CWSocketException();
+    }
+}
+
+void CWSocket::Connect(const std::string& host, std::uint16_t port, std::uint32_t timeoutMs) {
+    const sockaddr_in target = SocketAddress(ResolveIpv4(host, kErrorHostNotFound), port);
+    const auto* address = reinterpret_cast<const sockaddr*>(&target);
+    // Connect without blocking and wait for the result, so that with a time-out a host that never
+    // answers costs that time and not the system's minutes of retries.
+    const int flags = ::fcntl(handle_, F_GETFL);
+    if (flags < 0 || ::fcntl(handle_, F_SETFL, flags | O_NONBLOCK) != 0) {
+        throw CWSocketException();
+    }
+    const auto deadline = timeoutMs == 0 ? Clock::time_point::max()
+                                         : Clock::now() + std::chrono::milliseconds(timeoutMs);
+    if (::connect(handle_, address, sizeof target) != 0) {
+        if (errno != EINPROGRESS && errno != EINTR) {
+            throw CWSocketException();
+        }
+        if (!PollUntil(handle_, POLLOUT, deadline)) {
+            throw CWSocketException(kErrorTimedOut);
+        }
+    }
+    if (::fcntl(handle_, F_SETFL, flags) != 0) {
+        throw CWSocketException();
+    }
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (::getsockopt(handle_, SOL_SOCKET, SO_ERROR, &error, &length) != 0) {
+        throw CWSocketException();
+    }
+    if (error != 0) {
+        throw CWSocketException(error);
+    }
+}
+
+int CWSocket::Send(const void* data, std::size_t length, int flags) {
+    const auto* bytes = static_cast<const char*>(data);
+    std::size_t sent = 0;
+    while (sent < length) {
+        const ssize_t done = ::send(handle_, bytes + sent, length - sent, flags | MSG_NOSIGNAL);
+        if (done < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw CWSocketException();
+        }
+        sent += static_cast<std::size_t>(done);
+    }
+    return static_cast<int>(std::min<std::size_t>(sent, INT32_MAX));
+}
+
+int CWSocket::Receive(void* buffer, std::size_t length, int flags) {
+    for (;;) {
+        const ssize_t got = ::recv(handle_, buffer, length, flags);
+        if (got >= 0) {
+            return static_cast<int>(got);
+        }
+        if (errno != EINTR) {
+            throw CWSocketException();
+        }
+    }
+}
+
+bool CWSocket::WaitReadable(std::uint32_t timeoutMs) {
+    if (handle_ < 0) {
+        throw CWSocketException(EBADF);  // poll would ignore the handle and wait out the time
+    }
+    // Readable also when the peer closed or the socket has an error: the receive then says which.
+    return PollUntil(handle_, POLLIN, Clock::now() + std::chrono::milliseconds(timeoutMs));
+}
+
+void CWSocket::Close() {
+    if (handle_ >= 0) {
+        ::close(handle_);
+        handle_ = -1;
+    }
+}
+
+template <typename Steps>
+void CWSocket::ThroughProxy(const std::string& proxyHost, std::uint16_t proxyPort,
+                            std::uint32_t timeoutMs, Steps steps) {
+    try {
+        Connect(proxyHost, proxyPort, timeoutMs);
+        steps();
+    } catch (const CWSocketException& failure) {
+        Close();
+        throw CWSocketException(failure.ErrorCode());
+    }
+}
+
+void CWSocket::ReceiveOwed(unsigned char* buffer, std::size_t count, std::uint32_t timeoutMs) {
+    std::size_t received = 0;
+    while (received < count) {
+        if (!WaitReadable(timeoutMs)) {
+            throw CWSocketException(kErrorTimedOut);
+        }
+        const int got = Receive(buffer + received, count - received);
+        if (got == 0) {
+            throw CWSocketException(kErrorProxyClosed);
+        }
+        received += static_cast<std::size_t>(got);
+    }
+}
+
+void CWSocket::ConnectThroughSocks4(const std::string& host, std::uint16_t port,
+                                    const std::string& proxyHost, std::uint16_t proxyPort,
+                                    std::uint32_t timeoutMs) {
+    ThroughProxy(proxyHost, proxyPort, timeoutMs, [&] {
+        const in_addr destination = ResolveIpv4(host, kErrorHostNotFound);
+        std::vector<unsigned char> request{4, 1};
+        AppendPort(request, port);
+        AppendAddress(request, destination);
+        request.push_back(0);  // empty user id
+        Send(request.data(), request.size());
+        unsigned char reply[8];
+        ReceiveOwed(reply, sizeof reply, timeoutMs);
+        if (reply[0] != 0 || reply[1] != 90) {
+            throw CWSocketException(kErrorProxyRefused);
+        }
+    });
+}
+
+void CWSocket::ConnectThroughSocks5(const std::string& host, std::uint16_t port,
+                                    const std::string& proxyHost, std::uint16_t proxyPort,
+                                    const std::optional<std::string>& user,
+                                    const std::optional<std::string>& password,
+                                    std::uint32_t timeoutMs, bool datagramAssociation) {
+    ThroughProxy(proxyHost, proxyPort, timeoutMs, [&] {
+        const bool withUser = user.has_value();
+        const std::vector<unsigned char> greeting =
+            withUser ? std::vector<unsigned char>{5, 2, 0, 2} : std::vector<unsigned char>{5, 1, 0};
+        Send(greeting.data(), greeting.size());
+        unsigned char choice[2];
+        ReceiveOwed(choice, sizeof choice, timeoutMs);
+        if (choice[1] == 2 && withUser) {
+            const std::string secret = password.value_or(std::string());
+            if (user->size() > 255 || secret.size() > 255) {
+                throw CWSocketException(kErrorBadParameter);
+            }
+            std::vector<unsigned char> login{1, static_cast<unsigned char>(user->size())};
+            login.insert(login.end(), user->begin(), user->end());
+            login.push_back(static_cast<unsigned char>(secret.size()));
+            login.insert(login.end(), secret.begin(), secret.end());
+            Send(login.data(), login.size());
+            unsigned char answer[2];
+            ReceiveOwed(answer, sizeof answer, timeoutMs);
+            if (answer[1] != 0) {
+                throw CWSocketException(kErrorProxyAuthRejected);
+            }
+        } else if (choice[1] != 0) {
+            throw CWSocketException(kErrorMethodNotOffered);
+        }
+
+        const unsigned char command = datagramAssociation ? 3 : 1;
+        std::vector<unsigned char> request{5, command, 0};
+        in_addr address{};
+        if (::inet_pton(AF_INET, host.c_str(), &address) == 1) {
+            request.push_back(1);
+            AppendAddress(request, address);
+        } else {
+            if (host.size() > 255) {
+                throw CWSocketException(kErrorBadParameter);
+            }
+            request.push_back(3);
+            request.push_back(static_cast<unsigned char>(host.size()));
+            request.insert(request.end(), host.begin(), host.end());
+        }
+        AppendPort(request, port);
+        Send(request.data(), request.size());
+
+        // Version, reply code, reserved, address type, then an address whose length the type
+        // gives: only the bytes still owed are asked for.
+        unsigned char reply[262];
+        ReceiveOwed(reply, 4, timeoutMs);
+        std::size_t total = 0;
+        if (reply[3] == 1) {
+            total = 10;
+        } else if (reply[3] == 3) {
+            ReceiveOwed(reply + 4, 1, timeoutMs);
+            total = std::size_t{reply[4]} + 7;
+        } else {
+            throw CWSocketException(kErrorBadParameter);
+        }
+        const std::size_t have = reply[3] == 3 ? 5 : 4;
+        ReceiveOwed(reply + have, total - have, timeoutMs);
+        if (reply[1] != 0) {
+            throw CWSocketException(kErrorProxyRefused);
+        }
+    });
+}
+
+void CWSocket::ConnectThroughHttpProxy(const std::string& host, std::uint16_t port,
+                                       const std::string& proxyHost, std::uint16_t proxyPort,
+                                       std::string& proxyReply,
+                                       const std::optional<std::string>& user,
+                                       const std::optional<std::string>& password,
+                                       std::uint32_t timeoutMs,
+                                       const std::optional<std::string>& userAgent) {
+    ThroughProxy(proxyHost, proxyPort, timeoutMs, [&] {
+        std::string request =
+            "CONNECT " + SingleLine(host) + ":" + std::to_string(port) + " HTTP/1.0\r\n";
+        if (user) {
+            request += "Proxy-authorization: Basic " +
+                       Base64Flat(*user + ":" + password.value_or(std::string())) + "\r\n";
+        }
+        if (userAgent) {
+            request += "User-Agent: " + SingleLine(*userAgent) + "\r\n";
+        }
+        request += "\r\n";
+        Send(request);
+
+        // One byte at a time: the server's first bytes may follow the header in the same packet.
+        proxyReply.clear();
+        proxyReply.reserve(4096);
+        while (proxyReply.size() < 4 ||
+               proxyReply.compare(proxyReply.size() - 4, 4, "\r\n\r\n") != 0) {
+            if (proxyReply.size() >= kMaxProxyReplyBytes) {
+                throw CWSocketException(kErrorProxyReplyTooLong);
+            }
+            unsigned char byte = 0;
+            ReceiveOwed(&byte, 1, timeoutMs);
+            proxyReply += static_cast<char>(byte);
+        }
+        const std::size_t space = proxyReply.find(' ');
+        if (space != std::string::npos) {
+            long status = 0;
+            for (std::size_t index = space + 1;
+                 index < proxyReply.size() && proxyReply[index] >= '0' &&
+                 proxyReply[index] <= '9' && status < 100000;
+                 ++index) {
+                status = status * 10 + (proxyReply[index] - '0');
+            }
+            if (status != 200) {
+                throw CWSocketException(kErrorHttpProxyRefused);
+            }
+        }
+    });
+}
+
+}  // namespace calvendra

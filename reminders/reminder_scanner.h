@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstddef>
+#include <ctime>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "reminders/local_time.h"
+#include "reminders/reminder_delivery.h"
+#include "reminders/scanned_time.h"
+#include "store/db_connection.h"
+#include "store/identifiers.h"
+
+namespace calvendra {
+
+class MinuteBatch;
+
+// Decides on every timer tick which schedules fall due and hands them to the delivery.
+//
+// Each minute of local time from the scanner's start on is scanned exactly once, whenever the ticks
+// arrive: a tick evaluates every minute after the last one it scanned up to the current one, each
+// with its own date, weekday and bounds, in time order and, within a minute, in ascending schedule
+// id. A late tick therefore loses no minute, and a second tick in a minute already scanned does
+// nothing. After a sleep only the last day is caught up on (`catchUp`), so a machine that slept
+// for a week does not open a week of notes.
+//
+// A clock that goes back does not bring back minutes already scanned; the minutes it goes back to
+// that were not scanned yet are, as they come, so a clock that was ahead and is put right goes on
+// reminding at once. Minutes scanned more than `catchUp` away from the clock are forgotten.
+//
+// The clock gives the instant; local date and time come from the process's time zone.
+class ReminderScanner {
+public:
+    using Clock = std::function<std::time_t()>;
+    using ConnectionSource = std::function<CDBConnection*()>;
+
+    static constexpr std::time_t kDefaultCatchUp = 24 * 60 * 60;
+
+    // `start` is the program's start: the first tick scans from the minute it lies in. `catchUp`
+    // is how far back a tick looks at most (the current minute is always scanned).
+    ReminderScanner(Clock clock, std::time_t start, ConnectionSource connection,
+                    std::time_t catchUp = kDefaultCatchUp);
+
+    // Not owned; while none is set, due reminders are dropped.
+    void SetDelivery(ReminderDelivery* delivery) { delivery_ = delivery; }
+    ReminderDelivery* Delivery() const { return delivery_; }
+
+    // One timer tick. Returns at once without a connection, leaving the minutes for a later tick.
+    // A tick that arrives while one is still delivering (from a nested event loop) does nothing.
+    // Never throws: a failing delivery call is passed over and the scan goes on; any other failure
+    // ends the tick, whose minutes then count as scanned.
+    void Scan() noexcept;
+
+private:
+    struct DueReminder {
+        std::size_t minute = 0;  // position in the tick's batch
+        Identifier scheduleId = 0;
+        std::string subject;
+        std::string text;
+        bool mail = false;
+    };
+
+    // The minutes this tick has to scan, in time order, now marked as scanned.
+    std::vector<LocalMinute> TakePendingMinutes(const LocalMinute& current);
+    void ScanRows(CDBConnection& connection, const MinuteBatch& batch);
+    void Deliver(const DueReminder& reminder);
+
+    Clock clock_;
+    ConnectionSource connection_;
+    std::time_t catchUp_;
+    ReminderDelivery* delivery_ = nullptr;
+    // No minute before this one is scanned: the start's, or the one the clock last went back to.
+    std::time_t anchor_;
+    // The start of the minute the clock showed at the last tick.
+    std::time_t lastTickMinute_;
+    ScannedTime scanned_;
+    bool scanning_ = false;
+};
+
+}  // namespace calvendra
