@@ -2,7 +2,8 @@
 
 Every message it accepts is written to the given folder as message-<n>.txt: the envelope sender on
 the first line, the envelope recipients separated by spaces on the second, an empty line, and then
-the message exactly as received (after the server has undone the dot-stuffing).
+the message exactly as received (after the server has undone the dot-stuffing). Each HELO or EHLO
+adds a line to sessions.log in the same folder.
 
 Usage: smtp_sink.py PORT FOLDER. Runs until it is terminated.
 """
@@ -18,6 +19,20 @@ class WriteToFolder:
     def __init__(self, folder):
         self.folder = folder
         self.count = 0
+
+    def note_session(self, greeting):
+        with open(os.path.join(self.folder, "sessions.log"), "a") as log:
+            log.write(greeting + "\n")
+
+    async def handle_HELO(self, server, session, envelope, hostname):
+        self.note_session("HELO " + hostname)
+        session.host_name = hostname
+        return "250 {}".format(server.hostname)
+
+    async def handle_EHLO(self, server, session, envelope, hostname, responses):
+        self.note_session("EHLO " + hostname)
+        session.host_name = hostname
+        return responses
 
     async def handle_DATA(self, server, session, envelope):
         self.count += 1

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <string>
+
+#include <wx/frame.h>
+#include <wx/textctrl.h>
+
+#include "desktop/note_frame.h"
+#include "desktop/note_frame_painter.h"
+#include "desktop/window_snapper.h"
+#include "desktop/wx_snap_desktop.h"
+
+namespace calvendra {
+
+// Opens a note for a due reminder: the subject as its caption, the text in its body. Returns at
+// once; the note then belongs to the user, who alone closes it. Both texts are UTF-8; a text that
+// is not is shown byte for byte as Latin-1 rather than lost. If the window cannot be created,
+// nothing is shown and nothing is reported.
+void OpenReminderWindow(const std::string& subject, const std::string& text);
+
+// A small always-on-top note with a read-only, selectable text. It has no task-bar entry and no
+// parent, so it stays while the main window is hidden. The window manager would move and size it
+// without telling anyone where it is about to go, so the note draws its own caption, close button
+// and sizing border and drives moves and resizes itself, letting its snapper adjust every step.
+class CReminderWnd : public wxFrame {
+public:
+    static constexpr int kLeft = 20;
+    static constexpr int kTop = 20;
+    static constexpr int kWidth = 200;
+    static constexpr int kHeight = 200;
+
+    CReminderWnd();
+
+    // Creates the window at its fixed place with the subject, unchanged, as its caption, and
+    // the empty text box.
+    bool Create(const wxString& subject);
+
+    void SetText(const wxString& text);
+
+    // Where the caption, close button and border lie.
+    const NoteFrameMetrics& Metrics() const { return metrics_; }
+
+private:
+    void OnPaint(wxPaintEvent& event);
+    void OnSize(wxSizeEvent& event);
+    void OnLeftDown(wxMouseEvent& event);
+    void OnLeftUp(wxMouseEvent& event);
+    void OnMotion(wxMouseEvent& event);
+    void OnLeaveWindow(wxMouseEvent& event);
+    void OnCaptureLost(wxMouseCaptureLostEvent& event);
+    void OnCaptureChanged(wxMouseCaptureChangedEvent& event);
+    void OnActivate(wxActivateEvent& event);
+    void OnClose(wxCloseEvent& event);
+
+    FrameZone ZoneAt(const wxPoint& position) const;
+    void ShowCursorFor(FrameZone zone);
+    void SetCloseButtonState(NoteFramePainter::ButtonState state);
+    void MoveStep(const ScreenPoint& cursor);
+    void SizeStep(const ScreenPoint& cursor);
+    void PlaceWindow(const ScreenRect& rect);
+    // Ends a move, a resize or a press of the close button; the mouse is released when this
+    // window still holds it.
+    void EndDrag();
+    // Forgets the drag without touching the mouse capture.
+    void AbandonDrag();
+
+    wxTextCtrl* textBox_ = nullptr;
+    WxSnapDesktop desktop_;
+    CWindowSnapper snapper_;
+    // Cursor position minus the window's top-left corner at the button press.
+    ScreenPoint dragOffset_;
+
+    NoteFramePainter painter_;
+    NoteFrameMetrics metrics_;
+    wxSize minimumSize_;
+    bool active_ = false;
+
+    // What the pressed button drags: the caption moves, a sizing zone resizes, the close button
+    // closes on release over it; the content means nothing is dragged.
+    FrameZone dragZone_ = FrameZone::kContent;
+    ScreenRect dragStartRect_;
+    ScreenPoint dragStartCursor_;
+    ScreenPoint lastCursor_;
+    // Where the last step put the window.
+    ScreenRect placedRect_;
+    FrameZone cursorZone_ = FrameZone::kContent;
+    NoteFramePainter::ButtonState closeButton_ = NoteFramePainter::ButtonState::kNormal;
+
+    wxDECLARE_EVENT_TABLE();
+};
+
+}  // namespace calvendra

@@ -1,0 +1,98 @@
+#include "tests/mail/smtp_sink_server.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "mail/wsocket.h"
+#include "tests/mail/scripted_peer.h"
+
+namespace calvendra::test {
+
+namespace {
+
+std::string ReadWhole(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+bool SmtpSinkServer::Start(std::string& why) {
+    port_ = UnusedPort();
+    const std::string port = std::to_string(port_);
+    const std::string folder = folder_.Path().string();
+    child_ = ::fork();
+    if (child_ < 0) {
+        why = "cannot start a process";
+        return false;
+    }
+    if (child_ == 0) {
+        ::execl(CALVENDRA_PYTHON3, CALVENDRA_PYTHON3, CALVENDRA_SMTP_SINK, port.c_str(),
+                folder.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    // Ready once its port answers.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < deadline) {
+        CWSocket probe;
+        probe.Open();
+        try {
+            probe.Connect("127.0.0.1", port_, 1000);
+            return true;
+        } catch (const CWSocketException&) {
+            int status = 0;
+            if (::waitpid(child_, &status, WNOHANG) != 0) {
+                child_ = -1;
+                why = "the SMTP server script ended at once (is python3-aiosmtpd installed?)";
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
+    why = "the SMTP server did not start listening";
+    return false;
+}
+
+void SmtpSinkServer::Stop() {
+    if (child_ > 0) {
+        ::kill(child_, SIGTERM);
+        int status = 0;
+        ::waitpid(child_, &status, 0);
+        child_ = -1;
+    }
+}
+
+std::vector<std::string> SmtpSinkServer::Messages() const {
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_.Path())) {
+        if (entry.path().extension() == ".txt") {
+            files.push_back(entry.path());
+        }
+    }
+    // message-<n>.txt, in arrival order.
+    std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) {
+        return std::stoi(a.stem().string().substr(8)) < std::stoi(b.stem().string().substr(8));
+    });
+    std::vector<std::string> messages;
+    for (const auto& file : files) {
+        messages.push_back(ReadWhole(file));
+    }
+    return messages;
+}
+
+int SmtpSinkServer::Sessions() const {
+    const std::string log = ReadWhole(folder_.Path() / "sessions.log");
+    return static_cast<int>(std::count(log.begin(), log.end(), '\n'));
+}
+
+}  // namespace calvendra::test

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tests/mail/temp_folder.h"
+
+namespace calvendra::test {
+
+// A real SMTP server for the length of a test: Debian's aiosmtpd, run by smtp_sink.py on a free
+// loopback port. Every message it accepts is kept as text: the envelope sender on the first line,
+// the envelope recipients separated by spaces on the second, an empty line, and the message as
+// received after the server undid the dot-stuffing.
+class SmtpSinkServer {
+public:
+    SmtpSinkServer() = default;
+    ~SmtpSinkServer() { Stop(); }
+    SmtpSinkServer(const SmtpSinkServer&) = delete;
+    SmtpSinkServer& operator=(const SmtpSinkServer&) = delete;
+
+    // Starts the server and waits until its port answers; false, with the reason in `why`, when
+    // it does not come up.
+    bool Start(std::string& why);
+    void Stop();
+
+    std::uint16_t Port() const { return port_; }
+
+    // The messages accepted so far, in the order they arrived.
+    std::vector<std::string> Messages() const;
+
+    // How many sessions have greeted the server with HELO or EHLO so far.
+    int Sessions() const;
+
+private:
+    TempFolder folder_;
+    std::uint16_t port_ = 0;
+    pid_t child_ = -1;
+};
+
+}  // namespace calvendra::test

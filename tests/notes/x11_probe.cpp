@@ -1,0 +1,214 @@
+#include "x11_probe.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <X11/Xatom.h>
+#include <fcntl.h>
+#include <gdk/gdkx.h>
+#include <gtk/gtk.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include <wx/app.h>
+#include <wx/toplevel.h>
+
+namespace calvendra::testing {
+
+namespace {
+
+Display* XDisplay() {
+    return GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+}
+
+std::vector<unsigned char> ReadProperty(::Window window, const char* property, Atom type,
+                                        int& format, unsigned long& count) {
+    Atom actualType = None;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    count = 0;
+    format = 0;
+    std::vector<unsigned char> bytes;
+    if (XGetWindowProperty(XDisplay(), window, XInternAtom(XDisplay(), property, False), 0, 1024,
+                           False, type, &actualType, &format, &count, &after, &data) == Success &&
+        data != nullptr) {
+        const size_t itemSize = format == 32 ? sizeof(long) : static_cast<size_t>(format / 8);
+        bytes.assign(data, data + count * itemSize);
+    }
+    if (data != nullptr) {
+        XFree(data);
+    }
+    return bytes;
+}
+
+bool HasWindowManager() {
+    int format = 0;
+    unsigned long count = 0;
+    ReadProperty(DefaultRootWindow(XDisplay()), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW, format,
+                 count);
+    return count > 0;
+}
+
+}  // namespace
+
+XWindowId XWindowOf(const wxWindow* window) {
+    GdkWindow* gdk = gtk_widget_get_window(window->GetHandle());
+    return gdk != nullptr ? GDK_WINDOW_XID(gdk) : None;
+}
+
+ScreenRect XRect(const wxWindow* window) {
+    const ::Window xid = XWindowOf(window);
+    if (xid == None) {
+        return {};
+    }
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(XDisplay(), xid, &attributes);
+    int x = 0;
+    int y = 0;
+    ::Window child = None;
+    XTranslateCoordinates(XDisplay(), xid, DefaultRootWindow(XDisplay()), 0, 0, &x, &y, &child);
+    return {x, y, x + attributes.width, y + attributes.height};
+}
+
+bool IsOnScreen(const wxWindow* window) {
+    const ::Window xid = XWindowOf(window);
+    XWindowAttributes attributes{};
+    return xid != None && XGetWindowAttributes(XDisplay(), xid, &attributes) != 0 &&
+           attributes.map_state == IsViewable;
+}
+
+std::vector<XWindowId> RootStacking() {
+    ::Window root = None;
+    ::Window parent = None;
+    ::Window* children = nullptr;
+    unsigned int count = 0;
+    std::vector<XWindowId> stacking;
+    if (XQueryTree(XDisplay(), DefaultRootWindow(XDisplay()), &root, &parent, &children, &count) !=
+            0 &&
+        children != nullptr) {
+        stacking.assign(children, children + count);
+        XFree(children);
+    }
+    return stacking;
+}
+
+XWindowId TopAncestor(XWindowId window) {
+    const ::Window rootWindow = DefaultRootWindow(XDisplay());
+    for (;;) {
+        ::Window root = None;
+        ::Window parent = None;
+        ::Window* children = nullptr;
+        unsigned int count = 0;
+        if (XQueryTree(XDisplay(), window, &root, &parent, &children, &count) == 0) {
+            return None;
+        }
+        if (children != nullptr) {
+            XFree(children);
+        }
+        if (parent == rootWindow || parent == None) {
+            return window;
+        }
+        window = parent;
+    }
+}
+
+std::vector<std::string> AtomNames(XWindowId window, const char* property) {
+    int format = 0;
+    unsigned long count = 0;
+    const std::vector<unsigned char> bytes = ReadProperty(window, property, XA_ATOM, format, count);
+    std::vector<std::string> names;
+    const auto* atoms = reinterpret_cast<const long*>(bytes.data());
+    for (unsigned long i = 0; i < count && format == 32; ++i) {
+        char* name = XGetAtomName(XDisplay(), static_cast<Atom>(atoms[i]));
+        if (name != nullptr) {
+            names.emplace_back(name);
+            XFree(name);
+        }
+    }
+    return names;
+}
+
+std::vector<long> Cardinals(XWindowId window, const char* property, const char* type) {
+    int format = 0;
+    unsigned long count = 0;
+    const std::vector<unsigned char> bytes =
+        ReadProperty(window, property, XInternAtom(XDisplay(), type, False), format, count);
+    if (format != 32) {
+        return {};
+    }
+    const auto* items = reinterpret_cast<const long*>(bytes.data());
+    return std::vector<long>(items, items + count);
+}
+
+bool AcceptsKeyboard(XWindowId window) {
+    XWMHints* hints = XGetWMHints(XDisplay(), window);
+    if (hints == nullptr) {
+        return true;
+    }
+    const bool accepts = !(hints->flags & InputHint) || hints->input;
+    XFree(hints);
+    return accepts;
+}
+
+void Settle() {
+    for (int round = 0; round < 3; ++round) {
+        XSync(XDisplay(), False);
+        wxTheApp->Yield(true);
+        wxTheApp->ProcessPendingEvents();
+    }
+}
+
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    Settle();
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return condition();
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        Settle();
+    }
+    return true;
+}
+
+void DestroyAllTopLevelWindows() {
+    for (wxWindow* window : wxTopLevelWindows) {
+        if (!window->IsBeingDeleted()) {
+            window->Destroy();
+        }
+    }
+    WaitUntil([] { return wxTopLevelWindows.empty(); });
+}
+
+ScopedWindowManager::ScopedWindowManager() {
+    const pid_t child = fork();
+    if (child == 0) {
+        const int quiet = open("/dev/null", O_WRONLY);
+        if (quiet >= 0) {
+            dup2(quiet, STDOUT_FILENO);
+            dup2(quiet, STDERR_FILENO);
+        }
+        execlp("openbox", "openbox", "--sm-disable", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    process_ = child;
+    running_ = child > 0 && WaitUntil(HasWindowManager, 10000);
+}
+
+ScopedWindowManager::~ScopedWindowManager() {
+    if (process_ > 0) {
+        kill(process_, SIGTERM);
+        waitpid(process_, nullptr, 0);
+        // The window manager handed the windows back to the root as it left; its mark on the
+        // root stays behind and would fool the next one's start.
+        XDeleteProperty(XDisplay(), DefaultRootWindow(XDisplay()),
+                        XInternAtom(XDisplay(), "_NET_SUPPORTING_WM_CHECK", False));
+        Settle();
+    }
+}
+
+}  // namespace calvendra::testing

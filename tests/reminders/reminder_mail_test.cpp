@@ -1,0 +1,154 @@
+// Reminder mail through a real SMTP server (aiosmtpd on loopback) from a real database.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "reminders/reminder_mail.h"
+#include "store/db_connection.h"
+#include "tests/mail/scripted_peer.h"
+#include "tests/mail/smtp_sink_server.h"
+#include "tests/support/test_database.h"
+
+namespace calvendra {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+constexpr Identifier kSchedule = 2000000002;
+
+class ReminderMailTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string why;
+        ASSERT_TRUE(server_.Start(why)) << why;
+        settings_.server = "127.0.0.1";
+        settings_.port = server_.Port();
+        settings_.account = "unused-account";
+        settings_.password = "unused-password";
+        settings_.sender = "Organizer <organizer@example.org>";
+        database_.Execute(
+            "insert into assist_scheduleinfo values ('2000000002','2000000001','Standup',"
+            "'Room 4.',1,3,'0','','09:30:00',1);"
+            "insert into assist_contactmaininfo (contact_id, group_id, first_name, home_email) "
+            "values ('1000000002','1000000001','Ann','ann@example.org'),"
+            "('1000000003','1000000001','Bob','bob@example.org'),"
+            "('1000000004','1000000001','Cy','cy@example.org'),"
+            "('1000000005','1000000001','Dee','')");
+        ASSERT_TRUE(connection_.OpenConnection());
+    }
+
+    void Attend(Identifier contact) {
+        database_.Execute("insert into schedule_contact values ('" + std::to_string(kSchedule) +
+                          "','" + std::to_string(contact) + "')");
+    }
+
+    // The envelope recipients and the message of the one mail received.
+    static std::string Envelope(const std::string& received) {
+        return received.substr(0, received.find("\r\n\r\n"));
+    }
+
+    testing::TestDatabase database_;
+    CDBConnection connection_{"Calvendra", "opal", "kelp"};
+    test::SmtpSinkServer server_;
+    ReminderMailSettings settings_;
+};
+
+TEST_F(ReminderMailTest, ThreeAttendantsGetOneMessageWithThreeToRecipientsInQueryOrder) {
+    Attend(1000000004);
+    Attend(1000000002);
+    Attend(1000000003);
+    const std::vector<std::string> collected = CollectAttendantAddresses(&connection_, kSchedule);
+    // The order is the database's, as the same query gives it outside the organizer.
+    std::vector<std::string> expected;
+    for (const auto& row :
+         database_.Query("select home_email from assist_contactmaininfo,schedule_contact where "
+                         "schedule_contact.schedule_id='2000000002' and "
+                         "schedule_contact.contact_id=assist_contactmaininfo.contact_id")) {
+        expected.push_back(row[0]);
+    }
+    ASSERT_EQ(collected, expected);
+    ASSERT_EQ(collected.size(), 3u);
+
+    MailScheduleAttendants(&connection_, "Standup", "Room 4.\n.\nBring notes.", kSchedule,
+                           settings_);
+
+    const auto messages = server_.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(server_.Sessions(), 1);
+    EXPECT_EQ(Envelope(messages[0]),
+              "organizer@example.org\r\n" + collected[0] + " " + collected[1] + " " + collected[2]);
+    EXPECT_THAT(messages[0], HasSubstr("From: Organizer <organizer@example.org>\r\n"));
+    EXPECT_THAT(messages[0], HasSubstr("To: " + collected[0] + "," + collected[1] + "," +
+                                       collected[2] + "\r\n"));
+    EXPECT_THAT(messages[0], HasSubstr("Subject: Standup\r\n"));
+    EXPECT_THAT(messages[0], HasSubstr("\r\n\r\nRoom 4.\r\n.\r\nBring notes.\r\n"));
+}
+
+TEST_F(ReminderMailTest, NoAttendantsOpenNoSession) {
+    EXPECT_TRUE(CollectAttendantAddresses(&connection_, kSchedule).empty());
+    MailScheduleAttendants(&connection_, "Standup", "Room 4.", kSchedule, settings_);
+    EXPECT_EQ(server_.Sessions(), 0);
+    EXPECT_TRUE(server_.Messages().empty());
+}
+
+TEST_F(ReminderMailTest, AnAttendantWithoutAddressKeepsItsPlaceButDoesNotStopTheOthersMail) {
+    Attend(1000000002);
+    Attend(1000000005);
+    Attend(1000000003);
+    const std::vector<std::string> collected = CollectAttendantAddresses(&connection_, kSchedule);
+    ASSERT_EQ(collected.size(), 3u);
+    EXPECT_EQ(std::count(collected.begin(), collected.end(), ""), 1);
+
+    MailScheduleAttendants(&connection_, "Standup", "Room 4.", kSchedule, settings_);
+    const auto messages = server_.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_THAT(Envelope(messages[0]), HasSubstr("ann@example.org"));
+    EXPECT_THAT(Envelope(messages[0]), HasSubstr("bob@example.org"));
+    EXPECT_THAT(Envelope(messages[0]), Not(HasSubstr("<>")));
+}
+
+TEST_F(ReminderMailTest, OnlyAddresslessAttendantsSendNothing) {
+    Attend(1000000005);
+    MailScheduleAttendants(&connection_, "Standup", "Room 4.", kSchedule, settings_);
+    EXPECT_TRUE(server_.Messages().empty());
+}
+
+TEST_F(ReminderMailTest, DuplicatesAreKept) {
+    Attend(1000000002);
+    Attend(1000000002);
+    EXPECT_THAT(CollectAttendantAddresses(&connection_, kSchedule),
+                ElementsAre("ann@example.org", "ann@example.org"));
+    // Deleting a contact leaves its link behind; the mail has one address fewer.
+    Attend(1000000009);
+    EXPECT_EQ(CollectAttendantAddresses(&connection_, kSchedule).size(), 2u);
+}
+
+TEST_F(ReminderMailTest, TheSettingsOfEachCallAreTheOnesUsed) {
+    Attend(1000000002);
+    MailScheduleAttendants(&connection_, "First", "1", kSchedule, settings_);
+    settings_.sender = "someone.else@example.org";
+    MailScheduleAttendants(&connection_, "Second", "2", kSchedule, settings_);
+    const auto messages = server_.Messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_THAT(messages[0], HasSubstr("From: Organizer <organizer@example.org>\r\n"));
+    EXPECT_THAT(messages[1], HasSubstr("From: someone.else@example.org\r\n"));
+}
+
+TEST_F(ReminderMailTest, AnUnreachableServerEndsQuietly) {
+    Attend(1000000002);
+    settings_.port = test::UnusedPort();
+    EXPECT_NO_THROW(
+        MailScheduleAttendants(&connection_, "Standup", "Room 4.", kSchedule, settings_));
+    settings_.server = "";
+    EXPECT_NO_THROW(
+        MailScheduleAttendants(&connection_, "Standup", "Room 4.", kSchedule, settings_));
+    EXPECT_TRUE(server_.Messages().empty());
+}
+
+TEST(ReminderMailWithoutDatabase, NoConnectionCollectsNothing) {
+    EXPECT_TRUE(CollectAttendantAddresses(nullptr, kSchedule).empty());
+}
+
+}  // namespace
+}  // namespace calvendra
