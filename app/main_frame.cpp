@@ -1,0 +1,273 @@
+#include "app/main_frame.h"
+
+#include <gdk/gdkx.h>
+#include <gtk/gtk.h>
+
+#include <wx/display.h>
+#include <wx/menu.h>
+#include <wx/statusbr.h>
+#include <wx/toolbar.h>
+
+#include "app/single_instance.h"
+#include "desktop/system_tray.h"
+#include "reminders/reminder_scan.h"
+#include "resources/images.h"
+#include "resources/menus.h"
+#include "resources/resource_ids.h"
+#include "resources/strings.h"
+#include "view/calvendra_view.h"
+
+namespace calvendra {
+
+namespace {
+
+using namespace resources;
+
+// The status bar: the message pane, then the three key-state indicators.
+enum StatusPane { kMessagePane, kCapsPane, kNumPane, kScrollPane, kPaneCount };
+
+struct ToolButton {
+    int id;
+    const char* label;
+};
+
+constexpr ToolButton kToolButtons[] = {
+    {kIdNewContactGroup, "New Contact Group"},   {kIdNewContact, "New Contact"},
+    {kIdNewScheduleGroup, "New Schedule Group"}, {kIdNewSchedule, "New Schedule"},
+    {kIdEmailSetting, "Email Setting"},
+};
+
+}  // namespace
+
+wxBEGIN_EVENT_TABLE(CMainFrame, wxFrame) EVT_MENU(kIdShow, CMainFrame::OnShow)
+    EVT_MENU(kIdExit, CMainFrame::OnExit) EVT_CLOSE(CMainFrame::OnClose)
+        EVT_TIMER(wxID_ANY, CMainFrame::OnTimer)
+            EVT_TOOL(kIdDeleteButton, CMainFrame::OnDeleteButton)
+                EVT_TOOL_DROPDOWN(wxID_ANY, CMainFrame::OnDeleteDropDown)
+                    EVT_MENU(kIdViewToolbar, CMainFrame::OnViewToolbar)
+                        EVT_MENU(kIdViewStatusBar, CMainFrame::OnViewStatusBar)
+                            EVT_UPDATE_UI(kIdViewToolbar, CMainFrame::OnUpdateViewToolbar)
+                                EVT_UPDATE_UI(kIdViewStatusBar, CMainFrame::OnUpdateViewStatusBar)
+                                    EVT_UPDATE_UI(kIdShow, CMainFrame::OnUpdateHandledCommand)
+                                        EVT_UPDATE_UI(kIdDeleteButton,
+                                                      CMainFrame::OnUpdateHandledCommand)
+    // A command that nothing handles is shown disabled; the view and the frame enable the ones
+    // they handle before this entry is reached.
+    EVT_UPDATE_UI_RANGE(kFirstProgramCommandId, kLastProgramCommandId,
+                        CMainFrame::OnUpdateUnhandledCommand)
+        EVT_UPDATE_UI(kIdNewDocument, CMainFrame::OnUpdateUnhandledCommand) wxEND_EVENT_TABLE()
+
+            CMainFrame::CMainFrame()
+    : trayIcon_(LoadIconImage(kTrayIconNumber)) {}
+
+CMainFrame::~CMainFrame() {
+    if (keyStateHandler_ != 0) {
+        g_signal_handler_disconnect(gdk_keymap_get_for_display(gdk_display_get_default()),
+                                    keyStateHandler_);
+    }
+    UnmarkMainFrame(*this);
+}
+
+bool CMainFrame::Create() {
+    // Start large: the view's first update shrinks the frame to its form.
+    const wxRect desktop = wxDisplay(0u).GetClientArea();
+    if (!wxFrame::Create(nullptr, wxID_ANY, kApplicationTitle, wxDefaultPosition,
+                         desktop.GetSize())) {
+        return false;
+    }
+    MarkMainFrame(*this);
+    SetIcons(MainIcons());
+    SetMenuBar(CreateMainMenuBar());
+
+    CreateToolbar();
+    if (GetToolBar() == nullptr) {
+        return false;
+    }
+    CreateStatusPanes();
+    if (GetStatusBar() == nullptr) {
+        return false;
+    }
+
+    tray_ = std::make_unique<CSystemTray>(*this);
+    tray_->Create(nullptr, kApplicationTitle, trayIcon_, kTrayMenuNumber);
+
+    // The scan covers the minutes from here on. Due reminders have no delivery yet: the note
+    // window and the attendants' mail are not part of the program so far.
+    SetReminderDelivery(nullptr);
+    timer_.SetOwner(this, kReminderTimerId);
+    timer_.Start(kReminderTimerPeriodMs);
+    return true;
+}
+
+void CMainFrame::CreateToolbar() {
+    wxToolBar* bar = CreateToolBar(wxTB_FLAT | wxTB_HORIZONTAL, kToolBarControlId);
+    if (bar == nullptr) {
+        return;
+    }
+    bar->SetToolBitmapSize(wxSize(16, 16));
+    for (const ToolButton& button : kToolButtons) {
+        bar->AddTool(button.id, button.label, ToolbarImage(button.id), CommandTooltip(button.id));
+        bar->SetToolLongHelp(button.id, CommandPrompt(button.id));
+    }
+    bar->AddSeparator();
+    bar->AddTool(kIdDeleteButton, "Delete", ToolbarImage(kIdDeleteButton), wxEmptyString,
+                 wxITEM_DROPDOWN);
+    bar->SetDropdownMenu(kIdDeleteButton, LoadPopupMenu(kDeleteMenuNumber));
+    bar->Realize();
+}
+
+void CMainFrame::CreateStatusPanes() {
+    wxStatusBar* bar = CreateStatusBar(kPaneCount, wxSTB_DEFAULT_STYLE, kStatusBarControlId);
+    if (bar == nullptr) {
+        return;
+    }
+    const int indicatorWidth = bar->GetTextExtent("SCRL").x + FromDIP(16);
+    const int widths[kPaneCount] = {-1, indicatorWidth, indicatorWidth, indicatorWidth};
+    bar->SetStatusWidths(kPaneCount, widths);
+    GdkKeymap* keymap = gdk_keymap_get_for_display(gdk_display_get_default());
+    if (keymap != nullptr) {
+        keyStateHandler_ = g_signal_connect(keymap, "state-changed",
+                                            G_CALLBACK(&CMainFrame::OnKeyStateChanged), this);
+    }
+    UpdateKeyIndicators();
+}
+
+void CMainFrame::OnKeyStateChanged(void*, void* frame) {
+    static_cast<CMainFrame*>(frame)->UpdateKeyIndicators();
+}
+
+void CMainFrame::UpdateKeyIndicators() {
+    wxStatusBar* bar = GetStatusBar();
+    GdkKeymap* keymap = gdk_keymap_get_for_display(gdk_display_get_default());
+    if (bar == nullptr || keymap == nullptr) {
+        return;
+    }
+    bar->SetStatusText(gdk_keymap_get_caps_lock_state(keymap) ? "CAP" : "", kCapsPane);
+    bar->SetStatusText(gdk_keymap_get_num_lock_state(keymap) ? "NUM" : "", kNumPane);
+    bar->SetStatusText(gdk_keymap_get_scroll_lock_state(keymap) ? "SCRL" : "", kScrollPane);
+}
+
+bool CMainFrame::TryBefore(wxEvent& event) {
+    const wxEventType type = event.GetEventType();
+    if (view_ != nullptr && !forwarding_ && (type == wxEVT_MENU || type == wxEVT_UPDATE_UI)) {
+        auto* origin = wxDynamicCast(event.GetEventObject(), wxWindow);
+        const bool fromView = origin != nullptr && (origin == view_ || view_->IsDescendant(origin));
+        if (!fromView) {
+            forwarding_ = true;
+            const bool handled = view_->ProcessWindowEventLocally(event);
+            forwarding_ = false;
+            if (handled) {
+                return true;
+            }
+        }
+    }
+    return wxFrame::TryBefore(event);
+}
+
+void CMainFrame::ShowMaximised() {
+    if (IsIconized()) {
+        Iconize(false);
+    }
+    Maximize(true);
+    Show(true);
+    // A window still on its way out of view when the request came may miss the state it was
+    // given while hidden: ask again now that it is shown.
+    Maximize(true);
+    // Window managers keep windows that no user touched from taking the focus; the request is
+    // the user's (a tray click, a second launch), so it carries the current server time.
+    auto* window = GTK_WINDOW(GetHandle());
+    GdkWindow* native = gtk_widget_get_window(GTK_WIDGET(window));
+    if (native != nullptr && GDK_IS_X11_WINDOW(native)) {
+        gtk_window_present_with_time(window, gdk_x11_get_server_time(native));
+    } else {
+        Raise();
+    }
+}
+
+void CMainFrame::OnShow(wxCommandEvent&) {
+    ShowMaximised();
+}
+
+void CMainFrame::OnExit(wxCommandEvent&) {
+    tray_.reset();
+    Destroy();
+}
+
+void CMainFrame::OnClose(wxCloseEvent& event) {
+    if (event.CanVeto()) {
+        Hide();
+        event.Veto();
+        return;
+    }
+    // The session is ending: nothing can keep the window.
+    tray_.reset();
+    Destroy();
+}
+
+void CMainFrame::OnTimer(wxTimerEvent& event) {
+    ScanReminders();
+    event.Skip();
+}
+
+void CMainFrame::ShowDeleteMenu() {
+    wxToolBar* bar = GetToolBar();
+    if (bar == nullptr) {
+        return;
+    }
+    std::unique_ptr<wxMenu> menu(LoadPopupMenu(kDeleteMenuNumber));
+    wxPoint under(0, bar->GetClientSize().y);
+    GtkToolbar* native = bar->GTKGetToolbar();
+    const int position = bar->GetToolPos(kIdDeleteButton);
+    GtkToolItem* item =
+        native != nullptr && position >= 0 ? gtk_toolbar_get_nth_item(native, position) : nullptr;
+    if (item != nullptr) {
+        GtkAllocation area;
+        gtk_widget_get_allocation(GTK_WIDGET(item), &area);
+        under = wxPoint(area.x, area.y + area.height);
+    }
+    bar->PopupMenu(menu.get(), under);
+}
+
+void CMainFrame::OnDeleteButton(wxCommandEvent&) {
+    ShowDeleteMenu();
+}
+
+void CMainFrame::OnDeleteDropDown(wxCommandEvent& event) {
+    if (event.GetId() != kIdDeleteButton) {
+        event.Skip();
+        return;
+    }
+    ShowDeleteMenu();
+}
+
+void CMainFrame::OnViewToolbar(wxCommandEvent&) {
+    if (wxToolBar* bar = GetToolBar()) {
+        bar->Show(!bar->IsShown());
+        SendSizeEvent();
+    }
+}
+
+void CMainFrame::OnViewStatusBar(wxCommandEvent&) {
+    if (wxStatusBar* bar = GetStatusBar()) {
+        bar->Show(!bar->IsShown());
+        SendSizeEvent();
+    }
+}
+
+void CMainFrame::OnUpdateViewToolbar(wxUpdateUIEvent& event) {
+    event.Check(GetToolBar() != nullptr && GetToolBar()->IsShown());
+}
+
+void CMainFrame::OnUpdateViewStatusBar(wxUpdateUIEvent& event) {
+    event.Check(GetStatusBar() != nullptr && GetStatusBar()->IsShown());
+}
+
+void CMainFrame::OnUpdateHandledCommand(wxUpdateUIEvent& event) {
+    event.Enable(true);
+}
+
+void CMainFrame::OnUpdateUnhandledCommand(wxUpdateUIEvent& event) {
+    event.Enable(false);
+}
+
+}  // namespace calvendra

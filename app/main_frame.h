@@ -1,0 +1,72 @@
+#pragma once
+
+#include <memory>
+
+#include <wx/frame.h>
+#include <wx/timer.h>
+
+namespace calvendra {
+
+class CCalvendraView;
+class CSystemTray;
+
+// The program's one top-level window: menu bar, toolbar and status bar around the organizer's
+// form. It also owns what keeps the organizer resident: the notification-area icon, the
+// one-minute reminder timer, and the rule that closing the window only hides it.
+class CMainFrame : public wxFrame {
+public:
+    CMainFrame();
+    ~CMainFrame() override;
+
+    // The creation sequence: instance marker, frame, toolbar, status bar, tray icon, timer.
+    // False when the frame, its toolbar or its status bar cannot be made.
+    bool Create();
+
+    // Commands that the frame does not handle itself go to the view first.
+    void SetView(CCalvendraView* view) { view_ = view; }
+    CCalvendraView* View() const { return view_; }
+
+    // The tray icon object; null after "Exit".
+    CSystemTray* Tray() const { return tray_.get(); }
+    const wxTimer& ReminderTimer() const { return timer_; }
+
+    // "Show": the window ends maximised and in front.
+    void ShowMaximised();
+
+    // Opens the delete pop-up menu under the toolbar's delete button.
+    void ShowDeleteMenu();
+
+protected:
+    bool TryBefore(wxEvent& event) override;
+
+private:
+    void CreateToolbar();
+    void CreateStatusPanes();
+    void UpdateKeyIndicators();
+
+    void OnShow(wxCommandEvent& event);
+    void OnExit(wxCommandEvent& event);
+    void OnClose(wxCloseEvent& event);
+    void OnTimer(wxTimerEvent& event);
+    void OnDeleteButton(wxCommandEvent& event);
+    void OnDeleteDropDown(wxCommandEvent& event);
+    void OnViewToolbar(wxCommandEvent& event);
+    void OnViewStatusBar(wxCommandEvent& event);
+    void OnUpdateViewToolbar(wxUpdateUIEvent& event);
+    void OnUpdateViewStatusBar(wxUpdateUIEvent& event);
+    void OnUpdateHandledCommand(wxUpdateUIEvent& event);
+    void OnUpdateUnhandledCommand(wxUpdateUIEvent& event);
+
+    static void OnKeyStateChanged(void* keymap, void* frame);
+
+    wxBitmap trayIcon_;
+    wxTimer timer_;
+    std::unique_ptr<CSystemTray> tray_;
+    CCalvendraView* view_ = nullptr;
+    bool forwarding_ = false;
+    unsigned long keyStateHandler_ = 0;
+
+    wxDECLARE_EVENT_TABLE();
+};
+
+}  // namespace calvendra

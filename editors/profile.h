@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+// The per-user settings store of the organizer: a file under the XDG config folder, one group per
+// section ("Calvendra1.0" for the e-mail settings). It holds the SMTP password, so the file and its
+// folder are kept readable by their owner only.
+namespace calvendra {
+
+// $XDG_CONFIG_HOME/calvendra/calvendra.conf, where an unset or relative XDG_CONFIG_HOME stands for
+// ~/.config.
+std::string ProfileFilePath();
+
+// Makes the profile file the program's settings store (wxConfigBase::Get). Values are read and
+// written exactly as given: nothing in them is expanded.
+void SelectProfile();
+
+// Writes pending changes to the file and restricts the file to its owner.
+void FlushProfile();
+
+}  // namespace calvendra

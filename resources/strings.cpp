@@ -1,0 +1,69 @@
+#include "resources/strings.h"
+
+#include "resources/resource_ids.h"
+
+namespace calvendra::resources {
+
+namespace {
+
+// The string table: "prompt\ntooltip" for each command that has an entry.
+const char* StringTableEntry(int commandId) {
+    switch (commandId) {
+        case kIdNewContactGroup:
+            return "Create a new contact group\nCreate a new contact group";
+        case kIdNewContact:
+            return "Create a new contact\nCreate a new contact";
+        case kIdNewScheduleGroup:
+            return "Create a new schedule group\nCreate a new schedule group";
+        case kIdNewSchedule:
+            return "Create a new schedule\nCreate a new schedule";
+        case kIdEmailSetting:
+            return "Email Setting\nEmail Setting";
+        case kIdDeleteItem:
+            return "Delete Selected Contact\nDelete Selected Contact";
+        case kIdDeleteContactGroup:
+            return "Delete Selected Group\nDelete Selected Group";
+        case kIdExit:
+            return "Quit Calvendra\nExit";
+        case kIdAbout:
+            return "Show the program's version\nAbout";
+        case kIdViewToolbar:
+            return "Show or hide the toolbar\nToggle Toolbar";
+        case kIdViewStatusBar:
+            return "Show or hide the status bar\nToggle Status Bar";
+        default:
+            return "";
+    }
+}
+
+}  // namespace
+
+wxString CommandPrompt(int commandId) {
+    return wxString::FromUTF8(StringTableEntry(commandId)).BeforeFirst('\n');
+}
+
+wxString CommandTooltip(int commandId) {
+    return wxString::FromUTF8(StringTableEntry(commandId)).AfterFirst('\n');
+}
+
+wxString WithSupportAddress(const char* text) {
+    return wxString::FromUTF8(text) + wxString::FromUTF8(kSupportAddress);
+}
+
+}  // namespace calvendra::resources
+
+namespace calvendra::resources {
+
+wxString FromStoreText(const std::string& text) {
+    wxString converted = wxString::FromUTF8(text.data(), text.size());
+    if (converted.empty() && !text.empty()) {
+        converted = wxString(text.data(), wxConvISO8859_1, text.size());
+    }
+    return converted;
+}
+
+std::string ToStoreText(const wxString& text) {
+    return text.utf8_string();
+}
+
+}  // namespace calvendra::resources

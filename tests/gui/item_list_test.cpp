@@ -1,0 +1,171 @@
+// The item list: rows, headings, images and item data for contacts and schedules, and the three
+// enable flags as the tree and the list change them.
+
+#include <gtest/gtest.h>
+
+#include <wx/listctrl.h>
+#include <wx/treectrl.h>
+#include <wx/uiaction.h>
+
+#include "tests/gui/support/dialog_testing.h"
+#include "tests/gui/support/gui_test.h"
+#include "tests/gui/support/organizer_fixture.h"
+#include "view/calvendra_view.h"
+
+namespace calvendra::testing {
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+using Strings = std::vector<std::string>;
+
+class ItemListTest : public OrganizerTest {
+protected:
+    void SetUp() override {
+        OrganizerTest::SetUp();
+        Database().Execute(
+            "insert into assist_group values('1000000002','Family','1000000001');"
+            "insert into assist_group values('2000000002','Work','2000000001');"
+            "insert into assist_contactmaininfo(contact_id,group_id,first_name,last_name,"
+            "home_phone,home_email) values"
+            " ('1000000003','1000000002','Anna','Berg','555-0101','anna@example.org'),"
+            " ('1000000007','1000000001','Solo','','','solo@example.org'),"
+            " ('1000000005','1000000002','Kim','O''Neil','555-0199','');"
+            "insert into assist_scheduleinfo values"
+            " ('2000000003','2000000002','Standup','',1,2,'1','','09:30:00',0),"
+            " ('2000000004','2000000002','Report','',1,1,'0','2005-3-7','09:30:00',0),"
+            " ('2000000005','2000000001','Stretch','',1,3,'4','2005-3-7','09:30:00',0),"
+            " ('2000000006','2000000002','Off','',2,1,'1','2005-3-7','09:30:00',1),"
+            " ('2000000008','2000000002','Never','',0,2,'9','x','09:30:00',1);");
+    }
+
+    CCalvendraView& View() { return *Windows().view; }
+    wxTreeCtrl& Tree() { return *View().Tree(); }
+    wxListCtrl& List() { return *View().List(); }
+
+    void Select(Identifier groupId) {
+        const auto& groups =
+            groupId < 2000000000 ? View().ContactGroups() : View().ScheduleGroups();
+        Tree().SelectItem(groups.at(static_cast<unsigned long>(groupId)));
+        PumpEvents();
+    }
+
+    int RowImage(long row) {
+        wxListItem item;
+        item.SetId(row);
+        item.SetMask(wxLIST_MASK_IMAGE);
+        List().GetItem(item);
+        return item.GetImage();
+    }
+};
+
+TEST_F(ItemListTest, ContactsOfAGroupShowNamePhoneAndAddressWithTheirIds) {
+    Start();
+    Select(1000000002);
+    EXPECT_EQ(Headings(List()), (Strings{"Name", "Home Phone", "Email"}));
+    EXPECT_EQ(ListRows(List()), (Rows{{"Anna Berg", "555-0101", "anna@example.org"},
+                                      {"Kim O'Neil", "555-0199", ""}}));
+    EXPECT_EQ(List().GetItemData(0), 1000000003);
+    EXPECT_EQ(List().GetItemData(1), 1000000005);
+    EXPECT_EQ(RowImage(0), 2);
+    // Only listing the base group moves the contact counter.
+    EXPECT_EQ(View().LastContactId(), 1000000000);
+}
+
+TEST_F(ItemListTest, TheContactBaseGroupListsEveryContactAndRaisesTheCounter) {
+    Start();
+    Select(1000000001);
+    // An empty last name leaves the first name and one blank.
+    EXPECT_EQ(ListRows(List()), (Rows{{"Anna Berg", "555-0101", "anna@example.org"},
+                                      {"Kim O'Neil", "555-0199", ""},
+                                      {"Solo ", "", "solo@example.org"}}));
+    EXPECT_EQ(View().LastContactId(), 1000000007);
+}
+
+TEST_F(ItemListTest, SchedulesShowTheirReminderInEachForm) {
+    Start();
+    // Start-up listed every schedule: weekly, special day, every day, remind 2, remind 0.
+    EXPECT_EQ(Headings(List()), (Strings{"Subject", "Remind Time", ""}));
+    EXPECT_EQ(ListRows(List()), (Rows{{"Standup", "Reminder at Monday 09:30:00", ""},
+                                      {"Report", "Reminder at 2005-3-7 09:30:00", ""},
+                                      {"Stretch", "Reminder at  09:30:00", ""},
+                                      {"Off", "No Reminder setting for this schedule", ""},
+                                      {"Never", "No Reminder setting for this schedule", ""}}));
+    EXPECT_EQ(List().GetItemData(4), 2000000008);
+    EXPECT_EQ(RowImage(4), 3);
+    EXPECT_EQ(View().LastScheduleId(), 2000000008);
+
+    Select(2000000002);
+    EXPECT_EQ(List().GetItemCount(), 4);
+    EXPECT_EQ(List().GetItemText(1, 1), "Reminder at 2005-3-7 09:30:00");
+}
+
+TEST_F(ItemListTest, SwitchingKindsReplacesTheHeadingsAndNothingSelectedKeepsThem) {
+    Start();
+    Select(1000000002);
+    EXPECT_EQ(Headings(List()), (Strings{"Name", "Home Phone", "Email"}));
+    Select(2000000002);
+    EXPECT_EQ(Headings(List()), (Strings{"Subject", "Remind Time", ""}));
+
+    View().FillList(wxTreeItemId());
+    EXPECT_EQ(List().GetItemCount(), 0);
+    EXPECT_EQ(Headings(List()), (Strings{"Subject", "Remind Time", ""}));
+}
+
+TEST_F(ItemListTest, AWeekdayOutOfRangeStopsTheListAndKeepsTheRowsBefore) {
+    Database().Execute(
+        "insert into assist_scheduleinfo values"
+        " ('2000000010','2000000002','Broken','',1,2,'7','','10:00:00',0),"
+        " ('2000000011','2000000002','After','',1,3,'0','','11:00:00',0);");
+    // Start-up lists every schedule and stops at the same row.
+    wxTEST_DIALOG(Start(), ExpectMessage("An invalid argument was encountered.", wxOK));
+    EXPECT_EQ(List().GetItemCount(), 5);
+    EXPECT_EQ(List().GetItemText(4, 0), "Never");
+
+    wxTEST_DIALOG(Select(2000000002), ExpectMessage("An invalid argument was encountered.", wxOK));
+    EXPECT_EQ(ListRows(List()), (Rows{{"Standup", "Reminder at Monday 09:30:00", ""},
+                                      {"Report", "Reminder at 2005-3-7 09:30:00", ""},
+                                      {"Off", "No Reminder setting for this schedule", ""},
+                                      {"Never", "No Reminder setting for this schedule", ""}}));
+}
+
+TEST_F(ItemListTest, TreeSelectionAndClicksSetTheDeleteFlags) {
+    Start(true);
+    WaitUntil([&] { return List().IsShownOnScreen(); });
+
+    Select(1000000002);
+    EXPECT_TRUE(View().ContactGroupDeleteEnabled());
+    EXPECT_FALSE(View().ScheduleGroupDeleteEnabled());
+    EXPECT_FALSE(View().ItemDeleteEnabled());
+
+    // A click on the first row enables the item delete and clears the group ones.
+    wxUIActionSimulator mouse;
+    wxRect row;
+    ASSERT_TRUE(List().GetItemRect(0, row));
+    const wxPoint onRow = List().ClientToScreen(row.GetPosition() + wxPoint(20, row.height / 2));
+    mouse.MouseMove(onRow);
+    mouse.MouseClick();
+    EXPECT_TRUE(WaitUntil([&] { return View().ItemDeleteEnabled(); }));
+    EXPECT_FALSE(View().ContactGroupDeleteEnabled());
+    EXPECT_FALSE(View().ScheduleGroupDeleteEnabled());
+
+    // A click below the last row hits none.
+    const wxPoint below = List().ClientToScreen(wxPoint(20, List().GetClientSize().y - 10));
+    mouse.MouseMove(below);
+    mouse.MouseClick();
+    EXPECT_TRUE(WaitUntil([&] { return !View().ItemDeleteEnabled(); }));
+
+    // A click in the tree clears the item delete and sets the group flags from the selection.
+    wxRect family;
+    ASSERT_TRUE(Tree().GetBoundingRect(View().ContactGroups().at(1000000002), family, true));
+    mouse.MouseMove(Tree().ClientToScreen(family.GetPosition() + wxPoint(5, family.height / 2)));
+    mouse.MouseClick();
+    EXPECT_TRUE(WaitUntil([&] { return View().ContactGroupDeleteEnabled(); }));
+    EXPECT_FALSE(View().ItemDeleteEnabled());
+
+    Select(2000000002);
+    EXPECT_FALSE(View().ContactGroupDeleteEnabled());
+    EXPECT_TRUE(View().ScheduleGroupDeleteEnabled());
+}
+
+}  // namespace
+}  // namespace calvendra::testing

@@ -1,0 +1,125 @@
+// Start-up against real databases: the group tree, the first list and the counters.
+
+#include <gtest/gtest.h>
+
+#include <wx/listctrl.h>
+#include <wx/treectrl.h>
+
+#include "app/main_frame.h"
+#include "store/process_connection.h"
+#include "tests/gui/support/dialog_testing.h"
+#include "tests/gui/support/organizer_fixture.h"
+#include "view/calvendra_view.h"
+
+namespace calvendra::testing {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+class StartupTest : public OrganizerTest {
+protected:
+    CCalvendraView& View() { return *Windows().view; }
+    wxTreeCtrl& Tree() { return *View().Tree(); }
+    wxListCtrl& List() { return *View().List(); }
+};
+
+TEST_F(StartupTest, BaseGroupsOnlyShowTwoTopLevelItemsAndEverySchedule) {
+    Database().Execute(
+        "insert into assist_scheduleinfo values('2000000005','2000000001','Dentist','',0,3,'0','',"
+        "'08:00:00',0);"
+        // A schedule filed under a group that does not exist is still listed under the root.
+        "insert into assist_scheduleinfo values('2000000009','2000000077','Orphan','',0,3,'0','',"
+        "'08:00:00',0);");
+    Start();
+
+    EXPECT_EQ(ChildTexts(Tree(), Tree().GetRootItem()), (Strings{"All Contacts", "All Schedules"}));
+    ASSERT_TRUE(View().ContactRootItem().IsOk());
+    ASSERT_TRUE(View().ScheduleRootItem().IsOk());
+    EXPECT_EQ(Tree().GetSelection(), View().ScheduleRootItem());
+    EXPECT_EQ(View().CurrentGroupItem(), View().ScheduleRootItem());
+
+    ASSERT_EQ(List().GetItemCount(), 2);
+    EXPECT_EQ(List().GetItemText(0, 0), "Dentist");
+    EXPECT_EQ(List().GetItemText(1, 0), "Orphan");
+    EXPECT_EQ(List().GetItemData(1), 2000000009);
+    // Listing the schedule base group raised the schedule counter; the contact one is untouched.
+    EXPECT_EQ(View().LastScheduleId(), 2000000009);
+    EXPECT_EQ(View().LastContactId(), 1000000000);
+    EXPECT_EQ(View().LastContactGroupId(), 1000000001);
+    EXPECT_EQ(View().LastScheduleGroupId(), 2000000001);
+    // The schedule root is selected: only the schedule group delete is available.
+    EXPECT_FALSE(View().ContactGroupDeleteEnabled());
+    EXPECT_TRUE(View().ScheduleGroupDeleteEnabled());
+    EXPECT_FALSE(View().ItemDeleteEnabled());
+    EXPECT_NE(ProcessConnection(), nullptr);
+}
+
+TEST_F(StartupTest, SubgroupsLoadUnderTheirParentsAndAGroupWithoutParentIsLeftOut) {
+    Database().Execute(
+        "insert into assist_group values('1000000002','Family','1000000001');"
+        "insert into assist_group values('1000000003','Cousins','1000000002');"
+        "insert into assist_group values('1000000009','Lost','1000000050');"
+        "insert into assist_group values('2000000002','Work','2000000001');");
+    Start();
+
+    const wxTreeItemId contacts = View().ContactRootItem();
+    EXPECT_EQ(ChildTexts(Tree(), contacts), (Strings{"Family"}));
+    EXPECT_TRUE(Tree().IsExpanded(contacts));
+    EXPECT_FALSE(Tree().IsExpanded(View().ScheduleRootItem()));
+    const wxTreeItemId family = View().ContactGroups().at(1000000002);
+    EXPECT_EQ(ChildTexts(Tree(), family), (Strings{"Cousins"}));
+    EXPECT_EQ(View().GroupIdOf(family), 1000000002);
+    EXPECT_EQ(View().ContactGroups().count(1000000009), 0u);
+    // The hidden group still counts, so the next group gets an id above it.
+    EXPECT_EQ(View().LastContactGroupId(), 1000000009);
+    EXPECT_EQ(ChildTexts(Tree(), View().ScheduleRootItem()), (Strings{"Work"}));
+    EXPECT_EQ(View().LastScheduleGroupId(), 2000000002);
+}
+
+TEST_F(StartupTest, OfTwoContactRootsTheLaterOneIsTheContactRoot) {
+    Database().Execute(
+        "insert into assist_group values('1000000005','Second root','0');"
+        "insert into assist_group values('1000000006','Under it','1000000005');");
+    Start();
+
+    EXPECT_EQ(ChildTexts(Tree(), Tree().GetRootItem()),
+              (Strings{"All Contacts", "Second root", "All Schedules"}));
+    EXPECT_EQ(View().GroupIdOf(View().ContactRootItem()), 1000000005);
+    EXPECT_TRUE(Tree().IsExpanded(View().ContactRootItem()));
+    EXPECT_FALSE(Tree().IsExpanded(View().ContactGroups().at(1000000001)));
+    EXPECT_EQ(ChildTexts(Tree(), View().ContactRootItem()), (Strings{"Under it"}));
+}
+
+TEST_F(StartupTest, AFailedConnectionIsReportedAndLeavesTheWindowEmptyButRunning) {
+    Database().Remove();
+    wxTEST_DIALOG(
+        Start(), ExpectMessage("Initialize error, please contact support@brisklane.example", wxOK));
+
+    ASSERT_NE(Windows().frame, nullptr);
+    EXPECT_EQ(Tree().GetChildrenCount(Tree().GetRootItem()), 0u);
+    EXPECT_EQ(List().GetItemCount(), 0);
+    EXPECT_EQ(List().GetColumnCount(), 3);
+    EXPECT_FALSE(View().ContactRootItem().IsOk());
+    // The connection object stays, unconnected, for the commands that come later.
+    ASSERT_NE(ProcessConnection(), nullptr);
+    EXPECT_FALSE(ProcessConnection()->IsConnected());
+    EXPECT_TRUE(Windows().frame->ReminderTimer().IsRunning());
+}
+
+TEST_F(StartupTest, NoScheduleGroupsLeaveNothingSelectedAndTheListEmpty) {
+    Database().Execute(
+        "delete from assist_group where group_id='2000000001';"
+        "insert into assist_scheduleinfo values('2000000005','2000000001','Dentist',"
+        "'',0,3,'0','','08:00:00',0);");
+    Start();
+    EXPECT_FALSE(View().ScheduleRootItem().IsOk());
+    // The tree may settle on its hidden root, which carries no group.
+    EXPECT_EQ(View().GroupIdOf(Tree().GetSelection()), 0);
+    EXPECT_FALSE(View().ContactGroupDeleteEnabled());
+    EXPECT_FALSE(View().ScheduleGroupDeleteEnabled());
+    EXPECT_EQ(List().GetItemCount(), 0);
+    EXPECT_EQ(View().LastScheduleGroupId(), 0);
+}
+
+}  // namespace
+}  // namespace calvendra::testing

@@ -1,0 +1,75 @@
+#include "tests/gui/support/organizer_fixture.h"
+
+#include <wx/listctrl.h>
+#include <wx/treectrl.h>
+
+#include "app/calvendra_doc.h"
+#include "app/main_frame.h"
+#include "editors/profile.h"
+#include "store/process_connection.h"
+#include "tests/gui/support/gui_test.h"
+
+namespace calvendra::testing {
+
+void OrganizerTest::SetUp() {
+    database_ = std::make_unique<TestDatabase>();
+}
+
+void OrganizerTest::Start(bool show) {
+    SelectProfile();
+    documents_ = std::make_unique<wxDocManager>();
+    RegisterDocumentTemplate(*documents_);
+    windows_ = CreateWindowSet(*documents_);
+    ASSERT_NE(windows_.frame, nullptr);
+    if (show) {
+        windows_.frame->Maximize(true);
+        windows_.frame->Show(true);
+    }
+    PumpEvents();
+}
+
+void OrganizerTest::TearDown() {
+    // A frame that "Exit" destroyed has left the list of top-level windows.
+    if (windows_.frame != nullptr && wxTopLevelWindows.Find(windows_.frame) != nullptr) {
+        windows_.frame->Destroy();
+        PumpEvents();
+    }
+    documents_.reset();
+    ResetProcessConnection();
+    database_.reset();
+}
+
+std::vector<std::vector<std::string>> ListRows(wxListCtrl& list) {
+    std::vector<std::vector<std::string>> rows;
+    for (long row = 0; row < list.GetItemCount(); ++row) {
+        std::vector<std::string> texts;
+        for (int column = 0; column < 3; ++column) {
+            texts.push_back(list.GetItemText(row, column).utf8_string());
+        }
+        rows.push_back(texts);
+    }
+    return rows;
+}
+
+std::vector<std::string> Headings(wxListCtrl& list) {
+    std::vector<std::string> headings;
+    for (int column = 0; column < list.GetColumnCount(); ++column) {
+        wxListItem heading;
+        heading.SetMask(wxLIST_MASK_TEXT);
+        list.GetColumn(column, heading);
+        headings.push_back(heading.GetText().utf8_string());
+    }
+    return headings;
+}
+
+std::vector<std::string> ChildTexts(wxTreeCtrl& tree, const wxTreeItemId& parent) {
+    std::vector<std::string> texts;
+    wxTreeItemIdValue cookie;
+    for (wxTreeItemId child = tree.GetFirstChild(parent, cookie); child.IsOk();
+         child = tree.GetNextChild(parent, cookie)) {
+        texts.push_back(tree.GetItemText(child).utf8_string());
+    }
+    return texts;
+}
+
+}  // namespace calvendra::testing

@@ -1,0 +1,365 @@
+#include "view/calvendra_view.h"
+
+#include <algorithm>
+
+#include <wx/frame.h>
+#include <wx/imaglist.h>
+#include <wx/listctrl.h>
+#include <wx/msgdlg.h>
+#include <wx/treectrl.h>
+
+#include "editors/email_set_dlg.h"
+#include "editors/email_settings.h"
+#include "resources/images.h"
+#include "resources/resource_ids.h"
+#include "resources/strings.h"
+#include "store/column_values.h"
+#include "store/db_result_set.h"
+#include "store/process_connection.h"
+#include "store/reminder_encoding.h"
+#include "store/statements.h"
+
+namespace calvendra {
+
+namespace {
+
+using namespace resources;
+
+// Images of the shared image list.
+constexpr int kContactGroupImage = 0;
+constexpr int kScheduleGroupImage = 1;
+constexpr int kContactImage = 2;
+constexpr int kScheduleImage = 3;
+
+constexpr int kColumnWidths[] = {200, 300, 300};
+
+constexpr char kInitializeError[] = "Initialize error, please contact ";
+constexpr char kInvalidArgument[] = "An invalid argument was encountered.";
+constexpr char kNoReminder[] = "No Reminder setting for this schedule";
+
+// The group id that a tree item carries.
+class GroupData : public wxTreeItemData {
+public:
+    explicit GroupData(Identifier id) : id_(id) {}
+    Identifier Id() const { return id_; }
+
+private:
+    Identifier id_;
+};
+
+// The window of the list that shows the rows and takes clicks and the focus (the list's other
+// child is its header).
+wxWindow* RowsWindowOf(wxListCtrl* list) {
+    for (wxWindow* child : list->GetChildren()) {
+        if (child->GetClassInfo()->GetClassName() != wxString("wxListHeaderWindow")) {
+            return child;
+        }
+    }
+    return list;
+}
+
+}  // namespace
+
+wxBEGIN_EVENT_TABLE(CCalvendraView, wxPanel)
+    EVT_TREE_SEL_CHANGED(kTreeControlId, CCalvendraView::OnTreeSelectionChanged)
+        EVT_SIZE(CCalvendraView::OnSize) EVT_MENU(kIdEmailSetting, CCalvendraView::OnEmailSetting)
+            EVT_UPDATE_UI(kIdEmailSetting, CCalvendraView::OnUpdateHandledCommand)
+                wxEND_EVENT_TABLE()
+
+                    CCalvendraView::CCalvendraView(wxWindow* parent)
+    : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxBORDER_NONE),
+      weekdayNames_{"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"} {
+    SetSize(ConvertDialogToPixels(wxSize(kFormWidthDlu, kFormHeightDlu)));
+    tree_ = new wxTreeCtrl(
+        this, kTreeControlId, ConvertDialogToPixels(wxPoint(7, 7)),
+        ConvertDialogToPixels(wxSize(120, 283)),
+        wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_HIDE_ROOT | wxTR_SINGLE | wxBORDER_THEME);
+    tree_->AddRoot(wxEmptyString);
+    list_ = new wxListCtrl(this, kListControlId, ConvertDialogToPixels(wxPoint(134, 7)),
+                           ConvertDialogToPixels(wxSize(386, 283)),
+                           wxLC_REPORT | wxLC_HRULES | wxLC_VRULES | wxBORDER_THEME);
+
+    tree_->Bind(wxEVT_LEFT_UP, &CCalvendraView::OnTreeClick, this);
+    wxWindow* rows = RowsWindowOf(list_);
+    rows->Bind(wxEVT_LEFT_UP, &CCalvendraView::OnListClick, this);
+    rows->Bind(wxEVT_SET_FOCUS, &CCalvendraView::OnListFocus, this);
+}
+
+CCalvendraView::~CCalvendraView() {
+    // The controls use the image list until they go.
+    DestroyChildren();
+}
+
+void CCalvendraView::OnInitialUpdate() {
+    // Fit the frame to the form, shrinking only.
+    if (auto* frame = wxDynamicCast(GetParent(), wxFrame)) {
+        frame->Layout();
+        const wxSize form = ConvertDialogToPixels(wxSize(kFormWidthDlu, kFormHeightDlu));
+        const wxSize client = frame->GetClientSize();
+        const wxSize fitted(std::min(client.x, form.x), std::min(client.y, form.y));
+        frame->SetClientSize(fitted);
+        SetSize(fitted);
+    }
+
+    ProcessEmailSettings().load();
+
+    images_ = std::make_unique<wxImageList>(16, 16, true, 4);
+    images_->Add(LoadIconImage(kContactGroupIconNumber));
+    images_->Add(LoadIconImage(kScheduleGroupIconNumber));
+    images_->Add(LoadIconImage(kContactIconNumber));
+    images_->Add(LoadIconImage(kScheduleIconNumber));
+    tree_->SetImageList(images_.get());
+    list_->SetImageList(images_.get(), wxIMAGE_LIST_SMALL);
+
+    for (int column = 0; column < 3; ++column) {
+        list_->InsertColumn(column, wxEmptyString, wxLIST_FORMAT_LEFT, kColumnWidths[column]);
+    }
+
+    CDBConnection& connection = CreateProcessConnection();
+    if (!connection.OpenConnection()) {
+        wxMessageBox(WithSupportAddress(kInitializeError), kApplicationTitle, wxOK | wxICON_WARNING,
+                     wxGetTopLevelParent(this));
+    } else {
+        contactGroups_.clear();
+        scheduleGroups_.clear();
+        lastContactId_ = kContactCounterStart;
+        lastContactGroupId_ = 0;
+        lastScheduleId_ = kScheduleCounterStart;
+        lastScheduleGroupId_ = 0;
+
+        LoadHierarchy({statements::SelectContactGroupTree(), &contactGroups_, kContactGroupImage,
+                       &contactRootItem_, &lastContactGroupId_});
+        LoadHierarchy({statements::SelectScheduleGroupTree(), &scheduleGroups_, kScheduleGroupImage,
+                       &scheduleRootItem_, &lastScheduleGroupId_});
+
+        if (contactRootItem_.IsOk()) {
+            tree_->Expand(contactRootItem_);
+        }
+        if (scheduleRootItem_.IsOk()) {
+            tree_->SelectItem(scheduleRootItem_);
+        }
+    }
+
+    // Measured from the form as it was designed: on a screen smaller than the form the window
+    // is smaller than that, and the controls must still keep inside it.
+    const wxSize designed = ConvertDialogToPixels(wxSize(kFormWidthDlu, kFormHeightDlu));
+    const wxSize current = GetClientSize();
+    layout_.Bind(this,
+                 {
+                     {kTreeControlId,
+                      {layout::kSameOffset, 0, layout::kEdgeLeft},
+                      {layout::kSameOffset, 0, layout::kEdgeTop},
+                      {layout::kKeepWidth, 0, layout::kEdgeRight},
+                      {layout::kProportional, 0, layout::kEdgeBottom}},
+                     {kListControlId,
+                      {layout::kSameOffset, 0, layout::kEdgeLeft},
+                      {layout::kSameOffset, 0, layout::kEdgeTop},
+                      {layout::kProportional, 0, layout::kEdgeRight},
+                      {layout::kProportional, 0, layout::kEdgeBottom}},
+                 },
+                 wxSize(std::max(current.x, designed.x), std::max(current.y, designed.y)));
+    layout_.Relayout();
+}
+
+void CCalvendraView::LoadHierarchy(const Hierarchy& hierarchy) {
+    CDBResultSet results(*ProcessConnection());
+    if (!results.OpenQuery(hierarchy.query)) {
+        return;
+    }
+    do {
+        std::string id;
+        std::string parent;
+        std::string name;
+        results.ReadColumn(0, id);
+        results.ReadColumn(1, parent);
+        results.ReadColumn(2, name);
+        const Identifier groupId = ReadIdentifier(id);
+        const Identifier parentId = ReadIdentifier(parent);
+        *hierarchy.lastGroupId = std::max(*hierarchy.lastGroupId, groupId);
+
+        wxTreeItemId parentItem;
+        if (parentId == kRootParentId) {
+            parentItem = tree_->GetRootItem();
+        } else {
+            const auto found = hierarchy.groups->find(static_cast<unsigned long>(parentId));
+            if (found == hierarchy.groups->end()) {
+                continue;  // its parent was not loaded: the group stays out of the tree
+            }
+            parentItem = found->second;
+        }
+        const wxTreeItemId item =
+            tree_->AppendItem(parentItem, FromStoreText(name), hierarchy.image, hierarchy.image,
+                              new GroupData(groupId));
+        if (parentId == kRootParentId) {
+            *hierarchy.rootItem = item;
+        }
+        (*hierarchy.groups)[static_cast<unsigned long>(groupId)] = item;
+    } while (results.MoveToNext());
+}
+
+Identifier CCalvendraView::GroupIdOf(const wxTreeItemId& item) const {
+    if (!item.IsOk()) {
+        return 0;
+    }
+    const auto* data = dynamic_cast<const GroupData*>(tree_->GetItemData(item));
+    return data == nullptr ? 0 : data->Id();
+}
+
+void CCalvendraView::SetGroupFlags(const wxTreeItemId& item) {
+    const Identifier id = GroupIdOf(item);
+    contactGroupDeleteEnabled_ =
+        item.IsOk() && id > kContactCounterStart && id < kScheduleCounterStart;
+    scheduleGroupDeleteEnabled_ = item.IsOk() && id > kScheduleCounterStart;
+}
+
+void CCalvendraView::OnTreeSelectionChanged(wxTreeEvent& event) {
+    itemDeleteEnabled_ = false;
+    currentGroupItem_ = event.GetItem();
+    SetGroupFlags(currentGroupItem_);
+    FillList(currentGroupItem_);
+}
+
+void CCalvendraView::OnTreeClick(wxMouseEvent& event) {
+    event.Skip();
+    itemDeleteEnabled_ = false;
+    SetGroupFlags(tree_->GetSelection());
+}
+
+void CCalvendraView::OnListClick(wxMouseEvent& event) {
+    event.Skip();
+    int flags = 0;
+    const long row = list_->HitTest(event.GetPosition(), flags);
+    itemDeleteEnabled_ = row >= 0;
+    contactGroupDeleteEnabled_ = false;
+    scheduleGroupDeleteEnabled_ = false;
+}
+
+void CCalvendraView::OnListFocus(wxFocusEvent& event) {
+    event.Skip();
+    contactGroupDeleteEnabled_ = false;
+    scheduleGroupDeleteEnabled_ = false;
+}
+
+void CCalvendraView::OnSize(wxSizeEvent& event) {
+    event.Skip();
+    layout_.Relayout();
+}
+
+void CCalvendraView::OnEmailSetting(wxCommandEvent&) {
+    CEmailSetDlg dialog(wxGetTopLevelParent(this));
+    dialog.ShowModal();
+}
+
+void CCalvendraView::OnUpdateHandledCommand(wxUpdateUIEvent& event) {
+    event.Enable(true);
+}
+
+void CCalvendraView::SetHeadings(const char* first, const char* second, const char* third) {
+    const char* headings[] = {first, second, third};
+    for (int column = 0; column < 3; ++column) {
+        wxListItem heading;
+        heading.SetMask(wxLIST_MASK_TEXT);
+        heading.SetText(headings[column]);
+        list_->SetColumn(column, heading);
+    }
+}
+
+void CCalvendraView::FillList(const wxTreeItemId& item) {
+    const Identifier groupId = GroupIdOf(item);
+    list_->DeleteAllItems();
+    if (ProcessConnection() == nullptr) {
+        return;
+    }
+    if (IsContactRange(groupId)) {
+        FillContacts(groupId);
+    } else if (IsScheduleRange(groupId)) {
+        FillSchedules(groupId);
+    }
+}
+
+void CCalvendraView::FillContacts(Identifier groupId) {
+    SetHeadings("Name", "Home Phone", "Email");
+    CDBResultSet results(*ProcessConnection());
+    const bool all = groupId == kContactBaseGroupId;
+    if (!results.OpenQuery(all ? statements::SelectAllContacts()
+                               : statements::SelectContactsOfGroup(groupId))) {
+        return;
+    }
+    long row = 0;
+    do {
+        std::string id, first, last, phone, email;
+        results.ReadColumn(0, id);
+        results.ReadColumn(1, first);
+        results.ReadColumn(2, last);
+        results.ReadColumn(3, phone);
+        results.ReadColumn(4, email);
+        const Identifier contactId = ReadIdentifier(id);
+        list_->InsertItem(row, wxEmptyString, kContactImage);
+        list_->SetItem(row, 0, FromStoreText(first + " " + last));
+        list_->SetItem(row, 1, FromStoreText(phone));
+        list_->SetItem(row, 2, FromStoreText(email));
+        list_->SetItemPtrData(row, static_cast<wxUIntPtr>(contactId));
+        if (all) {
+            lastContactId_ = std::max(lastContactId_, contactId);
+        }
+        ++row;
+    } while (results.MoveToNext());
+}
+
+void CCalvendraView::FillSchedules(Identifier groupId) {
+    SetHeadings("Subject", "Remind Time", "");
+    CDBResultSet results(*ProcessConnection());
+    const bool all = groupId == kScheduleBaseGroupId;
+    if (!results.OpenQuery(all ? statements::SelectAllSchedules()
+                               : statements::SelectSchedulesOfGroup(groupId))) {
+        return;
+    }
+    long row = 0;
+    do {
+        std::string id, subject, remind, remindType, week, date, time;
+        results.ReadColumn(0, id);
+        results.ReadColumn(1, subject);
+        results.ReadColumn(2, remind);
+        results.ReadColumn(3, remindType);
+        results.ReadColumn(4, week);
+        results.ReadColumn(5, date);
+        results.ReadColumn(6, time);
+        const Identifier scheduleId = ReadIdentifier(id);
+
+        // The day text matters only for a reminder that is on: whatever the other columns hold,
+        // a schedule without one lists as such.
+        const bool reminderOn = ReadInt(remind) == 1;
+        std::string dayText;
+        switch (reminderOn ? ReadInt(remindType) : 0) {
+            case kRemindSpecialDay:
+                dayText = date;
+                break;
+            case kRemindEveryWeek: {
+                const int weekday = ReadInt(week);
+                if (weekday < 0 || weekday >= kWeekdayCount) {
+                    // The rows listed so far stay; this one and those after it are not listed.
+                    wxMessageBox(kInvalidArgument, kApplicationTitle, wxOK | wxICON_WARNING,
+                                 wxGetTopLevelParent(this));
+                    return;
+                }
+                dayText = weekdayNames_[static_cast<std::size_t>(weekday)];
+                break;
+            }
+            default:
+                break;
+        }
+        const std::string reminder =
+            reminderOn ? "Reminder at " + dayText + " " + time : kNoReminder;
+
+        list_->InsertItem(row, wxEmptyString, kScheduleImage);
+        list_->SetItem(row, 0, FromStoreText(subject));
+        list_->SetItem(row, 1, FromStoreText(reminder));
+        list_->SetItemPtrData(row, static_cast<wxUIntPtr>(scheduleId));
+        if (all) {
+            lastScheduleId_ = std::max(lastScheduleId_, scheduleId);
+        }
+        ++row;
+    } while (results.MoveToNext());
+}
+
+}  // namespace calvendra
