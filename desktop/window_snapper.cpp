@@ -19,6 +19,25 @@ bool CWindowSnapper::Near(int a, int b) {
     return std::abs(a - b) < kSnapDistance;
 }
 
+std::optional<int> CWindowSnapper::NearEdge(int edge, int first, int second) {
+    if (Near(edge, first)) {
+        return first;
+    }
+    if (Near(edge, second)) {
+        return second;
+    }
+    return std::nullopt;
+}
+
+std::optional<ScreenRect> CWindowSnapper::AttractingRect(SnapWindowId target,
+                                                         const ScreenRect& proposed) const {
+    const std::optional<ScreenRect> found = desktop_.WindowRect(target);
+    if (!found || !found->Inflated(kSnapDistance).Intersects(proposed)) {
+        return std::nullopt;
+    }
+    return found;
+}
+
 void CWindowSnapper::Begin(SnapWindowId window) {
     window_ = window;
     targets_.clear();
@@ -60,37 +79,24 @@ void CWindowSnapper::SnapWhileMoving(ScreenRect& proposed) {
     std::optional<Edge> horizontal;
     std::optional<Edge> vertical;
     for (SnapWindowId target : targets_) {
-        const std::optional<ScreenRect> found = desktop_.WindowRect(target);
-        if (!found || !found->Inflated(kSnapDistance).Intersects(proposed)) {
+        const std::optional<ScreenRect> w = AttractingRect(target, proposed);
+        if (!w) {
             continue;
         }
-        const ScreenRect& w = *found;
         // Right before left, and top before bottom: the first match wins on each axis.
-        if (Near(proposed.right, w.left)) {
+        if (const auto to = NearEdge(proposed.right, w->left, w->right)) {
             horizontal = kRight;
-            dx = proposed.right - w.left;
-        } else if (Near(proposed.right, w.right)) {
-            horizontal = kRight;
-            dx = proposed.right - w.right;
-        } else if (Near(proposed.left, w.left)) {
+            dx = proposed.right - *to;
+        } else if (const auto to = NearEdge(proposed.left, w->left, w->right)) {
             horizontal = kLeft;
-            dx = proposed.left - w.left;
-        } else if (Near(proposed.left, w.right)) {
-            horizontal = kLeft;
-            dx = proposed.left - w.right;
+            dx = proposed.left - *to;
         }
-        if (Near(proposed.top, w.top)) {
+        if (const auto to = NearEdge(proposed.top, w->top, w->bottom)) {
             vertical = kTop;
-            dy = proposed.top - w.top;
-        } else if (Near(proposed.top, w.bottom)) {
-            vertical = kTop;
-            dy = proposed.top - w.bottom;
-        } else if (Near(proposed.bottom, w.top)) {
+            dy = proposed.top - *to;
+        } else if (const auto to = NearEdge(proposed.bottom, w->top, w->bottom)) {
             vertical = kBottom;
-            dy = proposed.bottom - w.top;
-        } else if (Near(proposed.bottom, w.bottom)) {
-            vertical = kBottom;
-            dy = proposed.bottom - w.bottom;
+            dy = proposed.bottom - *to;
         }
         proposed.Offset(-dx, -dy);
         for (const std::optional<Edge>& edge : {horizontal, vertical}) {
@@ -109,30 +115,15 @@ void CWindowSnapper::SnapWhileMoving(ScreenRect& proposed) {
 
 void CWindowSnapper::SnapWhileSizing(ScreenRect& proposed) {
     for (SnapWindowId target : targets_) {
-        const std::optional<ScreenRect> found = desktop_.WindowRect(target);
-        if (!found || !found->Inflated(kSnapDistance).Intersects(proposed)) {
+        const std::optional<ScreenRect> w = AttractingRect(target, proposed);
+        if (!w) {
             continue;
         }
-        const ScreenRect& w = *found;
-        if (Near(proposed.right, w.left)) {
-            proposed.right = w.left;
-        } else if (Near(proposed.right, w.right)) {
-            proposed.right = w.right;
+        for (int* edge : {&proposed.right, &proposed.left}) {
+            *edge = NearEdge(*edge, w->left, w->right).value_or(*edge);
         }
-        if (Near(proposed.left, w.left)) {
-            proposed.left = w.left;
-        } else if (Near(proposed.left, w.right)) {
-            proposed.left = w.right;
-        }
-        if (Near(proposed.top, w.top)) {
-            proposed.top = w.top;
-        } else if (Near(proposed.top, w.bottom)) {
-            proposed.top = w.bottom;
-        }
-        if (Near(proposed.bottom, w.top)) {
-            proposed.bottom = w.top;
-        } else if (Near(proposed.bottom, w.bottom)) {
-            proposed.bottom = w.bottom;
+        for (int* edge : {&proposed.top, &proposed.bottom}) {
+            *edge = NearEdge(*edge, w->top, w->bottom).value_or(*edge);
         }
     }
 }

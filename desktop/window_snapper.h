@@ -59,6 +59,10 @@ private:
     // The cursor coordinate on an edge's axis: x for left and right, y for top and bottom.
     static int CursorCoordinate(Edge edge, const ScreenPoint& cursor);
     static bool Near(int a, int b);
+    // The first of two edges of another window that `edge` is near, in the order given.
+    static std::optional<int> NearEdge(int edge, int first, int second);
+    // A target's rectangle when it exists and lies within the snap distance of the proposal.
+    std::optional<ScreenRect> AttractingRect(SnapWindowId target, const ScreenRect& proposed) const;
     void ReleaseEdges(ScreenRect& proposed, const ScreenPoint& cursor);
 
     const SnapDesktop& desktop_;
