@@ -15,10 +15,11 @@
 
 namespace calvendra {
 
-wxBEGIN_EVENT_TABLE(CCalvendraApp, wxApp) EVT_MENU(resources::kIdAbout, CCalvendraApp::OnAbout)
-    wxEND_EVENT_TABLE()
+wxBEGIN_EVENT_TABLE(CCalvendraApp, wxApp)
+    EVT_MENU(resources::kIdAbout, CCalvendraApp::OnAbout)
+wxEND_EVENT_TABLE()
 
-        CCalvendraApp::CCalvendraApp() {
+CCalvendraApp::CCalvendraApp() {
     SetAppName("calvendra");
     SetAppDisplayName(resources::kApplicationTitle);
     BindSkin();

@@ -29,11 +29,11 @@ wxTextCtrl* AddRow(wxWindow* parent, wxFlexGridSizer& grid, const char* label,
 
 }  // namespace
 
-wxBEGIN_EVENT_TABLE(CEmailSetDlg, wxDialog) EVT_BUTTON(wxID_OK, CEmailSetDlg::OnOk)
-    wxEND_EVENT_TABLE()
+wxBEGIN_EVENT_TABLE(CEmailSetDlg, wxDialog)
+    EVT_BUTTON(wxID_OK, CEmailSetDlg::OnOk)
+wxEND_EVENT_TABLE()
 
-        CEmailSetDlg::CEmailSetDlg(wxWindow* parent)
-    : wxDialog(parent, wxID_ANY, "Email Setting") {
+CEmailSetDlg::CEmailSetDlg(wxWindow* parent) : wxDialog(parent, wxID_ANY, "Email Setting") {
     const EmailSettings& settings = ProcessEmailSettings();
     senderAddress_ = settings.senderAddress;
     smtpServer_ = settings.smtpServer;

@@ -62,11 +62,12 @@ wxWindow* RowsWindowOf(wxListCtrl* list) {
 
 wxBEGIN_EVENT_TABLE(CCalvendraView, wxPanel)
     EVT_TREE_SEL_CHANGED(kTreeControlId, CCalvendraView::OnTreeSelectionChanged)
-        EVT_SIZE(CCalvendraView::OnSize) EVT_MENU(kIdEmailSetting, CCalvendraView::OnEmailSetting)
-            EVT_UPDATE_UI(kIdEmailSetting, CCalvendraView::OnUpdateHandledCommand)
-                wxEND_EVENT_TABLE()
+    EVT_SIZE(CCalvendraView::OnSize)
+    EVT_MENU(kIdEmailSetting, CCalvendraView::OnEmailSetting)
+        EVT_UPDATE_UI(kIdEmailSetting, CCalvendraView::OnUpdateHandledCommand)
+wxEND_EVENT_TABLE()
 
-                    CCalvendraView::CCalvendraView(wxWindow* parent)
+CCalvendraView::CCalvendraView(wxWindow* parent)
     : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxBORDER_NONE),
       weekdayNames_{"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"} {
     SetSize(ConvertDialogToPixels(wxSize(kFormWidthDlu, kFormHeightDlu)));
