@@ -10,7 +10,8 @@
 #include <wx/uiaction.h>
 
 #include "desktop/reminder_window.h"
-#include "x11_probe.h"
+#include "tests/gui/support/gui_test.h"
+#include "tests/gui/support/x11_probe.h"
 
 namespace calvendra {
 namespace {
@@ -19,11 +20,11 @@ using testing::AtomNames;
 using testing::Cardinals;
 using testing::DestroyAllTopLevelWindows;
 using testing::IsOnScreen;
+using testing::PumpEvents;
 using testing::RootStacking;
-using testing::ScopedWindowManager;
-using testing::Settle;
 using testing::TopAncestor;
 using testing::WaitUntil;
+using testing::WindowManager;
 using testing::XRect;
 using testing::XWindowOf;
 
@@ -77,7 +78,7 @@ protected:
     void MoveMouse(const wxPoint& to) {
         simulator.MouseMove(to);
         WaitUntil([&] { return wxGetMousePosition() == to; });
-        Settle();
+        PumpEvents();
     }
 
     // Moves the pressed mouse in steps of at most `step` pixels per axis, as a hand does.
@@ -91,12 +92,12 @@ protected:
 
     void Press() {
         simulator.MouseDown();
-        Settle();
+        PumpEvents();
     }
 
     void Release() {
         simulator.MouseUp();
-        Settle();
+        PumpEvents();
     }
 
     wxUIActionSimulator simulator;
@@ -238,7 +239,7 @@ TEST_F(ReminderWindowTest, TextCannotBeEditedButCanBeSelectedAndCopied) {
     EXPECT_FALSE(text->CanCut());
     EXPECT_FALSE(text->CanPaste());
     text->Copy();
-    Settle();
+    PumpEvents();
 
     ASSERT_TRUE(wxTheClipboard->Open());
     wxTextDataObject copied;
@@ -431,8 +432,8 @@ TEST_F(ReminderWindowTest, LosingTheMouseEndsTheDragWhereItIs) {
 // to the front, and a click into it gives it the keyboard, so that the text can be copied with
 // the keys.
 TEST_F(ReminderWindowTest, WithAWindowManagerStaysOnTopAndTakesTheKeyboardForCopying) {
-    ScopedWindowManager windowManager;
-    ASSERT_TRUE(windowManager.Running()) << "openbox did not start";
+    WindowManager windowManager;
+    ASSERT_TRUE(windowManager.IsRunning()) << "openbox did not start";
 
     CReminderWnd* note = Open("On top", "Bring the keys");
     ASSERT_TRUE(note);
@@ -440,7 +441,7 @@ TEST_F(ReminderWindowTest, WithAWindowManagerStaysOnTopAndTakesTheKeyboardForCop
     mainWindow->Show();
     mainWindow->Raise();
     ASSERT_TRUE(WaitUntil([&] { return IsOnScreen(mainWindow); }));
-    Settle();
+    PumpEvents();
     const auto stackingOf = [](const wxWindow* window) {
         const std::vector<testing::XWindowId> stacking = RootStacking();
         return std::find(stacking.begin(), stacking.end(), TopAncestor(XWindowOf(window))) -
@@ -462,7 +463,7 @@ TEST_F(ReminderWindowTest, WithAWindowManagerStaysOnTopAndTakesTheKeyboardForCop
     simulator.Char('c', wxMOD_CONTROL);
     simulator.Char('x');
     simulator.Char(WXK_BACK);
-    Settle();
+    PumpEvents();
     EXPECT_EQ(text->GetValue(), "Bring the keys");
 
     ASSERT_TRUE(wxTheClipboard->Open());
