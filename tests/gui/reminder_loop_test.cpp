@@ -170,14 +170,10 @@ TEST_F(ReminderLoopTest,
         << "the notes did not appear at 20,20, 200 by 200";
 
     // The server's own stacking, bottom first: the main window, the older note, the newer one.
-    const auto stackingOf = [](const wxWindow* window) {
-        const std::vector<XWindowId> stacking = RootStacking();
-        return std::find(stacking.begin(), stacking.end(), TopAncestor(XWindowOf(window))) -
-               stacking.begin();
-    };
     EXPECT_TRUE(WaitUntil([&] {
-        return stackingOf(&Frame()) < stackingOf(notes[0]) &&
-               stackingOf(notes[0]) < stackingOf(notes[1]);
+        return StackingPosition(&Frame()) >= 0 &&
+               StackingPosition(&Frame()) < StackingPosition(notes[0]) &&
+               StackingPosition(notes[0]) < StackingPosition(notes[1]);
     }));
 
     // Closing the main window hides it in the notification area; the notes stay.

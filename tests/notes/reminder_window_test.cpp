@@ -21,8 +21,7 @@ using testing::Cardinals;
 using testing::DestroyAllTopLevelWindows;
 using testing::IsOnScreen;
 using testing::PumpEvents;
-using testing::RootStacking;
-using testing::TopAncestor;
+using testing::StackingPosition;
 using testing::WaitUntil;
 using testing::WindowManager;
 using testing::XRect;
@@ -124,14 +123,9 @@ TEST_F(ReminderWindowTest, NotesOpenAtTheSamePlaceNewestOnTopAndStayWhileTheMain
 
     // The server's own stacking, bottom first: the newer note lies above the older one, and
     // both above the main window.
-    const std::vector<testing::XWindowId> stacking = RootStacking();
-    const auto position = [&](const wxWindow* window) {
-        return std::find(stacking.begin(), stacking.end(), TopAncestor(XWindowOf(window))) -
-               stacking.begin();
-    };
-    EXPECT_LT(position(mainWindow), position(first));
-    EXPECT_LT(position(first), position(second));
-    EXPECT_LT(position(second), static_cast<long>(stacking.size()));
+    EXPECT_GE(StackingPosition(mainWindow), 0);
+    EXPECT_LT(StackingPosition(mainWindow), StackingPosition(first));
+    EXPECT_LT(StackingPosition(first), StackingPosition(second));
 }
 
 TEST_F(ReminderWindowTest, SubjectAndTextAreShownAsTheyStand) {
@@ -442,13 +436,10 @@ TEST_F(ReminderWindowTest, WithAWindowManagerStaysOnTopAndTakesTheKeyboardForCop
     mainWindow->Raise();
     ASSERT_TRUE(WaitUntil([&] { return IsOnScreen(mainWindow); }));
     PumpEvents();
-    const auto stackingOf = [](const wxWindow* window) {
-        const std::vector<testing::XWindowId> stacking = RootStacking();
-        return std::find(stacking.begin(), stacking.end(), TopAncestor(XWindowOf(window))) -
-               stacking.begin();
-    };
-    EXPECT_TRUE(WaitUntil([&] { return stackingOf(note) > stackingOf(mainWindow); }))
-        << "the main window came above the note";
+    EXPECT_TRUE(WaitUntil([&] {
+        return StackingPosition(mainWindow) >= 0 &&
+               StackingPosition(note) > StackingPosition(mainWindow);
+    })) << "the main window came above the note";
     EXPECT_EQ(XRect(note), kNotePlace);
 
     wxTextCtrl* text = TextBoxOf(note);

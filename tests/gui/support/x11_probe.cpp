@@ -6,6 +6,8 @@
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
+#include <algorithm>
+
 namespace calvendra::testing {
 
 namespace {
@@ -95,6 +97,12 @@ XWindowId TopAncestor(XWindowId window) {
         }
         window = parent;
     }
+}
+
+long StackingPosition(const wxWindow* window) {
+    const std::vector<XWindowId> stacking = RootStacking();
+    const auto found = std::find(stacking.begin(), stacking.end(), TopAncestor(XWindowOf(window)));
+    return found == stacking.end() ? -1 : static_cast<long>(found - stacking.begin());
 }
 
 std::vector<std::string> AtomNames(XWindowId window, const char* property) {

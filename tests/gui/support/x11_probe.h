@@ -26,6 +26,8 @@ std::vector<XWindowId> RootStacking();
 // The root child that holds a window: the window itself, or the frame a window manager put
 // around it.
 XWindowId TopAncestor(XWindowId window);
+// Where a top-level window lies in the server's stacking, bottom first; -1 when it is not there.
+long StackingPosition(const wxWindow* window);
 
 // The atoms of an atom-list property, as names.
 std::vector<std::string> AtomNames(XWindowId window, const char* property);
