@@ -39,28 +39,33 @@ constexpr ToolButton kToolButtons[] = {
 
 }  // namespace
 
-wxBEGIN_EVENT_TABLE(CMainFrame, wxFrame) EVT_MENU(kIdShow, CMainFrame::OnShow)
-    EVT_MENU(kIdExit, CMainFrame::OnExit) EVT_CLOSE(CMainFrame::OnClose)
-        EVT_TIMER(wxID_ANY, CMainFrame::OnTimer)
-            EVT_TOOL(kIdDeleteButton, CMainFrame::OnDeleteButton)
-                EVT_TOOL_DROPDOWN(wxID_ANY, CMainFrame::OnDeleteDropDown)
-                    EVT_MENU(kIdViewToolbar, CMainFrame::OnViewToolbar)
-                        EVT_MENU(kIdViewStatusBar, CMainFrame::OnViewStatusBar)
-                            EVT_UPDATE_UI(kIdViewToolbar, CMainFrame::OnUpdateViewToolbar)
-                                EVT_UPDATE_UI(kIdViewStatusBar, CMainFrame::OnUpdateViewStatusBar)
-                                    EVT_UPDATE_UI(kIdShow, CMainFrame::OnUpdateHandledCommand)
-                                        EVT_UPDATE_UI(kIdDeleteButton,
-                                                      CMainFrame::OnUpdateHandledCommand)
+// clang-format off
+wxBEGIN_EVENT_TABLE(CMainFrame, wxFrame)
+    EVT_MENU(kIdShow, CMainFrame::OnShow)
+    EVT_MENU(kIdExit, CMainFrame::OnExit)
+    EVT_CLOSE(CMainFrame::OnClose)
+    EVT_TIMER(wxID_ANY, CMainFrame::OnTimer)
+    EVT_TOOL(kIdDeleteButton, CMainFrame::OnDeleteButton)
+    EVT_TOOL_DROPDOWN(wxID_ANY, CMainFrame::OnDeleteDropDown)
+    EVT_MENU(kIdViewToolbar, CMainFrame::OnViewToolbar)
+    EVT_MENU(kIdViewStatusBar, CMainFrame::OnViewStatusBar)
+    EVT_UPDATE_UI(kIdViewToolbar, CMainFrame::OnUpdateViewToolbar)
+    EVT_UPDATE_UI(kIdViewStatusBar, CMainFrame::OnUpdateViewStatusBar)
+    EVT_UPDATE_UI(kIdShow, CMainFrame::OnUpdateHandledCommand)
+    EVT_UPDATE_UI(kIdDeleteButton, CMainFrame::OnUpdateHandledCommand)
     // A command that nothing handles is shown disabled; the view and the frame enable the ones
     // they handle before this entry is reached.
     EVT_UPDATE_UI_RANGE(kFirstProgramCommandId, kLastProgramCommandId,
                         CMainFrame::OnUpdateUnhandledCommand)
-        EVT_UPDATE_UI(kIdNewDocument, CMainFrame::OnUpdateUnhandledCommand) wxEND_EVENT_TABLE()
+    EVT_UPDATE_UI(kIdNewDocument, CMainFrame::OnUpdateUnhandledCommand)
+wxEND_EVENT_TABLE()
+// clang-format on
 
-            CMainFrame::CMainFrame()
-    : trayIcon_(LoadIconImage(kTrayIconNumber)) {}
+CMainFrame::CMainFrame() : trayIcon_(LoadIconImage(kTrayIconNumber)) {}
 
 CMainFrame::~CMainFrame() {
+    timer_.Stop();
+    SetReminderDelivery(nullptr);
     if (keyStateHandler_ != 0) {
         g_signal_handler_disconnect(gdk_keymap_get_for_display(gdk_display_get_default()),
                                     keyStateHandler_);
@@ -91,9 +96,9 @@ bool CMainFrame::Create() {
     tray_ = std::make_unique<CSystemTray>(*this);
     tray_->Create(nullptr, kApplicationTitle, trayIcon_, kTrayMenuNumber);
 
-    // The scan covers the minutes from here on. Due reminders have no delivery yet: the note
-    // window and the attendants' mail are not part of the program so far.
-    SetReminderDelivery(nullptr);
+    // The scan covers the minutes from here on: each due reminder opens its note and mails its
+    // attendants.
+    SetReminderDelivery(&reminderDelivery_);
     timer_.SetOwner(this, kReminderTimerId);
     timer_.Start(kReminderTimerPeriodMs);
     return true;

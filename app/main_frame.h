@@ -5,6 +5,8 @@
 #include <wx/frame.h>
 #include <wx/timer.h>
 
+#include "reminders/desktop_reminder_delivery.h"
+
 namespace calvendra {
 
 class CCalvendraView;
@@ -61,6 +63,7 @@ private:
 
     wxBitmap trayIcon_;
     wxTimer timer_;
+    DesktopReminderDelivery reminderDelivery_;
     std::unique_ptr<CSystemTray> tray_;
     CCalvendraView* view_ = nullptr;
     bool forwarding_ = false;

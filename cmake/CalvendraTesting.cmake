@@ -5,8 +5,7 @@
 # Builds one GoogleTest program and registers each of its tests with CTest. The tests are listed
 # when CTest runs rather than at build time, so that programs which need a display or a database
 # are only started where those exist. MAIN names a library that provides main(); GTest's own is
-# the default. Tests that name the same RESOURCE_LOCK never run at the same time (window tests
-# share one X display).
+# the default. Tests that name the same RESOURCE_LOCK never run at the same time.
 function(calvendra_add_test name)
     cmake_parse_arguments(ARG "" "MAIN;TIMEOUT" "SOURCES;LIBRARIES;LABELS;ENVIRONMENT;RESOURCE_LOCK"
                           ${ARGN})
@@ -16,19 +15,28 @@ function(calvendra_add_test name)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 120)
     endif()
-    set(extra_properties "")
-    if(ARG_RESOURCE_LOCK)
-        set(extra_properties RESOURCE_LOCK "${ARG_RESOURCE_LOCK}")
-    endif()
+    # gtest_discover_tests flattens the values of its PROPERTIES, so a list (two labels) would
+    # come apart into property names. The list-valued properties are therefore set on the
+    # discovered tests by a file of their own, which CTest reads after the list of tests.
+    set(list_properties "")
+    foreach(property LABELS ENVIRONMENT RESOURCE_LOCK)
+        if(ARG_${property})
+            string(APPEND list_properties " ${property} [==[${ARG_${property}}]==]")
+        endif()
+    endforeach()
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} ${ARG_MAIN} GTest::gtest GTest::gmock)
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
         NO_PRETTY_VALUES
         DISCOVERY_TIMEOUT 60
-        PROPERTIES
-            LABELS "${ARG_LABELS}"
-            TIMEOUT ${ARG_TIMEOUT}
-            ENVIRONMENT "${ARG_ENVIRONMENT}"
-            ${extra_properties})
+        PROPERTIES TIMEOUT ${ARG_TIMEOUT})
+    if(list_properties)
+        set(properties_file "${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake")
+        file(WRITE "${properties_file}"
+             "if(${name}_TESTS)\n"
+             "    set_tests_properties(\${${name}_TESTS} PROPERTIES${list_properties})\n"
+             "endif()\n")
+        set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${properties_file}")
+    endif()
 endfunction()

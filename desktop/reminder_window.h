@@ -40,6 +40,10 @@ public:
     // Where the caption, close button and border lie.
     const NoteFrameMetrics& Metrics() const { return metrics_; }
 
+    // Open notes do not keep the program running: when the main window goes ("Exit"), they are
+    // closed and the program ends.
+    bool ShouldPreventAppExit() const override { return false; }
+
 private:
     void OnPaint(wxPaintEvent& event);
     void OnSize(wxSizeEvent& event);

@@ -1,5 +1,7 @@
 #include "reminders/reminder_mail.h"
 
+#include <locale.h>
+
 #include "mail/smtp_address.h"
 #include "mail/smtp_connection.h"
 #include "mail/smtp_message.h"
@@ -7,6 +9,35 @@
 #include "store/statements.h"
 
 namespace calvendra {
+
+namespace {
+
+// The organizer keeps its texts in UTF-8 whatever the user's locale, and runs in the C locale
+// itself, while the mail transport takes text to be in the calling thread's character set. For
+// as long as the object lives, that set is UTF-8: the mail then says UTF-8 and carries the texts
+// as they are stored. Where the system knows no UTF-8 locale nothing changes.
+class Utf8TextOnThisThread {
+public:
+    Utf8TextOnThisThread() : utf8_(newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{})) {
+        if (utf8_ != locale_t{}) {
+            previous_ = uselocale(utf8_);
+        }
+    }
+    ~Utf8TextOnThisThread() {
+        if (utf8_ != locale_t{}) {
+            uselocale(previous_);
+            freelocale(utf8_);
+        }
+    }
+    Utf8TextOnThisThread(const Utf8TextOnThisThread&) = delete;
+    Utf8TextOnThisThread& operator=(const Utf8TextOnThisThread&) = delete;
+
+private:
+    locale_t utf8_;
+    locale_t previous_ = LC_GLOBAL_LOCALE;
+};
+
+}  // namespace
 
 std::vector<std::string> CollectAttendantAddresses(CDBConnection* connection,
                                                    Identifier scheduleId) {
@@ -30,6 +61,7 @@ void SendReminderMail(const std::string& subject, const std::string& text,
                       const std::vector<std::string>& addresses,
                       const ReminderMailSettings& settings) {
     try {
+        const Utf8TextOnThisThread utf8;
         CKivSMTPConnection session;
         session.Connect(settings.server, AuthMethod::None, settings.account, settings.password,
                         settings.port);

@@ -1,5 +1,6 @@
 #include "tests/mail/smtp_sink_server.h"
 
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -37,6 +38,8 @@ bool SmtpSinkServer::Start(std::string& why) {
         return false;
     }
     if (child_ == 0) {
+        // A test killed by its time-out must not leave its server running.
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
         ::execl(CALVENDRA_PYTHON3, CALVENDRA_PYTHON3, CALVENDRA_SMTP_SINK, port.c_str(),
                 folder.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);

@@ -10,7 +10,8 @@
 #include <wx/uiaction.h>
 
 #include "desktop/reminder_window.h"
-#include "x11_probe.h"
+#include "tests/gui/support/gui_test.h"
+#include "tests/gui/support/x11_probe.h"
 
 namespace calvendra {
 namespace {
@@ -19,11 +20,10 @@ using testing::AtomNames;
 using testing::Cardinals;
 using testing::DestroyAllTopLevelWindows;
 using testing::IsOnScreen;
-using testing::RootStacking;
-using testing::ScopedWindowManager;
-using testing::Settle;
-using testing::TopAncestor;
+using testing::PumpEvents;
+using testing::StackingPosition;
 using testing::WaitUntil;
+using testing::WindowManager;
 using testing::XRect;
 using testing::XWindowOf;
 
@@ -77,7 +77,7 @@ protected:
     void MoveMouse(const wxPoint& to) {
         simulator.MouseMove(to);
         WaitUntil([&] { return wxGetMousePosition() == to; });
-        Settle();
+        PumpEvents();
     }
 
     // Moves the pressed mouse in steps of at most `step` pixels per axis, as a hand does.
@@ -91,12 +91,12 @@ protected:
 
     void Press() {
         simulator.MouseDown();
-        Settle();
+        PumpEvents();
     }
 
     void Release() {
         simulator.MouseUp();
-        Settle();
+        PumpEvents();
     }
 
     wxUIActionSimulator simulator;
@@ -123,14 +123,9 @@ TEST_F(ReminderWindowTest, NotesOpenAtTheSamePlaceNewestOnTopAndStayWhileTheMain
 
     // The server's own stacking, bottom first: the newer note lies above the older one, and
     // both above the main window.
-    const std::vector<testing::XWindowId> stacking = RootStacking();
-    const auto position = [&](const wxWindow* window) {
-        return std::find(stacking.begin(), stacking.end(), TopAncestor(XWindowOf(window))) -
-               stacking.begin();
-    };
-    EXPECT_LT(position(mainWindow), position(first));
-    EXPECT_LT(position(first), position(second));
-    EXPECT_LT(position(second), static_cast<long>(stacking.size()));
+    EXPECT_GE(StackingPosition(mainWindow), 0);
+    EXPECT_LT(StackingPosition(mainWindow), StackingPosition(first));
+    EXPECT_LT(StackingPosition(first), StackingPosition(second));
 }
 
 TEST_F(ReminderWindowTest, SubjectAndTextAreShownAsTheyStand) {
@@ -238,7 +233,7 @@ TEST_F(ReminderWindowTest, TextCannotBeEditedButCanBeSelectedAndCopied) {
     EXPECT_FALSE(text->CanCut());
     EXPECT_FALSE(text->CanPaste());
     text->Copy();
-    Settle();
+    PumpEvents();
 
     ASSERT_TRUE(wxTheClipboard->Open());
     wxTextDataObject copied;
@@ -431,8 +426,8 @@ TEST_F(ReminderWindowTest, LosingTheMouseEndsTheDragWhereItIs) {
 // to the front, and a click into it gives it the keyboard, so that the text can be copied with
 // the keys.
 TEST_F(ReminderWindowTest, WithAWindowManagerStaysOnTopAndTakesTheKeyboardForCopying) {
-    ScopedWindowManager windowManager;
-    ASSERT_TRUE(windowManager.Running()) << "openbox did not start";
+    WindowManager windowManager;
+    ASSERT_TRUE(windowManager.IsRunning()) << "openbox did not start";
 
     CReminderWnd* note = Open("On top", "Bring the keys");
     ASSERT_TRUE(note);
@@ -440,14 +435,11 @@ TEST_F(ReminderWindowTest, WithAWindowManagerStaysOnTopAndTakesTheKeyboardForCop
     mainWindow->Show();
     mainWindow->Raise();
     ASSERT_TRUE(WaitUntil([&] { return IsOnScreen(mainWindow); }));
-    Settle();
-    const auto stackingOf = [](const wxWindow* window) {
-        const std::vector<testing::XWindowId> stacking = RootStacking();
-        return std::find(stacking.begin(), stacking.end(), TopAncestor(XWindowOf(window))) -
-               stacking.begin();
-    };
-    EXPECT_TRUE(WaitUntil([&] { return stackingOf(note) > stackingOf(mainWindow); }))
-        << "the main window came above the note";
+    PumpEvents();
+    EXPECT_TRUE(WaitUntil([&] {
+        return StackingPosition(mainWindow) >= 0 &&
+               StackingPosition(note) > StackingPosition(mainWindow);
+    })) << "the main window came above the note";
     EXPECT_EQ(XRect(note), kNotePlace);
 
     wxTextCtrl* text = TextBoxOf(note);
@@ -462,7 +454,7 @@ TEST_F(ReminderWindowTest, WithAWindowManagerStaysOnTopAndTakesTheKeyboardForCop
     simulator.Char('c', wxMOD_CONTROL);
     simulator.Char('x');
     simulator.Char(WXK_BACK);
-    Settle();
+    PumpEvents();
     EXPECT_EQ(text->GetValue(), "Bring the keys");
 
     ASSERT_TRUE(wxTheClipboard->Open());

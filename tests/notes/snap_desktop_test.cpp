@@ -5,13 +5,14 @@
 
 #include "desktop/reminder_window.h"
 #include "desktop/wx_snap_desktop.h"
-#include "x11_probe.h"
+#include "tests/gui/support/gui_test.h"
+#include "tests/gui/support/x11_probe.h"
 
 namespace calvendra {
 namespace {
 
 using testing::DestroyAllTopLevelWindows;
-using testing::Settle;
+using testing::PumpEvents;
 using testing::WaitUntil;
 
 class SnapDesktopTest : public ::testing::Test {
@@ -25,7 +26,7 @@ TEST_F(SnapDesktopTest, ListsTheProgramsWindowsHiddenOnesTooButNoClosedOnes) {
     auto* hidden = new wxFrame(nullptr, wxID_ANY, "Hidden", wxPoint(700, 100), wxSize(300, 500));
     auto* closing = new wxFrame(nullptr, wxID_ANY, "Closing");
     closing->Show();
-    Settle();
+    PumpEvents();
 
     const WxSnapDesktop desktop(*shown);
     EXPECT_EQ(desktop.TopLevelWindows(),

@@ -85,6 +85,24 @@ TEST_F(ReminderMailTest, ThreeAttendantsGetOneMessageWithThreeToRecipientsInQuer
     EXPECT_THAT(messages[0], HasSubstr("\r\n\r\nRoom 4.\r\n.\r\nBring notes.\r\n"));
 }
 
+// The organizer keeps its texts in UTF-8, whatever the locale the program runs in (the tests run
+// in the C locale, as the organizer does).
+TEST_F(ReminderMailTest, TextsOutsideAsciiArriveAsTheyWereStored) {
+    Attend(1000000002);
+    settings_.sender = "J\xc3\xb6rg <organizer@example.org>";
+    MailScheduleAttendants(&connection_, "Caf\xc3\xa9 at ten",
+                           "Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9\x65, 12 \xe2\x82\xac", kSchedule,
+                           settings_);
+    const auto messages = server_.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_THAT(messages[0], HasSubstr("charset=UTF-8\r\n"));
+    EXPECT_THAT(messages[0], HasSubstr("\r\nSubject: =?UTF-8?q?Caf=C3=A9_at_ten?=\r\n"));
+    EXPECT_THAT(messages[0],
+                HasSubstr("\r\nFrom: =?UTF-8?q?J=C3=B6rg?= <organizer@example.org>\r\n"));
+    EXPECT_THAT(messages[0],
+                HasSubstr("\r\n\r\nCr\xc3\xa8me br\xc3\xbbl\xc3\xa9\x65, 12 \xe2\x82\xac\r\n"));
+}
+
 TEST_F(ReminderMailTest, NoAttendantsOpenNoSession) {
     EXPECT_TRUE(CollectAttendantAddresses(&connection_, kSchedule).empty());
     MailScheduleAttendants(&connection_, "Standup", "Room 4.", kSchedule, settings_);

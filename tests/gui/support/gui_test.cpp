@@ -2,16 +2,16 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <fcntl.h>
+#include <gdk/gdkx.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <thread>
 
 #include <wx/app.h>
-#include <wx/evtloop.h>
 #include <wx/toplevel.h>
 #include <wx/uiaction.h>
 
@@ -19,8 +19,24 @@ extern char** environ;
 
 namespace calvendra::testing {
 
+namespace {
+
+Display* XDisplay() {
+    return GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+}
+
+// A window manager announces itself by owning the WM_S<screen> selection (ICCCM).
+bool WindowManagerRunning() {
+    const std::string name = "WM_S" + std::to_string(DefaultScreen(XDisplay()));
+    return XGetSelectionOwner(XDisplay(), XInternAtom(XDisplay(), name.c_str(), False)) != None;
+}
+
+}  // namespace
+
 void PumpEvents() {
     for (int round = 0; round < 3; ++round) {
+        // What the toolkit asked of the server is done, and its answers are queued.
+        XSync(XDisplay(), False);
         wxTheApp->Yield(true);
         wxTheApp->ProcessPendingEvents();
         wxTheApp->ProcessIdle();
@@ -37,7 +53,7 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
         if (std::chrono::steady_clock::now() >= end) {
             return false;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 }
 
@@ -55,45 +71,50 @@ bool Activate(wxTopLevelWindow& window) {
     return WaitUntil([&] { return window.IsActive(); });
 }
 
+void DestroyAllTopLevelWindows() {
+    for (wxWindow* window : wxTopLevelWindows) {
+        if (!window->IsBeingDeleted()) {
+            window->Destroy();
+        }
+    }
+    WaitUntil([] { return wxTopLevelWindows.empty(); });
+}
+
 std::string TestConfigFolder() {
     const char* folder = std::getenv("XDG_CONFIG_HOME");
     return folder == nullptr ? std::string() : std::string(folder);
 }
 
-namespace {
-
-// A window manager announces itself by owning the WM_S<screen> selection (ICCCM).
-bool WindowManagerRunning() {
-    Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr) {
-        return false;
-    }
-    const std::string name = "WM_S" + std::to_string(DefaultScreen(display));
-    const Window owner = XGetSelectionOwner(display, XInternAtom(display, name.c_str(), False));
-    XCloseDisplay(display);
-    return owner != None;
-}
-
-}  // namespace
-
 WindowManager::WindowManager() {
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&quiet, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     char program[] = "openbox";
     char option[] = "--sm-disable";
     char* arguments[] = {program, option, nullptr};
     pid_t pid = -1;
-    if (posix_spawnp(&pid, program, nullptr, nullptr, arguments, environ) != 0) {
+    const int failed = posix_spawnp(&pid, program, &quiet, nullptr, arguments, environ);
+    posix_spawn_file_actions_destroy(&quiet);
+    if (failed != 0) {
         return;
     }
     pid_ = pid;
-    WaitUntil(WindowManagerRunning, std::chrono::milliseconds(10000));
+    running_ = WaitUntil(WindowManagerRunning, std::chrono::milliseconds(10000));
 }
 
 WindowManager::~WindowManager() {
-    if (pid_ > 0) {
-        kill(pid_, SIGTERM);
-        int status = 0;
-        waitpid(pid_, &status, 0);
+    if (pid_ <= 0) {
+        return;
     }
+    kill(pid_, SIGTERM);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    // The window manager handed the windows back to the root as it left; its mark on the root
+    // stays behind and would make the toolkit believe one still runs.
+    XDeleteProperty(XDisplay(), DefaultRootWindow(XDisplay()),
+                    XInternAtom(XDisplay(), "_NET_SUPPORTING_WM_CHECK", False));
+    PumpEvents();
 }
 
 }  // namespace calvendra::testing

@@ -6,11 +6,13 @@
 
 class wxTopLevelWindow;
 
-// What the organizer's window tests share: event pumping under a real X server, a window manager
-// for the tests that need one, and the test process's own profile folder.
+// What the window tests share: event pumping under a real X server (each test process has one
+// of its own, started by the test main), a window manager for the tests that need one, and the
+// test process's own profile folder.
 namespace calvendra::testing {
 
-// Lets the toolkit process everything that is pending, including idle-time updates.
+// Lets the X server and the toolkit handle everything that is pending, idle-time updates and
+// the freeing of destroyed windows included.
 void PumpEvents();
 
 // Pumps events until `done` holds or the time is up; the result of the last check.
@@ -21,11 +23,16 @@ bool WaitUntil(const std::function<bool()>& done,
 // click into its corner as a user would. True when the window became active.
 bool Activate(wxTopLevelWindow& window);
 
+// Destroys every top-level window and lets wx free them, so that the next steps start on an
+// empty screen.
+void DestroyAllTopLevelWindows();
+
 // The XDG config folder that the test main set up for this process.
 std::string TestConfigFolder();
 
 // Starts openbox on the test's display for the life of the object, for tests that need a window
-// manager (maximising, activation). It is stopped, by its process id, when the object goes.
+// manager (maximising, activation, stacking). It is stopped, by its process id, when the object
+// goes.
 class WindowManager {
 public:
     WindowManager();
@@ -34,10 +41,12 @@ public:
     WindowManager(const WindowManager&) = delete;
     WindowManager& operator=(const WindowManager&) = delete;
 
-    bool IsRunning() const { return pid_ > 0; }
+    // True once the window manager has taken over the screen.
+    bool IsRunning() const { return running_; }
 
 private:
     int pid_ = -1;
+    bool running_ = false;
 };
 
 }  // namespace calvendra::testing

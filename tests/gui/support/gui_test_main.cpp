@@ -1,10 +1,12 @@
-// The main of every window test: wx starts once for the whole test program, GoogleTest runs the
-// tests in between. Assertions of wx and dialogs that no test expects become test failures.
+// The main of every window test program. Each test process runs on an X server of its own with a
+// profile folder of its own; wx starts once, GoogleTest runs the tests in between. Assertions of
+// wx and dialogs that no test expects become test failures.
 
 #include <gdk/gdk.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -12,6 +14,7 @@
 #include <wx/init.h>
 
 #include "tests/gui/support/dialog_testing.h"
+#include "tests/gui/support/private_display.h"
 
 namespace calvendra::testing {
 
@@ -27,6 +30,7 @@ public:
     bool OnInit() override { return true; }
 };
 
+// A wx assertion means the code under test misused the toolkit: it fails the running test.
 void FailOnAssertion(const wxString& file, int line, const wxString& function,
                      const wxString& condition, const wxString& message) {
     ADD_FAILURE_AT(file.utf8_string().c_str(), line)
@@ -66,25 +70,36 @@ wxIMPLEMENT_APP_NO_MAIN(calvendra::testing::TestApp);
 int main(int argc, char** argv) {
     using namespace calvendra::testing;
     ::testing::InitGoogleTest(&argc, argv);
-    const std::string configFolder = MakeConfigFolder();
+    // Listing the tests needs no display.
+    if (GTEST_FLAG_GET(list_tests)) {
+        return RUN_ALL_TESTS();
+    }
+
+    PrivateDisplay display;
+    std::string error;
+    if (!display.Start(error)) {
+        std::fprintf(stderr, "No X server for the tests: %s\n", error.c_str());
+        return 1;
+    }
     gdk_set_allowed_backends("x11");
+    setenv("GDK_BACKEND", "x11", 1);
+    // No accessibility bus: it only slows start-up and warns.
+    setenv("NO_AT_BRIDGE", "1", 1);
+    const std::string configFolder = MakeConfigFolder();
 
-    if (!wxEntryStart(argc, argv)) {
-        fprintf(stderr, "cannot start wxWidgets: is there a display?\n");
-        return 1;
-    }
     wxSetAssertHandler(FailOnAssertion);
-    if (!wxTheApp->CallOnInit()) {
-        wxEntryCleanup();
+    if (!wxEntryStart(argc, argv)) {
+        std::fprintf(stderr, "wxWidgets could not start\n");
         return 1;
     }
-    UnexpectedDialogGuard guard;
-    guard.Register();
-
-    const int result = RUN_ALL_TESTS();
-
-    guard.Unregister();
-    wxTheApp->OnExit();
+    int result = 1;
+    if (wxTheApp->CallOnInit()) {
+        UnexpectedDialogGuard guard;
+        guard.Register();
+        result = RUN_ALL_TESTS();
+        guard.Unregister();
+        wxTheApp->OnExit();
+    }
     wxEntryCleanup();
     std::error_code ignored;
     std::filesystem::remove_all(configFolder, ignored);

@@ -1,21 +1,12 @@
-#include "x11_probe.h"
-
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
+#include "tests/gui/support/x11_probe.h"
 
 #include <X11/Xatom.h>
-#include <fcntl.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
-#include <thread>
-
-#include <wx/app.h>
-#include <wx/toplevel.h>
+#include <algorithm>
 
 namespace calvendra::testing {
 
@@ -43,14 +34,6 @@ std::vector<unsigned char> ReadProperty(::Window window, const char* property, A
         XFree(data);
     }
     return bytes;
-}
-
-bool HasWindowManager() {
-    int format = 0;
-    unsigned long count = 0;
-    ReadProperty(DefaultRootWindow(XDisplay()), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW, format,
-                 count);
-    return count > 0;
 }
 
 }  // namespace
@@ -116,6 +99,12 @@ XWindowId TopAncestor(XWindowId window) {
     }
 }
 
+long StackingPosition(const wxWindow* window) {
+    const std::vector<XWindowId> stacking = RootStacking();
+    const auto found = std::find(stacking.begin(), stacking.end(), TopAncestor(XWindowOf(window)));
+    return found == stacking.end() ? -1 : static_cast<long>(found - stacking.begin());
+}
+
 std::vector<std::string> AtomNames(XWindowId window, const char* property) {
     int format = 0;
     unsigned long count = 0;
@@ -152,63 +141,6 @@ bool AcceptsKeyboard(XWindowId window) {
     const bool accepts = !(hints->flags & InputHint) || hints->input;
     XFree(hints);
     return accepts;
-}
-
-void Settle() {
-    for (int round = 0; round < 3; ++round) {
-        XSync(XDisplay(), False);
-        wxTheApp->Yield(true);
-        wxTheApp->ProcessPendingEvents();
-    }
-}
-
-bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    Settle();
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return condition();
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        Settle();
-    }
-    return true;
-}
-
-void DestroyAllTopLevelWindows() {
-    for (wxWindow* window : wxTopLevelWindows) {
-        if (!window->IsBeingDeleted()) {
-            window->Destroy();
-        }
-    }
-    WaitUntil([] { return wxTopLevelWindows.empty(); });
-}
-
-ScopedWindowManager::ScopedWindowManager() {
-    const pid_t child = fork();
-    if (child == 0) {
-        const int quiet = open("/dev/null", O_WRONLY);
-        if (quiet >= 0) {
-            dup2(quiet, STDOUT_FILENO);
-            dup2(quiet, STDERR_FILENO);
-        }
-        execlp("openbox", "openbox", "--sm-disable", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    process_ = child;
-    running_ = child > 0 && WaitUntil(HasWindowManager, 10000);
-}
-
-ScopedWindowManager::~ScopedWindowManager() {
-    if (process_ > 0) {
-        kill(process_, SIGTERM);
-        waitpid(process_, nullptr, 0);
-        // The window manager handed the windows back to the root as it left; its mark on the
-        // root stays behind and would fool the next one's start.
-        XDeleteProperty(XDisplay(), DefaultRootWindow(XDisplay()),
-                        XInternAtom(XDisplay(), "_NET_SUPPORTING_WM_CHECK", False));
-        Settle();
-    }
 }
 
 }  // namespace calvendra::testing

@@ -1,8 +1,9 @@
-#include "private_display.h"
+#include "tests/gui/support/private_display.h"
 
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -39,6 +40,8 @@ bool PrivateDisplay::Start(std::string& error) {
         return false;
     }
     if (server_ == 0) {
+        // A test killed by its time-out or a crash must not leave its server behind.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         close(ready[0]);
         const int quiet = open("/dev/null", O_WRONLY);
         if (quiet >= 0) {

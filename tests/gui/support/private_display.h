@@ -5,9 +5,10 @@
 
 namespace calvendra::testing {
 
-// An X server of the test program's own. The tests move the real pointer and sometimes start a
-// window manager, which would disturb other GUI tests running at the same time on a shared
-// display, so each test program gets a screen to itself.
+// An X server of the test process's own. Window tests move the real pointer, take the focus, start
+// a window manager and look for the organizer's marked window; on a screen of its own each test
+// neither disturbs another running at the same time nor inherits what a failed one left behind.
+// The server ends with the process, even when the process is killed.
 class PrivateDisplay {
 public:
     PrivateDisplay() = default;
