@@ -25,7 +25,7 @@ bool MovesBottom(FrameZone zone) {
            zone == FrameZone::kBottomRight;
 }
 
-bool Contains(const ScreenRect& rect, int x, int y) {
+bool Contains(const Rect& rect, int x, int y) {
     return x >= rect.left && x < rect.right && y >= rect.top && y < rect.bottom;
 }
 
@@ -35,20 +35,20 @@ bool IsSizingZone(FrameZone zone) {
     return MovesLeft(zone) || MovesRight(zone) || MovesTop(zone) || MovesBottom(zone);
 }
 
-ScreenRect CaptionRect(const NoteFrameMetrics& metrics, int width) {
+Rect CaptionRect(const NoteFrameMetrics& metrics, int width) {
     return {0, 0, width, metrics.captionHeight};
 }
 
-ScreenRect CloseButtonRect(const NoteFrameMetrics& metrics, int width) {
+Rect CloseButtonRect(const NoteFrameMetrics& metrics, int width) {
     // Centred vertically in the caption, as far from the right edge as from the top.
     const int margin = (metrics.captionHeight - metrics.closeButtonSize) / 2;
     const int right = width - std::max(margin, metrics.border);
     return {right - metrics.closeButtonSize, margin, right, margin + metrics.closeButtonSize};
 }
 
-ScreenRect ContentRect(const NoteFrameMetrics& metrics, int width, int height) {
-    ScreenRect content{metrics.border, metrics.captionHeight + metrics.border,
-                       width - metrics.border, height - metrics.border};
+Rect ContentRect(const NoteFrameMetrics& metrics, int width, int height) {
+    Rect content{metrics.border, metrics.captionHeight + metrics.border, width - metrics.border,
+                 height - metrics.border};
     content.right = std::max(content.right, content.left);
     content.bottom = std::max(content.bottom, content.top);
     return content;
@@ -100,9 +100,8 @@ FrameZone HitTest(const NoteFrameMetrics& metrics, int width, int height, int x,
     return FrameZone::kContent;
 }
 
-ScreenRect ResizedRect(const ScreenRect& start, FrameZone zone, int dx, int dy, int minWidth,
-                       int minHeight) {
-    ScreenRect rect = start;
+Rect ResizedRect(const Rect& start, FrameZone zone, int dx, int dy, int minWidth, int minHeight) {
+    Rect rect = start;
     if (MovesLeft(zone)) {
         rect.left += dx;
     }
@@ -119,7 +118,7 @@ ScreenRect ResizedRect(const ScreenRect& start, FrameZone zone, int dx, int dy, 
     return rect;
 }
 
-void KeepMinimumSize(ScreenRect& rect, FrameZone zone, int minWidth, int minHeight) {
+void KeepMinimumSize(Rect& rect, FrameZone zone, int minWidth, int minHeight) {
     if (rect.Width() < minWidth) {
         // The edge the user holds gives way; with neither held, the right edge does.
         if (MovesLeft(zone)) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "desktop/screen_geometry.h"
+#include "platform/rect.h"
 
 namespace calvendra {
 
@@ -35,9 +35,9 @@ struct NoteFrameMetrics {
 };
 
 // Rectangles of the frame's parts, relative to the window's top-left corner.
-ScreenRect CaptionRect(const NoteFrameMetrics& metrics, int width);
-ScreenRect CloseButtonRect(const NoteFrameMetrics& metrics, int width);
-ScreenRect ContentRect(const NoteFrameMetrics& metrics, int width, int height);
+Rect CaptionRect(const NoteFrameMetrics& metrics, int width);
+Rect CloseButtonRect(const NoteFrameMetrics& metrics, int width);
+Rect ContentRect(const NoteFrameMetrics& metrics, int width, int height);
 
 // The zone under a point given relative to the window's top-left corner. The sizing border wins
 // over the caption and the close button, so that every edge and corner can be caught.
@@ -46,10 +46,9 @@ FrameZone HitTest(const NoteFrameMetrics& metrics, int width, int height, int x,
 // The rectangle that dragging a sizing zone by (dx, dy) proposes: the dragged edges follow the
 // cursor, the others stay, and no dragged edge comes closer to its opposite edge than the minimum
 // size allows.
-ScreenRect ResizedRect(const ScreenRect& start, FrameZone zone, int dx, int dy, int minWidth,
-                       int minHeight);
+Rect ResizedRect(const Rect& start, FrameZone zone, int dx, int dy, int minWidth, int minHeight);
 
 // Pushes the dragged edges back out where the rectangle has become smaller than the minimum.
-void KeepMinimumSize(ScreenRect& rect, FrameZone zone, int minWidth, int minHeight);
+void KeepMinimumSize(Rect& rect, FrameZone zone, int minWidth, int minHeight);
 
 }  // namespace calvendra

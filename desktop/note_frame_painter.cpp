@@ -125,8 +125,8 @@ void NoteFramePainter::Paint(wxDC& dc, const NoteFrameMetrics& metrics, const wx
                              const wxString& title, ButtonState closeButton, bool active) const {
     const int width = size.x;
     const int height = size.y;
-    const ScreenRect caption = CaptionRect(metrics, width);
-    const ScreenRect close = CloseButtonRect(metrics, width);
+    const Rect caption = CaptionRect(metrics, width);
+    const Rect close = CloseButtonRect(metrics, width);
 
     GtkStateFlags buttonState = GTK_STATE_FLAG_NORMAL;
     if (closeButton == ButtonState::kHovered) {

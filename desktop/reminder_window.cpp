@@ -21,7 +21,7 @@ wxString FromStoredText(const std::string& text) {
     return converted;
 }
 
-ScreenRect ToScreenRect(const wxRect& rect) {
+Rect ToScreenRect(const wxRect& rect) {
     return {rect.x, rect.y, rect.x + rect.width, rect.y + rect.height};
 }
 
@@ -60,9 +60,9 @@ wxBEGIN_EVENT_TABLE(CReminderWnd, wxFrame)
     EVT_ACTIVATE(CReminderWnd::OnActivate)
     EVT_CLOSE(CReminderWnd::OnClose)
 wxEND_EVENT_TABLE()
-    // clang-format on
+// clang-format on
 
-    void OpenReminderWindow(const std::string& subject, const std::string& text) {
+void OpenReminderWindow(const std::string& subject, const std::string& text) {
     auto* note = new CReminderWnd;
     if (!note->Create(FromStoredText(subject))) {
         delete note;
@@ -99,7 +99,7 @@ bool CReminderWnd::Create(const wxString& subject) {
         gtk_text_view_set_bottom_margin(GTK_TEXT_VIEW(view), kTextMargin);
     }
     const wxSize size = GetClientSize();
-    const ScreenRect content = ContentRect(metrics_, size.x, size.y);
+    const Rect content = ContentRect(metrics_, size.x, size.y);
     textBox_->SetSize(content.left, content.top, content.Width(), content.Height());
     return true;
 }
@@ -119,7 +119,7 @@ void CReminderWnd::OnPaint(wxPaintEvent&) {
 void CReminderWnd::OnSize(wxSizeEvent&) {
     if (textBox_ != nullptr) {
         const wxSize size = GetClientSize();
-        const ScreenRect content = ContentRect(metrics_, size.x, size.y);
+        const Rect content = ContentRect(metrics_, size.x, size.y);
         textBox_->SetSize(content.left, content.top, content.Width(), content.Height());
     }
     Refresh();
@@ -143,7 +143,7 @@ void CReminderWnd::OnLeftDown(wxMouseEvent& event) {
         SetCloseButtonState(NoteFramePainter::ButtonState::kPressed);
     } else {
         snapper_.Begin(WxSnapDesktop::IdOf(this));
-        const ScreenPoint cursor = desktop_.CursorPosition();
+        const Point cursor = desktop_.CursorPosition();
         placedRect_ = dragStartRect_ = ToScreenRect(GetRect());
         dragStartCursor_ = lastCursor_ = cursor;
         dragOffset_ = {cursor.x - placedRect_.left, cursor.y - placedRect_.top};
@@ -176,11 +176,11 @@ void CReminderWnd::OnMotion(wxMouseEvent& event) {
 
 // The proposal continues from where the last step put the window, shifted by what the cursor
 // travelled since; a snapped edge holds because small steps keep being pulled back onto it.
-void CReminderWnd::MoveStep(const ScreenPoint& cursor) {
-    ScreenRect proposed = placedRect_;
+void CReminderWnd::MoveStep(const Point& cursor) {
+    Rect proposed = placedRect_;
     proposed.Offset(cursor.x - lastCursor_.x, cursor.y - lastCursor_.y);
     lastCursor_ = cursor;
-    const ScreenRect offered = proposed;
+    const Rect offered = proposed;
     snapper_.SnapWhileMoving(proposed);
     if (proposed == offered) {
         RealignWithCursor(proposed, cursor, dragOffset_);
@@ -189,16 +189,15 @@ void CReminderWnd::MoveStep(const ScreenPoint& cursor) {
 }
 
 // The dragged edges follow the cursor from where the press caught them.
-void CReminderWnd::SizeStep(const ScreenPoint& cursor) {
-    ScreenRect proposed =
-        ResizedRect(dragStartRect_, dragZone_, cursor.x - dragStartCursor_.x,
-                    cursor.y - dragStartCursor_.y, minimumSize_.x, minimumSize_.y);
+void CReminderWnd::SizeStep(const Point& cursor) {
+    Rect proposed = ResizedRect(dragStartRect_, dragZone_, cursor.x - dragStartCursor_.x,
+                                cursor.y - dragStartCursor_.y, minimumSize_.x, minimumSize_.y);
     snapper_.SnapWhileSizing(proposed);
     KeepMinimumSize(proposed, dragZone_, minimumSize_.x, minimumSize_.y);
     PlaceWindow(proposed);
 }
 
-void CReminderWnd::PlaceWindow(const ScreenRect& rect) {
+void CReminderWnd::PlaceWindow(const Rect& rect) {
     if (rect == placedRect_) {
         return;
     }
@@ -271,7 +270,7 @@ void CReminderWnd::ShowCursorFor(FrameZone zone) {
 void CReminderWnd::SetCloseButtonState(NoteFramePainter::ButtonState state) {
     if (state != closeButton_) {
         closeButton_ = state;
-        const ScreenRect button = CloseButtonRect(metrics_, GetClientSize().x);
+        const Rect button = CloseButtonRect(metrics_, GetClientSize().x);
         RefreshRect(wxRect(button.left, button.top, button.Width(), button.Height()));
     }
 }

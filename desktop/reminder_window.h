@@ -59,9 +59,9 @@ private:
     FrameZone ZoneAt(const wxPoint& position) const;
     void ShowCursorFor(FrameZone zone);
     void SetCloseButtonState(NoteFramePainter::ButtonState state);
-    void MoveStep(const ScreenPoint& cursor);
-    void SizeStep(const ScreenPoint& cursor);
-    void PlaceWindow(const ScreenRect& rect);
+    void MoveStep(const Point& cursor);
+    void SizeStep(const Point& cursor);
+    void PlaceWindow(const Rect& rect);
     // Ends a move, a resize or a press of the close button; the mouse is released when this
     // window still holds it.
     void EndDrag();
@@ -72,7 +72,7 @@ private:
     WxSnapDesktop desktop_;
     CWindowSnapper snapper_;
     // Cursor position minus the window's top-left corner at the button press.
-    ScreenPoint dragOffset_;
+    Point dragOffset_;
 
     NoteFramePainter painter_;
     NoteFrameMetrics metrics_;
@@ -82,11 +82,11 @@ private:
     // What the pressed button drags: the caption moves, a sizing zone resizes, the close button
     // closes on release over it; the content means nothing is dragged.
     FrameZone dragZone_ = FrameZone::kContent;
-    ScreenRect dragStartRect_;
-    ScreenPoint dragStartCursor_;
-    ScreenPoint lastCursor_;
+    Rect dragStartRect_;
+    Point dragStartCursor_;
+    Point lastCursor_;
     // Where the last step put the window.
-    ScreenRect placedRect_;
+    Rect placedRect_;
     FrameZone cursorZone_ = FrameZone::kContent;
     NoteFramePainter::ButtonState closeButton_ = NoteFramePainter::ButtonState::kNormal;
 

@@ -10,7 +10,7 @@ constexpr int kRealignDistance = 5;
 
 }  // namespace
 
-int CWindowSnapper::CursorCoordinate(Edge edge, const ScreenPoint& cursor) {
+int CWindowSnapper::CursorCoordinate(Edge edge, const Point& cursor) {
     return edge == kLeft || edge == kRight ? cursor.x : cursor.y;
 }
 
@@ -29,10 +29,10 @@ std::optional<int> CWindowSnapper::NearEdge(int edge, int first, int second) {
     return std::nullopt;
 }
 
-std::optional<ScreenRect> CWindowSnapper::AttractingRect(SnapWindowId target,
-                                                         const ScreenRect& proposed) const {
-    const std::optional<ScreenRect> found = desktop_.WindowRect(target);
-    if (!found || !found->Inflated(kSnapDistance).Intersects(proposed)) {
+std::optional<Rect> CWindowSnapper::AttractingRect(SnapWindowId target,
+                                                   const Rect& proposed) const {
+    const std::optional<Rect> found = desktop_.WindowRect(target);
+    if (!found || !Intersects(found->Inflated(kSnapDistance), proposed)) {
         return std::nullopt;
     }
     return found;
@@ -49,10 +49,10 @@ void CWindowSnapper::Begin(SnapWindowId window) {
         }
     }
     targets_.push_back(desktop_.Screen());
-    current_ = desktop_.WindowRect(window_).value_or(ScreenRect{});
+    current_ = desktop_.WindowRect(window_).value_or(Rect{});
 }
 
-void CWindowSnapper::ReleaseEdges(ScreenRect& proposed, const ScreenPoint& cursor) {
+void CWindowSnapper::ReleaseEdges(Rect& proposed, const Point& cursor) {
     for (Edge edge : {kLeft, kTop, kRight, kBottom}) {
         if (!stuck_[edge]) {
             continue;
@@ -70,8 +70,8 @@ void CWindowSnapper::ReleaseEdges(ScreenRect& proposed, const ScreenPoint& curso
     }
 }
 
-void CWindowSnapper::SnapWhileMoving(ScreenRect& proposed) {
-    const ScreenPoint cursor = desktop_.CursorPosition();
+void CWindowSnapper::SnapWhileMoving(Rect& proposed) {
+    const Point cursor = desktop_.CursorPosition();
     ReleaseEdges(proposed, cursor);
 
     int dx = 0;
@@ -79,7 +79,7 @@ void CWindowSnapper::SnapWhileMoving(ScreenRect& proposed) {
     std::optional<Edge> horizontal;
     std::optional<Edge> vertical;
     for (SnapWindowId target : targets_) {
-        const std::optional<ScreenRect> w = AttractingRect(target, proposed);
+        const std::optional<Rect> w = AttractingRect(target, proposed);
         if (!w) {
             continue;
         }
@@ -113,9 +113,9 @@ void CWindowSnapper::SnapWhileMoving(ScreenRect& proposed) {
     current_ = proposed;
 }
 
-void CWindowSnapper::SnapWhileSizing(ScreenRect& proposed) {
+void CWindowSnapper::SnapWhileSizing(Rect& proposed) {
     for (SnapWindowId target : targets_) {
-        const std::optional<ScreenRect> w = AttractingRect(target, proposed);
+        const std::optional<Rect> w = AttractingRect(target, proposed);
         if (!w) {
             continue;
         }
@@ -128,8 +128,7 @@ void CWindowSnapper::SnapWhileSizing(ScreenRect& proposed) {
     }
 }
 
-void RealignWithCursor(ScreenRect& proposed, const ScreenPoint& cursor,
-                       const ScreenPoint& dragOffset) {
+void RealignWithCursor(Rect& proposed, const Point& cursor, const Point& dragOffset) {
     const int x = cursor.x - dragOffset.x;
     const int y = cursor.y - dragOffset.y;
     if (std::abs(x - proposed.left) > kRealignDistance ||

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "desktop/screen_geometry.h"
+#include "platform/rect.h"
 
 namespace calvendra {
 
@@ -17,7 +17,7 @@ class SnapDesktop {
 public:
     virtual ~SnapDesktop() = default;
 
-    virtual ScreenPoint CursorPosition() const = 0;
+    virtual Point CursorPosition() const = 0;
 
     // The program's top-level windows, visible or hidden, in the platform's order.
     virtual std::vector<SnapWindowId> TopLevelWindows() const = 0;
@@ -26,7 +26,7 @@ public:
     virtual SnapWindowId Screen() const = 0;
 
     // A window's rectangle read now; none for a window that no longer exists.
-    virtual std::optional<ScreenRect> WindowRect(SnapWindowId window) const = 0;
+    virtual std::optional<Rect> WindowRect(SnapWindowId window) const = 0;
 };
 
 // Makes a window magnetic: while it is dragged, an edge that comes within a few pixels of an edge
@@ -47,29 +47,29 @@ public:
     // One step of a move: adjusts the rectangle the window is about to take. Each step's proposal
     // continues from where the last step put the window, shifted by what the cursor travelled
     // since; an edge holds because small steps keep snapping it back.
-    void SnapWhileMoving(ScreenRect& proposed);
+    void SnapWhileMoving(Rect& proposed);
 
     // One step of a resize, whichever edge or corner is dragged.
-    void SnapWhileSizing(ScreenRect& proposed);
+    void SnapWhileSizing(Rect& proposed);
 
     bool IsStuck(Edge edge) const { return stuck_[edge]; }
-    const ScreenRect& CurrentRect() const { return current_; }
+    const Rect& CurrentRect() const { return current_; }
 
 private:
     // The cursor coordinate on an edge's axis: x for left and right, y for top and bottom.
-    static int CursorCoordinate(Edge edge, const ScreenPoint& cursor);
+    static int CursorCoordinate(Edge edge, const Point& cursor);
     static bool Near(int a, int b);
     // The first of two edges of another window that `edge` is near, in the order given.
     static std::optional<int> NearEdge(int edge, int first, int second);
     // A target's rectangle when it exists and lies within the snap distance of the proposal.
-    std::optional<ScreenRect> AttractingRect(SnapWindowId target, const ScreenRect& proposed) const;
-    void ReleaseEdges(ScreenRect& proposed, const ScreenPoint& cursor);
+    std::optional<Rect> AttractingRect(SnapWindowId target, const Rect& proposed) const;
+    void ReleaseEdges(Rect& proposed, const Point& cursor);
 
     const SnapDesktop& desktop_;
     SnapWindowId window_ = 0;
     // The program's other top-level windows, then the screen.
     std::vector<SnapWindowId> targets_;
-    ScreenRect current_;
+    Rect current_;
     std::array<bool, 4> stuck_{};
     std::array<int, 4> stuckAt_{};
 };
@@ -78,7 +78,6 @@ private:
 // offset taken at the button press) is more than 5 pixels from the rectangle's top-left on either
 // axis, the rectangle goes there. This frees a window that an earlier snap pulled away from under
 // the cursor.
-void RealignWithCursor(ScreenRect& proposed, const ScreenPoint& cursor,
-                       const ScreenPoint& dragOffset);
+void RealignWithCursor(Rect& proposed, const Point& cursor, const Point& dragOffset);
 
 }  // namespace calvendra

@@ -11,7 +11,7 @@ namespace {
 // Window ids are the windows' addresses, which are never odd, so 1 is free for the screen.
 constexpr SnapWindowId kScreenId = 1;
 
-ScreenRect ToScreenRect(const wxRect& rect) {
+Rect ToScreenRect(const wxRect& rect) {
     return {rect.x, rect.y, rect.x + rect.width, rect.y + rect.height};
 }
 
@@ -27,7 +27,7 @@ SnapWindowId WxSnapDesktop::IdOf(const wxWindow* window) {
     return reinterpret_cast<SnapWindowId>(window);
 }
 
-ScreenPoint WxSnapDesktop::CursorPosition() const {
+Point WxSnapDesktop::CursorPosition() const {
     const wxPoint cursor = wxGetMousePosition();
     return {cursor.x, cursor.y};
 }
@@ -46,7 +46,7 @@ SnapWindowId WxSnapDesktop::Screen() const {
     return kScreenId;
 }
 
-std::optional<ScreenRect> WxSnapDesktop::WindowRect(SnapWindowId id) const {
+std::optional<Rect> WxSnapDesktop::WindowRect(SnapWindowId id) const {
     if (id == kScreenId) {
         return ScreenRectUnderCursor();
     }
@@ -60,7 +60,7 @@ std::optional<ScreenRect> WxSnapDesktop::WindowRect(SnapWindowId id) const {
 
 // The monitor the cursor is on, so that on several monitors the edges of the one the window is
 // dragged over attract, its inner edges included.
-ScreenRect WxSnapDesktop::ScreenRectUnderCursor() const {
+Rect WxSnapDesktop::ScreenRectUnderCursor() const {
     int index = wxDisplay::GetFromPoint(wxGetMousePosition());
     if (index == wxNOT_FOUND) {
         index = wxDisplay::GetFromWindow(&window_);

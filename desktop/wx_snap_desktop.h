@@ -15,15 +15,15 @@ public:
 
     static SnapWindowId IdOf(const wxWindow* window);
 
-    ScreenPoint CursorPosition() const override;
+    Point CursorPosition() const override;
     std::vector<SnapWindowId> TopLevelWindows() const override;
     SnapWindowId Screen() const override;
     // An id counts only while a living top-level window has it, so a window closed during a
     // drag attracts nothing and is never touched.
-    std::optional<ScreenRect> WindowRect(SnapWindowId window) const override;
+    std::optional<Rect> WindowRect(SnapWindowId window) const override;
 
 private:
-    ScreenRect ScreenRectUnderCursor() const;
+    Rect ScreenRectUnderCursor() const;
 
     const wxWindow& window_;
 };

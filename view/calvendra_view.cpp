@@ -64,7 +64,7 @@ wxBEGIN_EVENT_TABLE(CCalvendraView, wxPanel)
     EVT_TREE_SEL_CHANGED(kTreeControlId, CCalvendraView::OnTreeSelectionChanged)
     EVT_SIZE(CCalvendraView::OnSize)
     EVT_MENU(kIdEmailSetting, CCalvendraView::OnEmailSetting)
-        EVT_UPDATE_UI(kIdEmailSetting, CCalvendraView::OnUpdateHandledCommand)
+    EVT_UPDATE_UI(kIdEmailSetting, CCalvendraView::OnUpdateHandledCommand)
 wxEND_EVENT_TABLE()
 
 CCalvendraView::CCalvendraView(wxWindow* parent)

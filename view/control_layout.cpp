@@ -8,7 +8,7 @@ namespace calvendra {
 
 namespace {
 
-layout::Rect ToRect(const wxRect& rect) {
+Rect ToRect(const wxRect& rect) {
     return {rect.GetLeft(), rect.GetTop(), rect.GetLeft() + rect.GetWidth(),
             rect.GetTop() + rect.GetHeight()};
 }
@@ -24,7 +24,7 @@ void CControlLayout::Bind(wxWindow* parent, const std::vector<layout::Entry>& ta
     parent_ = parent;
     controls_.clear();
     std::vector<layout::Entry> entries;
-    std::vector<layout::Rect> rects;
+    std::vector<Rect> rects;
     for (const layout::Entry& entry : table) {
         wxWindow* control = parent->FindWindow(entry.controlId);
         if (control == nullptr || control->GetParent() != parent) {
@@ -47,7 +47,7 @@ void CControlLayout::Relayout() {
     }
     const auto placements = arithmetic_.Relayout(ToRect(wxRect(parent_->GetClientSize())), states);
     for (std::size_t i = 0; i < placements.size(); ++i) {
-        const layout::Rect& r = placements[i].rect;
+        const Rect& r = placements[i].rect;
         controls_[i]->SetSize(r.left, r.top, std::max(r.Width(), 0), std::max(r.Height(), 0),
                               wxSIZE_ALLOW_MINUS_ONE);
     }

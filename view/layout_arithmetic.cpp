@@ -25,14 +25,6 @@ int OwnEdge(const Rect& rect, int edge) {
 
 }  // namespace
 
-bool Intersects(const Rect& a, const Rect& b) {
-    if (a.IsEmpty() || b.IsEmpty()) {
-        return false;
-    }
-    return std::max(a.left, b.left) < std::min(a.right, b.right) &&
-           std::max(a.top, b.top) < std::min(a.bottom, b.bottom);
-}
-
 int EdgeValue(const Rect& rect, int edge) {
     switch (edge) {
         case kEdgeTop:

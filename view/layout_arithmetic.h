@@ -2,28 +2,11 @@
 
 #include <vector>
 
+#include "platform/rect.h"
+
 // The arithmetic that keeps a form's controls in place when the form is resized. It works on plain
 // rectangles, so it needs no window; CControlLayout applies its results to real controls.
 namespace calvendra::layout {
-
-// A rectangle by its four edges; right and bottom lie just outside it.
-struct Rect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
-    bool IsEmpty() const { return right <= left || bottom <= top; }
-    bool operator==(const Rect& other) const {
-        return left == other.left && top == other.top && right == other.right &&
-               bottom == other.bottom;
-    }
-};
-
-// True when the two rectangles share at least one point; an empty one shares none.
-bool Intersects(const Rect& a, const Rect& b);
 
 // Which edge of a reference an edge rule measures from.
 enum Edge : int {

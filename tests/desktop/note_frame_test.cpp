@@ -36,7 +36,7 @@ TEST_F(NoteFrameTest, EdgesAndCornersAreCaughtAlongTheWholeBorder) {
 TEST_F(NoteFrameTest, InsideTheBorderLieCaptionCloseButtonAndContent) {
     EXPECT_EQ(At(4, 4), FrameZone::kCaption);
     EXPECT_EQ(At(100, 25), FrameZone::kCaption);
-    const ScreenRect close = CloseButtonRect(metrics, 200);
+    const Rect close = CloseButtonRect(metrics, 200);
     EXPECT_EQ(close.Width(), 20);
     EXPECT_EQ(close.right, 196);
     EXPECT_EQ(At(close.left, close.top + 5), FrameZone::kCloseButton);
@@ -49,56 +49,49 @@ TEST_F(NoteFrameTest, InsideTheBorderLieCaptionCloseButtonAndContent) {
 }
 
 TEST_F(NoteFrameTest, ContentFillsWhatTheFrameLeavesAndNeverTurnsNegative) {
-    const ScreenRect content = ContentRect(metrics, 300, 250);
-    EXPECT_EQ(content, (ScreenRect{4, 30, 296, 246}));
-    const ScreenRect tiny = ContentRect(metrics, 5, 20);
+    const Rect content = ContentRect(metrics, 300, 250);
+    EXPECT_EQ(content, (Rect{4, 30, 296, 246}));
+    const Rect tiny = ContentRect(metrics, 5, 20);
     EXPECT_GE(tiny.Width(), 0);
     EXPECT_GE(tiny.Height(), 0);
 }
 
 TEST(NoteFrameSizing, DraggedEdgesFollowTheCursorAndTheOthersStay) {
-    const ScreenRect start{20, 20, 220, 220};
-    EXPECT_EQ(ResizedRect(start, FrameZone::kRight, 30, 99, 100, 80),
-              (ScreenRect{20, 20, 250, 220}));
-    EXPECT_EQ(ResizedRect(start, FrameZone::kBottom, 99, -30, 100, 80),
-              (ScreenRect{20, 20, 220, 190}));
-    EXPECT_EQ(ResizedRect(start, FrameZone::kTopLeft, -10, -15, 100, 80),
-              (ScreenRect{10, 5, 220, 220}));
+    const Rect start{20, 20, 220, 220};
+    EXPECT_EQ(ResizedRect(start, FrameZone::kRight, 30, 99, 100, 80), (Rect{20, 20, 250, 220}));
+    EXPECT_EQ(ResizedRect(start, FrameZone::kBottom, 99, -30, 100, 80), (Rect{20, 20, 220, 190}));
+    EXPECT_EQ(ResizedRect(start, FrameZone::kTopLeft, -10, -15, 100, 80), (Rect{10, 5, 220, 220}));
     EXPECT_EQ(ResizedRect(start, FrameZone::kBottomLeft, 10, 15, 100, 80),
-              (ScreenRect{30, 20, 220, 235}));
-    EXPECT_EQ(ResizedRect(start, FrameZone::kTopRight, 10, 15, 100, 80),
-              (ScreenRect{20, 35, 230, 220}));
+              (Rect{30, 20, 220, 235}));
+    EXPECT_EQ(ResizedRect(start, FrameZone::kTopRight, 10, 15, 100, 80), (Rect{20, 35, 230, 220}));
     // A press that resizes nothing proposes the window as it is.
     EXPECT_EQ(ResizedRect(start, FrameZone::kCaption, 10, 15, 100, 80), start);
 }
 
 TEST(NoteFrameSizing, TheMinimumSizeHoldsTheOppositeEdgeInPlace) {
-    const ScreenRect start{20, 20, 220, 220};
+    const Rect start{20, 20, 220, 220};
     // Dragging the left edge far to the right stops it, and the right edge does not move.
-    EXPECT_EQ(ResizedRect(start, FrameZone::kLeft, 500, 0, 100, 80),
-              (ScreenRect{120, 20, 220, 220}));
-    EXPECT_EQ(ResizedRect(start, FrameZone::kTop, 0, 500, 100, 80),
-              (ScreenRect{20, 140, 220, 220}));
+    EXPECT_EQ(ResizedRect(start, FrameZone::kLeft, 500, 0, 100, 80), (Rect{120, 20, 220, 220}));
+    EXPECT_EQ(ResizedRect(start, FrameZone::kTop, 0, 500, 100, 80), (Rect{20, 140, 220, 220}));
     EXPECT_EQ(ResizedRect(start, FrameZone::kBottomRight, -500, -500, 100, 80),
-              (ScreenRect{20, 20, 120, 100}));
+              (Rect{20, 20, 120, 100}));
     // Past the opposite edge too: the window never turns inside out.
-    EXPECT_EQ(ResizedRect(start, FrameZone::kRight, -1000, 0, 100, 80),
-              (ScreenRect{20, 20, 120, 220}));
+    EXPECT_EQ(ResizedRect(start, FrameZone::kRight, -1000, 0, 100, 80), (Rect{20, 20, 120, 220}));
 }
 
 TEST(NoteFrameSizing, KeepingTheMinimumMovesOnlyTheHeldEdges) {
     // A snap pulled the held left edge too close to the right one.
-    ScreenRect rect{125, 20, 220, 220};
+    Rect rect{125, 20, 220, 220};
     KeepMinimumSize(rect, FrameZone::kLeft, 100, 80);
-    EXPECT_EQ(rect, (ScreenRect{120, 20, 220, 220}));
+    EXPECT_EQ(rect, (Rect{120, 20, 220, 220}));
 
     rect = {20, 20, 118, 95};
     KeepMinimumSize(rect, FrameZone::kBottomRight, 100, 80);
-    EXPECT_EQ(rect, (ScreenRect{20, 20, 120, 100}));
+    EXPECT_EQ(rect, (Rect{20, 20, 120, 100}));
 
     rect = {20, 20, 220, 220};
     KeepMinimumSize(rect, FrameZone::kTopLeft, 100, 80);
-    EXPECT_EQ(rect, (ScreenRect{20, 20, 220, 220}));
+    EXPECT_EQ(rect, (Rect{20, 20, 220, 220}));
 }
 
 TEST(NoteFrameZones, OnlyBorderZonesResize) {

@@ -17,10 +17,10 @@ class FakeDesktop : public SnapDesktop {
 public:
     FakeDesktop() { rects[kScreen] = {0, 0, 1280, 1024}; }
 
-    ScreenPoint CursorPosition() const override { return cursor; }
+    Point CursorPosition() const override { return cursor; }
     std::vector<SnapWindowId> TopLevelWindows() const override { return windows; }
     SnapWindowId Screen() const override { return kScreen; }
-    std::optional<ScreenRect> WindowRect(SnapWindowId window) const override {
+    std::optional<Rect> WindowRect(SnapWindowId window) const override {
         const auto found = rects.find(window);
         if (found == rects.end()) {
             return std::nullopt;
@@ -28,9 +28,9 @@ public:
         return found->second;
     }
 
-    ScreenPoint cursor;
+    Point cursor;
     std::vector<SnapWindowId> windows;
-    std::map<SnapWindowId, ScreenRect> rects;
+    std::map<SnapWindowId, Rect> rects;
 };
 
 // Drags the note, holding it by its caption 50 pixels right of its left edge: the cursor leads
@@ -46,11 +46,11 @@ protected:
     // Moves the cursor to x, y a pixel at a time, as a mouse does, offering each step's proposal
     // the way the move loop does: the window where the last step put it, shifted by what the
     // cursor travelled since.
-    ScreenRect MoveTo(int x, int y) {
+    Rect MoveTo(int x, int y) {
         while (cursor.x != x || cursor.y != y) {
             const int dx = x > cursor.x ? 1 : x < cursor.x ? -1 : 0;
             const int dy = y > cursor.y ? 1 : y < cursor.y ? -1 : 0;
-            ScreenRect proposed = window;
+            Rect proposed = window;
             proposed.Offset(dx, dy);
             cursor = {cursor.x + dx, cursor.y + dy};
             desktop.cursor = cursor;
@@ -63,8 +63,8 @@ protected:
 
     FakeDesktop desktop;
     CWindowSnapper snapper{desktop};
-    ScreenRect window{100, 100, 300, 300};
-    ScreenPoint cursor{150, 110};
+    Rect window{100, 100, 300, 300};
+    Point cursor{150, 110};
 };
 
 TEST_F(DragTest, LeftEdgeSnapsToTheScreenHoldsForTenPixelsThenFollows) {
@@ -77,7 +77,7 @@ TEST_F(DragTest, LeftEdgeSnapsToTheScreenHoldsForTenPixelsThenFollows) {
     EXPECT_EQ(MoveTo(44, 110).left, 0);
     EXPECT_EQ(MoveTo(64, 118).left, 0);
     // One pixel more and the window catches up with the cursor's 11 pixels at once.
-    const ScreenRect released = MoveTo(65, 118);
+    const Rect released = MoveTo(65, 118);
     EXPECT_FALSE(snapper.IsStuck(CWindowSnapper::kLeft));
     EXPECT_EQ(released.left, 12);
     EXPECT_EQ(released.Width(), 200);
@@ -96,7 +96,7 @@ TEST_F(DragTest, RightEdgeSnapsOntoAnotherNotesLeftEdgeWithTopsAligned) {
     desktop.rects[kOtherNote] = {500, 103, 700, 303};
     snapper.Begin(kNote);
     // Right edge to 496, top at 100: both within 4 pixels of the other note's edges.
-    const ScreenRect snapped = MoveTo(346, 110);
+    const Rect snapped = MoveTo(346, 110);
     EXPECT_EQ(snapped.right, 500);
     EXPECT_EQ(snapped.top, 103);
     EXPECT_EQ(snapped.Width(), 200);
@@ -115,9 +115,9 @@ TEST(Snapping, RightIsPreferredToLeftAndTopToBottom) {
     CWindowSnapper snapper(desktop);
     snapper.Begin(kNote);
     desktop.cursor = {0, 0};
-    ScreenRect proposed{400, 400, 600, 600};
+    Rect proposed{400, 400, 600, 600};
     snapper.SnapWhileMoving(proposed);
-    EXPECT_EQ(proposed, (ScreenRect{402, 402, 602, 602}));
+    EXPECT_EQ(proposed, (Rect{402, 402, 602, 602}));
     EXPECT_TRUE(snapper.IsStuck(CWindowSnapper::kRight));
     EXPECT_FALSE(snapper.IsStuck(CWindowSnapper::kLeft));
     EXPECT_TRUE(snapper.IsStuck(CWindowSnapper::kTop));
@@ -132,7 +132,7 @@ TEST(Snapping, FirstTargetThatShiftsWinsAndTheScreenComesLast) {
     CWindowSnapper snapper(desktop);
     snapper.Begin(kNote);
     // Left at 1: near the main window's left (3) and the screen's (0); the main window comes first.
-    ScreenRect proposed{1, 600, 201, 800};
+    Rect proposed{1, 600, 201, 800};
     snapper.SnapWhileMoving(proposed);
     EXPECT_EQ(proposed.left, 3);
 }
@@ -146,9 +146,9 @@ TEST(Snapping, ExactAlignmentDoesNotEndTheSearch) {
     snapper.Begin(kNote);
     desktop.cursor = {0, 0};
     // Already exactly on the other note's left edge, and 3 pixels below the screen's top.
-    ScreenRect proposed{300, 3, 500, 203};
+    Rect proposed{300, 3, 500, 203};
     snapper.SnapWhileMoving(proposed);
-    EXPECT_EQ(proposed, (ScreenRect{300, 0, 500, 200}));
+    EXPECT_EQ(proposed, (Rect{300, 0, 500, 200}));
 }
 
 TEST(Snapping, HiddenAndGoneWindows) {
@@ -160,7 +160,7 @@ TEST(Snapping, HiddenAndGoneWindows) {
     desktop.rects[kMainWindow] = {600, 600, 900, 900};
     CWindowSnapper snapper(desktop);
     snapper.Begin(kNote);
-    ScreenRect proposed{398, 500, 598, 700};
+    Rect proposed{398, 500, 598, 700};
     snapper.SnapWhileMoving(proposed);
     EXPECT_EQ(proposed.right, 600);
 }
@@ -171,9 +171,9 @@ TEST(Snapping, NothingNearbyLeavesTheProposalAlone) {
     desktop.rects[kNote] = {100, 100, 300, 300};
     CWindowSnapper snapper(desktop);
     snapper.Begin(kNote);
-    ScreenRect proposed{500, 500, 700, 700};
+    Rect proposed{500, 500, 700, 700};
     snapper.SnapWhileMoving(proposed);
-    EXPECT_EQ(proposed, (ScreenRect{500, 500, 700, 700}));
+    EXPECT_EQ(proposed, (Rect{500, 500, 700, 700}));
     for (auto edge : {CWindowSnapper::kLeft, CWindowSnapper::kTop, CWindowSnapper::kRight,
                       CWindowSnapper::kBottom}) {
         EXPECT_FALSE(snapper.IsStuck(edge));
@@ -186,7 +186,7 @@ TEST(Snapping, BeginForgetsTheLastDrag) {
     desktop.rects[kNote] = {100, 100, 300, 300};
     CWindowSnapper snapper(desktop);
     snapper.Begin(kNote);
-    ScreenRect proposed{2, 500, 202, 700};
+    Rect proposed{2, 500, 202, 700};
     snapper.SnapWhileMoving(proposed);
     ASSERT_TRUE(snapper.IsStuck(CWindowSnapper::kLeft));
     desktop.rects[kNote] = proposed;
@@ -201,9 +201,9 @@ TEST(Sizing, BottomEdgeSnapsOntoTheScreensBottom) {
     desktop.rects[kNote] = {100, 800, 300, 1000};
     CWindowSnapper snapper(desktop);
     snapper.Begin(kNote);
-    ScreenRect proposed{100, 800, 300, 1021};
+    Rect proposed{100, 800, 300, 1021};
     snapper.SnapWhileSizing(proposed);
-    EXPECT_EQ(proposed, (ScreenRect{100, 800, 300, 1024}));
+    EXPECT_EQ(proposed, (Rect{100, 800, 300, 1024}));
     EXPECT_FALSE(snapper.IsStuck(CWindowSnapper::kBottom));
     proposed = {100, 800, 300, 1019};
     snapper.SnapWhileSizing(proposed);
@@ -218,19 +218,19 @@ TEST(Sizing, EveryTargetIsConsideredAndEachEdgeOnItsOwn) {
     CWindowSnapper snapper(desktop);
     snapper.Begin(kNote);
     // Right edge near the other note's left, left edge near the screen's left.
-    ScreenRect proposed{2, 101, 400, 300};
+    Rect proposed{2, 101, 400, 300};
     snapper.SnapWhileSizing(proposed);
-    EXPECT_EQ(proposed, (ScreenRect{0, 98, 403, 300}));
+    EXPECT_EQ(proposed, (Rect{0, 98, 403, 300}));
 }
 
 TEST(Realign, CursorPullsBackAWindowThatDriftedMoreThanFivePixels) {
-    ScreenRect rect{0, 100, 200, 300};
+    Rect rect{0, 100, 200, 300};
     RealignWithCursor(rect, {55, 110}, {50, 10});
-    EXPECT_EQ(rect, (ScreenRect{0, 100, 200, 300}));  // 5 pixels: stays
+    EXPECT_EQ(rect, (Rect{0, 100, 200, 300}));  // 5 pixels: stays
     RealignWithCursor(rect, {56, 110}, {50, 10});
-    EXPECT_EQ(rect, (ScreenRect{6, 100, 206, 300}));
+    EXPECT_EQ(rect, (Rect{6, 100, 206, 300}));
     RealignWithCursor(rect, {56, 117}, {50, 10});
-    EXPECT_EQ(rect, (ScreenRect{6, 107, 206, 307}));
+    EXPECT_EQ(rect, (Rect{6, 107, 206, 307}));
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-const ScreenRect kNotePlace{20, 20, 220, 220};
+const Rect kNotePlace{20, 20, 220, 220};
 constexpr char kSaveQuestion[] = "Do you want to save and use these email settings?";
 
 std::string Quoted(const std::string& text) {

@@ -27,7 +27,7 @@ using testing::WindowManager;
 using testing::XRect;
 using testing::XWindowOf;
 
-const ScreenRect kNotePlace{20, 20, 220, 220};
+const Rect kNotePlace{20, 20, 220, 220};
 
 class ReminderWindowTest : public ::testing::Test {
 protected:
@@ -69,7 +69,7 @@ protected:
     }
 
     static wxPoint CloseButtonCentre(const CReminderWnd* note) {
-        const ScreenRect button = CloseButtonRect(note->Metrics(), note->GetRect().width);
+        const Rect button = CloseButtonRect(note->Metrics(), note->GetRect().width);
         return {note->GetRect().x + (button.left + button.right) / 2,
                 note->GetRect().y + (button.top + button.bottom) / 2};
     }
@@ -211,7 +211,7 @@ TEST_F(ReminderWindowTest, TextBoxFillsTheFrameAndReWrapsWhenTheNoteIsResized) {
               wxPoint(kNotePlace.right + 298, kNotePlace.bottom + 58), 25);
     Release();
     ASSERT_TRUE(WaitUntil([&] {
-        return XRect(note) == ScreenRect{20, 20, 520, 280};
+        return XRect(note) == Rect{20, 20, 520, 280};
     })) << "the corner drag did not resize the note";
     ASSERT_TRUE(WaitUntil([&] { return text->GetRect().width == 500 - 2 * border; }));
     expectFills(wxSize(500, 260));
@@ -290,7 +290,7 @@ TEST_F(ReminderWindowTest, DraggingTheBottomEdgeNearTheScreensBottomSnapsOntoIt)
     MoveMouse(wxPoint(grip.x, 1018));
     EXPECT_TRUE(WaitUntil([&] { return XRect(note).bottom == 1024; }));
     Release();
-    EXPECT_TRUE(WaitUntil([&] { return XRect(note) == ScreenRect{20, 20, 220, 1024}; }));
+    EXPECT_TRUE(WaitUntil([&] { return XRect(note) == Rect{20, 20, 220, 1024}; }));
     EXPECT_EQ(note->GetRect(), wxRect(20, 20, 200, 1004));
 }
 
@@ -304,8 +304,8 @@ TEST_F(ReminderWindowTest, SizingStopsAtAMinimumAndKeepsTheOppositeEdge) {
     Release();
     const int minimumWidth = note->GetMinSize().x;
     EXPECT_GT(minimumWidth, 2 * note->Metrics().closeButtonSize);
-    const ScreenRect smallest{kNotePlace.right - minimumWidth, kNotePlace.top, kNotePlace.right,
-                              kNotePlace.bottom};
+    const Rect smallest{kNotePlace.right - minimumWidth, kNotePlace.top, kNotePlace.right,
+                        kNotePlace.bottom};
     EXPECT_TRUE(WaitUntil([&] { return XRect(note) == smallest; }));
 }
 
@@ -410,7 +410,7 @@ TEST_F(ReminderWindowTest, LosingTheMouseEndsTheDragWhereItIs) {
     ASSERT_TRUE(WaitUntil([&] { return IsOnScreen(note); }));
     DragMouse(wxPoint(grip.x + 100, grip.y + 50), wxPoint(grip.x + 200, grip.y + 100), 10);
     Release();
-    EXPECT_EQ(XRect(note), (ScreenRect{120, 70, 320, 270}));
+    EXPECT_EQ(XRect(note), (Rect{120, 70, 320, 270}));
 
     EXPECT_FALSE(note->HasCapture());
     // The next press starts a fresh drag.

@@ -33,7 +33,7 @@ TEST_F(SnapDesktopTest, ListsTheProgramsWindowsHiddenOnesTooButNoClosedOnes) {
               (std::vector<SnapWindowId>{WxSnapDesktop::IdOf(shown), WxSnapDesktop::IdOf(hidden),
                                          WxSnapDesktop::IdOf(closing)}));
     ASSERT_TRUE(desktop.WindowRect(WxSnapDesktop::IdOf(hidden)));
-    EXPECT_EQ(*desktop.WindowRect(WxSnapDesktop::IdOf(hidden)), (ScreenRect{700, 100, 1000, 600}));
+    EXPECT_EQ(*desktop.WindowRect(WxSnapDesktop::IdOf(hidden)), (Rect{700, 100, 1000, 600}));
 
     // A closed window is gone at once for the snapper, before wx has freed it and after.
     const SnapWindowId closedId = WxSnapDesktop::IdOf(closing);
@@ -51,10 +51,10 @@ TEST_F(SnapDesktopTest, WindowsAreSeenWithTheirLiveOuterRectangles) {
     const WxSnapDesktop desktop(*note);
     const SnapWindowId id = WxSnapDesktop::IdOf(note);
     ASSERT_TRUE(desktop.WindowRect(id));
-    EXPECT_EQ(*desktop.WindowRect(id), (ScreenRect{20, 20, 220, 220}));
+    EXPECT_EQ(*desktop.WindowRect(id), (Rect{20, 20, 220, 220}));
 
     note->SetSize(50, 60, 250, 180);
-    EXPECT_EQ(*desktop.WindowRect(id), (ScreenRect{50, 60, 300, 240}));
+    EXPECT_EQ(*desktop.WindowRect(id), (Rect{50, 60, 300, 240}));
 
     // An id that no window has yields nothing, however it was made.
     const int notAWindow = 0;
@@ -67,7 +67,7 @@ TEST_F(SnapDesktopTest, TheScreenIsTheMonitorAndTheCursorIsThePointer) {
     frame->Show();
     const WxSnapDesktop desktop(*frame);
     ASSERT_TRUE(desktop.WindowRect(desktop.Screen()));
-    EXPECT_EQ(*desktop.WindowRect(desktop.Screen()), (ScreenRect{0, 0, 1280, 1024}));
+    EXPECT_EQ(*desktop.WindowRect(desktop.Screen()), (Rect{0, 0, 1280, 1024}));
     for (SnapWindowId window : desktop.TopLevelWindows()) {
         EXPECT_NE(window, desktop.Screen());
     }
@@ -75,7 +75,7 @@ TEST_F(SnapDesktopTest, TheScreenIsTheMonitorAndTheCursorIsThePointer) {
     wxUIActionSimulator simulator;
     simulator.MouseMove(321, 456);
     ASSERT_TRUE(WaitUntil([&] {
-        const ScreenPoint cursor = desktop.CursorPosition();
+        const Point cursor = desktop.CursorPosition();
         return cursor.x == 321 && cursor.y == 456;
     }));
 }

@@ -43,7 +43,7 @@ XWindowId XWindowOf(const wxWindow* window) {
     return gdk != nullptr ? GDK_WINDOW_XID(gdk) : None;
 }
 
-ScreenRect XRect(const wxWindow* window) {
+Rect XRect(const wxWindow* window) {
     const ::Window xid = XWindowOf(window);
     if (xid == None) {
         return {};

@@ -5,7 +5,7 @@
 
 #include <wx/window.h>
 
-#include "desktop/screen_geometry.h"
+#include "platform/rect.h"
 
 namespace calvendra::testing {
 
@@ -18,7 +18,7 @@ using XWindowId = unsigned long;
 XWindowId XWindowOf(const wxWindow* window);
 
 // The outer rectangle of a top-level window on the screen.
-ScreenRect XRect(const wxWindow* window);
+Rect XRect(const wxWindow* window);
 bool IsOnScreen(const wxWindow* window);
 
 // Root children, bottom first.
