@@ -10,19 +10,6 @@ bool IsHorizontalEdge(int edge) {
     return edge == kEdgeLeft || edge == kEdgeRight || edge == kEdgeHorizontalCentre;
 }
 
-int OwnEdge(const Rect& rect, int edge) {
-    switch (edge) {
-        case kEdgeTop:
-            return rect.top;
-        case kEdgeRight:
-            return rect.right;
-        case kEdgeBottom:
-            return rect.bottom;
-        default:
-            return rect.left;
-    }
-}
-
 }  // namespace
 
 int EdgeValue(const Rect& rect, int edge) {
@@ -74,7 +61,7 @@ bool LayoutArithmetic::Reference(int referenceId, const Rect& parentClient, Rect
 int LayoutArithmetic::ComputeEdge(const Bound& control, const EdgeRule& rule, int ownEdge,
                                   const Rect& newSoFar, const Rect& parentClient) const {
     const Rect& own = control.boundRect;
-    const int boundEdge = OwnEdge(own, ownEdge);
+    const int boundEdge = EdgeValue(own, ownEdge);
     switch (rule.type) {
         case kKeepWidth:
             return ownEdge == kEdgeRight ? own.right + newSoFar.left - own.left : boundEdge;

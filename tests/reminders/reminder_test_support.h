@@ -36,8 +36,7 @@ private:
     std::optional<std::string> previous_;
 };
 
-// An instant from UTC calendar fields.
-inline std::time_t UtcTime(int year, int month, int day, int hour, int minute, int second = 0) {
+inline std::tm CalendarFields(int year, int month, int day, int hour, int minute, int second) {
     std::tm fields{};
     fields.tm_year = year - 1900;
     fields.tm_mon = month - 1;
@@ -45,18 +44,18 @@ inline std::time_t UtcTime(int year, int month, int day, int hour, int minute, i
     fields.tm_hour = hour;
     fields.tm_min = minute;
     fields.tm_sec = second;
+    return fields;
+}
+
+// An instant from UTC calendar fields.
+inline std::time_t UtcTime(int year, int month, int day, int hour, int minute, int second = 0) {
+    std::tm fields = CalendarFields(year, month, day, hour, minute, second);
     return timegm(&fields);
 }
 
 // An instant from local calendar fields; only for times that the local clock shows once.
 inline std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second = 0) {
-    std::tm fields{};
-    fields.tm_year = year - 1900;
-    fields.tm_mon = month - 1;
-    fields.tm_mday = day;
-    fields.tm_hour = hour;
-    fields.tm_min = minute;
-    fields.tm_sec = second;
+    std::tm fields = CalendarFields(year, month, day, hour, minute, second);
     fields.tm_isdst = -1;
     return std::mktime(&fields);
 }
