@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -64,12 +63,6 @@ int OpenDescriptorsOn(const std::string& path) {
 
 class ConnectionTest : public DatabaseTest {
 protected:
-    void SetUp() override {
-        // The organizer runs in the user's UTF-8 locale; the drivers convert text by it.
-        std::setlocale(LC_ALL, "C.UTF-8");
-        DatabaseTest::SetUp();
-    }
-
     // A session count that the driver cannot fake: PostgreSQL's own view of its connections.
     int ServerSessions() {
         return std::stoi(Database().QueryValue(
