@@ -9,9 +9,9 @@
 #include "app/main_frame.h"
 #include "app/single_instance.h"
 #include "app/window_set.h"
-#include "editors/profile.h"
 #include "resources/resource_ids.h"
 #include "resources/strings.h"
+#include "settings/profile.h"
 
 namespace calvendra {
 

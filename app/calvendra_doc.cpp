@@ -1,8 +1,13 @@
 #include "app/calvendra_doc.h"
 
+#include "platform/data_source.h"
+
 namespace calvendra {
 
 wxIMPLEMENT_DYNAMIC_CLASS(CCalvendraDoc, wxDocument);
+
+CCalvendraDoc::CCalvendraDoc()
+    : connection_(kDataSourceName, kDataSourceUserId, kDataSourcePassword) {}
 
 bool CCalvendraDoc::OnNewDocument() {
     return wxDocument::OnNewDocument();

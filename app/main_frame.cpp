@@ -8,9 +8,11 @@
 #include <wx/statusbr.h>
 #include <wx/toolbar.h>
 
+#include <ctime>
+
+#include "app/calvendra_doc.h"
 #include "app/single_instance.h"
 #include "desktop/system_tray.h"
-#include "reminders/reminder_scan.h"
 #include "resources/images.h"
 #include "resources/menus.h"
 #include "resources/resource_ids.h"
@@ -30,6 +32,10 @@ struct ToolButton {
     int id;
     const char* label;
 };
+
+std::time_t SystemClock() {
+    return std::time(nullptr);
+}
 
 constexpr ToolButton kToolButtons[] = {
     {kIdNewContactGroup, "New Contact Group"},   {kIdNewContact, "New Contact"},
@@ -61,11 +67,17 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxFrame)
 wxEND_EVENT_TABLE()
 // clang-format on
 
-CMainFrame::CMainFrame() : trayIcon_(LoadIconImage(kTrayIconNumber)) {}
+CMainFrame::CMainFrame(CCalvendraDoc& document)
+    : trayIcon_(LoadIconImage(kTrayIconNumber)),
+      reminderDelivery_(document.Connection(), document.MailSettings()),
+      scanner_(SystemClock, SystemClock(), [&document]() -> CDBConnection* {
+          // Until the view has opened the database there is nothing to scan.
+          CDBConnection& connection = document.Connection();
+          return connection.IsConnected() ? &connection : nullptr;
+      }) {}
 
 CMainFrame::~CMainFrame() {
     timer_.Stop();
-    SetReminderDelivery(nullptr);
     if (keyStateHandler_ != 0) {
         g_signal_handler_disconnect(gdk_keymap_get_for_display(gdk_display_get_default()),
                                     keyStateHandler_);
@@ -96,9 +108,8 @@ bool CMainFrame::Create() {
     tray_ = std::make_unique<CSystemTray>(*this);
     tray_->Create(nullptr, kApplicationTitle, trayIcon_, kTrayMenuNumber);
 
-    // The scan covers the minutes from here on: each due reminder opens its note and mails its
-    // attendants.
-    SetReminderDelivery(&reminderDelivery_);
+    // Each due reminder opens its note and mails its attendants.
+    scanner_.SetDelivery(&reminderDelivery_);
     timer_.SetOwner(this, kReminderTimerId);
     timer_.Start(kReminderTimerPeriodMs);
     return true;

@@ -5,19 +5,24 @@
 #include <wx/frame.h>
 #include <wx/timer.h>
 
-#include "reminders/desktop_reminder_delivery.h"
+#include "app/desktop_reminder_delivery.h"
+#include "reminders/reminder_scanner.h"
 
 namespace calvendra {
 
+class CCalvendraDoc;
 class CCalvendraView;
 class CSystemTray;
 
 // The program's one top-level window: menu bar, toolbar and status bar around the organizer's
 // form. It also owns what keeps the organizer resident: the notification-area icon, the
-// one-minute reminder timer, and the rule that closing the window only hides it.
+// one-minute reminder timer with the reminder scanner it drives, and the rule that closing the
+// window only hides it.
 class CMainFrame : public wxFrame {
 public:
-    CMainFrame();
+    // The frame of the document, whose connection and e-mail settings reminders use; the
+    // document outlives the frame. The reminder scan covers the minutes from here on.
+    explicit CMainFrame(CCalvendraDoc& document);
     ~CMainFrame() override;
 
     // The creation sequence: instance marker, frame, toolbar, status bar, tray icon, timer.
@@ -31,6 +36,10 @@ public:
     // The tray icon object; null after "Exit".
     CSystemTray* Tray() const { return tray_.get(); }
     const wxTimer& ReminderTimer() const { return timer_; }
+
+    // What every tick of the reminder timer runs: one scan, which does nothing before the view
+    // has opened the database.
+    void ScanReminders() { scanner_.Scan(); }
 
     // "Show": the window ends maximised and in front.
     void ShowMaximised();
@@ -64,6 +73,7 @@ private:
     wxBitmap trayIcon_;
     wxTimer timer_;
     DesktopReminderDelivery reminderDelivery_;
+    ReminderScanner scanner_;
     std::unique_ptr<CSystemTray> tray_;
     CCalvendraView* view_ = nullptr;
     bool forwarding_ = false;

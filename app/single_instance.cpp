@@ -7,6 +7,7 @@
 #include <wx/event.h>
 #include <wx/toplevel.h>
 
+#include "platform/application_key.h"
 #include "resources/resource_ids.h"
 #include "resources/strings.h"
 
@@ -19,7 +20,7 @@ constexpr char kShowRequestName[] = "CALVENDRA_SHOW_MAXIMISED";
 constexpr int kFrameDepth = 3;
 
 Atom MarkerAtom(Display* display) {
-    return XInternAtom(display, resources::kApplicationKey, False);
+    return XInternAtom(display, kApplicationKey, False);
 }
 
 Atom ShowRequestAtom(Display* display) {

@@ -15,7 +15,7 @@ WindowSet CreateWindowSet(wxDocManager& manager) {
     if (set.document == nullptr) {
         return {};
     }
-    auto* frame = new CMainFrame;
+    auto* frame = new CMainFrame(*set.document);
     if (!frame->Create()) {
         frame->Destroy();
         set.document->DeleteAllViews();
@@ -23,7 +23,7 @@ WindowSet CreateWindowSet(wxDocManager& manager) {
         return {};
     }
     set.frame = frame;
-    set.view = new CCalvendraView(frame);
+    set.view = new CCalvendraView(frame, set.document->Connection(), set.document->MailSettings());
     frame->SetView(set.view);
     set.view->OnInitialUpdate();
     return set;

@@ -52,6 +52,17 @@ wxString SingleLine(const wxString& text) {
     return line;
 }
 
+GtkStateFlags StateFlagsOf(NoteFramePainter::ButtonState state) {
+    switch (state) {
+        case NoteFramePainter::ButtonState::kHovered:
+            return GTK_STATE_FLAG_PRELIGHT;
+        case NoteFramePainter::ButtonState::kPressed:
+            return static_cast<GtkStateFlags>(GTK_STATE_FLAG_PRELIGHT | GTK_STATE_FLAG_ACTIVE);
+        default:
+            return GTK_STATE_FLAG_NORMAL;
+    }
+}
+
 }  // namespace
 
 struct NoteFramePainter::Styles {
@@ -123,92 +134,96 @@ NoteFrameMetrics NoteFramePainter::Metrics() const {
 
 void NoteFramePainter::Paint(wxDC& dc, const NoteFrameMetrics& metrics, const wxSize& size,
                              const wxString& title, ButtonState closeButton, bool active) const {
-    const int width = size.x;
-    const int height = size.y;
-    const Rect caption = CaptionRect(metrics, width);
-    const Rect close = CloseButtonRect(metrics, width);
-
-    GtkStateFlags buttonState = GTK_STATE_FLAG_NORMAL;
-    if (closeButton == ButtonState::kHovered) {
-        buttonState = GTK_STATE_FLAG_PRELIGHT;
-    } else if (closeButton == ButtonState::kPressed) {
-        buttonState = static_cast<GtkStateFlags>(GTK_STATE_FLAG_PRELIGHT | GTK_STATE_FLAG_ACTIVE);
-    }
-    styles_->SetState(active, buttonState);
+    const Rect caption = CaptionRect(metrics, size.x);
+    const Rect close = CloseButtonRect(metrics, size.x);
+    styles_->SetState(active, StateFlagsOf(closeButton));
 
     wxGraphicsContext* graphics = dc.GetGraphicsContext();
     auto* cairo =
         graphics != nullptr ? static_cast<cairo_t*>(graphics->GetNativeContext()) : nullptr;
-    if (cairo != nullptr) {
-        gtk_render_background(styles_->window, cairo, 0, 0, width, height);
-        gtk_render_background(styles_->headerBar, cairo, caption.left, caption.top, caption.Width(),
-                              caption.Height());
-        gtk_render_frame(styles_->headerBar, cairo, caption.left, caption.top, caption.Width(),
-                         caption.Height());
-        gtk_render_background(styles_->button, cairo, close.left, close.top, close.Width(),
-                              close.Height());
-        gtk_render_frame(styles_->button, cairo, close.left, close.top, close.Width(),
-                         close.Height());
-    } else {
+    PaintBackground(dc, cairo, size, caption, close);
+    PaintCloseGlyph(dc, cairo, close);
+    PaintTitle(dc, title, size.x, caption, close);
+    PaintOutline(dc, size);
+}
+
+void NoteFramePainter::PaintBackground(wxDC& dc, cairo_t* cairo, const wxSize& size,
+                                       const Rect& caption, const Rect& close) const {
+    if (cairo == nullptr) {
         dc.SetBrush(wxBrush(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE)));
         dc.SetPen(*wxTRANSPARENT_PEN);
-        dc.DrawRectangle(0, 0, width, height);
+        dc.DrawRectangle(0, 0, size.x, size.y);
+        return;
     }
+    gtk_render_background(styles_->window, cairo, 0, 0, size.x, size.y);
+    gtk_render_background(styles_->headerBar, cairo, caption.left, caption.top, caption.Width(),
+                          caption.Height());
+    gtk_render_frame(styles_->headerBar, cairo, caption.left, caption.top, caption.Width(),
+                     caption.Height());
+    gtk_render_background(styles_->button, cairo, close.left, close.top, close.Width(),
+                          close.Height());
+    gtk_render_frame(styles_->button, cairo, close.left, close.top, close.Width(), close.Height());
+}
 
+// The theme's own symbolic icon, or a drawn cross without one.
+void NoteFramePainter::PaintCloseGlyph(wxDC& dc, cairo_t* cairo, const Rect& close) const {
+    if (cairo != nullptr && PaintCloseIcon(cairo, close)) {
+        return;
+    }
+    GdkRGBA rgba;
+    gtk_style_context_get_color(styles_->image, gtk_style_context_get_state(styles_->image), &rgba);
+    const int inset = close.Width() / 2 - 4;
+    dc.SetPen(wxPen(ToColour(rgba), 2));
+    dc.DrawLine(close.left + inset, close.top + inset, close.right - inset, close.bottom - inset);
+    dc.DrawLine(close.right - inset, close.top + inset, close.left + inset, close.bottom - inset);
+}
+
+bool NoteFramePainter::PaintCloseIcon(cairo_t* cairo, const Rect& close) const {
+    GtkIconInfo* icon =
+        gtk_icon_theme_lookup_icon(gtk_icon_theme_get_default(), "window-close-symbolic", kIconSize,
+                                   GTK_ICON_LOOKUP_FORCE_SIZE);
+    if (icon == nullptr) {
+        return false;
+    }
+    GdkPixbuf* pixels =
+        gtk_icon_info_load_symbolic_for_context(icon, styles_->image, nullptr, nullptr);
+    g_object_unref(icon);
+    if (pixels == nullptr) {
+        return false;
+    }
+    const int x = close.left + (close.Width() - gdk_pixbuf_get_width(pixels)) / 2;
+    const int y = close.top + (close.Height() - gdk_pixbuf_get_height(pixels)) / 2;
+    cairo_save(cairo);
+    gdk_cairo_set_source_pixbuf(cairo, pixels, x, y);
+    cairo_paint(cairo);
+    cairo_restore(cairo);
+    g_object_unref(pixels);
+    return true;
+}
+
+// Centred on the caption like the theme's own titles, but moved left and then shortened with an
+// ellipsis where the close button would cover it.
+void NoteFramePainter::PaintTitle(wxDC& dc, const wxString& title, int width, const Rect& caption,
+                                  const Rect& close) const {
+    const int available = close.left - kTitleMargin - (caption.left + kTitleMargin);
+    if (available <= 0) {
+        return;
+    }
     GdkRGBA rgba;
     gtk_style_context_get_color(styles_->title, gtk_style_context_get_state(styles_->title), &rgba);
-    const wxColour titleColour = ToColour(rgba);
-    gtk_style_context_get_color(styles_->image, gtk_style_context_get_state(styles_->image), &rgba);
-    const wxColour glyphColour = ToColour(rgba);
-
-    // The close glyph: the theme's own symbolic icon, or a drawn cross without one.
-    bool glyphDrawn = false;
-    if (cairo != nullptr) {
-        GtkIconInfo* icon =
-            gtk_icon_theme_lookup_icon(gtk_icon_theme_get_default(), "window-close-symbolic",
-                                       kIconSize, GTK_ICON_LOOKUP_FORCE_SIZE);
-        if (icon != nullptr) {
-            GdkPixbuf* pixels =
-                gtk_icon_info_load_symbolic_for_context(icon, styles_->image, nullptr, nullptr);
-            if (pixels != nullptr) {
-                const int x = close.left + (close.Width() - gdk_pixbuf_get_width(pixels)) / 2;
-                const int y = close.top + (close.Height() - gdk_pixbuf_get_height(pixels)) / 2;
-                cairo_save(cairo);
-                gdk_cairo_set_source_pixbuf(cairo, pixels, x, y);
-                cairo_paint(cairo);
-                cairo_restore(cairo);
-                g_object_unref(pixels);
-                glyphDrawn = true;
-            }
-            g_object_unref(icon);
-        }
-    }
-    if (!glyphDrawn) {
-        const int inset = close.Width() / 2 - 4;
-        dc.SetPen(wxPen(glyphColour, 2));
-        dc.DrawLine(close.left + inset, close.top + inset, close.right - inset,
-                    close.bottom - inset);
-        dc.DrawLine(close.right - inset, close.top + inset, close.left + inset,
-                    close.bottom - inset);
-    }
-
-    // The title: centred on the caption like the theme's own titles, but moved left and then
-    // shortened with an ellipsis where the close button would cover it.
     dc.SetFont(titleFont_);
-    dc.SetTextForeground(titleColour);
-    const int available = close.left - kTitleMargin - (caption.left + kTitleMargin);
-    if (available > 0) {
-        const wxString shown =
-            wxControl::Ellipsize(SingleLine(title), dc, wxELLIPSIZE_END, available);
-        const wxSize extent = dc.GetTextExtent(shown);
-        const int centred = (width - extent.x) / 2;
-        const int x = std::max(caption.left + kTitleMargin,
-                               std::min(centred, close.left - kTitleMargin - extent.x));
-        const int y = caption.top + (caption.Height() - extent.y) / 2;
-        dc.DrawText(shown, x, y);
-    }
+    dc.SetTextForeground(ToColour(rgba));
+    const wxString shown = wxControl::Ellipsize(SingleLine(title), dc, wxELLIPSIZE_END, available);
+    const wxSize extent = dc.GetTextExtent(shown);
+    const int centred = (width - extent.x) / 2;
+    const int x = std::max(caption.left + kTitleMargin,
+                           std::min(centred, close.left - kTitleMargin - extent.x));
+    const int y = caption.top + (caption.Height() - extent.y) / 2;
+    dc.DrawText(shown, x, y);
+}
 
-    // An outline, since nothing else separates the note from what lies behind it.
+// An outline, since nothing else separates the note from what lies behind it.
+void NoteFramePainter::PaintOutline(wxDC& dc, const wxSize& size) const {
     GdkRGBA* outline = nullptr;
     gtk_style_context_get(styles_->headerBar, gtk_style_context_get_state(styles_->headerBar),
                           "border-bottom-color", &outline, nullptr);
@@ -218,7 +233,7 @@ void NoteFramePainter::Paint(wxDC& dc, const NoteFrameMetrics& metrics, const wx
         gdk_rgba_free(outline);
     }
     dc.SetBrush(*wxTRANSPARENT_BRUSH);
-    dc.DrawRectangle(0, 0, width, height);
+    dc.DrawRectangle(0, 0, size.x, size.y);
 }
 
 }  // namespace calvendra

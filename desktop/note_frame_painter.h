@@ -8,6 +8,9 @@
 
 #include "desktop/note_frame.h"
 
+// As cairo.h declares it, so that users of the painter need not see GTK.
+typedef struct _cairo cairo_t;
+
 namespace calvendra {
 
 // Draws a note's caption, close button and border with the current GTK theme's own header-bar
@@ -32,6 +35,17 @@ public:
 
 private:
     struct Styles;
+
+    // Without a cairo context (a DC that draws elsewhere) the parts fall back to plain drawing.
+    void PaintBackground(wxDC& dc, cairo_t* cairo, const wxSize& size, const Rect& caption,
+                         const Rect& close) const;
+    void PaintCloseGlyph(wxDC& dc, cairo_t* cairo, const Rect& close) const;
+    // False when the theme has no close icon.
+    bool PaintCloseIcon(cairo_t* cairo, const Rect& close) const;
+    void PaintTitle(wxDC& dc, const wxString& title, int width, const Rect& caption,
+                    const Rect& close) const;
+    void PaintOutline(wxDC& dc, const wxSize& size) const;
+
     std::unique_ptr<Styles> styles_;
     wxFont titleFont_;
 };

@@ -4,6 +4,8 @@
 #include <wx/dcclient.h>
 #include <wx/utils.h>
 
+#include "resources/store_text.h"
+
 namespace calvendra {
 
 namespace {
@@ -12,14 +14,6 @@ constexpr long kStyle = wxBORDER_NONE | wxFRAME_TOOL_WINDOW | wxSTAY_ON_TOP | wx
                         wxFULL_REPAINT_ON_RESIZE;
 // Space between the text and the box around it.
 constexpr int kTextMargin = 4;
-
-wxString FromStoredText(const std::string& text) {
-    wxString converted = wxString::FromUTF8(text.data(), text.size());
-    if (converted.empty() && !text.empty()) {
-        converted = wxString(text.data(), wxConvISO8859_1, text.size());
-    }
-    return converted;
-}
 
 Rect ToScreenRect(const wxRect& rect) {
     return {rect.x, rect.y, rect.x + rect.width, rect.y + rect.height};
@@ -62,14 +56,15 @@ wxBEGIN_EVENT_TABLE(CReminderWnd, wxFrame)
 wxEND_EVENT_TABLE()
 // clang-format on
 
-void OpenReminderWindow(const std::string& subject, const std::string& text) {
+bool OpenReminderWindow(const std::string& subject, const std::string& text) {
     auto* note = new CReminderWnd;
-    if (!note->Create(FromStoredText(subject))) {
+    if (!note->Create(resources::FromStoreText(subject))) {
         delete note;
-        return;
+        return false;
     }
-    note->SetText(FromStoredText(text));
+    note->SetText(resources::FromStoreText(text));
     note->Show();
+    return true;
 }
 
 CReminderWnd::CReminderWnd() : desktop_(*this), snapper_(desktop_) {
@@ -98,10 +93,14 @@ bool CReminderWnd::Create(const wxString& subject) {
         gtk_text_view_set_top_margin(GTK_TEXT_VIEW(view), kTextMargin);
         gtk_text_view_set_bottom_margin(GTK_TEXT_VIEW(view), kTextMargin);
     }
+    PlaceTextBox();
+    return true;
+}
+
+void CReminderWnd::PlaceTextBox() {
     const wxSize size = GetClientSize();
     const Rect content = ContentRect(metrics_, size.x, size.y);
     textBox_->SetSize(content.left, content.top, content.Width(), content.Height());
-    return true;
 }
 
 void CReminderWnd::SetText(const wxString& text) {
@@ -118,9 +117,7 @@ void CReminderWnd::OnPaint(wxPaintEvent&) {
 // The text box always fills what the frame leaves free, so a resize re-wraps the text.
 void CReminderWnd::OnSize(wxSizeEvent&) {
     if (textBox_ != nullptr) {
-        const wxSize size = GetClientSize();
-        const Rect content = ContentRect(metrics_, size.x, size.y);
-        textBox_->SetSize(content.left, content.top, content.Width(), content.Height());
+        PlaceTextBox();
     }
     Refresh();
 }

@@ -14,9 +14,9 @@ namespace calvendra {
 
 // Opens a note for a due reminder: the subject as its caption, the text in its body. Returns at
 // once; the note then belongs to the user, who alone closes it. Both texts are UTF-8; a text that
-// is not is shown byte for byte as Latin-1 rather than lost. If the window cannot be created,
-// nothing is shown and nothing is reported.
-void OpenReminderWindow(const std::string& subject, const std::string& text);
+// is not is shown byte for byte as Latin-1 rather than lost. False, with nothing shown, when the
+// window cannot be created.
+bool OpenReminderWindow(const std::string& subject, const std::string& text);
 
 // A small always-on-top note with a read-only, selectable text. It has no task-bar entry and no
 // parent, so it stays while the main window is hidden. The window manager would move and size it
@@ -56,6 +56,8 @@ private:
     void OnActivate(wxActivateEvent& event);
     void OnClose(wxCloseEvent& event);
 
+    // The text box fills what the self-drawn frame leaves free.
+    void PlaceTextBox();
     FrameZone ZoneAt(const wxPoint& position) const;
     void ShowCursorFor(FrameZone zone);
     void SetCloseButtonState(NoteFramePainter::ButtonState state);

@@ -84,19 +84,19 @@ void CWindowSnapper::SnapWhileMoving(Rect& proposed) {
             continue;
         }
         // Right before left, and top before bottom: the first match wins on each axis.
-        if (const auto to = NearEdge(proposed.right, w->left, w->right)) {
+        if (const auto toRight = NearEdge(proposed.right, w->left, w->right)) {
             horizontal = kRight;
-            dx = proposed.right - *to;
-        } else if (const auto to = NearEdge(proposed.left, w->left, w->right)) {
+            dx = proposed.right - *toRight;
+        } else if (const auto toLeft = NearEdge(proposed.left, w->left, w->right)) {
             horizontal = kLeft;
-            dx = proposed.left - *to;
+            dx = proposed.left - *toLeft;
         }
-        if (const auto to = NearEdge(proposed.top, w->top, w->bottom)) {
+        if (const auto toTop = NearEdge(proposed.top, w->top, w->bottom)) {
             vertical = kTop;
-            dy = proposed.top - *to;
-        } else if (const auto to = NearEdge(proposed.bottom, w->top, w->bottom)) {
+            dy = proposed.top - *toTop;
+        } else if (const auto toBottom = NearEdge(proposed.bottom, w->top, w->bottom)) {
             vertical = kBottom;
-            dy = proposed.bottom - *to;
+            dy = proposed.bottom - *toBottom;
         }
         proposed.Offset(-dx, -dy);
         for (const std::optional<Edge>& edge : {horizontal, vertical}) {

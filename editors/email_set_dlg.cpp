@@ -7,9 +7,10 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include "editors/email_settings.h"
 #include "editors/integer_text.h"
+#include "resources/store_text.h"
 #include "resources/strings.h"
+#include "settings/email_settings_profile.h"
 
 namespace calvendra {
 
@@ -33,27 +34,21 @@ wxBEGIN_EVENT_TABLE(CEmailSetDlg, wxDialog)
     EVT_BUTTON(wxID_OK, CEmailSetDlg::OnOk)
 wxEND_EVENT_TABLE()
 
-CEmailSetDlg::CEmailSetDlg(wxWindow* parent) : wxDialog(parent, wxID_ANY, "Email Setting") {
-    const EmailSettings& settings = ProcessEmailSettings();
-    senderAddress_ = settings.senderAddress;
-    smtpServer_ = settings.smtpServer;
-    smtpPort_ = settings.smtpPort;
-    smtpAccount_ = settings.smtpAccount;
-    smtpPassword_ = settings.smtpPassword;
-
+CEmailSetDlg::CEmailSetDlg(wxWindow* parent, EmailSettings& settings)
+    : wxDialog(parent, wxID_ANY, "Email Setting"), settings_(settings), edited_(settings) {
     // Created in tab order: the sender, the four SMTP edits, then OK and Cancel.
     auto* senderGrid = new wxFlexGridSizer(2, wxSize(12, 6));
     senderGrid->AddGrowableCol(1);
-    senderEdit_ = AddRow(this, *senderGrid, "Display Email Address:", senderAddress_);
+    senderEdit_ = AddRow(this, *senderGrid, "Display Email Address:", edited_.senderAddress);
 
     auto* smtpBox = new wxStaticBoxSizer(wxVERTICAL, this, "SMTP Setting");
     wxWindow* box = smtpBox->GetStaticBox();
     auto* smtpGrid = new wxFlexGridSizer(2, wxSize(12, 6));
     smtpGrid->AddGrowableCol(1);
-    serverEdit_ = AddRow(box, *smtpGrid, "SMTP Server:", smtpServer_);
-    portEdit_ = AddRow(box, *smtpGrid, "Port:", std::to_string(smtpPort_));
-    accountEdit_ = AddRow(box, *smtpGrid, "Account:", smtpAccount_);
-    passwordEdit_ = AddRow(box, *smtpGrid, "Password:", smtpPassword_, wxTE_PASSWORD);
+    serverEdit_ = AddRow(box, *smtpGrid, "SMTP Server:", edited_.smtpServer);
+    portEdit_ = AddRow(box, *smtpGrid, "Port:", std::to_string(edited_.smtpPort));
+    accountEdit_ = AddRow(box, *smtpGrid, "Account:", edited_.smtpAccount);
+    passwordEdit_ = AddRow(box, *smtpGrid, "Password:", edited_.smtpPassword, wxTE_PASSWORD);
     smtpBox->Add(smtpGrid, wxSizerFlags(1).Expand().Border(wxALL, 6));
     portEdit_->Bind(wxEVT_CHAR, &CEmailSetDlg::OnPortChar, this);
     senderEdit_->SetMinSize(wxSize(FromDIP(260), -1));
@@ -94,11 +89,11 @@ bool CEmailSetDlg::ReadEdits() {
         portEdit_->SelectAll();
         return false;
     }
-    senderAddress_ = resources::ToStoreText(senderEdit_->GetValue());
-    smtpServer_ = resources::ToStoreText(serverEdit_->GetValue());
-    smtpPort_ = port;
-    smtpAccount_ = resources::ToStoreText(accountEdit_->GetValue());
-    smtpPassword_ = resources::ToStoreText(passwordEdit_->GetValue());
+    edited_.senderAddress = resources::ToStoreText(senderEdit_->GetValue());
+    edited_.smtpServer = resources::ToStoreText(serverEdit_->GetValue());
+    edited_.smtpPort = port;
+    edited_.smtpAccount = resources::ToStoreText(accountEdit_->GetValue());
+    edited_.smtpPassword = resources::ToStoreText(passwordEdit_->GetValue());
     return true;
 }
 
@@ -109,13 +104,8 @@ void CEmailSetDlg::OnOk(wxCommandEvent&) {
     if (!ReadEdits()) {
         return;
     }
-    EmailSettings& settings = ProcessEmailSettings();
-    settings.senderAddress = senderAddress_;
-    settings.smtpServer = smtpServer_;
-    settings.smtpPort = smtpPort_;
-    settings.smtpAccount = smtpAccount_;
-    settings.smtpPassword = smtpPassword_;
-    SaveToProfile(settings);
+    settings_ = edited_;
+    SaveEmailSettings(settings_);
     Finish(wxID_OK);
 }
 

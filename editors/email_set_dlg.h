@@ -4,6 +4,8 @@
 
 #include <wx/dialog.h>
 
+#include "settings/email_settings.h"
+
 class wxTextCtrl;
 
 namespace calvendra {
@@ -12,8 +14,9 @@ namespace calvendra {
 // the record and the profile together.
 class CEmailSetDlg : public wxDialog {
 public:
-    // Shows what the program holds now, not what the profile holds.
-    explicit CEmailSetDlg(wxWindow* parent);
+    // Shows what `settings` holds now, not what the profile holds. `settings` is the program's
+    // record, which must outlive the dialog; OK changes it.
+    CEmailSetDlg(wxWindow* parent, EmailSettings& settings);
 
     wxTextCtrl* SenderEdit() const { return senderEdit_; }
     wxTextCtrl* ServerEdit() const { return serverEdit_; }
@@ -30,11 +33,9 @@ private:
     // Closes the dialog with `code`, whether it runs modally or not.
     void Finish(int code);
 
-    std::string senderAddress_;
-    std::string smtpServer_;
-    int smtpPort_ = 0;
-    std::string smtpAccount_;
-    std::string smtpPassword_;
+    EmailSettings& settings_;
+    // The dialog's own copy, which OK hands to `settings_`.
+    EmailSettings edited_;
 
     wxTextCtrl* senderEdit_ = nullptr;
     wxTextCtrl* serverEdit_ = nullptr;

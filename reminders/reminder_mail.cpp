@@ -2,10 +2,14 @@
 
 #include <locale.h>
 
+#include <stdexcept>
+
 #include "mail/smtp_address.h"
 #include "mail/smtp_connection.h"
 #include "mail/smtp_message.h"
 #include "store/db_result_set.h"
+#include "store/query_rows.h"
+#include "store/statement_catalogue.h"
 #include "store/statements.h"
 
 namespace calvendra {
@@ -45,47 +49,40 @@ std::vector<std::string> CollectAttendantAddresses(CDBConnection* connection,
     if (connection == nullptr) {
         return addresses;
     }
-    CDBResultSet rows(*connection);
-    if (!rows.OpenQuery(statements::SelectAttendantEmails(scheduleId))) {
-        return addresses;
+    CDBResultSet results(*connection);
+    for (const ResultRow& row : QueryRows(results, statements::SelectAttendantEmails(scheduleId))) {
+        addresses.push_back(row.Text(catalogue::AttendantEmailColumns::kHomeEmail));
     }
-    std::string address;
-    do {
-        rows.ReadColumn(0, address);
-        addresses.push_back(address);
-    } while (rows.MoveToNext());
+    if (!results.LastError().Empty()) {
+        throw std::runtime_error("the attendants could not be read: " + results.LastError().Text());
+    }
     return addresses;
 }
 
 void SendReminderMail(const std::string& subject, const std::string& text,
-                      const std::vector<std::string>& addresses,
-                      const ReminderMailSettings& settings) {
-    try {
-        const Utf8TextOnThisThread utf8;
-        CKivSMTPConnection session;
-        session.Connect(settings.server, AuthMethod::None, settings.account, settings.password,
-                        settings.port);
-        CKivSMTPMessage message;
-        for (const std::string& text : addresses) {
-            const CKivSMTPAddress address(text);
-            // An attendant without an address would make the server refuse the whole mail
-            // (RCPT TO:<>), and the other attendants would get nothing.
-            if (!address.Address().empty()) {
-                message.AddRecipient(address, RecipientKind::To);
-            }
+                      const std::vector<std::string>& addresses, const EmailSettings& settings) {
+    const Utf8TextOnThisThread utf8;
+    CKivSMTPConnection session;
+    session.Connect(settings.smtpServer, AuthMethod::None, settings.smtpAccount,
+                    settings.smtpPassword, settings.smtpPort);
+    CKivSMTPMessage message;
+    for (const std::string& addressText : addresses) {
+        const CKivSMTPAddress address(addressText);
+        // An attendant without an address would make the server refuse the whole mail
+        // (RCPT TO:<>), and the other attendants would get nothing.
+        if (!address.Address().empty()) {
+            message.AddRecipient(address, RecipientKind::To);
         }
-        message.SetFrom(CKivSMTPAddress(settings.sender));
-        message.SetSubject(subject);
-        message.SetBodyText(text);
-        session.SendMail(message);
-    } catch (...) {
-        // A reminder mail that cannot go out is dropped; the note on the desktop stays.
     }
+    message.SetFrom(CKivSMTPAddress(settings.senderAddress));
+    message.SetSubject(subject);
+    message.SetBodyText(text);
+    session.SendMail(message);
 }
 
 void MailScheduleAttendants(CDBConnection* connection, const std::string& subject,
                             const std::string& text, Identifier scheduleId,
-                            const ReminderMailSettings& settings) {
+                            const EmailSettings& settings) {
     const std::vector<std::string> addresses = CollectAttendantAddresses(connection, scheduleId);
     if (!addresses.empty()) {
         SendReminderMail(subject, text, addresses, settings);

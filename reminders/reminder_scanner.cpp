@@ -1,30 +1,23 @@
 #include "reminders/reminder_scanner.h"
 
 #include <algorithm>
+#include <exception>
 #include <utility>
 
+#include "platform/log.h"
 #include "reminders/minute_batch.h"
 #include "reminders/reminder_rule.h"
 #include "store/column_values.h"
 #include "store/db_result_set.h"
+#include "store/query_rows.h"
+#include "store/statement_catalogue.h"
 #include "store/statements.h"
 
 namespace calvendra {
 
 namespace {
 
-// Positions in the select list of the scan's statement.
-enum ScanColumn : int {
-    kScheduleIdColumn = 0,
-    kSubjectColumn = 2,
-    kTextColumn = 3,
-    kRemindColumn = 4,
-    kRemindTypeColumn = 5,
-    kRemindWeekColumn = 6,
-    kRemindDateColumn = 7,
-    kRemindTimeColumn = 8,
-    kEmailRemindColumn = 9,
-};
+using Column = catalogue::ScheduleColumns;
 
 std::time_t MinuteStartOf(std::time_t instant) {
     const std::optional<LocalMinute> minute = LocalMinuteAt(instant);
@@ -42,6 +35,30 @@ public:
 private:
     bool& flag_;
 };
+
+// Writes a failure to the log. Never throws: it runs where a failure has already been caught.
+void LogFailure(const std::string& what, const char* reason) noexcept {
+    try {
+        LogError(what + ": " + reason);
+    } catch (...) {
+        // Not even the line could be made; there is nothing left to tell it with.
+    }
+}
+
+// The one place where a failed delivery step ends: its reason goes to the log, nothing is shown
+// to the user, and the scan carries on with the next step.
+template <class Step>
+void DeliverStep(const char* step, Identifier scheduleId, Step&& deliver) noexcept {
+    try {
+        deliver();
+    } catch (const std::exception& failure) {
+        LogFailure("Reminder of schedule " + std::to_string(scheduleId) + ": " + step,
+                   failure.what());
+    } catch (...) {
+        LogFailure("Reminder of schedule " + std::to_string(scheduleId) + ": " + step,
+                   "an unknown failure");
+    }
+}
 
 }  // namespace
 
@@ -72,8 +89,11 @@ void ReminderScanner::Scan() noexcept {
             return;
         }
         ScanRows(*connection, batch);
-    } catch (...) {
+    } catch (const std::exception& failure) {
         // A timer tick must never take the program down; the next tick starts afresh.
+        LogFailure("The reminder scan stopped", failure.what());
+    } catch (...) {
+        LogFailure("The reminder scan stopped", "an unknown failure");
     }
 }
 
@@ -117,41 +137,34 @@ void ReminderScanner::ScanRows(CDBConnection& connection, const MinuteBatch& bat
     std::vector<DueReminder> later;
     {
         CDBResultSet results(connection);
-        if (results.OpenQuery(statements::SelectSchedulesForScan())) {
-            std::string remind, remindType, remindWeek, remindDate, remindTime, value;
-            std::vector<std::size_t> dueMinutes;
-            do {
-                results.ReadColumn(kRemindColumn, remind);
-                if (!IsFlagOn(remind)) {
-                    continue;
+        std::vector<std::size_t> dueMinutes;
+        for (const ResultRow& row : QueryRows(results, statements::SelectSchedulesForScan())) {
+            const std::string remind = row.Text(Column::kRemind);
+            if (!IsFlagOn(remind)) {
+                continue;
+            }
+            const ReminderRule rule = ReadReminderRule(
+                remind, row.Text(Column::kRemindType), row.Text(Column::kRemindWeek),
+                row.Text(Column::kRemindDate), row.Text(Column::kRemindTime));
+            batch.DueMinutes(rule, dueMinutes);
+            if (dueMinutes.empty()) {
+                continue;
+            }
+            DueReminder reminder;
+            reminder.scheduleId = row.Id(Column::kScheduleId);
+            reminder.subject = row.Text(Column::kSubject);
+            reminder.text = row.Text(Column::kText);
+            reminder.mail = row.Flag(Column::kEmailRemind);
+            for (const std::size_t minute : dueMinutes) {
+                reminder.minute = minute;
+                if (minute == 0) {
+                    Deliver(reminder);
+                } else {
+                    later.push_back(reminder);
                 }
-                results.ReadColumn(kRemindTypeColumn, remindType);
-                results.ReadColumn(kRemindWeekColumn, remindWeek);
-                results.ReadColumn(kRemindDateColumn, remindDate);
-                results.ReadColumn(kRemindTimeColumn, remindTime);
-                const ReminderRule rule =
-                    ReadReminderRule(remind, remindType, remindWeek, remindDate, remindTime);
-                batch.DueMinutes(rule, dueMinutes);
-                if (dueMinutes.empty()) {
-                    continue;
-                }
-                DueReminder reminder;
-                results.ReadColumn(kScheduleIdColumn, value);
-                reminder.scheduleId = ReadIdentifier(value);
-                results.ReadColumn(kSubjectColumn, reminder.subject);
-                results.ReadColumn(kTextColumn, reminder.text);
-                results.ReadColumn(kEmailRemindColumn, value);
-                reminder.mail = IsFlagOn(value);
-                for (const std::size_t minute : dueMinutes) {
-                    reminder.minute = minute;
-                    if (minute == 0) {
-                        Deliver(reminder);
-                    } else {
-                        later.push_back(reminder);
-                    }
-                }
-            } while (results.MoveToNext());
+            }
         }
+        NoteReadFailure(results.LastError());
     }
     std::stable_sort(later.begin(), later.end(), [](const DueReminder& a, const DueReminder& b) {
         return a.minute < b.minute;
@@ -161,23 +174,30 @@ void ReminderScanner::ScanRows(CDBConnection& connection, const MinuteBatch& bat
     }
 }
 
+void ReminderScanner::NoteReadFailure(const OdbcDiagnostic& failure) {
+    // A database that keeps failing would write the same line every minute: it is written when
+    // the reason first appears or changes.
+    const std::string reason = failure.Text();
+    if (!reason.empty() && reason != lastReadFailure_) {
+        LogError("The reminder scan could not read the schedules: " + reason);
+    }
+    lastReadFailure_ = reason;
+}
+
 void ReminderScanner::Deliver(const DueReminder& reminder) {
-    // The delivery is looked up for each call: a delivery may unset itself while it runs.
-    // A failure of one call does not keep the other, or the next schedule, from going out.
+    // The delivery is looked up for each step: a delivery may unset itself while it runs. A
+    // failure of one step does not keep the other, or the next schedule, from going out.
     if (ReminderDelivery* delivery = delivery_) {
-        try {
-            delivery->ShowReminderWindow(reminder.subject, reminder.text);
-        } catch (...) {
-        }
+        DeliverStep("the note could not be opened", reminder.scheduleId,
+                    [&] { delivery->ShowReminderWindow(reminder.subject, reminder.text); });
     }
     if (!reminder.mail) {
         return;
     }
     if (ReminderDelivery* delivery = delivery_) {
-        try {
+        DeliverStep("the mail could not be sent", reminder.scheduleId, [&] {
             delivery->MailAttendants(reminder.subject, reminder.text, reminder.scheduleId);
-        } catch (...) {
-        }
+        });
     }
 }
 

@@ -11,6 +11,7 @@
 #include "reminders/scanned_time.h"
 #include "store/db_connection.h"
 #include "store/identifiers.h"
+#include "store/odbc_diagnostic.h"
 
 namespace calvendra {
 
@@ -48,8 +49,9 @@ public:
 
     // One timer tick. Returns at once without a connection, leaving the minutes for a later tick.
     // A tick that arrives while one is still delivering (from a nested event loop) does nothing.
-    // Never throws: a failing delivery call is passed over and the scan goes on; any other failure
-    // ends the tick, whose minutes then count as scanned.
+    // Never throws: a failing delivery step is logged with its reason and the scan goes on; any
+    // other failure is logged and ends the tick, whose minutes then count as scanned. A query
+    // that fails is logged too, once for as long as its reason stays the same.
     void Scan() noexcept;
 
 private:
@@ -64,6 +66,7 @@ private:
     // The minutes this tick has to scan, in time order, now marked as scanned.
     std::vector<LocalMinute> TakePendingMinutes(const LocalMinute& current);
     void ScanRows(CDBConnection& connection, const MinuteBatch& batch);
+    void NoteReadFailure(const OdbcDiagnostic& failure);
     void Deliver(const DueReminder& reminder);
 
     Clock clock_;
@@ -76,6 +79,8 @@ private:
     std::time_t lastTickMinute_;
     ScannedTime scanned_;
     bool scanning_ = false;
+    // The reason the schedules could not be read at the last tick; empty when they could.
+    std::string lastReadFailure_;
 };
 
 }  // namespace calvendra

@@ -10,11 +10,8 @@ namespace calvendra::resources {
 // The application's title: message box captions and the main window's caption.
 inline constexpr char kApplicationTitle[] = "Calvendra";
 
-// The application key: the profile section of the e-mail settings and the name of the window
-// property by which a running instance is recognised.
-inline constexpr char kApplicationKey[] = "Calvendra1.0";
-
-// The value of that property on the running instance's main window.
+// The value of the window property named by the application key (platform/application_key.h)
+// on the running instance's main window.
 inline constexpr long kInstanceMarker = 1010;
 
 // Where users are sent when the database fails them.
@@ -33,14 +30,5 @@ wxString CommandTooltip(int commandId);
 
 // "<text>please contact <support address>"-style messages end in the support address.
 wxString WithSupportAddress(const char* text);
-
-}  // namespace calvendra::resources
-
-namespace calvendra::resources {
-
-// The database and the profile hold UTF-8; text that is not valid UTF-8 is read as Latin-1 so
-// that nothing is shown empty.
-wxString FromStoreText(const std::string& text);
-std::string ToStoreText(const wxString& text);
 
 }  // namespace calvendra::resources

@@ -2,6 +2,8 @@
 
 #include <sqlext.h>
 
+#include <utility>
+
 #include "store/db_result_set.h"
 #include "store/sql_text.h"
 
@@ -9,9 +11,7 @@ namespace calvendra {
 
 CDBConnection::CDBConnection(const std::string& dataSourceName, const std::string& userId,
                              const std::string& password)
-    : userId_(userId),
-      password_(password),
-      dataSourceName_(dataSourceName),
+    : dataSourceName_(dataSourceName),
       connectionString_(FormatText("DSN=%s;UID=%s;PSW=%s;", dataSourceName.c_str(), userId.c_str(),
                                    password.c_str())) {}
 
@@ -25,20 +25,26 @@ void CDBConnection::Close() {
     environment_.Reset();
 }
 
+bool CDBConnection::Fail(OdbcDiagnostic diagnostic) {
+    lastError_ = std::move(diagnostic);
+    return false;
+}
+
 bool CDBConnection::OpenConnection() {
     Close();
+    lastError_ = {};
 
     OdbcHandle environment = OdbcHandle::Allocate(SQL_HANDLE_ENV, SQL_NULL_HANDLE);
     if (!environment) {
-        return false;
+        return Fail({std::string(), 0, "the ODBC driver manager refused an environment handle"});
     }
     if (!SQL_SUCCEEDED(SQLSetEnvAttr(environment.Get(), SQL_ATTR_ODBC_VERSION,
                                      reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0))) {
-        return false;
+        return Fail(ReadDiagnostic(SQL_HANDLE_ENV, environment.Get()));
     }
     OdbcHandle connection = OdbcHandle::Allocate(SQL_HANDLE_DBC, environment.Get());
     if (!connection) {
-        return false;
+        return Fail(ReadDiagnostic(SQL_HANDLE_ENV, environment.Get()));
     }
     SQLCHAR completed[1024];
     SQLSMALLINT completedLength = 0;
@@ -47,7 +53,7 @@ bool CDBConnection::OpenConnection() {
         reinterpret_cast<SQLCHAR*>(const_cast<char*>(connectionString_.c_str())), SQL_NTS,
         completed, sizeof completed, &completedLength, SQL_DRIVER_NOPROMPT);
     if (!SQL_SUCCEEDED(rc)) {
-        return false;
+        return Fail(ReadDiagnostic(SQL_HANDLE_DBC, connection.Get()));
     }
     connection.MarkConnected();
     environment_ = std::move(environment);
@@ -56,18 +62,22 @@ bool CDBConnection::OpenConnection() {
 }
 
 bool CDBConnection::ExecuteStatement(const std::string& statement) {
+    lastError_ = {};
     if (!IsConnected()) {
-        return false;
+        return Fail(NotConnected());
     }
     OdbcHandle handle = OdbcHandle::Allocate(SQL_HANDLE_STMT, connection_.Get());
     if (!handle) {
-        return false;
+        return Fail(ReadDiagnostic(SQL_HANDLE_DBC, connection_.Get()));
     }
     const SQLRETURN rc = SQLExecDirect(
         handle.Get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(statement.c_str())),
         static_cast<SQLINTEGER>(statement.size()));
     // An update or delete that matches no row answers SQL_NO_DATA; it did not fail.
-    return SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA;
+    if (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA) {
+        return true;
+    }
+    return Fail(ReadDiagnostic(SQL_HANDLE_STMT, handle.Get()));
 }
 
 }  // namespace calvendra

@@ -3,6 +3,7 @@
 #include <set>
 #include <string>
 
+#include "store/odbc_diagnostic.h"
 #include "store/odbc_handle.h"
 
 namespace calvendra {
@@ -10,10 +11,11 @@ namespace calvendra {
 class CDBResultSet;
 
 // The organizer's one connection to its ODBC data source. Every operation reports success as a
-// boolean and shows nothing: what a failure means is the caller's to say.
+// boolean and shows nothing: what a failure means is the caller's to say, and LastError() says
+// why it failed.
 class CDBConnection {
 public:
-    // Stores the three values and builds the connection string; does not connect.
+    // Builds the connection string from the three values; does not connect.
     CDBConnection(const std::string& dataSourceName, const std::string& userId,
                   const std::string& password);
 
@@ -33,7 +35,11 @@ public:
 
     bool IsConnected() const { return static_cast<bool>(connection_); }
 
+    const std::string& DataSourceName() const { return dataSourceName_; }
     const std::string& ConnectionString() const { return connectionString_; }
+
+    // Why the last OpenConnection or ExecuteStatement failed; empty after one that succeeded.
+    const OdbcDiagnostic& LastError() const { return lastError_; }
 
     // The handle that result sets allocate their statements on; null when not connected.
     SQLHDBC ConnectionHandle() const { return connection_.Get(); }
@@ -47,11 +53,12 @@ private:
     void Detach(CDBResultSet* results) { openResults_.erase(results); }
 
     void Close();
+    // Keeps the reason of a failure and gives false, for `return Fail(...)`.
+    bool Fail(OdbcDiagnostic diagnostic);
 
-    std::string userId_;
-    std::string password_;
     std::string dataSourceName_;
     std::string connectionString_;
+    OdbcDiagnostic lastError_;
     // Declared in this order so that the connection goes before its environment.
     OdbcHandle environment_;
     OdbcHandle connection_;

@@ -2,6 +2,8 @@
 
 #include <sqlext.h>
 
+#include <utility>
+
 #include "store/db_exception.h"
 
 namespace calvendra {
@@ -23,14 +25,20 @@ void CDBResultSet::Close() {
     endOfRows_ = true;
 }
 
+bool CDBResultSet::Fail(OdbcDiagnostic diagnostic) {
+    lastError_ = std::move(diagnostic);
+    return false;
+}
+
 bool CDBResultSet::OpenQuery(const std::string& query) {
     Close();
+    lastError_ = {};
     if (!connection_.IsConnected()) {
-        return false;
+        return Fail(NotConnected());
     }
     OdbcHandle statement = OdbcHandle::Allocate(SQL_HANDLE_STMT, connection_.ConnectionHandle());
     if (!statement) {
-        return false;
+        return Fail(ReadDiagnostic(SQL_HANDLE_DBC, connection_.ConnectionHandle()));
     }
     // A snapshot: the rows are fixed when the query opens, so that other statements may run on
     // the connection while this one is read.
@@ -40,11 +48,14 @@ bool CDBResultSet::OpenQuery(const std::string& query) {
         SQLExecDirect(statement.Get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(query.c_str())),
                       static_cast<SQLINTEGER>(query.size()));
     if (!SQL_SUCCEEDED(rc)) {
-        return false;
+        return Fail(ReadDiagnostic(SQL_HANDLE_STMT, statement.Get()));
     }
     SQLSMALLINT columns = 0;
-    if (!SQL_SUCCEEDED(SQLNumResultCols(statement.Get(), &columns)) || columns <= 0) {
-        return false;
+    if (!SQL_SUCCEEDED(SQLNumResultCols(statement.Get(), &columns))) {
+        return Fail(ReadDiagnostic(SQL_HANDLE_STMT, statement.Get()));
+    }
+    if (columns <= 0) {
+        return Fail({std::string(), 0, "the statement returns no columns"});
     }
     SQLLEN rows = 0;
     if (SQL_SUCCEEDED(SQLRowCount(statement.Get(), &rows))) {
@@ -66,6 +77,9 @@ bool CDBResultSet::FetchRow() {
     const SQLRETURN rc = SQLFetch(statement_.Get());
     if (!SQL_SUCCEEDED(rc)) {
         endOfRows_ = true;
+        if (rc != SQL_NO_DATA) {
+            return Fail(ReadDiagnostic(SQL_HANDLE_STMT, statement_.Get()));
+        }
         return false;
     }
     row_.resize(static_cast<std::size_t>(columnCount_));
@@ -74,7 +88,7 @@ bool CDBResultSet::FetchRow() {
         if (!ReadColumnText(static_cast<SQLUSMALLINT>(column), row_[column - 1])) {
             row_.clear();
             endOfRows_ = true;
-            return false;
+            return Fail(ReadDiagnostic(SQL_HANDLE_STMT, statement_.Get()));
         }
     }
     return true;

@@ -21,7 +21,7 @@ public:
 
     // Closes the open query, then opens this one with a static cursor. True when it opened and
     // has a first row, which becomes the current row; a failure and an empty result both give
-    // false.
+    // false, and LastError() tells them apart.
     bool OpenQuery(const std::string& query);
 
     // Empties `value`, then fills it with the column of the current row (NULL reads as empty).
@@ -29,8 +29,13 @@ public:
     // raises CDBException.
     bool ReadColumn(int position, std::string& value);
 
-    // Moves to the next row; false when no query is open or there is no further row.
+    // Moves to the next row; false when no query is open or there is no further row. A row the
+    // driver fails to hand out ends the rows too, with its reason in LastError().
     bool MoveToNext();
+
+    // Why the query failed to open or its rows ended early; empty when the rows simply ran out
+    // (an empty result included). Opening the next query clears it.
+    const OdbcDiagnostic& LastError() const { return lastError_; }
 
     // What the driver reported after opening. Drivers disagree on it after a select (0, the
     // count, or -1), so nothing may rely on it.
@@ -40,6 +45,8 @@ private:
     friend class CDBConnection;
 
     void Close();
+    // Keeps the reason of a failure and gives false, for `return Fail(...)`.
+    bool Fail(OdbcDiagnostic diagnostic);
     bool IsOpen() const { return static_cast<bool>(statement_); }
     // Fetches the next row into the current row; false at the end of the rows or on failure.
     bool FetchRow();
@@ -53,6 +60,7 @@ private:
     std::vector<std::string> row_;
     long rowCount_ = 0;
     bool endOfRows_ = true;
+    OdbcDiagnostic lastError_;
 };
 
 }  // namespace calvendra

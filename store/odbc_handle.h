@@ -25,9 +25,6 @@ public:
     // For a connection handle: disconnect before it is freed.
     void MarkConnected() { connected_ = true; }
 
-    // The handle was freed with its parent: forget it without freeing it again.
-    void MarkFreedElsewhere() { handle_ = nullptr; }
-
     void Reset();
 
 private:

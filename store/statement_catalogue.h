@@ -5,6 +5,9 @@
 // flags and kinds into bare %d slots. "%%" is the format's own escape for one percent sign.
 //
 // The texts are part of the database contract: keep them byte for byte, blanks and tabs included.
+//
+// Rows are read by the position of each column in the select list; the positions are named next to
+// each query (XxxColumns::kName), and readers use those names rather than numbers.
 namespace calvendra::catalogue {
 
 // Groups.
@@ -14,8 +17,14 @@ inline constexpr char kSelectContactGroupTree[] =
 inline constexpr char kSelectScheduleGroupTree[] =
     "select group_id,parent_id,group_name from assist_group where group_id like '2%%' "
     "order by parent_id,group_id";
+struct GroupTreeColumns {
+    enum : int { kGroupId, kParentId, kGroupName };
+};
 inline constexpr char kSelectGroupsOfKind[] =
     "select group_id,group_name from assist_group where group_id like '%d%%' order by group_id";
+struct GroupsOfKindColumns {
+    enum : int { kGroupId, kGroupName };
+};
 inline constexpr char kInsertGroup[] =
     "insert into assist_group(group_id,group_name,parent_id) values('%ld','%s','%ld')";
 inline constexpr char kDeleteGroup[] = "delete from assist_group where group_id='%ld'";
@@ -27,12 +36,20 @@ inline constexpr char kSelectAllContacts[] =
 inline constexpr char kSelectContactsOfGroup[] =
     "select contact_id,first_name,last_name,home_phone,home_email from assist_contactmaininfo "
     "where group_id='%ld' order by contact_id";
+// Of both contact lists.
+struct ContactListColumns {
+    enum : int { kContactId, kFirstName, kLastName, kHomePhone, kHomeEmail };
+};
 inline constexpr char kSelectContact[] =
     "select first_name,last_name,gender,home_email,home_street,home_city,home_state,home_zip,"
     "home_country,home_phone,home_fax,home_mobile,home_web,business_email,business_street,"
     "business_city,business_state,business_zip,business_country,business_jobtitle,"
     "business_department,business_office,business_phone,business_fax,business_web,others,"
     "group_id from assist_contactmaininfo where contact_id='%ld'";
+// The 26 text columns in table order (statements::kContactTextColumns), then the group.
+struct ContactColumns {
+    enum : int { kFirstText = 0, kGroupId = 26 };
+};
 // Six tabs and three blanks stand between the column list and "values".
 inline constexpr char kInsertContact[] =
     "insert into assist_contactmaininfo(contact_id,group_id,first_name,last_name,gender,"
@@ -67,10 +84,17 @@ inline constexpr char kSelectContactsForPicker[] =
     "assist_contactmaininfo.last_name,assist_contactmaininfo.home_email,assist_group.group_name "
     "from assist_contactmaininfo,assist_group "
     "where assist_contactmaininfo.group_id=assist_group.group_id";
+// Of both contact choices.
+struct ContactChoiceColumns {
+    enum : int { kContactId, kFirstName, kLastName, kHomeEmail, kGroupName };
+};
 inline constexpr char kSelectAttendantEmails[] =
     "select home_email from assist_contactmaininfo,schedule_contact "
     "where schedule_contact.schedule_id='%ld' "
     "and schedule_contact.contact_id=assist_contactmaininfo.contact_id";
+struct AttendantEmailColumns {
+    enum : int { kHomeEmail };
+};
 
 // Schedules.
 inline constexpr char kSelectAllSchedules[] =
@@ -79,6 +103,18 @@ inline constexpr char kSelectAllSchedules[] =
 inline constexpr char kSelectSchedulesOfGroup[] =
     "select schedule_id,schedule_subject,remind,remindtype,remind_week,remind_date,remind_time "
     "from assist_scheduleinfo where group_id='%ld' order by schedule_id";
+// Of both schedule lists.
+struct ScheduleListColumns {
+    enum : int {
+        kScheduleId,
+        kSubject,
+        kRemind,
+        kRemindType,
+        kRemindWeek,
+        kRemindDate,
+        kRemindTime
+    };
+};
 // Two blanks before "from".
 inline constexpr char kSelectSchedule[] =
     "select schedule_id,group_id,schedule_subject,schedule_text,remind,remindtype,remind_week,"
@@ -86,6 +122,21 @@ inline constexpr char kSelectSchedule[] =
 inline constexpr char kSelectSchedulesForScan[] =
     "select schedule_id,group_id,schedule_subject,schedule_text,remind,remindtype,remind_week,"
     "remind_date,remind_time,emailremind from assist_scheduleinfo order by schedule_id";
+// Of one schedule and of the reminder scan.
+struct ScheduleColumns {
+    enum : int {
+        kScheduleId,
+        kGroupId,
+        kSubject,
+        kText,
+        kRemind,
+        kRemindType,
+        kRemindWeek,
+        kRemindDate,
+        kRemindTime,
+        kEmailRemind,
+    };
+};
 inline constexpr char kInsertSchedule[] =
     "insert into assist_scheduleinfo(schedule_id,group_id,schedule_subject,schedule_text,remind,"
     "remindtype,remind_week,remind_date,remind_time,emailremind) "
@@ -104,6 +155,9 @@ inline constexpr char kSelectSchedulesForPicker[] =
     "assist_scheduleinfo.remind_date,assist_scheduleinfo.remind_time,assist_group.group_name "
     "from assist_scheduleinfo,assist_group where "
     "assist_scheduleinfo.group_id=assist_group.group_id";
+struct ScheduleChoiceColumns {
+    enum : int { kScheduleId, kSubject, kRemindDate, kRemindTime, kGroupName };
+};
 
 // Attendant links.
 inline constexpr char kSelectAttendantLink[] =
@@ -112,5 +166,11 @@ inline constexpr char kInsertAttendantLink[] =
     "insert into schedule_contact(schedule_id,contact_id) values('%ld','%ld')";
 inline constexpr char kDeleteAttendantLinks[] =
     "delete from schedule_contact where schedule_id='%ld'";
+
+// Start-up's check that the database holds a table of the organizer's: it reads nothing, but
+// fails when the table is missing or the file is no database at all.
+inline constexpr char kCheckTable[] = "select * from %s where 1=0";
+inline constexpr const char* kOrganizerTables[] = {"assist_group", "assist_contactmaininfo",
+                                                   "assist_scheduleinfo", "schedule_contact"};
 
 }  // namespace calvendra::catalogue

@@ -186,4 +186,8 @@ std::string DeleteAttendantLinks(Identifier scheduleId) {
     return FormatText(kDeleteAttendantLinks, scheduleId);
 }
 
+std::string CheckTable(const char* table) {
+    return FormatText(kCheckTable, table);
+}
+
 }  // namespace calvendra::statements

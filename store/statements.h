@@ -64,4 +64,7 @@ std::string SelectAttendantLink(Identifier scheduleId, Identifier contactId);
 std::string InsertAttendantLink(Identifier scheduleId, Identifier contactId);
 std::string DeleteAttendantLinks(Identifier scheduleId);
 
+// Start-up's check of one table (catalogue::kOrganizerTables).
+std::string CheckTable(const char* table);
+
 }  // namespace calvendra::statements

@@ -9,14 +9,17 @@
 #include <wx/treectrl.h>
 
 #include "editors/email_set_dlg.h"
-#include "editors/email_settings.h"
+#include "platform/log.h"
 #include "resources/images.h"
 #include "resources/resource_ids.h"
+#include "resources/store_text.h"
 #include "resources/strings.h"
-#include "store/column_values.h"
+#include "settings/email_settings_profile.h"
 #include "store/db_result_set.h"
-#include "store/process_connection.h"
+#include "store/organizer_database.h"
+#include "store/query_rows.h"
 #include "store/reminder_encoding.h"
+#include "store/statement_catalogue.h"
 #include "store/statements.h"
 
 namespace calvendra {
@@ -67,8 +70,11 @@ wxBEGIN_EVENT_TABLE(CCalvendraView, wxPanel)
     EVT_UPDATE_UI(kIdEmailSetting, CCalvendraView::OnUpdateHandledCommand)
 wxEND_EVENT_TABLE()
 
-CCalvendraView::CCalvendraView(wxWindow* parent)
+CCalvendraView::CCalvendraView(wxWindow* parent, CDBConnection& connection,
+                               EmailSettings& mailSettings)
     : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxBORDER_NONE),
+      connection_(connection),
+      mailSettings_(mailSettings),
       weekdayNames_{"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"} {
     SetSize(ConvertDialogToPixels(wxSize(kFormWidthDlu, kFormHeightDlu)));
     tree_ = new wxTreeCtrl(
@@ -102,7 +108,7 @@ void CCalvendraView::OnInitialUpdate() {
         SetSize(fitted);
     }
 
-    ProcessEmailSettings().load();
+    mailSettings_ = LoadEmailSettings();
 
     images_ = std::make_unique<wxImageList>(16, 16, true, 4);
     images_->Add(LoadIconImage(kContactGroupIconNumber));
@@ -116,11 +122,12 @@ void CCalvendraView::OnInitialUpdate() {
         list_->InsertColumn(column, wxEmptyString, wxLIST_FORMAT_LEFT, kColumnWidths[column]);
     }
 
-    CDBConnection& connection = CreateProcessConnection();
-    if (!connection.OpenConnection()) {
-        wxMessageBox(WithSupportAddress(kInitializeError), kApplicationTitle, wxOK | wxICON_WARNING,
-                     wxGetTopLevelParent(this));
-    } else {
+    const std::string fault = OpenOrganizerDatabase(connection_);
+    if (!fault.empty()) {
+        ReportInitializeError(fault);
+    }
+    // A database that lacks a table stays connected: what it holds is shown.
+    if (connection_.IsConnected()) {
         contactGroups_.clear();
         scheduleGroups_.clear();
         lastContactId_ = kContactCounterStart;
@@ -162,20 +169,25 @@ void CCalvendraView::OnInitialUpdate() {
     layout_.Relayout();
 }
 
-void CCalvendraView::LoadHierarchy(const Hierarchy& hierarchy) {
-    CDBResultSet results(*ProcessConnection());
-    if (!results.OpenQuery(hierarchy.query)) {
-        return;
+void CCalvendraView::ReportInitializeError(const std::string& reason) {
+    // One log line: the reason's lines joined.
+    std::string line = reason;
+    for (std::size_t at = line.find('\n'); at != std::string::npos; at = line.find('\n', at)) {
+        line.replace(at, 1, "; ");
     }
-    do {
-        std::string id;
-        std::string parent;
-        std::string name;
-        results.ReadColumn(0, id);
-        results.ReadColumn(1, parent);
-        results.ReadColumn(2, name);
-        const Identifier groupId = ReadIdentifier(id);
-        const Identifier parentId = ReadIdentifier(parent);
+    LogError("Initialize error: " + line);
+    wxMessageDialog message(wxGetTopLevelParent(this), WithSupportAddress(kInitializeError),
+                            kApplicationTitle, wxOK | wxICON_WARNING);
+    message.SetExtendedMessage(FromStoreText(reason));
+    message.ShowModal();
+}
+
+void CCalvendraView::LoadHierarchy(const Hierarchy& hierarchy) {
+    using Column = catalogue::GroupTreeColumns;
+    CDBResultSet results(connection_);
+    for (const ResultRow& row : QueryRows(results, hierarchy.query)) {
+        const Identifier groupId = row.Id(Column::kGroupId);
+        const Identifier parentId = row.Id(Column::kParentId);
         *hierarchy.lastGroupId = std::max(*hierarchy.lastGroupId, groupId);
 
         wxTreeItemId parentItem;
@@ -189,13 +201,13 @@ void CCalvendraView::LoadHierarchy(const Hierarchy& hierarchy) {
             parentItem = found->second;
         }
         const wxTreeItemId item =
-            tree_->AppendItem(parentItem, FromStoreText(name), hierarchy.image, hierarchy.image,
-                              new GroupData(groupId));
+            tree_->AppendItem(parentItem, FromStoreText(row.Text(Column::kGroupName)),
+                              hierarchy.image, hierarchy.image, new GroupData(groupId));
         if (parentId == kRootParentId) {
             *hierarchy.rootItem = item;
         }
         (*hierarchy.groups)[static_cast<unsigned long>(groupId)] = item;
-    } while (results.MoveToNext());
+    }
 }
 
 Identifier CCalvendraView::GroupIdOf(const wxTreeItemId& item) const {
@@ -247,7 +259,7 @@ void CCalvendraView::OnSize(wxSizeEvent& event) {
 }
 
 void CCalvendraView::OnEmailSetting(wxCommandEvent&) {
-    CEmailSetDlg dialog(wxGetTopLevelParent(this));
+    CEmailSetDlg dialog(wxGetTopLevelParent(this), mailSettings_);
     dialog.ShowModal();
 }
 
@@ -268,9 +280,6 @@ void CCalvendraView::SetHeadings(const char* first, const char* second, const ch
 void CCalvendraView::FillList(const wxTreeItemId& item) {
     const Identifier groupId = GroupIdOf(item);
     list_->DeleteAllItems();
-    if (ProcessConnection() == nullptr) {
-        return;
-    }
     if (IsContactRange(groupId)) {
         FillContacts(groupId);
     } else if (IsScheduleRange(groupId)) {
@@ -279,64 +288,50 @@ void CCalvendraView::FillList(const wxTreeItemId& item) {
 }
 
 void CCalvendraView::FillContacts(Identifier groupId) {
+    using Column = catalogue::ContactListColumns;
     SetHeadings("Name", "Home Phone", "Email");
-    CDBResultSet results(*ProcessConnection());
     const bool all = groupId == kContactBaseGroupId;
-    if (!results.OpenQuery(all ? statements::SelectAllContacts()
-                               : statements::SelectContactsOfGroup(groupId))) {
-        return;
-    }
-    long row = 0;
-    do {
-        std::string id, first, last, phone, email;
-        results.ReadColumn(0, id);
-        results.ReadColumn(1, first);
-        results.ReadColumn(2, last);
-        results.ReadColumn(3, phone);
-        results.ReadColumn(4, email);
-        const Identifier contactId = ReadIdentifier(id);
-        list_->InsertItem(row, wxEmptyString, kContactImage);
-        list_->SetItem(row, 0, FromStoreText(first + " " + last));
-        list_->SetItem(row, 1, FromStoreText(phone));
-        list_->SetItem(row, 2, FromStoreText(email));
-        list_->SetItemPtrData(row, static_cast<wxUIntPtr>(contactId));
+    CDBResultSet results(connection_);
+    long position = 0;
+    for (const ResultRow& row :
+         QueryRows(results, all ? statements::SelectAllContacts()
+                                : statements::SelectContactsOfGroup(groupId))) {
+        const Identifier contactId = row.Id(Column::kContactId);
+        list_->InsertItem(position, wxEmptyString, kContactImage);
+        list_->SetItem(
+            position, 0,
+            FromStoreText(row.Text(Column::kFirstName) + " " + row.Text(Column::kLastName)));
+        list_->SetItem(position, 1, FromStoreText(row.Text(Column::kHomePhone)));
+        list_->SetItem(position, 2, FromStoreText(row.Text(Column::kHomeEmail)));
+        list_->SetItemPtrData(position, static_cast<wxUIntPtr>(contactId));
         if (all) {
             lastContactId_ = std::max(lastContactId_, contactId);
         }
-        ++row;
-    } while (results.MoveToNext());
+        ++position;
+    }
 }
 
 void CCalvendraView::FillSchedules(Identifier groupId) {
+    using Column = catalogue::ScheduleListColumns;
     SetHeadings("Subject", "Remind Time", "");
-    CDBResultSet results(*ProcessConnection());
     const bool all = groupId == kScheduleBaseGroupId;
-    if (!results.OpenQuery(all ? statements::SelectAllSchedules()
-                               : statements::SelectSchedulesOfGroup(groupId))) {
-        return;
-    }
-    long row = 0;
-    do {
-        std::string id, subject, remind, remindType, week, date, time;
-        results.ReadColumn(0, id);
-        results.ReadColumn(1, subject);
-        results.ReadColumn(2, remind);
-        results.ReadColumn(3, remindType);
-        results.ReadColumn(4, week);
-        results.ReadColumn(5, date);
-        results.ReadColumn(6, time);
-        const Identifier scheduleId = ReadIdentifier(id);
+    CDBResultSet results(connection_);
+    long position = 0;
+    for (const ResultRow& row :
+         QueryRows(results, all ? statements::SelectAllSchedules()
+                                : statements::SelectSchedulesOfGroup(groupId))) {
+        const Identifier scheduleId = row.Id(Column::kScheduleId);
 
         // The day text matters only for a reminder that is on: whatever the other columns hold,
         // a schedule without one lists as such.
-        const bool reminderOn = ReadInt(remind) == 1;
+        const bool reminderOn = row.Flag(Column::kRemind);
         std::string dayText;
-        switch (reminderOn ? ReadInt(remindType) : 0) {
+        switch (reminderOn ? row.Int(Column::kRemindType) : 0) {
             case kRemindSpecialDay:
-                dayText = date;
+                dayText = row.Text(Column::kRemindDate);
                 break;
             case kRemindEveryWeek: {
-                const int weekday = ReadInt(week);
+                const int weekday = row.Int(Column::kRemindWeek);
                 if (weekday < 0 || weekday >= kWeekdayCount) {
                     // The rows listed so far stay; this one and those after it are not listed.
                     wxMessageBox(kInvalidArgument, kApplicationTitle, wxOK | wxICON_WARNING,
@@ -350,17 +345,18 @@ void CCalvendraView::FillSchedules(Identifier groupId) {
                 break;
         }
         const std::string reminder =
-            reminderOn ? "Reminder at " + dayText + " " + time : kNoReminder;
+            reminderOn ? "Reminder at " + dayText + " " + row.Text(Column::kRemindTime)
+                       : kNoReminder;
 
-        list_->InsertItem(row, wxEmptyString, kScheduleImage);
-        list_->SetItem(row, 0, FromStoreText(subject));
-        list_->SetItem(row, 1, FromStoreText(reminder));
-        list_->SetItemPtrData(row, static_cast<wxUIntPtr>(scheduleId));
+        list_->InsertItem(position, wxEmptyString, kScheduleImage);
+        list_->SetItem(position, 0, FromStoreText(row.Text(Column::kSubject)));
+        list_->SetItem(position, 1, FromStoreText(reminder));
+        list_->SetItemPtrData(position, static_cast<wxUIntPtr>(scheduleId));
         if (all) {
             lastScheduleId_ = std::max(lastScheduleId_, scheduleId);
         }
-        ++row;
-    } while (results.MoveToNext());
+        ++position;
+    }
 }
 
 }  // namespace calvendra

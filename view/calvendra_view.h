@@ -8,6 +8,8 @@
 #include <wx/panel.h>
 #include <wx/treebase.h>
 
+#include "settings/email_settings.h"
+#include "store/db_connection.h"
 #include "store/identifiers.h"
 #include "view/control_layout.h"
 
@@ -23,12 +25,16 @@ namespace calvendra {
 // list of the selected group's contacts or schedules on the right.
 class CCalvendraView : public wxPanel {
 public:
-    // Creates the form with its two controls at their places; nothing is loaded yet.
-    explicit CCalvendraView(wxWindow* parent);
+    // Creates the form with its two controls at their places; nothing is loaded yet. The
+    // connection and the e-mail settings record are the program's, owned by its document; they
+    // must outlive the view.
+    CCalvendraView(wxWindow* parent, CDBConnection& connection, EmailSettings& mailSettings);
     ~CCalvendraView() override;
 
     // The first update, once, after the main frame exists: loads the e-mail settings, opens the
     // database, loads both group hierarchies and selects the schedule root, which fills the list.
+    // A database that cannot be opened, or lacks the organizer's tables, is reported with the
+    // reason.
     void OnInitialUpdate();
 
     // Fills the list with the contacts or schedules of the group behind `item` (may be empty).
@@ -71,6 +77,8 @@ private:
         Identifier* lastGroupId;
     };
 
+    // Tells the user why the database cannot serve, and writes it to the log.
+    void ReportInitializeError(const std::string& reason);
     void LoadHierarchy(const Hierarchy& hierarchy);
     void SetGroupFlags(const wxTreeItemId& item);
     void SetHeadings(const char* first, const char* second, const char* third);
@@ -85,6 +93,8 @@ private:
     void OnEmailSetting(wxCommandEvent& event);
     void OnUpdateHandledCommand(wxUpdateUIEvent& event);
 
+    CDBConnection& connection_;
+    EmailSettings& mailSettings_;
     wxTreeItemId currentGroupItem_;
     std::array<const char*, 7> weekdayNames_;
     bool itemDeleteEnabled_ = false;

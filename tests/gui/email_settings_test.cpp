@@ -11,9 +11,9 @@
 #include <wx/uiaction.h>
 
 #include "editors/email_set_dlg.h"
-#include "editors/email_settings.h"
-#include "editors/profile.h"
 #include "resources/resource_ids.h"
+#include "settings/email_settings_profile.h"
+#include "settings/profile.h"
 #include "tests/gui/support/dialog_testing.h"
 #include "tests/gui/support/gui_test.h"
 #include "tests/support/odbc_sandbox.h"
@@ -33,8 +33,7 @@ protected:
     void SetUp() override {
         std::remove(ProfileFilePath().c_str());
         SelectProfile();
-        ProcessEmailSettings() = EmailSettings{};
-        ProcessEmailSettings().load();
+        settings_ = LoadEmailSettings();
     }
 
     void TearDown() override { delete wxConfigBase::Set(nullptr); }
@@ -42,9 +41,8 @@ protected:
     // What a restart does: a fresh profile object and a fresh record, loaded from the file.
     void Restart() {
         delete wxConfigBase::Set(nullptr);
-        ProcessEmailSettings() = EmailSettings{};
         SelectProfile();
-        ProcessEmailSettings().load();
+        settings_ = LoadEmailSettings();
     }
 
     static void Type(CEmailSetDlg& dialog, const Values& values) {
@@ -70,6 +68,9 @@ protected:
     }
 
     static std::string ProfileText() { return ReadFileText(ProfileFilePath()); }
+
+    // The program's record, as the document holds it.
+    EmailSettings settings_;
 };
 
 bool operator==(const Values& a, const Values& b) {
@@ -85,27 +86,27 @@ void PrintTo(const Values& v, std::ostream* out) {
 const Values kTyped{"me@example.org", "smtp.example.org", "2525", "me", "s3cret"};
 
 TEST_F(EmailSettingsTest, WithoutAProfileEverythingIsEmptyAndThePortIs25) {
-    const EmailSettings& settings = ProcessEmailSettings();
+    const EmailSettings& settings = settings_;
     EXPECT_EQ(settings.senderAddress, "");
     EXPECT_EQ(settings.smtpServer, "");
     EXPECT_EQ(settings.smtpPort, 25);
     EXPECT_EQ(settings.smtpAccount, "");
     EXPECT_EQ(settings.smtpPassword, "");
 
-    CEmailSetDlg dialog(nullptr);
+    CEmailSetDlg dialog(nullptr, settings_);
     EXPECT_EQ(Shown(dialog), (Values{"", "", "25", "", ""}));
     EXPECT_EQ(dialog.GetTitle(), "Email Setting");
 }
 
 TEST_F(EmailSettingsTest, YesSavesToTheRecordAndTheOwnerOnlyProfileAndARestartShowsIt) {
-    CEmailSetDlg dialog(nullptr);
+    CEmailSetDlg dialog(nullptr, settings_);
     dialog.Show();
     Type(dialog, kTyped);
     wxTEST_DIALOG(PressOk(dialog), ExpectMessage(kQuestion, wxYES));
 
     EXPECT_FALSE(dialog.IsShown());
     EXPECT_EQ(dialog.GetReturnCode(), wxID_OK);
-    const EmailSettings& settings = ProcessEmailSettings();
+    const EmailSettings& settings = settings_;
     EXPECT_EQ(settings.senderAddress, "me@example.org");
     EXPECT_EQ(settings.smtpServer, "smtp.example.org");
     EXPECT_EQ(settings.smtpPort, 2525);
@@ -121,25 +122,25 @@ TEST_F(EmailSettingsTest, YesSavesToTheRecordAndTheOwnerOnlyProfileAndARestartSh
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 
     Restart();
-    CEmailSetDlg reopened(nullptr);
+    CEmailSetDlg reopened(nullptr, settings_);
     EXPECT_EQ(Shown(reopened), kTyped);
 }
 
 TEST_F(EmailSettingsTest, NoLeavesTheDialogOpenWithTheEditsAndChangesNothing) {
-    CEmailSetDlg dialog(nullptr);
+    CEmailSetDlg dialog(nullptr, settings_);
     dialog.Show();
     Type(dialog, kTyped);
     wxTEST_DIALOG(PressOk(dialog), ExpectMessage(kQuestion, wxNO));
 
     EXPECT_TRUE(dialog.IsShown());
     EXPECT_EQ(Shown(dialog), kTyped);
-    EXPECT_EQ(ProcessEmailSettings().smtpServer, "");
-    EXPECT_EQ(ProcessEmailSettings().smtpPort, 25);
+    EXPECT_EQ(settings_.smtpServer, "");
+    EXPECT_EQ(settings_.smtpPort, 25);
     EXPECT_EQ(ProfileText().find("SMTPServer"), std::string::npos);
 
     // Answering Yes later saves what is typed then.
     wxTEST_DIALOG(PressOk(dialog), ExpectMessage(kQuestion, wxYES));
-    EXPECT_EQ(ProcessEmailSettings().smtpServer, "smtp.example.org");
+    EXPECT_EQ(settings_.smtpServer, "smtp.example.org");
 }
 
 // The control that has the focus inside the dialog, whether or not the dialog is active.
@@ -148,7 +149,7 @@ GtkWidget* FocusWithin(wxWindow& dialog) {
 }
 
 TEST_F(EmailSettingsTest, ABadPortIsRefusedWithFocusOnThePortAndNothingStored) {
-    CEmailSetDlg dialog(nullptr);
+    CEmailSetDlg dialog(nullptr, settings_);
     dialog.Show();
 
     for (const char* bad : {"", "25x", "99999999999", "- 5"}) {
@@ -160,13 +161,13 @@ TEST_F(EmailSettingsTest, ABadPortIsRefusedWithFocusOnThePortAndNothingStored) {
                       ExpectMessage(kNotAnInteger, wxOK));
         EXPECT_TRUE(dialog.IsShown()) << bad;
         EXPECT_EQ(FocusWithin(dialog), dialog.PortEdit()->GetHandle()) << bad;
-        EXPECT_EQ(ProcessEmailSettings().smtpServer, "") << bad;
+        EXPECT_EQ(settings_.smtpServer, "") << bad;
         EXPECT_EQ(ProfileText().find("SMTPServer"), std::string::npos) << bad;
     }
 }
 
 TEST_F(EmailSettingsTest, ThePortEditRefusesTypedCharactersOtherThanDigits) {
-    CEmailSetDlg dialog(nullptr);
+    CEmailSetDlg dialog(nullptr, settings_);
     // A key that the edit's own filter takes is handled there; one it lets through reaches the
     // native edit (the event comes back unhandled).
     const auto refused = [&](int key, int modifiers = wxMOD_NONE) {
@@ -190,42 +191,42 @@ TEST_F(EmailSettingsTest, ThePortEditRefusesTypedCharactersOtherThanDigits) {
 }
 
 TEST_F(EmailSettingsTest, CancelKeepsWhatWasHeldBefore) {
-    CEmailSetDlg first(nullptr);
+    CEmailSetDlg first(nullptr, settings_);
     first.Show();
     Type(first, kTyped);
     wxTEST_DIALOG(PressOk(first), ExpectMessage(kQuestion, wxYES));
 
-    CEmailSetDlg second(nullptr);
+    CEmailSetDlg second(nullptr, settings_);
     Type(second, {"x@y", "other", "1", "a", "b"});
     second.Close();  // the close box, like Cancel and Escape, only ends the dialog
-    CEmailSetDlg third(nullptr);
+    CEmailSetDlg third(nullptr, settings_);
     EXPECT_EQ(Shown(third), kTyped);
 }
 
 TEST_F(EmailSettingsTest, TextIsStoredExactlyAsTyped) {
     const Values odd{" lead@example.org", "smtp.example.org ", "587", "DOMAIN\\user",
                      "  pa ss \"w'd\" $HOME %PATH% ;# = \\n é "};
-    CEmailSetDlg dialog(nullptr);
+    CEmailSetDlg dialog(nullptr, settings_);
     dialog.Show();
     Type(dialog, odd);
     wxTEST_DIALOG(PressOk(dialog), ExpectMessage(kQuestion, wxYES));
-    EXPECT_EQ(ProcessEmailSettings().smtpPassword, odd.password);
+    EXPECT_EQ(settings_.smtpPassword, odd.password);
 
     Restart();
-    EXPECT_EQ(ProcessEmailSettings().smtpPassword, odd.password);
-    EXPECT_EQ(ProcessEmailSettings().senderAddress, odd.sender);
-    EXPECT_EQ(ProcessEmailSettings().smtpServer, odd.server);
-    EXPECT_EQ(ProcessEmailSettings().smtpAccount, odd.account);
-    EXPECT_EQ(ProcessEmailSettings().smtpPort, 587);
+    EXPECT_EQ(settings_.smtpPassword, odd.password);
+    EXPECT_EQ(settings_.senderAddress, odd.sender);
+    EXPECT_EQ(settings_.smtpServer, odd.server);
+    EXPECT_EQ(settings_.smtpAccount, odd.account);
+    EXPECT_EQ(settings_.smtpPort, 587);
 }
 
 TEST_F(EmailSettingsTest, AProfileWrittenWithWiderPermissionsIsNarrowedOnSave) {
     WriteFileText(ProfileFilePath(), "[Calvendra1.0]\nSMTPServer=old\n");
     chmod(ProfileFilePath().c_str(), 0644);
     Restart();
-    EXPECT_EQ(ProcessEmailSettings().smtpServer, "old");
+    EXPECT_EQ(settings_.smtpServer, "old");
 
-    CEmailSetDlg dialog(nullptr);
+    CEmailSetDlg dialog(nullptr, settings_);
     dialog.Show();
     wxTEST_DIALOG(PressOk(dialog), ExpectMessage(kQuestion, wxYES));
     struct stat info {};

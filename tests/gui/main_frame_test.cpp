@@ -12,10 +12,11 @@
 #include <wx/treectrl.h>
 
 #include "app/about_dlg.h"
+#include "app/calvendra_doc.h"
 #include "app/main_frame.h"
 #include "desktop/system_tray.h"
 #include "editors/email_set_dlg.h"
-#include "editors/email_settings.h"
+#include "platform/data_source.h"
 #include "resources/images.h"
 #include "resources/resource_ids.h"
 #include "tests/gui/support/dialog_testing.h"
@@ -194,8 +195,8 @@ TEST_F(MainFrameTest, TheTrayMenuHasShowAsBoldDefaultAndItsDoubleClickShowsTheWi
 
 TEST_F(MainFrameTest, EmailSettingOpensTheDialogWithTheValuesTheProgramHolds) {
     Start();
-    ProcessEmailSettings().smtpServer = "held.example.org";
-    ProcessEmailSettings().smtpPort = 465;
+    Windows().document->MailSettings().smtpServer = "held.example.org";
+    Windows().document->MailSettings().smtpPort = 465;
     wxTEST_DIALOG(Frame().ProcessCommand(kIdEmailSetting),
                   ExpectDialog<CEmailSetDlg>([](CEmailSetDlg* dialog) {
                       EXPECT_EQ(dialog->ServerEdit()->GetValue(), "held.example.org");
@@ -232,7 +233,9 @@ TEST_F(MainFrameTest, ResizingKeepsTheTreesWidthAndGrowsTheList) {
 
 TEST_F(MainFrameTest, OnAScreenSmallerThanTheFormTheControlsStayInsideTheWindow) {
     auto* frame = new wxFrame(nullptr, wxID_ANY, "small", wxDefaultPosition, wxSize(480, 320));
-    auto* view = new CCalvendraView(frame);
+    CDBConnection connection(kDataSourceName, kDataSourceUserId, kDataSourcePassword);
+    EmailSettings settings;
+    auto* view = new CCalvendraView(frame, connection, settings);
     view->OnInitialUpdate();
     PumpEvents();
     const wxSize client = view->GetClientSize();

@@ -14,22 +14,22 @@
 #include <wx/textctrl.h>
 #include <wx/timer.h>
 
+#include "app/calvendra_doc.h"
+#include "app/desktop_reminder_delivery.h"
 #include "app/main_frame.h"
 #include "desktop/reminder_window.h"
 #include "editors/email_set_dlg.h"
-#include "editors/email_settings.h"
-#include "editors/profile.h"
-#include "reminders/desktop_reminder_delivery.h"
-#include "reminders/reminder_scan.h"
 #include "reminders/reminder_scanner.h"
 #include "resources/resource_ids.h"
-#include "store/process_connection.h"
+#include "settings/email_settings_profile.h"
+#include "settings/profile.h"
 #include "tests/gui/support/dialog_testing.h"
 #include "tests/gui/support/gui_test.h"
 #include "tests/gui/support/organizer_fixture.h"
 #include "tests/gui/support/x11_probe.h"
 #include "tests/mail/scripted_peer.h"
 #include "tests/mail/smtp_sink_server.h"
+#include "tests/support/captured_log.h"
 
 namespace calvendra::testing {
 namespace {
@@ -101,6 +101,7 @@ protected:
     }
 
     CMainFrame& Frame() { return *Windows().frame; }
+    CCalvendraDoc& Document() { return *Windows().document; }
 
     // The e-mail settings as an earlier session left them in the profile; the view loads them
     // when the organizer starts.
@@ -112,7 +113,7 @@ protected:
         settings.smtpPort = port;
         settings.smtpAccount = "unused-account";
         settings.smtpPassword = "unused-password";
-        SaveToProfile(settings);
+        SaveEmailSettings(settings);
     }
 
     // A daily reminder at the given time, by default in the current minute.
@@ -157,7 +158,7 @@ TEST_F(ReminderLoopTest,
     AddSchedule(2000000003, "Call Anna", "About the trip.", false);
     AddSchedule(2000000002, "Dentist", "At ten.", false);
 
-    ScanReminders();
+    Frame().ScanReminders();
 
     const std::vector<CReminderWnd*> notes = OpenNotes();
     ASSERT_EQ(notes.size(), 2u);
@@ -187,7 +188,7 @@ TEST_F(ReminderLoopTest,
 TEST_F(ReminderLoopTest, AnEmptySubjectAndAnEmptyTextGiveAnEmptyCaptionAndAnEmptyTextBox) {
     Start();
     AddSchedule(2000000002, "", "", false);
-    ScanReminders();
+    Frame().ScanReminders();
     const std::vector<CReminderWnd*> notes = OpenNotes();
     ASSERT_EQ(notes.size(), 1u);
     EXPECT_EQ(notes[0]->GetTitle(), "");
@@ -205,7 +206,7 @@ TEST_F(ReminderLoopTest, ThreeAttendantsGetOneMessageInQueryOrderFromTheConfigur
     const std::vector<std::string> attendants = AttendantsInQueryOrder(2000000002);
     ASSERT_EQ(attendants.size(), 3u);
 
-    ScanReminders();
+    Frame().ScanReminders();
 
     ASSERT_EQ(OpenNotes().size(), 1u);
     EXPECT_EQ(OpenNotes()[0]->GetTitle(), "Standup");
@@ -230,7 +231,7 @@ TEST_F(ReminderLoopTest, WithoutAttendantsTheNoteOpensAndNoSessionIsOpened) {
     SaveMailSettings("organizer@example.org", server_.Port());
     Start();
     AddSchedule(2000000002, "Alone", "Nobody to tell.", true);
-    ScanReminders();
+    Frame().ScanReminders();
     ASSERT_EQ(OpenNotes().size(), 1u);
     EXPECT_EQ(server_.Sessions(), 0);
     EXPECT_TRUE(server_.Messages().empty());
@@ -247,7 +248,7 @@ TEST_F(ReminderLoopTest, AnAttendantWithoutAddressLeavesTheOthersTheirMail) {
     ASSERT_EQ(std::count(attendants.begin(), attendants.end(), ""), 1);
     attendants.erase(std::find(attendants.begin(), attendants.end(), ""));
 
-    ScanReminders();
+    Frame().ScanReminders();
 
     ASSERT_EQ(OpenNotes().size(), 1u);
     const auto messages = server_.Messages();
@@ -269,7 +270,7 @@ TEST_F(ReminderLoopTest, AMailTheServerRefusesIsDroppedAndTheNextScheduleIsStill
     AddSchedule(2000000003, "Delivered", "Bob's is fine.", true);
     Attend(2000000003, 1000000003);
 
-    ScanReminders();
+    Frame().ScanReminders();
 
     const std::vector<CReminderWnd*> notes = OpenNotes();
     ASSERT_EQ(notes.size(), 2u);
@@ -280,6 +281,40 @@ TEST_F(ReminderLoopTest, AMailTheServerRefusesIsDroppedAndTheNextScheduleIsStill
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_THAT(messages[0], HasSubstr("\r\nSubject: Delivered\r\n"));
     EXPECT_THAT(Envelope(messages[0]), Not(HasSubstr("ann@example.org")));
+}
+
+// Nothing is shown, but the log says why the mail did not go; the note is open all the same.
+TEST_F(ReminderLoopTest, AMailThatCannotGoOutIsLoggedWithItsReason) {
+    SaveMailSettings("organizer@example.org", test::UnusedPort());
+    Start();
+    AddSchedule(2000000002, "Standup", "Room 4.", true);
+    Attend(2000000002, 1000000002);
+    const CapturedLog log;
+    Frame().ScanReminders();
+    EXPECT_EQ(OpenNotes().size(), 1u);
+    EXPECT_THAT(log.Text(), HasSubstr(": Reminder of schedule 2000000002: the mail could not be "
+                                      "sent: Connection refused\n"));
+}
+
+// The frame's scan on the system clock: nothing before the view has opened the database, then the
+// minutes from the frame's creation on, so a schedule for the current minute is reminded even if
+// the minute turns meanwhile.
+TEST_F(ReminderLoopTest, TheFramesScanWaitsForTheDatabaseAndThenCoversTheMinutesSinceItsCreation) {
+    CCalvendraDoc document;
+    auto* frame = new CMainFrame(document);
+    ASSERT_TRUE(frame->Create());
+    AddSchedule(2000000002, "Now", "about now", false);
+
+    frame->ScanReminders();
+    EXPECT_TRUE(OpenNotes().empty()) << "no database yet";
+
+    ASSERT_TRUE(document.Connection().OpenConnection());
+    frame->ScanReminders();
+    frame->ScanReminders();
+    ASSERT_EQ(OpenNotes().size(), 1u);
+    EXPECT_EQ(OpenNotes()[0]->GetTitle(), "Now");
+    frame->Destroy();
+    PumpEvents();
 }
 
 // The user finds that no mail arrives, corrects the settings in the "Email Setting" dialog, and
@@ -296,8 +331,8 @@ TEST_F(ReminderLoopTest, AnUnreachableServerShowsNothingAndCorrectedSettingsReac
         Attend(schedule, 1000000002);
     }
     std::time_t now = nine + 30;
-    ReminderScanner scanner([&] { return now; }, nine, ProcessConnection);
-    DesktopReminderDelivery delivery;
+    ReminderScanner scanner([&] { return now; }, nine, [&] { return &Document().Connection(); });
+    DesktopReminderDelivery delivery(Document().Connection(), Document().MailSettings());
     scanner.SetDelivery(&delivery);
 
     scanner.Scan();
@@ -316,7 +351,7 @@ TEST_F(ReminderLoopTest, AnUnreachableServerShowsNothingAndCorrectedSettingsReac
                       return dialog->GetReturnCode();
                   }),
                   ExpectMessage(kSaveQuestion, wxYES));
-    ASSERT_EQ(ProcessEmailSettings().smtpPort, server_.Port());
+    ASSERT_EQ(Document().MailSettings().smtpPort, server_.Port());
 
     now += 60;
     scanner.Scan();
@@ -338,7 +373,7 @@ TEST_F(ReminderLoopTest, ExitEndsTheProgramWhileNotesAreOpen) {
     AddSchedule(2000000002, "Stays open", "", false);
     AddSchedule(2000000003, "Closed by the user", "", false);
     AddSchedule(2000000004, "Also open", "", false);
-    ScanReminders();
+    Frame().ScanReminders();
     std::vector<CReminderWnd*> notes = OpenNotes();
     ASSERT_EQ(notes.size(), 3u);
     ASSERT_TRUE(WaitUntil([&] { return IsOnScreen(notes[2]); }));

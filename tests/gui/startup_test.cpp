@@ -1,24 +1,31 @@
 // Start-up against real databases: the group tree, the first list and the counters.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <wx/listctrl.h>
 #include <wx/treectrl.h>
 
+#include "app/calvendra_doc.h"
 #include "app/main_frame.h"
-#include "store/process_connection.h"
 #include "tests/gui/support/dialog_testing.h"
 #include "tests/gui/support/organizer_fixture.h"
+#include "tests/support/captured_log.h"
+#include "tests/support/odbc_sandbox.h"
 #include "view/calvendra_view.h"
 
 namespace calvendra::testing {
 namespace {
 
+using ::testing::HasSubstr;
 using Strings = std::vector<std::string>;
+
+constexpr char kInitializeError[] = "Initialize error, please contact support@brisklane.example";
 
 class StartupTest : public OrganizerTest {
 protected:
     CCalvendraView& View() { return *Windows().view; }
+    CDBConnection& Connection() { return Windows().document->Connection(); }
     wxTreeCtrl& Tree() { return *View().Tree(); }
     wxListCtrl& List() { return *View().List(); }
 };
@@ -51,7 +58,9 @@ TEST_F(StartupTest, BaseGroupsOnlyShowTwoTopLevelItemsAndEverySchedule) {
     EXPECT_FALSE(View().ContactGroupDeleteEnabled());
     EXPECT_TRUE(View().ScheduleGroupDeleteEnabled());
     EXPECT_FALSE(View().ItemDeleteEnabled());
-    EXPECT_NE(ProcessConnection(), nullptr);
+    // The document's connection is to the organizer's data source, and open.
+    EXPECT_EQ(Connection().ConnectionString(), "DSN=Calvendra;UID=opal;PSW=kelp;");
+    EXPECT_TRUE(Connection().IsConnected());
 }
 
 TEST_F(StartupTest, SubgroupsLoadUnderTheirParentsAndAGroupWithoutParentIsLeftOut) {
@@ -92,8 +101,13 @@ TEST_F(StartupTest, OfTwoContactRootsTheLaterOneIsTheContactRoot) {
 
 TEST_F(StartupTest, AFailedConnectionIsReportedAndLeavesTheWindowEmptyButRunning) {
     Database().Remove();
-    wxTEST_DIALOG(
-        Start(), ExpectMessage("Initialize error, please contact support@brisklane.example", wxOK));
+    wxString details;
+    const CapturedLog log;
+    wxTEST_DIALOG(Start(), ExpectMessage(kInitializeError, wxOK, &details));
+    // Why, under the message: the database the data source names and the driver's reason.
+    EXPECT_THAT(details.utf8_string(),
+                HasSubstr("Database: " + Database().FilePath() + " (data source \"Calvendra\")\n"));
+    EXPECT_THAT(log.Text(), HasSubstr(": Initialize error: Database: " + Database().FilePath()));
 
     ASSERT_NE(Windows().frame, nullptr);
     EXPECT_EQ(Tree().GetChildrenCount(Tree().GetRootItem()), 0u);
@@ -101,9 +115,32 @@ TEST_F(StartupTest, AFailedConnectionIsReportedAndLeavesTheWindowEmptyButRunning
     EXPECT_EQ(List().GetColumnCount(), 3);
     EXPECT_FALSE(View().ContactRootItem().IsOk());
     // The connection object stays, unconnected, for the commands that come later.
-    ASSERT_NE(ProcessConnection(), nullptr);
-    EXPECT_FALSE(ProcessConnection()->IsConnected());
+    EXPECT_FALSE(Connection().IsConnected());
     EXPECT_TRUE(Windows().frame->ReminderTimer().IsRunning());
+}
+
+// Both used to give an empty window and no word; now they are reported like a failed
+// connection, with the reason under the message and in the log.
+TEST_F(StartupTest, AFileThatIsNoDatabaseIsReportedWithTheReason) {
+    WriteFileText(Database().FilePath(), "These are my notes, not a database.\n");
+    wxString details;
+    const CapturedLog log;
+    wxTEST_DIALOG(Start(), ExpectMessage(kInitializeError, wxOK, &details));
+    EXPECT_THAT(details.utf8_string(), HasSubstr("Database: " + Database().FilePath()));
+    EXPECT_THAT(details.utf8_string(), HasSubstr("not a database"));
+    EXPECT_THAT(log.Text(), HasSubstr("not a database"));
+    EXPECT_EQ(Tree().GetChildrenCount(Tree().GetRootItem()), 0u);
+    EXPECT_EQ(List().GetItemCount(), 0);
+}
+
+TEST_F(StartupTest, ADatabaseWithoutTheAttendantsTableIsReportedAndShowsWhatItHolds) {
+    Database().Execute("drop table schedule_contact");
+    wxString details;
+    wxTEST_DIALOG(Start(), ExpectMessage(kInitializeError, wxOK, &details));
+    EXPECT_THAT(details.utf8_string(), HasSubstr("\nThe table schedule_contact cannot be read: "));
+    // The groups are there, and so they are shown, as before.
+    EXPECT_EQ(ChildTexts(Tree(), Tree().GetRootItem()), (Strings{"All Contacts", "All Schedules"}));
+    EXPECT_TRUE(Connection().IsConnected());
 }
 
 TEST_F(StartupTest, NoScheduleGroupsLeaveNothingSelectedAndTheListEmpty) {

@@ -2,6 +2,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <stdexcept>
+
 #include "reminders/reminder_mail.h"
 #include "store/db_connection.h"
 #include "tests/mail/scripted_peer.h"
@@ -13,6 +16,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::IsEmpty;
 using ::testing::Not;
 
 constexpr Identifier kSchedule = 2000000002;
@@ -22,11 +26,11 @@ protected:
     void SetUp() override {
         std::string why;
         ASSERT_TRUE(server_.Start(why)) << why;
-        settings_.server = "127.0.0.1";
-        settings_.port = server_.Port();
-        settings_.account = "unused-account";
-        settings_.password = "unused-password";
-        settings_.sender = "Organizer <organizer@example.org>";
+        settings_.smtpServer = "127.0.0.1";
+        settings_.smtpPort = server_.Port();
+        settings_.smtpAccount = "unused-account";
+        settings_.smtpPassword = "unused-password";
+        settings_.senderAddress = "Organizer <organizer@example.org>";
         database_.Execute(
             "insert into assist_scheduleinfo values ('2000000002','2000000001','Standup',"
             "'Room 4.',1,3,'0','','09:30:00',1);"
@@ -51,7 +55,7 @@ protected:
     testing::TestDatabase database_;
     CDBConnection connection_{"Calvendra", "opal", "kelp"};
     test::SmtpSinkServer server_;
-    ReminderMailSettings settings_;
+    EmailSettings settings_;
 };
 
 TEST_F(ReminderMailTest, ThreeAttendantsGetOneMessageWithThreeToRecipientsInQueryOrder) {
@@ -89,7 +93,7 @@ TEST_F(ReminderMailTest, ThreeAttendantsGetOneMessageWithThreeToRecipientsInQuer
 // in the C locale, as the organizer does).
 TEST_F(ReminderMailTest, TextsOutsideAsciiArriveAsTheyWereStored) {
     Attend(1000000002);
-    settings_.sender = "J\xc3\xb6rg <organizer@example.org>";
+    settings_.senderAddress = "J\xc3\xb6rg <organizer@example.org>";
     MailScheduleAttendants(&connection_, "Caf\xc3\xa9 at ten",
                            "Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9\x65, 12 \xe2\x82\xac", kSchedule,
                            settings_);
@@ -126,9 +130,24 @@ TEST_F(ReminderMailTest, AnAttendantWithoutAddressKeepsItsPlaceButDoesNotStopThe
     EXPECT_THAT(Envelope(messages[0]), Not(HasSubstr("<>")));
 }
 
+// The reason of a failed mail, or empty when it went out.
+std::string FailureOf(const std::function<void()>& send) {
+    try {
+        send();
+    } catch (const std::runtime_error& failure) {
+        return failure.what();
+    }
+    return std::string();
+}
+
 TEST_F(ReminderMailTest, OnlyAddresslessAttendantsSendNothing) {
     Attend(1000000005);
-    MailScheduleAttendants(&connection_, "Standup", "Room 4.", kSchedule, settings_);
+    // With no recipient left the server refuses the message, and the failure says so.
+    EXPECT_THAT(FailureOf([&] {
+                    MailScheduleAttendants(&connection_, "Standup", "Room 4.", kSchedule,
+                                           settings_);
+                }),
+                HasSubstr("DATA"));
     EXPECT_TRUE(server_.Messages().empty());
 }
 
@@ -145,7 +164,7 @@ TEST_F(ReminderMailTest, DuplicatesAreKept) {
 TEST_F(ReminderMailTest, TheSettingsOfEachCallAreTheOnesUsed) {
     Attend(1000000002);
     MailScheduleAttendants(&connection_, "First", "1", kSchedule, settings_);
-    settings_.sender = "someone.else@example.org";
+    settings_.senderAddress = "someone.else@example.org";
     MailScheduleAttendants(&connection_, "Second", "2", kSchedule, settings_);
     const auto messages = server_.Messages();
     ASSERT_EQ(messages.size(), 2u);
@@ -153,15 +172,26 @@ TEST_F(ReminderMailTest, TheSettingsOfEachCallAreTheOnesUsed) {
     EXPECT_THAT(messages[1], HasSubstr("From: someone.else@example.org\r\n"));
 }
 
-TEST_F(ReminderMailTest, AnUnreachableServerEndsQuietly) {
+// Nothing is shown or retried here: the failure goes to the caller with its reason, which the
+// reminder scan writes to the log.
+TEST_F(ReminderMailTest, AMailThatCannotGoOutSaysWhy) {
     Attend(1000000002);
-    settings_.port = test::UnusedPort();
-    EXPECT_NO_THROW(
-        MailScheduleAttendants(&connection_, "Standup", "Room 4.", kSchedule, settings_));
-    settings_.server = "";
-    EXPECT_NO_THROW(
-        MailScheduleAttendants(&connection_, "Standup", "Room 4.", kSchedule, settings_));
+    const auto send = [&] {
+        MailScheduleAttendants(&connection_, "Standup", "Room 4.", kSchedule, settings_);
+    };
+    settings_.smtpPort = test::UnusedPort();
+    EXPECT_THAT(FailureOf(send), HasSubstr("refused"));
+    settings_.smtpServer = "";
+    EXPECT_THAT(FailureOf(send), Not(IsEmpty()));
     EXPECT_TRUE(server_.Messages().empty());
+
+    database_.Execute("drop table schedule_contact");
+    settings_.smtpServer = "127.0.0.1";
+    settings_.smtpPort = server_.Port();
+    const std::string failure = FailureOf(send);
+    EXPECT_THAT(failure, HasSubstr("the attendants could not be read"));
+    EXPECT_THAT(failure, HasSubstr("schedule_contact"));
+    EXPECT_EQ(server_.Sessions(), 0);
 }
 
 TEST(ReminderMailWithoutDatabase, NoConnectionCollectsNothing) {

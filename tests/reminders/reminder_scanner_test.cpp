@@ -1,5 +1,6 @@
 #include "reminders/reminder_scanner.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -11,13 +12,16 @@
 #include "store/db_connection.h"
 #include "store/statements.h"
 #include "tests/reminders/reminder_test_support.h"
+#include "tests/support/captured_log.h"
 #include "tests/support/database_test.h"
 
 namespace calvendra {
 namespace {
 
 using testing::Backend;
+using testing::CapturedLog;
 using testing::DatabaseTest;
+using ::testing::HasSubstr;
 using testing::LocalText;
 using testing::LocalTime;
 using testing::RecordingDelivery;
@@ -463,6 +467,56 @@ TEST_P(ReminderScannerTest, AFailingDeliveryCallDoesNotStopTheScan) {
         (Calls{"14:30 window first/about first", "14:30 mail first/about first/2000000002",
                "14:30 window second/about second", "14:30 mail second/about second/2000000003",
                "14:30 window third/about third"}));
+}
+
+TEST_P(ReminderScannerTest, AFailedDeliveryStepIsLoggedWithItsScheduleAndReason) {
+    Add({Mailed(Daily(2000000002, "first", "14:30:00")),
+         Mailed(Daily(2000000003, "second", "14:30:00"))});
+    delivery_.onWindow = [](const std::string& subject) {
+        if (subject == "first") {
+            throw std::runtime_error("no window");
+        }
+    };
+    delivery_.onMail = [](const std::string& subject) {
+        if (subject == "second") {
+            throw 42;
+        }
+    };
+    Start(LocalTime(2024, 6, 12, 14, 30, 0));
+    const CapturedLog log;
+    TickAt(LocalTime(2024, 6, 12, 14, 30, 30));
+    EXPECT_THAT(log.Text(), HasSubstr(": Reminder of schedule 2000000002: the note could not be "
+                                      "opened: no window\n"));
+    EXPECT_THAT(log.Text(), HasSubstr(": Reminder of schedule 2000000003: the mail could not be "
+                                      "sent: an unknown failure\n"));
+    EXPECT_EQ(delivery_.calls.size(), 4u);
+}
+
+// The reason is logged when it first shows, not at every minute while it lasts.
+TEST_P(ReminderScannerTest, SchedulesThatCannotBeReadAreLoggedOnceWhileTheReasonLasts) {
+    Add({Daily(2000000002, "Standup", "14:32:00")});
+    Start(LocalTime(2024, 6, 12, 14, 29, 0));
+    const auto failures = [](const std::string& log) {
+        int count = 0;
+        for (std::size_t at = log.find("could not read the schedules"); at != std::string::npos;
+             at = log.find("could not read the schedules", at + 1)) {
+            ++count;
+        }
+        return count;
+    };
+    const CapturedLog log;
+    Database().Execute("alter table assist_scheduleinfo rename to moved_away");
+    TickAt(LocalTime(2024, 6, 12, 14, 29, 30));
+    TickAt(LocalTime(2024, 6, 12, 14, 30, 30));
+    EXPECT_EQ(failures(log.Text()), 1);
+    EXPECT_THAT(log.Text(), HasSubstr("assist_scheduleinfo"));
+
+    Database().Execute("alter table moved_away rename to assist_scheduleinfo");
+    TickAt(LocalTime(2024, 6, 12, 14, 31, 30));
+    Database().Execute("alter table assist_scheduleinfo rename to moved_away");
+    TickAt(LocalTime(2024, 6, 12, 14, 32, 30));
+    EXPECT_EQ(failures(log.Text()), 2);
+    EXPECT_TRUE(delivery_.calls.empty());
 }
 
 TEST_P(ReminderScannerTest, AFailingClockEndsOnlyThatTick) {

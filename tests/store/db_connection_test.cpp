@@ -8,7 +8,6 @@
 #include "store/db_exception.h"
 #include "store/db_result_set.h"
 #include "store/identifiers.h"
-#include "store/process_connection.h"
 #include "store/statements.h"
 #include "tests/support/database_test.h"
 #include "tests/support/odbc_sandbox.h"
@@ -75,16 +74,6 @@ TEST(ConnectionString, CarriesTheThreeValuesWithThePasswordUnderPsw) {
     const CDBConnection connection("Calvendra", "opal", "kelp");
     EXPECT_EQ(connection.ConnectionString(), "DSN=Calvendra;UID=opal;PSW=kelp;");
     EXPECT_FALSE(connection.IsConnected());
-}
-
-TEST(ProcessConnection, IsEmptyUntilCreatedAndNamesTheOrganizersDataSource) {
-    ResetProcessConnection();
-    EXPECT_EQ(ProcessConnection(), nullptr);
-    CDBConnection& created = CreateProcessConnection();
-    EXPECT_EQ(ProcessConnection(), &created);
-    EXPECT_EQ(created.ConnectionString(), "DSN=Calvendra;UID=opal;PSW=kelp;");
-    EXPECT_FALSE(created.IsConnected());
-    ResetProcessConnection();
 }
 
 TEST_P(ConnectionTest, OpensTheRegisteredDataSource) {

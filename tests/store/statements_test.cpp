@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "store/identifiers.h"
 #include "store/sql_text.h"
@@ -130,6 +132,98 @@ TEST(Statements, ScheduleDetailQueryHasTwoBlanksBeforeFrom) {
               "select schedule_id,group_id,schedule_subject,schedule_text,remind,remindtype,"
               "remind_week,remind_date,remind_time,emailremind  from assist_scheduleinfo where "
               "schedule_id='2000000003'");
+}
+
+// The columns of a select list as written, table prefixes and blanks dropped.
+std::vector<std::string> SelectList(const std::string& statement) {
+    const std::size_t begin = statement.find("select ") + 7;
+    const std::string list = statement.substr(begin, statement.find(" from ") - begin);
+    std::vector<std::string> columns;
+    std::istringstream in(list);
+    for (std::string column; std::getline(in, column, ',');) {
+        column.erase(0, column.find('.') + 1);  // npos + 1 is 0: nothing goes
+        column.erase(column.find_last_not_of(' ') + 1);
+        columns.push_back(column);
+    }
+    return columns;
+}
+
+// A reader that takes a column by its name in the catalogue gets the column the statement lists
+// at that place.
+TEST(Catalogue, NamedColumnPositionsMatchTheSelectLists) {
+    using namespace catalogue;
+    struct Named {
+        const char* statement;
+        int position;
+        const char* column;
+    };
+    const Named named[] = {
+        {kSelectContactGroupTree, GroupTreeColumns::kGroupId, "group_id"},
+        {kSelectContactGroupTree, GroupTreeColumns::kParentId, "parent_id"},
+        {kSelectScheduleGroupTree, GroupTreeColumns::kGroupName, "group_name"},
+        {kSelectGroupsOfKind, GroupsOfKindColumns::kGroupId, "group_id"},
+        {kSelectGroupsOfKind, GroupsOfKindColumns::kGroupName, "group_name"},
+        {kSelectAllContacts, ContactListColumns::kContactId, "contact_id"},
+        {kSelectAllContacts, ContactListColumns::kFirstName, "first_name"},
+        {kSelectContactsOfGroup, ContactListColumns::kLastName, "last_name"},
+        {kSelectContactsOfGroup, ContactListColumns::kHomePhone, "home_phone"},
+        {kSelectContactsOfGroup, ContactListColumns::kHomeEmail, "home_email"},
+        {kSelectContact, ContactColumns::kFirstText, "first_name"},
+        {kSelectContact, ContactColumns::kGroupId, "group_id"},
+        {kSelectContactsForAttendants, ContactChoiceColumns::kContactId, "contact_id"},
+        {kSelectContactsForAttendants, ContactChoiceColumns::kHomeEmail, "home_email"},
+        {kSelectContactsForPicker, ContactChoiceColumns::kFirstName, "first_name"},
+        {kSelectContactsForPicker, ContactChoiceColumns::kLastName, "last_name"},
+        {kSelectContactsForPicker, ContactChoiceColumns::kGroupName, "group_name"},
+        {kSelectAttendantEmails, AttendantEmailColumns::kHomeEmail, "home_email"},
+        {kSelectAllSchedules, ScheduleListColumns::kScheduleId, "schedule_id"},
+        {kSelectAllSchedules, ScheduleListColumns::kSubject, "schedule_subject"},
+        {kSelectAllSchedules, ScheduleListColumns::kRemind, "remind"},
+        {kSelectSchedulesOfGroup, ScheduleListColumns::kRemindType, "remindtype"},
+        {kSelectSchedulesOfGroup, ScheduleListColumns::kRemindWeek, "remind_week"},
+        {kSelectSchedulesOfGroup, ScheduleListColumns::kRemindDate, "remind_date"},
+        {kSelectSchedulesOfGroup, ScheduleListColumns::kRemindTime, "remind_time"},
+        {kSelectSchedule, ScheduleColumns::kGroupId, "group_id"},
+        {kSelectSchedule, ScheduleColumns::kText, "schedule_text"},
+        {kSelectSchedule, ScheduleColumns::kEmailRemind, "emailremind"},
+        {kSelectSchedulesForScan, ScheduleColumns::kScheduleId, "schedule_id"},
+        {kSelectSchedulesForScan, ScheduleColumns::kSubject, "schedule_subject"},
+        {kSelectSchedulesForScan, ScheduleColumns::kRemind, "remind"},
+        {kSelectSchedulesForScan, ScheduleColumns::kRemindType, "remindtype"},
+        {kSelectSchedulesForScan, ScheduleColumns::kRemindWeek, "remind_week"},
+        {kSelectSchedulesForScan, ScheduleColumns::kRemindDate, "remind_date"},
+        {kSelectSchedulesForScan, ScheduleColumns::kRemindTime, "remind_time"},
+        {kSelectSchedulesForScan, ScheduleColumns::kEmailRemind, "emailremind"},
+        {kSelectSchedulesForPicker, ScheduleChoiceColumns::kScheduleId, "schedule_id"},
+        {kSelectSchedulesForPicker, ScheduleChoiceColumns::kSubject, "schedule_subject"},
+        {kSelectSchedulesForPicker, ScheduleChoiceColumns::kRemindDate, "remind_date"},
+        {kSelectSchedulesForPicker, ScheduleChoiceColumns::kRemindTime, "remind_time"},
+        {kSelectSchedulesForPicker, ScheduleChoiceColumns::kGroupName, "group_name"},
+    };
+    for (const Named& entry : named) {
+        const std::vector<std::string> columns = SelectList(entry.statement);
+        ASSERT_LT(static_cast<std::size_t>(entry.position), columns.size()) << entry.statement;
+        EXPECT_EQ(columns[static_cast<std::size_t>(entry.position)], entry.column)
+            << entry.statement;
+    }
+    // The contact's text columns come in table order, as the contact editor fills them.
+    const std::vector<std::string> contact = SelectList(kSelectContact);
+    for (std::size_t i = 0; i < kContactTextColumnCount; ++i) {
+        EXPECT_EQ(contact[ContactColumns::kFirstText + i], kContactTextColumns[i]);
+    }
+}
+
+TEST(Statements, TheTableCheckReadsNothingFromEachOfTheFourTables) {
+    std::vector<std::string> checks;
+    for (const char* table : catalogue::kOrganizerTables) {
+        checks.push_back(CheckTable(table));
+    }
+    EXPECT_EQ(checks, (std::vector<std::string>{
+                          "select * from assist_group where 1=0",
+                          "select * from assist_contactmaininfo where 1=0",
+                          "select * from assist_scheduleinfo where 1=0",
+                          "select * from schedule_contact where 1=0",
+                      }));
 }
 
 TEST(Identifiers, LeadingDigitTellsTheKind) {

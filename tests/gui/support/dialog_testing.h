@@ -47,14 +47,19 @@ private:
     int line_;
 };
 
-// Expects a message box with exactly this text and answers it (wxYES, wxNO, wxOK, ...).
+// Expects a message box with exactly this text and answers it (wxYES, wxNO, wxOK, ...). When
+// `details` is given, the box's secondary text is stored there.
 class ExpectMessage : public wxExpectModalBase<wxMessageDialog, ExpectMessage> {
 public:
-    ExpectMessage(const wxString& text, int answer) : text_(text), answer_(answer) {}
+    ExpectMessage(const wxString& text, int answer, wxString* details = nullptr)
+        : text_(text), answer_(answer), details_(details) {}
 
 protected:
     int OnInvoked(wxMessageDialog* dialog) const override {
         EXPECT_EQ(dialog->GetMessage().utf8_string(), text_.utf8_string());
+        if (details_ != nullptr) {
+            *details_ = dialog->GetExtendedMessage();
+        }
         switch (answer_) {
             case wxYES:
                 return wxID_YES;
@@ -72,6 +77,7 @@ protected:
 private:
     wxString text_;
     int answer_;
+    wxString* details_;
 };
 
 // Expects a modal dialog of type T and runs `action` on it instead of showing it; the action's

@@ -5,8 +5,7 @@
 
 #include "app/calvendra_doc.h"
 #include "app/main_frame.h"
-#include "editors/profile.h"
-#include "store/process_connection.h"
+#include "settings/profile.h"
 #include "tests/gui/support/gui_test.h"
 
 namespace calvendra::testing {
@@ -35,7 +34,6 @@ void OrganizerTest::TearDown() {
         PumpEvents();
     }
     documents_.reset();
-    ResetProcessConnection();
     database_.reset();
 }
 

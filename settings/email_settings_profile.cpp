@@ -1,18 +1,17 @@
-#include "editors/email_settings.h"
+#include "settings/email_settings_profile.h"
 
 #include <wx/config.h>
 
-#include "editors/profile.h"
-#include "resources/strings.h"
+#include "platform/application_key.h"
+#include "resources/store_text.h"
+#include "settings/profile.h"
 
 namespace calvendra {
 
 namespace {
 
-constexpr long kDefaultSmtpPort = 25;
-
 wxString Key(const char* name) {
-    return wxString("/") + resources::kApplicationKey + "/" + name;
+    return wxString("/") + kApplicationKey + "/" + name;
 }
 
 std::string ReadText(const wxConfigBase& profile, const char* name) {
@@ -23,28 +22,24 @@ std::string ReadText(const wxConfigBase& profile, const char* name) {
 
 }  // namespace
 
-EmailSettings& ProcessEmailSettings() {
-    static EmailSettings settings;
+EmailSettings LoadEmailSettings() {
+    EmailSettings settings;
+    settings.smtpPort = kDefaultSmtpPort;
+    const wxConfigBase* profile = wxConfigBase::Get(false);
+    if (profile == nullptr) {
+        return settings;
+    }
+    settings.senderAddress = ReadText(*profile, "SenderEmail");
+    settings.smtpServer = ReadText(*profile, "SMTPServer");
+    long port = kDefaultSmtpPort;
+    profile->Read(Key("SMTPPort"), &port, kDefaultSmtpPort);
+    settings.smtpPort = static_cast<int>(port);
+    settings.smtpAccount = ReadText(*profile, "SMTPAccount");
+    settings.smtpPassword = ReadText(*profile, "SMTPPassword");
     return settings;
 }
 
-void EmailSettings::load() {
-    const wxConfigBase* profile = wxConfigBase::Get(false);
-    *this = EmailSettings{};
-    smtpPort = kDefaultSmtpPort;
-    if (profile == nullptr) {
-        return;
-    }
-    senderAddress = ReadText(*profile, "SenderEmail");
-    smtpServer = ReadText(*profile, "SMTPServer");
-    long port = kDefaultSmtpPort;
-    profile->Read(Key("SMTPPort"), &port, kDefaultSmtpPort);
-    smtpPort = static_cast<int>(port);
-    smtpAccount = ReadText(*profile, "SMTPAccount");
-    smtpPassword = ReadText(*profile, "SMTPPassword");
-}
-
-void SaveToProfile(const EmailSettings& settings) {
+void SaveEmailSettings(const EmailSettings& settings) {
     wxConfigBase* profile = wxConfigBase::Get(false);
     if (profile == nullptr) {
         return;

@@ -1,4 +1,4 @@
-#include "editors/profile.h"
+#include "settings/profile.h"
 
 #include <sys/stat.h>
 

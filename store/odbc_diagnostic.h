@@ -1,0 +1,34 @@
+#pragma once
+
+#include <sql.h>
+
+#include <string>
+
+namespace calvendra {
+
+// Why a call into the store failed: the ODBC diagnostic of the failing handle (SQLSTATE, the
+// driver's native code and its message), or, for a failure the store finds itself (no
+// connection), a message alone. Empty when there is nothing to say.
+struct OdbcDiagnostic {
+    std::string sqlState;
+    long nativeCode = 0;
+    std::string message;
+
+    bool Empty() const { return sqlState.empty() && message.empty(); }
+
+    // "message (SQLSTATE 08001, native error 14)", or the message alone when the driver gave no
+    // state; empty for an empty diagnostic.
+    std::string Text() const;
+};
+
+// The diagnostic records the driver left on a handle: the state and native code of the first, and
+// the messages of all of them, joined with "; ". A null handle or a handle without records gives
+// a diagnostic that says so, since the call that failed gave no reason.
+OdbcDiagnostic ReadDiagnostic(SQLSMALLINT handleType, SQLHANDLE handle);
+
+// The reason of a call that needs a connection made on one that is not connected.
+inline OdbcDiagnostic NotConnected() {
+    return {std::string(), 0, "not connected to the database"};
+}
+
+}  // namespace calvendra
