@@ -36,10 +36,13 @@ private:
     bool& flag_;
 };
 
-// Writes a failure to the log. Never throws: it runs where a failure has already been caught.
-void LogFailure(const std::string& what, const char* reason) noexcept {
+// Writes "[Reminder of schedule <id>: ]<what>: <reason>" to the log. Never throws: it runs where a
+// failure has already been caught.
+void LogFailure(const char* what, const char* reason, Identifier scheduleId = 0) noexcept {
     try {
-        LogError(what + ": " + reason);
+        const std::string schedule =
+            scheduleId != 0 ? "Reminder of schedule " + std::to_string(scheduleId) + ": " : "";
+        LogError(schedule + what + ": " + reason);
     } catch (...) {
         // Not even the line could be made; there is nothing left to tell it with.
     }
@@ -52,11 +55,9 @@ void DeliverStep(const char* step, Identifier scheduleId, Step&& deliver) noexce
     try {
         deliver();
     } catch (const std::exception& failure) {
-        LogFailure("Reminder of schedule " + std::to_string(scheduleId) + ": " + step,
-                   failure.what());
+        LogFailure(step, failure.what(), scheduleId);
     } catch (...) {
-        LogFailure("Reminder of schedule " + std::to_string(scheduleId) + ": " + step,
-                   "an unknown failure");
+        LogFailure(step, "an unknown failure", scheduleId);
     }
 }
 
