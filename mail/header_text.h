@@ -7,13 +7,31 @@ namespace calvendra {
 
 // One RFC 2047 encoded word ("=?charset?q?...?=") for the bytes when any of them has its top bit
 // set or is a control character other than TAB (CR, LF and NUL included, so that header text can
-// never break its line); otherwise the bytes unchanged.
+// never break its line); otherwise the bytes unchanged. The word is as long as the bytes need:
+// EncodeHeaderText and EncodeDisplayName cut longer texts into words of the allowed length.
 std::string EncodeWord(std::string_view bytes, std::string_view charset);
 
-// Header text for a subject or a display name: converted to UTF-8 first when the charset is
-// "UTF-8" (any case), then cut into pieces of 70 bytes, each passed through EncodeWord, joined
-// with nothing between them.
+// The longest encoded word a header may hold, "=?" and "?=" included (RFC 2047).
+constexpr std::size_t kLongestEncodedWord = 75;
+
+// A word without white space longer than this would not fit a header line of 998 octets together
+// with the field name and what follows it, so it goes out as encoded words, which may be cut.
+constexpr std::size_t kLongestPlainWord = 900;
+
+// A subject or other unstructured header text. Line breaks become spaces; the text is converted to
+// UTF-8 first when the charset is "UTF-8" (any case). It goes out unchanged when it is printable
+// ASCII, holds nothing a reader would take for an encoded word ("=?") and no overlong word.
+// Otherwise it becomes one encoded word when that fits in 75 characters, else a row of encoded
+// words of at most 75 characters each, separated by spaces, never cutting a UTF-8 character in
+// two. Decoding gives back exactly the text (with its line breaks as spaces).
 std::string EncodeHeaderText(std::string_view text, std::string_view charset);
+
+// A display name as a phrase that any RFC 5322 parser reads back as exactly the name: atoms
+// separated by single spaces as they stand; other printable ASCII as a quoted string with '"' and
+// '\' escaped; with encode true, names with 8-bit bytes, control characters or an "=?" as encoded
+// words that use only the characters a phrase allows. With encode false such names stay as they
+// are, quoted where their ASCII needs it. Line breaks become spaces in every case.
+std::string EncodeDisplayName(std::string_view name, bool encode, std::string_view charset);
 
 // Text that goes into a header line as it stands (an address, an extra header line, a parameter):
 // every CR and LF becomes a space, so that the text cannot start a line of its own.

@@ -7,7 +7,6 @@ namespace calvendra {
 namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
-constexpr std::size_t kFoldColumn = 77;
 
 bool IsLineEnd(char c) {
     return c == '\r' || c == '\n';
@@ -41,18 +40,22 @@ std::string Escape(std::string_view bytes) {
     return out;
 }
 
-// Where a line that has reached 78 characters without a line end is cut: the index of its last
-// character.
-std::size_t BreakPoint(const std::string& text, std::size_t start, std::size_t at) {
-    for (std::size_t index = at; index > start; --index) {
+// Where a line too long to stay whole is cut: the index of its last character. The line keeps
+// at most 75 characters, so that the soft break's "=" makes it 76.
+std::size_t BreakPoint(const std::string& text, std::size_t start) {
+    const std::size_t last = start + kLongestQuotedPrintableLine - 2;
+    for (std::size_t index = last; index > start; --index) {
         if (IsBlank(text[index]) || (index >= start + 2 && text[index - 2] == '=')) {
             return index;
         }
     }
-    std::size_t last = start + kFoldColumn - 1;
-    // An escape that starts at the 77th character moves to the next line whole.
+    // No blank and no escape to end at: cut after the 75th character, moving back before an
+    // escape that would straddle the cut.
     if (text[last] == '=') {
-        --last;
+        return last - 1;
+    }
+    if (text[last - 1] == '=') {
+        return last - 2;
     }
     return last;
 }
@@ -66,24 +69,39 @@ std::string EncodeQuotedPrintable(std::string_view bytes) {
     out.reserve(size + size / 25 + 3);
     std::size_t start = 0;
     while (start < size) {
-        // A line end, or the end of the text, within the first 78 characters ends the line there.
-        const std::size_t limit = std::min(size, start + kFoldColumn + 1);
+        // A line end after at most 76 characters, or the end of the text, ends the line there.
+        const std::size_t limit = std::min(size, start + kLongestQuotedPrintableLine + 1);
         std::size_t index = start;
         while (index < limit && !IsLineEnd(escaped[index])) {
             ++index;
         }
-        if (index < limit || limit == size) {
+        if (index < limit || size - start <= kLongestQuotedPrintableLine) {
             const std::size_t end = std::min(index + 1, size);
             out.append(escaped, start, end - start);
             start = end;
             continue;
         }
-        const std::size_t last = BreakPoint(escaped, start, start + kFoldColumn);
+        const std::size_t last = BreakPoint(escaped, start);
         out.append(escaped, start, last + 1 - start);
         out += "=\r\n";
         start = last + 1;
     }
     return out;
+}
+
+bool FitsSevenBitTransport(std::string_view text) {
+    std::size_t column = 0;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 128 || byte == 0) {
+            return false;
+        }
+        column = (c == '\r' || c == '\n') ? 0 : column + 1;
+        if (column > kLongestTextLine) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace calvendra

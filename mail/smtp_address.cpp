@@ -33,6 +33,27 @@ bool FindPair(std::string_view text, char open, char close, std::size_t& openAt,
            closeAt >= openAt + 2;
 }
 
+// A name written as one quoted string ("Smith, Ann") stands for what it encloses.
+std::string Unquoted(std::string_view name) {
+    if (name.size() < 2 || name.front() != '"' || name.back() != '"') {
+        return std::string(name);
+    }
+    std::string inner;
+    for (std::size_t index = 1; index + 1 < name.size(); ++index) {
+        char c = name[index];
+        if (c == '\\') {
+            if (index + 2 >= name.size()) {
+                return std::string(name);  // the closing quote is escaped
+            }
+            c = name[++index];
+        } else if (c == '"') {
+            return std::string(name);  // more than one quoted string
+        }
+        inner += c;
+    }
+    return inner;
+}
+
 }  // namespace
 
 CKivSMTPAddress::CKivSMTPAddress(std::string_view text) {
@@ -41,7 +62,7 @@ CKivSMTPAddress::CKivSMTPAddress(std::string_view text) {
     std::size_t close = 0;
     if (FindPair(text, '<', '>', open, close)) {
         address_ = std::string(text.substr(open + 1, close - open - 1));
-        name_ = std::string(Trim(text.substr(0, open)));
+        name_ = Unquoted(Trim(text.substr(0, open)));
     } else if (FindPair(text, '(', ')', open, close)) {
         address_ = std::string(TrimEnd(text.substr(0, open)));
         name_ = std::string(Trim(text.substr(open + 1, close - open - 1)));
@@ -54,8 +75,7 @@ std::string CKivSMTPAddress::Render(bool encodeName, std::string_view charset) c
     if (name_.empty()) {
         return SingleLine(address_);
     }
-    const std::string name = encodeName ? EncodeHeaderText(name_, charset) : SingleLine(name_);
-    return name + " <" + SingleLine(address_) + ">";
+    return EncodeDisplayName(name_, encodeName, charset) + " <" + SingleLine(address_) + ">";
 }
 
 }  // namespace calvendra

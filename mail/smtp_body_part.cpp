@@ -5,14 +5,17 @@
 #include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <uuid/uuid.h>
 #include <cerrno>
 #include <new>
+#include <utility>
 
 #include "mail/base64.h"
 #include "mail/dot_stuff.h"
+#include "mail/header_folding.h"
 #include "mail/header_text.h"
+#include "mail/mime_parameter.h"
 #include "mail/quoted_printable.h"
+#include "mail/random_uuid.h"
 #include "mail/smtp_exception.h"
 #include "mail/utf8_conversion.h"
 
@@ -61,6 +64,11 @@ bool ReadWhole(int fd, std::string& bytes) {
     return true;
 }
 
+// Only text types carry a charset parameter.
+bool IsTextType(std::string_view contentType) {
+    return contentType.size() >= 5 && EqualsIgnoringCase(contentType.substr(0, 5), "text/");
+}
+
 }  // namespace
 
 std::string DefaultCharset() {
@@ -90,11 +98,7 @@ std::string NormaliseLineEnds(std::string_view text) {
 }
 
 std::string NewBoundary() {
-    uuid_t id;
-    uuid_generate(id);
-    char text[37];
-    uuid_unparse_lower(id, text);
-    return text;
+    return RandomUuidText();
 }
 
 CKivSMTPBodyPart::CKivSMTPBodyPart() : charset_(DefaultCharset()), boundary_(NewBoundary()) {}
@@ -171,39 +175,69 @@ CKivSMTPBodyPart* CKivSMTPBodyPart::FindFirstChild(std::string_view contentType)
     return nullptr;
 }
 
+std::string CKivSMTPBodyPart::TextInCharset() const {
+    return EqualsIgnoringCase(charset_, "UTF-8") ? ConvertToUtf8(text_) : text_;
+}
+
+CKivSMTPBodyPart::TransferEncoding CKivSMTPBodyPart::Encoding() const {
+    if (!children_.empty()) {
+        return TransferEncoding::None;  // a multipart entity is never encoded
+    }
+    if (!filePath_.empty() || base64_) {
+        return TransferEncoding::Base64;
+    }
+    if (quotedPrintable_ || !FitsSevenBitTransport(TextInCharset())) {
+        return TransferEncoding::QuotedPrintable;
+    }
+    return TransferEncoding::None;
+}
+
+std::string CKivSMTPBodyPart::RenderContentFields() const {
+    std::string type = "Content-Type: " + SingleLine(contentType_);
+    if (IsTextType(contentType_)) {
+        type += "; charset=" + SingleLine(charset_);
+    }
+    if (!filePath_.empty()) {
+        type += MimeParameter("name", title_);
+    }
+    if (!children_.empty()) {
+        type += "; Boundary=\"" + SingleLine(boundary_) + "\"";
+    }
+    std::string out = FoldHeaderField(type) + "\r\n";
+    switch (Encoding()) {
+        case TransferEncoding::Base64:
+            out += "Content-Transfer-Encoding: base64\r\n";
+            break;
+        case TransferEncoding::QuotedPrintable:
+            out += "Content-Transfer-Encoding: quoted-printable\r\n";
+            break;
+        case TransferEncoding::None:
+            break;
+    }
+    return out;
+}
+
 bool CKivSMTPBodyPart::RenderPartHeader(std::string& out) const {
     return Guarded([&] {
         if (parent_ == nullptr) {
             return false;
         }
-        const bool hasChildren = !children_.empty();
-        const std::string opening = "--" + SingleLine(parent_->boundary_) + "\r\n";
-        const std::string type =
-            "Content-Type: " + SingleLine(contentType_) + "; charset=" + SingleLine(charset_);
-        const std::string ownBoundary = "; Boundary=\"" + SingleLine(boundary_) + "\"";
+        // An attachment starts after an empty line of its own.
+        out = filePath_.empty() ? "\r\n--" : "\r\n\r\n--";
+        out += SingleLine(parent_->boundary_) + "\r\n" + RenderContentFields();
         if (!filePath_.empty()) {
-            const std::string title = SingleLine(title_);
-            out = "\r\n\r\n" + opening + type + "; name=\"" + title + "\"" +
-                  (hasChildren ? ownBoundary : std::string()) +
-                  "\r\nContent-Transfer-Encoding: base64\r\n"
-                  "Content-Disposition: attachment; filename=\"" +
-                  title + "\"\r\n";
-        } else {
-            out = "\r\n" + opening + type + (hasChildren ? ownBoundary : std::string()) + "\r\n";
-            if (base64_) {
-                out += "Content-Transfer-Encoding: base64\r\n";
-            } else if (quotedPrintable_) {
-                out += "Content-Transfer-Encoding: quoted-printable\r\n";
+            out += FoldHeaderField("Content-Disposition: attachment" +
+                                   MimeParameter("filename", title_)) +
+                   "\r\n";
+        }
+        const std::pair<const char*, const std::string*> optional[] = {
+            {"Content-Base: ", &contentBase_},
+            {"Content-ID: ", &contentId_},
+            {"Content-Location: ", &contentLocation_}};
+        for (const auto& [name, value] : optional) {
+            if (!value->empty()) {
+                out += FoldHeaderField(name + SingleLine(*value)) + "\r\n";
             }
-        }
-        if (!contentBase_.empty()) {
-            out += "Content-Base: " + SingleLine(contentBase_) + "\r\n";
-        }
-        if (!contentId_.empty()) {
-            out += "Content-ID: " + SingleLine(contentId_) + "\r\n";
-        }
-        if (!contentLocation_.empty()) {
-            out += "Content-Location: " + SingleLine(contentLocation_) + "\r\n";
         }
         out += "\r\n";
         return true;
@@ -215,18 +249,23 @@ bool CKivSMTPBodyPart::RenderPartBody(std::string& out) const {
         if (!filePath_.empty()) {
             return RenderAttachment(out);
         }
-        std::string converted;
-        const std::string* text = &text_;
-        if (EqualsIgnoringCase(charset_, "UTF-8")) {
-            converted = ConvertToUtf8(text_);
-            text = &converted;
+        const std::string text = TextInCharset();
+        if (!children_.empty()) {
+            // The text before the first child is a preamble that readers skip; it only has to
+            // pass a 7-bit transport.
+            out = DotStuff(FitsSevenBitTransport(text) ? text : EncodeQuotedPrintable(text));
+            return true;
         }
-        if (base64_) {
-            out = Base64Lines(*text);
-        } else if (quotedPrintable_) {
-            out = DotStuff(EncodeQuotedPrintable(*text));
-        } else {
-            out = DotStuff(*text);
+        switch (Encoding()) {
+            case TransferEncoding::Base64:
+                out = Base64Lines(text);
+                break;
+            case TransferEncoding::QuotedPrintable:
+                out = DotStuff(EncodeQuotedPrintable(text));
+                break;
+            case TransferEncoding::None:
+                out = DotStuff(text);
+                break;
         }
         return true;
     });

@@ -63,11 +63,26 @@ public:
     // The three blocks a MIME part goes out as. Each is false when the block cannot be built: a
     // header without a parent boundary; an attachment that cannot be opened, sized or read, or is
     // larger than MaxFileSize. Running out of memory raises CKivSMTPException.
+    //
+    // An attachment goes out in base64, a text in base64 or quoted-printable as the part says; a
+    // text that is to go as it stands but would not pass a 7-bit transport (8-bit bytes, NUL, a
+    // line over 998 octets) goes quoted-printable. A part with children is a multipart entity:
+    // it has no transfer encoding, and its own text is a preamble. Only text types name a
+    // charset.
     bool RenderPartHeader(std::string& out) const;
     bool RenderPartBody(std::string& out) const;
     bool RenderPartFooter(std::string& out) const;
 
+    // The fields that describe the part's content: Content-Type with its parameters, and
+    // Content-Transfer-Encoding when the body is encoded; folded, each ended by CR LF.
+    std::string RenderContentFields() const;
+
 private:
+    enum class TransferEncoding { None, QuotedPrintable, Base64 };
+
+    TransferEncoding Encoding() const;
+    // The text as it goes out: converted to UTF-8 when the charset says UTF-8.
+    std::string TextInCharset() const;
     bool RenderAttachment(std::string& out) const;
     void CopyChildrenFrom(const CKivSMTPBodyPart& other);
 

@@ -1,14 +1,16 @@
 #include "mail/smtp_connection.h"
 
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <new>
 #include <optional>
 
 #include "mail/base64.h"
-#include "mail/dot_stuff.h"
 #include "mail/header_text.h"
+#include "mail/smtp_reply.h"
 
 namespace calvendra {
 
@@ -39,15 +41,12 @@ bool ValidPort(std::int32_t port) {
     return port >= 1 && port <= 65535;
 }
 
-// The start of the last line of a reply that ends in CR LF: the position after the last CR LF
-// found going back from six bytes before the end, or the previous start when there is none.
-std::size_t LastLineStart(const std::string& buffer, std::size_t received, std::size_t previous) {
-    for (std::size_t at = received - 6 + 1; at-- > 0;) {
-        if (buffer[at] == '\r' && buffer[at + 1] == '\n') {
-            return at + 2;
-        }
-    }
-    return previous;
+// The milliseconds left until the deadline, 0 once it has passed.
+std::uint32_t MillisecondsUntil(std::chrono::steady_clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          deadline - std::chrono::steady_clock::now())
+                          .count();
+    return left <= 0 ? 0 : static_cast<std::uint32_t>(left);
 }
 
 }  // namespace
@@ -93,7 +92,12 @@ void CKivSMTPConnection::Connect(const std::string& host, AuthMethod method,
     if (!ValidPort(port) || (proxyKind_ != ProxyKind::None && !ValidPort(proxyPort_))) {
         throw CKivSMTPException(SystemError(EINVAL), std::string());
     }
-    Translated([&] { socket_.Open(false); });
+    timedOut_ = false;
+    pending_.clear();
+    Translated([&] {
+        socket_.Open(false);
+        socket_.SetSendTimeout(replyTimeoutMs_);
+    });
     try {
         OpenTransport(host, static_cast<std::uint16_t>(port));
     } catch (const CWSocketException& failure) {
@@ -114,7 +118,7 @@ void CKivSMTPConnection::Connect(const std::string& host, AuthMethod method,
             Disconnect(true);
         } catch (...) {
         }
-        throw CKivSMTPException(failure.TransportError(), failure.LastReply());
+        throw failure;
     }
 }
 
@@ -178,7 +182,9 @@ void CKivSMTPConnection::Authenticate(AuthMethod method, const std::string& /*us
 
 void CKivSMTPConnection::Disconnect(bool graceful) {
     std::optional<CKivSMTPException> failure;
-    if (connected_ && graceful) {
+    // After a reply that never came the server is not listening: QUIT would only wait again.
+    if (connected_ && graceful && !timedOut_) {
+        quitting_ = true;
         try {
             Translated([&] {
                 socket_.Send(std::string("QUIT\r\n"));
@@ -189,8 +195,10 @@ void CKivSMTPConnection::Disconnect(bool graceful) {
         } catch (const CKivSMTPException& raised) {
             failure.emplace(raised);
         }
+        quitting_ = false;
     }
     connected_ = false;
+    pending_.clear();
     socket_.Close();
     if (failure) {
         throw *failure;
@@ -216,7 +224,7 @@ void CKivSMTPConnection::SendMail(const CKivSMTPMessage& message) {
             SendText(message.RenderHeader() + "\r\n");
             const CKivSMTPBodyPart& root = message.RootPart();
             if (root.ChildCount() == 0 && !message.MimeMode()) {
-                SendText(DotStuff(root.Text()));
+                SendText(message.RenderPlainBody());
             } else {
                 SendBodyPart(root, true);
             }
@@ -272,49 +280,55 @@ bool CKivSMTPConnection::AwaitReply(int expectedCode) {
     return ReadReply(text, 256, expectedCode, 4096);
 }
 
+std::uint32_t CKivSMTPConnection::ReplyWaitMs() const {
+    return quitting_ ? std::min(replyTimeoutMs_, kQuitReplyTimeoutMs) : replyTimeoutMs_;
+}
+
 bool CKivSMTPConnection::ReadReply(std::string& text, std::size_t bufferSize, int expectedCode,
                                    std::size_t growStep) {
     return Translated([&] {
-        std::string buffer(std::max<std::size_t>(bufferSize, 2), '\0');
-        std::size_t received = 0;
-        std::size_t lastLine = 0;
+        // Bytes that came after the previous reply belong to this one.
+        std::string received = std::move(pending_);
+        pending_.clear();
+        SmtpReplyScanner scanner;
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(ReplyWaitMs());
         const auto giveUp = [&] {
-            text.assign(buffer, 0, received);
+            text = received;
             lastReply_ = text;
             return false;
         };
+        std::size_t piece = std::max<std::size_t>(bufferSize, 2) - 1;
         for (;;) {
-            if (!socket_.WaitReadable(replyTimeoutMs_)) {
+            const SmtpReplyScanner::State state = scanner.Scan(received);
+            if (state == SmtpReplyScanner::State::Complete) {
+                break;
+            }
+            if (state == SmtpReplyScanner::State::Malformed) {
+                giveUp();
+                throw CKivSMTPException(OwnError(kMalformedReply), lastReply_);
+            }
+            if (received.size() >= kMaxReplyBytes) {
                 return giveUp();
             }
-            const std::size_t room = buffer.size() - received - 1;
-            const int got = socket_.Receive(&buffer[received], room);
-            if (got == 0) {
+            // The time-out bounds the whole reply, however slowly its bytes come.
+            const std::uint32_t left = MillisecondsUntil(deadline);
+            if (left == 0 || !socket_.WaitReadable(left)) {
+                timedOut_ = true;
                 return giveUp();
             }
-            received += static_cast<std::size_t>(got);
-            if (received >= kMaxReplyBytes) {
+            const std::size_t have = received.size();
+            received.resize(have + piece);
+            const int got = socket_.Receive(&received[have], piece);
+            received.resize(have + static_cast<std::size_t>(std::max(got, 0)));
+            if (got <= 0) {
                 return giveUp();
             }
-            if (static_cast<std::size_t>(got) == room) {
-                buffer.resize(buffer.size() + std::max<std::size_t>(growStep, 1));
-            }
-            if (received > 5 && buffer[received - 2] == '\r' && buffer[received - 1] == '\n') {
-                lastLine = LastLineStart(buffer, received, lastLine);
-                if (buffer[lastLine + 3] == ' ') {
-                    break;
-                }
-            }
+            piece = std::max<std::size_t>(growStep, 1);
         }
-        text.assign(buffer, 0, received - 2);
-        const char* code = text.c_str() + lastLine;
-        if (code[0] >= '0' && code[0] <= '9') {
-            int value = 0;
-            for (int digit = 0; digit < 3 && code[digit] >= '0' && code[digit] <= '9'; ++digit) {
-                value = value * 10 + (code[digit] - '0');
-            }
-            lastReplyCode_ = value;
-        }
+        pending_ = received.substr(scanner.End());
+        text = received.substr(0, scanner.End() - 2);
+        lastReplyCode_ = scanner.Code();
         lastReply_ = text;
         return lastReplyCode_ == expectedCode;
     });

@@ -16,7 +16,9 @@
 //     }
 //     // Destroying a connected session sends QUIT and swallows whatever that raises.
 //
-// Every call blocks; each server reply is awaited at most ReplyTimeout milliseconds per piece.
+// Every call blocks; each server reply is awaited at most ReplyTimeout milliseconds in all, and a
+// send fails when the server takes nothing for that long. After a time-out the session closes
+// without QUIT; otherwise QUIT's reply is awaited at most kQuitReplyTimeoutMs.
 
 #include <cstddef>
 #include <cstdint>
@@ -38,6 +40,8 @@ public:
     static constexpr std::uint32_t kDefaultReplyTimeoutMs = 60000;
     // A reply that reaches this size without completing is treated as one that never completes.
     static constexpr std::size_t kMaxReplyBytes = 1024 * 1024;
+    // The longest wait for the reply to QUIT: the mail has gone by then, only the goodbye is left.
+    static constexpr std::uint32_t kQuitReplyTimeoutMs = 5000;
 
     CKivSMTPConnection();
     ~CKivSMTPConnection() override;
@@ -57,10 +61,11 @@ public:
 
     // Reads one reply; true when its code is the expected one.
     virtual bool AwaitReply(int expectedCode);
-    // Reads one reply into text, starting with a buffer of bufferSize bytes that grows by growStep
-    // whenever a receive fills it. False when the code differs, the server closed the connection,
-    // no more came within ReplyTimeout, or the reply reached kMaxReplyBytes without completing;
-    // LastReply then holds what was read.
+    // Reads one reply into text (without its final CR LF), receiving up to bufferSize bytes at
+    // first and growStep bytes at a time after that. False when the code differs, the server
+    // closed the connection, the whole reply did not come within ReplyTimeout, or it reached
+    // kMaxReplyBytes without completing; LastReply then holds what was read. A reply that breaks
+    // the reply syntax (SmtpReplyScanner) raises kMalformedReply, never counts as any code.
     virtual bool ReadReply(std::string& text, std::size_t bufferSize, int expectedCode,
                            std::size_t growStep);
 
@@ -96,6 +101,7 @@ public:
     NtlmStatus SendResponse(const unsigned char* token, std::size_t length) override;
 
 private:
+    std::uint32_t ReplyWaitMs() const;
     void OpenTransport(const std::string& host, std::uint16_t port);
     void Introduce(AuthMethod method, const std::string& user, const std::string& password);
     void Authenticate(AuthMethod method, const std::string& user, const std::string& password);
@@ -116,6 +122,12 @@ private:
     std::string proxyUser_;
     std::string proxyPassword_;
     std::string userAgent_;
+    // Bytes received after the last complete reply.
+    std::string pending_;
+    // Set when a reply wait ran out: the session then ends without QUIT.
+    bool timedOut_ = false;
+    // Set while QUIT's reply is awaited, which has a shorter bound.
+    bool quitting_ = false;
 };
 
 // This machine's host name, as HELO and EHLO send it.

@@ -68,9 +68,22 @@ const char* OwnMessageFormat(std::uint32_t code) {
             return "Base64 data could not be decoded. %s";
         case kBase64EncodeFailed:
             return "Data could not be encoded in base64. %s";
+        case kMalformedReply:
+            return "The mail server's reply is not a valid SMTP reply: %s";
         default:
             return "The mail transport failed: %s";
     }
+}
+
+// The server's text as an error carries it: a reply longer than a few hundred bytes is cut, with
+// a mark that says how long it was.
+std::string ReplyForError(std::string reply) {
+    if (reply.size() > CKivSMTPException::kMaxReplyInError) {
+        const std::size_t whole = reply.size();
+        reply.resize(CKivSMTPException::kMaxReplyInError);
+        reply += " [... cut, " + std::to_string(whole) + " bytes in all]";
+    }
+    return reply;
 }
 
 std::string FormatOwnMessage(std::uint32_t code, const std::string& reply) {
@@ -89,9 +102,9 @@ std::string MessageFor(std::uint32_t value, const std::string& reply) {
 }  // namespace
 
 CKivSMTPException::CKivSMTPException(std::uint32_t transportError, std::string lastReply)
-    : std::runtime_error(MessageFor(transportError, lastReply)),
+    : std::runtime_error(MessageFor(transportError, ReplyForError(lastReply))),
       transportError_(transportError),
-      lastReply_(std::move(lastReply)) {}
+      lastReply_(ReplyForError(std::move(lastReply))) {}
 
 bool CKivSMTPException::GetErrorMessage(char* buffer, std::size_t capacity,
                                         unsigned* helpContext) const {

@@ -13,6 +13,9 @@ namespace calvendra {
 // reference; nothing has to be deleted.
 class CKivSMTPException : public std::runtime_error {
 public:
+    // The most of the server's reply an error keeps; a longer reply is cut and marked as cut.
+    static constexpr std::size_t kMaxReplyInError = 300;
+
     CKivSMTPException(std::uint32_t transportError, std::string lastReply);
 
     // Bit 31 set, facility in bits 16 to 28, code in bits 0 to 15 (see transport_error.h).
@@ -20,7 +23,8 @@ public:
     std::uint32_t Facility() const { return ErrorFacility(transportError_); }
     std::uint32_t Code() const { return ErrorCode(transportError_); }
 
-    // The server's last reply when the error was raised; empty when the error came from elsewhere.
+    // The server's last reply when the error was raised, cut after kMaxReplyInError bytes; empty
+    // when the error came from elsewhere.
     const std::string& LastReply() const { return lastReply_; }
 
     // Copies the message text, cut to capacity - 1 bytes and terminated, into the buffer. Own

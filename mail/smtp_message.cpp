@@ -4,10 +4,23 @@
 #include <new>
 
 #include "mail/date_text.h"
+#include "mail/dot_stuff.h"
+#include "mail/header_folding.h"
 #include "mail/header_text.h"
+#include "mail/quoted_printable.h"
 #include "mail/smtp_exception.h"
+#include "mail/utf8_conversion.h"
 
 namespace calvendra {
+
+namespace {
+
+// One header field, folded, with its CR LF.
+std::string Field(std::string_view text) {
+    return FoldHeaderField(text) + "\r\n";
+}
+
+}  // namespace
 
 int CKivSMTPMessage::AddRecipient(const CKivSMTPAddress& address, RecipientKind kind) {
     std::vector<CKivSMTPAddress>* list = nullptr;
@@ -64,47 +77,86 @@ void CKivSMTPMessage::SetBodyText(std::string_view text) {
     root_ = container;
 }
 
-std::string CKivSMTPMessage::RenderAddressList(const std::vector<CKivSMTPAddress>& list) const {
-    std::string out;
+std::string CKivSMTPMessage::RenderAddressList(std::string_view field,
+                                               const std::vector<CKivSMTPAddress>& list) const {
+    std::vector<std::string> rendered;
+    std::size_t length = field.size();
     for (const CKivSMTPAddress& address : list) {
-        if (!out.empty()) {
-            out += ',';
-        }
-        out += address.Render(true, root_.Charset());
+        rendered.push_back(address.Render(true, root_.Charset()));
+        length += rendered.back().size() + 1;
     }
-    return out;
+    // A list that fits one line is joined with bare commas; a longer one gets a space after each
+    // comma, where the line can be folded.
+    const std::string separator = length <= kFoldedLineLength + 1 ? "," : ", ";
+    std::string out(field);
+    for (std::size_t index = 0; index < rendered.size(); ++index) {
+        out += (index == 0 ? "" : separator) + rendered[index];
+    }
+    return Field(out);
+}
+
+std::string CKivSMTPMessage::MessageId() const {
+    return MessageIdText(messageIdSeed_, from_.Address());
+}
+
+std::string CKivSMTPMessage::PlainText() const {
+    return EqualsIgnoringCase(root_.Charset(), "UTF-8") ? ConvertToUtf8(root_.Text())
+                                                         : root_.Text();
+}
+
+bool CKivSMTPMessage::PlainTextNeedsEncoding() const {
+    return !FitsSevenBitTransport(PlainText());
+}
+
+std::string CKivSMTPMessage::RenderPlainBody() const {
+    if (PlainTextNeedsEncoding()) {
+        return DotStuff(EncodeQuotedPrintable(PlainText()));
+    }
+    return DotStuff(root_.Text());
 }
 
 std::string CKivSMTPMessage::RenderHeader() const {
     return RenderHeader(std::time(nullptr));
 }
 
+std::string CKivSMTPMessage::RenderContentFields() const {
+    const std::string type = SingleLine(root_.ContentType());
+    if (!mimeMode_) {
+        // A plain message says MIME only when its text needs a transfer encoding.
+        if (!PlainTextNeedsEncoding()) {
+            return "Content-Type: " + type + ";\r\n\tcharset=" + SingleLine(root_.Charset()) +
+                   "\r\n";
+        }
+        return "MIME-Version: 1.0\r\nContent-Type: " + type + ";\r\n\tcharset=" +
+               SingleLine(root_.Charset()) +
+               "\r\nContent-Transfer-Encoding: quoted-printable\r\n";
+    }
+    if (root_.ChildCount() > 0) {
+        return "MIME-Version: 1.0\r\n" +
+               Field("Content-Type: " + type + "; boundary=\"" + SingleLine(root_.Boundary()) +
+                     "\"");
+    }
+    return "MIME-Version: 1.0\r\n" + root_.RenderContentFields();
+}
+
 std::string CKivSMTPMessage::RenderHeader(std::time_t moment) const {
     try {
         const std::string& charset = root_.Charset();
-        std::string out = "From: " + from_.Render(true, charset);
-        out += "\r\nTo: " + RenderAddressList(to_) + "\r\n";
+        std::string out = Field("From: " + from_.Render(true, charset));
+        out += RenderAddressList("To: ", to_);
         if (!cc_.empty()) {
-            out += "Cc: " + RenderAddressList(cc_) + "\r\n";
+            out += RenderAddressList("Cc: ", cc_);
         }
-        out += "Subject: " + EncodeHeaderText(subject_, charset);
+        out += Field("Subject: " + EncodeHeaderText(subject_, charset));
         if (!mailer_.empty()) {
-            out += "\r\nX-Mailer: " + SingleLine(mailer_);
+            out += Field("X-Mailer: " + SingleLine(mailer_));
         }
-        out += "\r\n";
-        const std::string type = SingleLine(root_.ContentType());
-        if (!mimeMode_) {
-            out += "Content-Type: " + type + ";\r\n\tcharset=" + SingleLine(charset) + "\r\n";
-        } else if (root_.ChildCount() > 0) {
-            out += "MIME-Version: 1.0\r\nContent-Type: " + type + "; boundary=\"" +
-                   SingleLine(root_.Boundary()) + "\"\r\n";
-        } else {
-            out += "MIME-Version: 1.0\r\nContent-Type: " + type + "\r\n";
-        }
+        out += RenderContentFields();
         if (!replyTo_.Address().empty()) {
-            out += "Reply-To: " + replyTo_.Render(true, charset) + "\r\n";
+            out += Field("Reply-To: " + replyTo_.Render(true, charset));
         }
         out += "Date: " + DateText(moment) + "\r\n";
+        out += "Message-ID: " + MessageId() + "\r\n";
         switch (priority_) {
             case MessagePriority::Low:
                 out += "X-Priority: 5\r\n";
@@ -119,7 +171,7 @@ std::string CKivSMTPMessage::RenderHeader(std::time_t moment) const {
                 break;
         }
         for (const std::string& line : extraHeaders_) {
-            out += SingleLine(line) + "\r\n";
+            out += Field(SingleLine(line));
         }
         return out;
     } catch (const std::bad_alloc&) {

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "mail/message_id.h"
 #include "mail/smtp_address.h"
 #include "mail/smtp_body_part.h"
 
@@ -55,13 +56,29 @@ public:
     void SetBodyText(std::string_view text);
 
     // The header block, every line ended by CR LF, without the blank line after it. The Date line
-    // shows the current time.
+    // shows the current time. Fields longer than 78 characters are folded at white space; names
+    // and subjects are quoted or encoded so that every mail reader gets back exactly the text set
+    // here (line breaks in them become spaces).
     virtual std::string RenderHeader() const;
     // The same for a given moment.
     std::string RenderHeader(std::time_t moment) const;
 
+    // The body of a plain message (no MIME mode, no parts) as it goes out after the header:
+    // dot-stuffed, and quoted-printable when the text would not pass a 7-bit mail transport as
+    // it stands (8-bit bytes, NUL, a line over 998 octets), which the header then declares.
+    std::string RenderPlainBody() const;
+
+    // The message's Message-ID, "<unique@domain>": drawn when the message is made (a copy keeps
+    // it), with the sender's domain.
+    std::string MessageId() const;
+
 private:
-    std::string RenderAddressList(const std::vector<CKivSMTPAddress>& list) const;
+    std::string RenderAddressList(std::string_view field,
+                                  const std::vector<CKivSMTPAddress>& list) const;
+    std::string RenderContentFields() const;
+    // The plain message's text as it goes out: in UTF-8 when the charset says so.
+    std::string PlainText() const;
+    bool PlainTextNeedsEncoding() const;
 
     CKivSMTPAddress from_;
     std::string subject_;
@@ -74,6 +91,7 @@ private:
     std::vector<CKivSMTPAddress> bcc_;
     std::vector<std::string> extraHeaders_;
     bool mimeMode_ = false;
+    MessageIdSeed messageIdSeed_;
 };
 
 }  // namespace calvendra

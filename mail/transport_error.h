@@ -38,6 +38,9 @@ enum SmtpErrorCode : std::uint32_t {
     kAuthNtlmRefused = 538,
     kBase64DecodeFailed = 539,
     kBase64EncodeFailed = 540,
+    // A reply that breaks the SMTP reply syntax: a line that does not start with three digits and
+    // a space or hyphen, or a line with another code than the reply's first.
+    kMalformedReply = 541,
 };
 
 constexpr std::uint32_t MakeTransportError(std::uint32_t facility, std::uint32_t code) {

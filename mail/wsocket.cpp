@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "mail/base64.h"
@@ -80,6 +81,26 @@ bool PollUntil(int handle, short events, Clock::time_point deadline) {
             throw CWSocketException();
         }
     }
+}
+
+Clock::time_point Deadline(std::uint32_t timeoutMs) {
+    return Clock::now() + std::chrono::milliseconds(timeoutMs);
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The status code of an HTTP reply whose status line reads "HTTP/1.x NNN", followed by a space or
+// the line's end; -1 for any other first line.
+int HttpStatus(const std::string& reply) {
+    const std::string_view line = std::string_view(reply).substr(0, reply.find("\r\n"));
+    if (line.size() < 12 || line.compare(0, 7, "HTTP/1.") != 0 || !IsDigit(line[7]) ||
+        line[8] != ' ' || !IsDigit(line[9]) || !IsDigit(line[10]) || !IsDigit(line[11]) ||
+        (line.size() > 12 && line[12] != ' ')) {
+        return -1;
+    }
+    return (line[9] - '0') * 100 + (line[10] - '0') * 10 + (line[11] - '0');
 }
 
 void AppendPort(std::vector<unsigned char>& out, std::uint16_t port) {
@@ -166,6 +187,9 @@ int CWSocket::Send(const void* data, std::size_t length, int flags) {
             if (errno == EINTR) {
                 continue;
             }
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                throw CWSocketException(kErrorTimedOut);  // the send time-out ran out
+            }
             throw CWSocketException();
         }
         sent += static_cast<std::size_t>(done);
@@ -193,6 +217,15 @@ bool CWSocket::WaitReadable(std::uint32_t timeoutMs) {
     return PollUntil(handle_, POLLIN, Clock::now() + std::chrono::milliseconds(timeoutMs));
 }
 
+void CWSocket::SetSendTimeout(std::uint32_t timeoutMs) {
+    timeval limit{};
+    limit.tv_sec = static_cast<time_t>(timeoutMs / 1000);
+    limit.tv_usec = static_cast<suseconds_t>((timeoutMs % 1000) * 1000);
+    if (::setsockopt(handle_, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit) != 0) {
+        throw CWSocketException();
+    }
+}
+
 void CWSocket::Close() {
     if (handle_ >= 0) {
         ::close(handle_);
@@ -212,10 +245,14 @@ void CWSocket::ThroughProxy(const std::string& proxyHost, std::uint16_t proxyPor
     }
 }
 
-void CWSocket::ReceiveOwed(unsigned char* buffer, std::size_t count, std::uint32_t timeoutMs) {
+void CWSocket::ReceiveOwed(unsigned char* buffer, std::size_t count,
+                           std::chrono::steady_clock::time_point deadline) {
     std::size_t received = 0;
     while (received < count) {
-        if (!WaitReadable(timeoutMs)) {
+        if (handle_ < 0) {
+            throw CWSocketException(EBADF);
+        }
+        if (!PollUntil(handle_, POLLIN, deadline)) {
             throw CWSocketException(kErrorTimedOut);
         }
         const int got = Receive(buffer + received, count - received);
@@ -237,9 +274,9 @@ void CWSocket::ConnectThroughSocks4(const std::string& host, std::uint16_t port,
         request.push_back(0);  // empty user id
         Send(request.data(), request.size());
         unsigned char reply[8];
-        ReceiveOwed(reply, sizeof reply, timeoutMs);
+        ReceiveOwed(reply, sizeof reply, Deadline(timeoutMs));
         if (reply[0] != 0 || reply[1] != 90) {
-            throw CWSocketException(kErrorProxyRefused);
+            throw CWSocketException(kErrorBadProxyResponse);
         }
     });
 }
@@ -255,7 +292,13 @@ void CWSocket::ConnectThroughSocks5(const std::string& host, std::uint16_t port,
             withUser ? std::vector<unsigned char>{5, 2, 0, 2} : std::vector<unsigned char>{5, 1, 0};
         Send(greeting.data(), greeting.size());
         unsigned char choice[2];
-        ReceiveOwed(choice, sizeof choice, timeoutMs);
+        ReceiveOwed(choice, sizeof choice, Deadline(timeoutMs));
+        if (choice[0] != 5) {
+            throw CWSocketException(kErrorBadProxyResponse);
+        }
+        if (choice[1] == 0xFF) {
+            throw CWSocketException(kErrorProxyAuthRejected);  // none of our methods will do
+        }
         if (choice[1] == 2 && withUser) {
             const std::string secret = password.value_or(std::string());
             if (user->size() > 255 || secret.size() > 255) {
@@ -267,7 +310,7 @@ void CWSocket::ConnectThroughSocks5(const std::string& host, std::uint16_t port,
             login.insert(login.end(), secret.begin(), secret.end());
             Send(login.data(), login.size());
             unsigned char answer[2];
-            ReceiveOwed(answer, sizeof answer, timeoutMs);
+            ReceiveOwed(answer, sizeof answer, Deadline(timeoutMs));
             if (answer[1] != 0) {
                 throw CWSocketException(kErrorProxyAuthRejected);
             }
@@ -293,22 +336,29 @@ void CWSocket::ConnectThroughSocks5(const std::string& host, std::uint16_t port,
         Send(request.data(), request.size());
 
         // Version, reply code, reserved, address type, then an address whose length the type
-        // gives: only the bytes still owed are asked for.
+        // gives: only the bytes still owed are asked for, all within one time-out.
+        const auto deadline = Deadline(timeoutMs);
         unsigned char reply[262];
-        ReceiveOwed(reply, 4, timeoutMs);
+        ReceiveOwed(reply, 4, deadline);
+        if (reply[0] != 5) {
+            throw CWSocketException(kErrorBadProxyResponse);
+        }
+        std::size_t have = 4;
         std::size_t total = 0;
         if (reply[3] == 1) {
-            total = 10;
+            total = 4 + 4 + 2;
+        } else if (reply[3] == 4) {
+            total = 4 + 16 + 2;  // a proxy that reaches the server over IPv6
         } else if (reply[3] == 3) {
-            ReceiveOwed(reply + 4, 1, timeoutMs);
-            total = std::size_t{reply[4]} + 7;
+            ReceiveOwed(reply + 4, 1, deadline);
+            have = 5;
+            total = 5 + std::size_t{reply[4]} + 2;
         } else {
             throw CWSocketException(kErrorBadParameter);
         }
-        const std::size_t have = reply[3] == 3 ? 5 : 4;
-        ReceiveOwed(reply + have, total - have, timeoutMs);
+        ReceiveOwed(reply + have, total - have, deadline);
         if (reply[1] != 0) {
-            throw CWSocketException(kErrorProxyRefused);
+            throw CWSocketException(kErrorBadProxyResponse);
         }
     });
 }
@@ -334,6 +384,7 @@ void CWSocket::ConnectThroughHttpProxy(const std::string& host, std::uint16_t po
         Send(request);
 
         // One byte at a time: the server's first bytes may follow the header in the same packet.
+        const auto deadline = Deadline(timeoutMs);
         proxyReply.clear();
         proxyReply.reserve(4096);
         while (proxyReply.size() < 4 ||
@@ -342,21 +393,18 @@ void CWSocket::ConnectThroughHttpProxy(const std::string& host, std::uint16_t po
                 throw CWSocketException(kErrorProxyReplyTooLong);
             }
             unsigned char byte = 0;
-            ReceiveOwed(&byte, 1, timeoutMs);
+            ReceiveOwed(&byte, 1, deadline);
             proxyReply += static_cast<char>(byte);
         }
-        const std::size_t space = proxyReply.find(' ');
-        if (space != std::string::npos) {
-            long status = 0;
-            for (std::size_t index = space + 1;
-                 index < proxyReply.size() && proxyReply[index] >= '0' &&
-                 proxyReply[index] <= '9' && status < 100000;
-                 ++index) {
-                status = status * 10 + (proxyReply[index] - '0');
-            }
-            if (status != 200) {
-                throw CWSocketException(kErrorHttpProxyRefused);
-            }
+        const int status = HttpStatus(proxyReply);
+        if (status < 0) {
+            throw CWSocketException(kErrorBadProxyResponse);
+        }
+        if (status == 407) {
+            throw CWSocketException(kErrorProxyAuthRejected);
+        }
+        if (status != 200) {
+            throw CWSocketException(kErrorHttpProxyRefused);
         }
     });
 }

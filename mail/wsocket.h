@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -34,7 +35,8 @@ public:
     void Connect(const std::string& host, std::uint16_t port, std::uint32_t timeoutMs = 0);
 
     // Sends the whole buffer, however many pieces the kernel takes it in; returns its length. A
-    // peer that has gone away raises an error, never a SIGPIPE.
+    // peer that has gone away raises an error, never a SIGPIPE; one that takes nothing for the
+    // send time-out raises ETIMEDOUT.
     int Send(const void* data, std::size_t length, int flags = 0);
     int Send(const std::string& data) { return Send(data.data(), data.size()); }
 
@@ -44,11 +46,17 @@ public:
     // True when a receive would not block (data, or the peer's close) within the time-out.
     bool WaitReadable(std::uint32_t timeoutMs);
 
+    // How long a send may wait for the peer to take any data before it fails (the open socket's
+    // SO_SNDTIMEO); without it a peer that stops reading holds a send for ever.
+    void SetSendTimeout(std::uint32_t timeoutMs);
+
     void Close();
 
     // The proxy connects: each first connects to the proxy (bounded by the time-out), then waits at
-    // most timeoutMs for every piece of the proxy's reply. Any failure closes the socket. No byte
-    // beyond the proxy's own reply is read, so what the server sends next stays in the socket.
+    // most timeoutMs for each whole reply of the proxy, however slowly its bytes come. Any failure
+    // closes the socket. No byte beyond the proxy's own reply is read, so what the server sends
+    // next stays in the socket. A reply that breaks the proxy's protocol fails with
+    // kErrorBadProxyResponse, a refused login with kErrorProxyAuthRejected (socket_errors.h).
     void ConnectThroughSocks4(const std::string& host, std::uint16_t port,
                               const std::string& proxyHost, std::uint16_t proxyPort,
                               std::uint32_t timeoutMs);
@@ -72,8 +80,9 @@ private:
     template <typename Steps>
     void ThroughProxy(const std::string& proxyHost, std::uint16_t proxyPort,
                       std::uint32_t timeoutMs, Steps steps);
-    // Receives exactly count bytes, waiting at most timeoutMs before each receive.
-    void ReceiveOwed(unsigned char* buffer, std::size_t count, std::uint32_t timeoutMs);
+    // Receives exactly count bytes by the deadline.
+    void ReceiveOwed(unsigned char* buffer, std::size_t count,
+                     std::chrono::steady_clock::time_point deadline);
 
     int handle_ = -1;
 };

@@ -80,10 +80,15 @@ TEST(Base64, RandomBytesOfManyLengthsDecodeBackExactly) {
     EXPECT_EQ(Base64Decode(Base64Lines(large)), large);
 }
 
-TEST(QuotedPrintable, LongWordIsCutInto77And77And46WithSoftBreaks) {
+TEST(QuotedPrintable, LongWordIsCutInto75And75And50WithSoftBreaks) {
     const std::string encoded = EncodeQuotedPrintable(std::string(200, 'a'));
-    EXPECT_EQ(encoded, std::string(77, 'a') + "=\r\n" + std::string(77, 'a') + "=\r\n" +
-                           std::string(46, 'a'));
+    EXPECT_EQ(encoded, std::string(75, 'a') + "=\r\n" + std::string(75, 'a') + "=\r\n" +
+                           std::string(50, 'a'));
+    // A line of 76 characters is whole as it is; one more makes it fold.
+    EXPECT_EQ(EncodeQuotedPrintable(std::string(76, 'b') + "\r\nx"), std::string(76, 'b') + "\r\nx");
+    EXPECT_EQ(EncodeQuotedPrintable(std::string(76, 'b')), std::string(76, 'b'));
+    EXPECT_EQ(EncodeQuotedPrintable(std::string(77, 'b')),
+              std::string(75, 'b') + "=\r\n" + std::string(2, 'b'));
 }
 
 TEST(QuotedPrintable, EscapesAndKeepsTheRightBytes) {
@@ -101,13 +106,19 @@ TEST(QuotedPrintable, FoldsAfterTheLastBlankOrEscapeAndNeverInsideAnEscape) {
     const std::string escaped = std::string(57, 'a') + "\xe9" + std::string(30, 'b');
     EXPECT_EQ(EncodeQuotedPrintable(escaped),
               std::string(57, 'a') + "=E9=\r\n" + std::string(30, 'b'));
-    // A blank as the 78th character is still a break point: 78 characters and the soft break.
-    const std::string late = std::string(77, 'a') + " bbb";
-    EXPECT_EQ(EncodeQuotedPrintable(late), std::string(77, 'a') + " =\r\nbbb");
-    // An escape that starts at the 77th character moves to the next line whole.
-    const std::string straddling = std::string(76, 'a') + "=" + std::string(10, 'b');
-    EXPECT_EQ(EncodeQuotedPrintable(straddling),
-              std::string(76, 'a') + "=\r\n=3D" + std::string(10, 'b'));
+    // A blank as the 75th character is still a break point: 75 characters and the soft break.
+    const std::string late = std::string(74, 'a') + " bbbbb";
+    EXPECT_EQ(EncodeQuotedPrintable(late), std::string(74, 'a') + " =\r\nbbbbb");
+    // Without a blank or escape within 75 characters, the line is cut after the 75th.
+    const std::string blankTooLate = std::string(77, 'a') + " bbb";
+    EXPECT_EQ(EncodeQuotedPrintable(blankTooLate), std::string(75, 'a') + "=\r\naa bbb");
+    // An escape that would straddle the cut moves to the next line whole.
+    for (const std::size_t before : {73u, 74u}) {
+        const std::string straddling = std::string(before, 'a') + "=" + std::string(10, 'b');
+        EXPECT_EQ(EncodeQuotedPrintable(straddling),
+                  std::string(before, 'a') + "=\r\n=3D" + std::string(10, 'b'))
+            << before;
+    }
 }
 
 TEST(QuotedPrintable, RandomBytesOfManyLengthsDecodeBackByTheRfcRules) {
@@ -130,11 +141,11 @@ TEST(QuotedPrintable, RandomBytesOfManyLengthsDecodeBackByTheRfcRules) {
                 const auto byte = static_cast<unsigned char>(c);
                 ASSERT_TRUE((byte >= 32 && byte < 127) || c == '\r' || c == '\n' || c == '\t');
             }
-            // At most 78 characters and the "=" of a soft break on any line.
+            // At most 76 characters on any line, the "=" of a soft break included.
             std::size_t column = 0;
             for (const char c : encoded) {
                 column = (c == '\r' || c == '\n') ? 0 : column + 1;
-                ASSERT_LE(column, 79u) << encoded;
+                ASSERT_LE(column, kLongestQuotedPrintableLine) << encoded;
             }
         }
     }

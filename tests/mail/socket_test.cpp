@@ -147,7 +147,7 @@ TEST(Socket, LargeSendArrivesWholeAndAClosedPeerRaisesInsteadOfKilling) {
 
 TEST(Socket, ErrorTextsComeFromTheSystemAndEveryRowHasItsOwnCode) {
     const std::set<int> codes{kErrorBadLocalAddress,  kErrorTimedOut,     kErrorMethodNotOffered,
-                              kErrorProxyRefused,     kErrorBadParameter, kErrorProxyAuthRejected,
+                              kErrorBadProxyResponse,     kErrorBadParameter, kErrorProxyAuthRejected,
                               kErrorHttpProxyRefused, kErrorProxyClosed,  kErrorProxyReplyTooLong,
                               kErrorHostNotFound};
     EXPECT_EQ(codes.size(), 10u);
@@ -193,7 +193,7 @@ TEST(Socks4, RejectedRequestFailsAndClosesTheSocket) {
     EXPECT_EQ(ErrorOf([&] {
                   socket.ConnectThroughSocks4("127.0.0.1", 25, "127.0.0.1", proxy.Port(), 2000);
               }),
-              kErrorProxyRefused);
+              kErrorBadProxyResponse);
     EXPECT_FALSE(socket.IsOpen());
 }
 
@@ -259,7 +259,7 @@ TEST(Socks5, Ipv4RequestAndFailures) {
     };
     const Case cases[] = {
         {"\x05\x00"s, "", "\x05\x00\x00\x01\x7f\x00\x00\x01\x00\x19"s, -1},
-        {"\x05\x00"s, "", "\x05\x05\x00\x01\x7f\x00\x00\x01\x00\x19"s, kErrorProxyRefused},
+        {"\x05\x00"s, "", "\x05\x05\x00\x01\x7f\x00\x00\x01\x00\x19"s, kErrorBadProxyResponse},
         {"\x05\x00"s, "", "\x05\x00\x00\x04"s + std::string(18, '\0'), kErrorBadParameter},
         {"\x05\x02"s, "\x01\x01"s, "", kErrorProxyAuthRejected},
         {"\x05\xff"s, "", "", kErrorMethodNotOffered},
