@@ -10,10 +10,15 @@ bool IsBlank(char c) {
 
 // Where the line that starts at `start` ends: before the last blank that keeps it within 78
 // characters, else before the first blank after that. A line never ends before its first
-// character that is not blank, nor after its last one, so that no line is white space alone.
-// npos when there is no such place.
+// character that is not blank, nor after its last one, so that no line is white space alone; the
+// first line holds the field name and the value's first word, since readers drop white space
+// only at the start of the value's first line. npos when there is no such place.
 std::size_t FoldPoint(std::string_view field, std::size_t start) {
     std::size_t firstText = start;
+    if (start == 0) {
+        const std::size_t colon = field.find(':');
+        firstText = colon == std::string_view::npos ? 0 : colon + 1;
+    }
     while (firstText < field.size() && IsBlank(field[firstText])) {
         ++firstText;
     }

@@ -11,8 +11,10 @@ namespace calvendra {
 // EncodeHeaderText and EncodeDisplayName cut longer texts into words of the allowed length.
 std::string EncodeWord(std::string_view bytes, std::string_view charset);
 
-// The longest encoded word a header may hold, "=?" and "?=" included (RFC 2047).
-constexpr std::size_t kLongestEncodedWord = 75;
+// The longest encoded word this library writes, "=?" and "?=" included: within the 75 that RFC 2047
+// allows, and short enough to share the first line of a folded field with the longest field name
+// it renders ("Reply-To: ").
+constexpr std::size_t kLongestEncodedWord = 68;
 
 // A word without white space longer than this would not fit a header line of 998 octets together
 // with the field name and what follows it, so it goes out as encoded words, which may be cut.
@@ -21,9 +23,9 @@ constexpr std::size_t kLongestPlainWord = 900;
 // A subject or other unstructured header text. Line breaks become spaces; the text is converted to
 // UTF-8 first when the charset is "UTF-8" (any case). It goes out unchanged when it is printable
 // ASCII, holds nothing a reader would take for an encoded word ("=?") and no overlong word.
-// Otherwise it becomes one encoded word when that fits in 75 characters, else a row of encoded
-// words of at most 75 characters each, separated by spaces, never cutting a UTF-8 character in
-// two. Decoding gives back exactly the text (with its line breaks as spaces).
+// Otherwise it becomes one encoded word when that fits in kLongestEncodedWord characters, else a
+// row of encoded words of at most that length, separated by spaces, never cutting a UTF-8
+// character in two. Decoding gives back exactly the text (with its line breaks as spaces).
 std::string EncodeHeaderText(std::string_view text, std::string_view charset);
 
 // A display name as a phrase that any RFC 5322 parser reads back as exactly the name: atoms

@@ -2,13 +2,17 @@
 
 #include <clocale>
 #include <random>
+#include <regex>
 #include <string>
 
 #include "mail/base64.h"
 #include "mail/dot_stuff.h"
+#include "mail/header_folding.h"
 #include "mail/header_text.h"
+#include "mail/mime_parameter.h"
 #include "mail/quoted_printable.h"
 #include "mail/utf8_conversion.h"
+#include "tests/mail/encoded_word_decoder.h"
 #include "tests/mail/qp_decoder.h"
 
 namespace calvendra {
@@ -36,6 +40,49 @@ std::vector<std::string> SplitCrLf(const std::string& text) {
     }
     lines.push_back(text.substr(start));
     return lines;
+}
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> pieces;
+    std::size_t start = 0;
+    for (std::size_t at = text.find(separator); at != std::string::npos;
+         at = text.find(separator, start)) {
+        pieces.push_back(text.substr(start, at - start));
+        start = at + 1;
+    }
+    pieces.push_back(text.substr(start));
+    return pieces;
+}
+
+std::string Repeat(const std::string& text, int count) {
+    std::string out;
+    for (int index = 0; index < count; ++index) {
+        out += text;
+    }
+    return out;
+}
+
+// True when the bytes are UTF-8 characters, none of them cut off.
+bool IsWholeUtf8(const std::string& bytes) {
+    std::size_t owed = 0;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (owed > 0) {
+            if ((byte & 0xC0) != 0x80) {
+                return false;
+            }
+            --owed;
+        } else if (byte >= 0xF0) {
+            owed = 3;
+        } else if (byte >= 0xE0) {
+            owed = 2;
+        } else if (byte >= 0xC0) {
+            owed = 1;
+        } else if (byte >= 0x80) {
+            return false;
+        }
+    }
+    return owed == 0;
 }
 
 TEST(Base64, KnownValuesAndPadding) {
@@ -151,46 +198,7 @@ TEST(QuotedPrintable, RandomBytesOfManyLengthsDecodeBackByTheRfcRules) {
     }
 }
 
-TEST(HeaderText, PlainAsciiIsUnchangedAtAnyLength) {
-    const std::string subject =
-        "A rather long subject line that goes on and on well past seventy characters, and "
-        "further still = ? _ all plain";
-    EXPECT_EQ(EncodeHeaderText(subject, "iso-8859-1"), subject);
-    EXPECT_EQ(EncodeHeaderText(std::string(1000, 'x'), "UTF-8"), std::string(1000, 'x'));
-    EXPECT_EQ(EncodeHeaderText("", "iso-8859-1"), "");
-}
-
-TEST(HeaderText, OnlyThe70BytePiecesHoldingAn8BitByteBecomeEncodedWords) {
-    const std::string first(70, 'a');
-    const std::string second = std::string(10, 'b') + "\xe9t\xe9 x=y?_" + std::string(51, 'c');
-    ASSERT_EQ(second.size(), 70u);
-    const std::string third = "tail";
-    const std::string encoded = EncodeHeaderText(first + second + third, "iso-8859-1");
-    EXPECT_EQ(encoded, first + "=?iso-8859-1?q?" + std::string(10, 'b') + "=E9t=E9_x=3Dy=3F=5F" +
-                           std::string(51, 'c') + "?=" + third);
-    EXPECT_EQ(EncodeWord("caf\xc3\xa9", "UTF-8"), "=?UTF-8?q?caf=C3=A9?=");
-}
-
-TEST(HeaderText, LineBreaksAndNulsCannotLeaveTheHeaderLine) {
-    const std::string hostile = "Hi\r\nBcc: victim@example.org\x00!"s;
-    const std::string encoded = EncodeHeaderText(hostile, "iso-8859-1");
-    EXPECT_EQ(encoded.find('\r'), std::string::npos);
-    EXPECT_EQ(encoded.find('\n'), std::string::npos);
-    EXPECT_EQ(encoded.find('\0'), std::string::npos);
-    EXPECT_EQ(encoded, "=?iso-8859-1?q?Hi=0D=0ABcc:_victim@example.org=00!?=");
-    EXPECT_EQ(SingleLine("a\r\nb\rc\nd"), "a  b c d");
-    EXPECT_EQ(EncodeWord("tab\tstays", "x"), "tab\tstays");
-}
-
-TEST(DotStuff, DotsAtLineStartsAreDoubledOnce) {
-    EXPECT_EQ(DotStuff(".\r\nnext"), "..\r\nnext");
-    EXPECT_EQ(DotStuff("a\r\n..b\r\n.\r\nend."), "a\r\n...b\r\n..\r\nend.");
-    EXPECT_EQ(DotStuff("a.b\r\nc. d"), "a.b\r\nc. d");
-    // Bare line ends count as line ends: a lone LF or CR cannot smuggle an end-of-data mark.
-    EXPECT_EQ(DotStuff("a\n.\rb\r.\r\n"), "a\n..\rb\r..\r\n");
-    EXPECT_EQ(DotStuff(""), "");
-}
-
+// Text in UTF-8, as the organizer's mail thread has it.
 class Utf8Conversion : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -204,6 +212,226 @@ protected:
 private:
     std::string previous_;
 };
+
+class HeaderText : public Utf8Conversion {};
+
+TEST_F(HeaderText, SubjectsByKind) {
+    struct Case {
+        std::string text;
+        const char* charset;
+        std::string expected;
+    };
+    const std::string longWords =
+        "A rather long subject line that goes on and on well past seventy characters, and "
+        "further still = ? _ all plain";
+    const std::string wordOfLimit(kLongestPlainWord, 'w');
+    const Case cases[] = {
+        {"Weekly meeting", "iso-8859-1", "Weekly meeting"},
+        {"", "iso-8859-1", ""},
+        // Plain ASCII stays as it is at any length; the header folds it at its spaces.
+        {longWords, "iso-8859-1", longWords},
+        {"a\tb", "UTF-8", "a\tb"},
+        {wordOfLimit, "UTF-8", wordOfLimit},
+        // One encoded word when it fits, as before.
+        {"Caf\xc3\xa9 at ten", "UTF-8", "=?UTF-8?q?Caf=C3=A9_at_ten?="},
+        {"R\xe9union (5) x=y?_", "iso-8859-1", "=?iso-8859-1?q?R=E9union_(5)_x=3Dy=3F=5F?="},
+        // A TAB inside an encoded word is escaped, as white space would end the word.
+        {"\xe9\tb", "iso-8859-1", "=?iso-8859-1?q?=E9=09b?="},
+        // Line breaks become spaces; other control characters are encoded.
+        {"Hi\r\nBcc: victim@example.org", "iso-8859-1", "Hi  Bcc: victim@example.org"},
+        {"Hi\r\nBcc: victim@example.org\x00!"s, "iso-8859-1",
+         "=?iso-8859-1?q?Hi__Bcc:_victim@example.org=00!?="},
+        // Text that would read as an encoded word is itself encoded, so that it reads as typed.
+        {"=?UTF-8?q?abc?=", "UTF-8", "=?UTF-8?q?=3D=3FUTF-8=3Fq=3Fabc=3F=3D?="},
+        {"see x=?y", "UTF-8", "=?UTF-8?q?see_x=3D=3Fy?="},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(EncodeHeaderText(c.text, c.charset), c.expected) << c.text;
+    }
+    // A word too long for any header line goes out as encoded words, which can be folded.
+    const std::string overlong = EncodeHeaderText(wordOfLimit + "w", "UTF-8");
+    EXPECT_EQ(overlong.substr(0, 10), "=?UTF-8?q?");
+    EXPECT_EQ(test::DecodeEncodedWords(overlong), wordOfLimit + "w");
+}
+
+TEST_F(HeaderText, DisplayNamesByKind) {
+    struct Case {
+        std::string name;
+        bool encode;
+        const char* charset;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"Ann Smith", true, "UTF-8", "Ann Smith"},
+        {"O'Brien-Smith", true, "UTF-8", "O'Brien-Smith"},
+        // Specials make a quoted string, with quotes and backslashes escaped.
+        {"Smith, Ann", true, "UTF-8", "\"Smith, Ann\""},
+        {"J. R. Smith", true, "UTF-8", "\"J. R. Smith\""},
+        {"Sales (EMEA)", true, "UTF-8", "\"Sales (EMEA)\""},
+        {"a@b.example", true, "UTF-8", "\"a@b.example\""},
+        {"To: x; y", true, "UTF-8", "\"To: x; y\""},
+        {"<evil@example.org>", true, "UTF-8", "\"<evil@example.org>\""},
+        {"Ann \"The Boss\" Smith", true, "UTF-8", "\"Ann \\\"The Boss\\\" Smith\""},
+        {"back\\slash", true, "UTF-8", "\"back\\\\slash\""},
+        {"Ann  Smith", true, "UTF-8", "\"Ann  Smith\""},
+        {" Ann", true, "UTF-8", "\" Ann\""},
+        {"Eve\r\nBcc: v@x", true, "UTF-8", "\"Eve  Bcc: v@x\""},
+        // Non-ASCII names become encoded words with only what a phrase allows in them.
+        {"J\xc3\xb6rg", true, "UTF-8", "=?UTF-8?q?J=C3=B6rg?="},
+        {"Ren\xe9", true, "iso-8859-1", "=?iso-8859-1?q?Ren=E9?="},
+        {"M\xc3\xbcller, J\xc3\xb6rg", true, "UTF-8", "=?UTF-8?q?M=C3=BCller=2C_J=C3=B6rg?="},
+        {"Dr. M\xc3\xbcller (\"x\")", true, "UTF-8",
+         "=?UTF-8?q?Dr=2E_M=C3=BCller_=28=22x=22=29?="},
+        {"=?UTF-8?q?Boss?=", true, "UTF-8", "=?UTF-8?q?=3D=3FUTF-8=3Fq=3FBoss=3F=3D?="},
+        // Left unencoded on request: 8-bit text stays, ASCII specials are still quoted.
+        {"Ren\xe9", false, "iso-8859-1", "Ren\xe9"},
+        {"Ren\xe9, Ann", false, "iso-8859-1", "\"Ren\xe9, Ann\""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(EncodeDisplayName(c.name, c.encode, c.charset), c.expected) << c.name;
+    }
+}
+
+// Long texts with characters of every UTF-8 length: each encoded word keeps to its length, holds
+// whole characters only, is separated from the next by a space, and together they decode back.
+TEST_F(HeaderText, LongTextsBecomeShortEncodedWordsOfWholeCharacters) {
+    const std::string pieces[] = {"a", " ", "\xc3\xa9", "\xe4\xbc\x9a", "\xf0\x9f\x8e\x89", ",", "_", "="};
+    std::mt19937 random(13);
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(pieces) - 1);
+    for (std::size_t length = 1; length < 700; length += 7) {
+        std::string text = "\xc3\xa9";
+        while (text.size() < length) {
+            text += pieces[pick(random)];
+        }
+        for (const bool phrase : {false, true}) {
+            const std::string encoded =
+                phrase ? EncodeDisplayName(text, true, "UTF-8") : EncodeHeaderText(text, "UTF-8");
+            std::string joined;
+            for (const std::string& word : Split(encoded, ' ')) {
+                ASSERT_LE(word.size(), kLongestEncodedWord) << encoded;
+                ASSERT_EQ(word.substr(0, 10), "=?UTF-8?q?") << encoded;
+                if (phrase) {
+                    ASSERT_TRUE(std::regex_match(word, std::regex("=\\?UTF-8\\?q\\?[A-Za-z0-9!*+/=_-]*\\?=")))
+                        << word;
+                }
+                const std::string bytes = test::DecodeEncodedWords(word);
+                ASSERT_TRUE(IsWholeUtf8(bytes)) << word;
+                joined += bytes;
+            }
+            ASSERT_EQ(joined, text);
+        }
+    }
+}
+
+TEST(HeaderFolding, FieldsFoldAtWhiteSpaceIntoShortLines) {
+    struct Case {
+        std::string field;
+        std::vector<std::string> lines;
+    };
+    const std::string word10 = "abcdefghij";
+    const std::string seventy(70, 's');
+    const std::string hundred(100, 'h');
+    const Case cases[] = {
+        {"Subject: short", {"Subject: short"}},
+        {"Subject: " + std::string(69, 'x'), {"Subject: " + std::string(69, 'x')}},
+        {"Subject: " + seventy + " end", {"Subject: " + seventy, " end"}},
+        // A row of blanks folds before its first blank and stays whole on the next line.
+        {"Subject: " + seventy + "   end", {"Subject: " + seventy, "   end"}},
+        // No blank early enough: the line runs on to the next one.
+        {"Subject: " + hundred + " x y", {"Subject: " + hundred, " x y"}},
+        // Never right after the field name: readers would keep that white space.
+        {"Subject: " + hundred, {"Subject: " + hundred}},
+        {"Subject:  " + hundred + " z", {"Subject:  " + hundred, " z"}},
+        // Never before trailing blanks only.
+        {"Subject: " + seventy + "       ", {"Subject: " + seventy + "       "}},
+        {"To: " + word10 + ", " + word10 + ", " + word10 + ", " + word10 + ", " + word10 + ", " +
+             word10 + ", " + word10,
+         {"To: " + word10 + ", " + word10 + ", " + word10 + ", " + word10 + ", " + word10 + ", " +
+              word10 + ",",
+          " " + word10}},
+    };
+    for (const Case& c : cases) {
+        std::string expected;
+        for (const std::string& line : c.lines) {
+            expected += (expected.empty() ? "" : "\r\n") + line;
+        }
+        EXPECT_EQ(FoldHeaderField(c.field), expected) << c.field;
+    }
+    // Words of any mix: every line within 78 characters, unfolding gives the field back.
+    std::mt19937 random(78);
+    std::uniform_int_distribution<std::size_t> wordLength(1, 40);
+    std::uniform_int_distribution<int> blanks(1, 3);
+    for (int round = 0; round < 200; ++round) {
+        std::string field = "Subject:";
+        while (field.size() < 600) {
+            field += std::string(static_cast<std::size_t>(blanks(random)), round % 2 ? ' ' : '\t');
+            field += std::string(wordLength(random), 'w');
+        }
+        const std::string folded = FoldHeaderField(field);
+        for (const std::string& line : SplitCrLf(folded)) {
+            ASSERT_LE(line.size(), kFoldedLineLength) << folded;
+            ASSERT_NE(line.find_first_not_of(" \t"), std::string::npos) << folded;
+        }
+        std::string unfolded = folded;
+        for (std::size_t at = unfolded.find("\r\n"); at != std::string::npos;
+             at = unfolded.find("\r\n", at)) {
+            unfolded.erase(at, 2);
+        }
+        ASSERT_EQ(unfolded, field);
+    }
+}
+
+TEST(MimeParameters, PlainQuotedContinuedAndEncoded) {
+    struct Case {
+        std::string value;
+        std::string expected;
+    };
+    const std::string long70(70, 'n');
+    const Case cases[] = {
+        {"agenda.txt", "; filename=\"agenda.txt\""},
+        {"", "; filename=\"\""},
+        {"my \"best\" \\ file.txt", "; filename=\"my \\\"best\\\" \\\\ file.txt\""},
+        {"a\r\nb", "; filename=\"a  b\""},
+        {long70 + ".txt", "; filename*0=\"" + std::string(60, 'n') + "\"; filename*1=\"" +
+                              std::string(10, 'n') + ".txt\""},
+        // 8-bit text (Latin-1 in this locale) in UTF-8 and percent-encoded.
+        {"r\xe9sum\xe9 (1).pdf", "; filename*=utf-8''r%C3%A9sum%C3%A9%20%281%29.pdf"},
+        {std::string(20, '\xe9'), "; filename*0*=utf-8''" + Repeat("%C3%A9", 9) +
+                                      "; filename*1*=" + Repeat("%C3%A9", 9) +
+                                      "; filename*2*=" + Repeat("%C3%A9", 2)},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(MimeParameter("filename", c.value), c.expected) << c.value;
+    }
+}
+
+TEST(SevenBitTransport, TextThatNeedsATransferEncoding) {
+    struct Case {
+        std::string text;
+        bool fits;
+    };
+    const Case cases[] = {
+        {"", true},
+        {"plain text\r\n.\r\n\tand tabs", true},
+        {std::string(998, 'x') + "\r\n" + std::string(998, 'y'), true},
+        {std::string(999, 'x'), false},
+        {"short\r\n" + std::string(999, 'x') + "\r\n", false},
+        {"caf\xc3\xa9", false},
+        {"nul\0byte"s, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FitsSevenBitTransport(c.text), c.fits) << c.text.substr(0, 20);
+    }
+}
+
+TEST(DotStuff, DotsAtLineStartsAreDoubledOnce) {
+    EXPECT_EQ(DotStuff(".\r\nnext"), "..\r\nnext");
+    EXPECT_EQ(DotStuff("a\r\n..b\r\n.\r\nend."), "a\r\n...b\r\n..\r\nend.");
+    EXPECT_EQ(DotStuff("a.b\r\nc. d"), "a.b\r\nc. d");
+    // Bare line ends count as line ends: a lone LF or CR cannot smuggle an end-of-data mark.
+    EXPECT_EQ(DotStuff("a\n.\rb\r.\r\n"), "a\n..\rb\r..\r\n");
+    EXPECT_EQ(DotStuff(""), "");
+}
 
 TEST_F(Utf8Conversion, ValidUtf8IsUnchanged) {
     const std::string text = "plain, caf\xc3\xa9, \xe2\x82\xac, \xf0\x9f\x98\x80 and NUL";

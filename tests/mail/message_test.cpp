@@ -25,7 +25,16 @@ namespace {
 
 using namespace std::string_literals;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
+
+std::string Repeat(const std::string& text, int count) {
+    std::string out;
+    for (int index = 0; index < count; ++index) {
+        out += text;
+    }
+    return out;
+}
 
 TEST(Address, BothWrittenFormsGiveTheSameNameAndAddress) {
     const CKivSMTPAddress angle("  Ann Smith   <ann@example.org>  ");
@@ -60,6 +69,27 @@ TEST(Address, RendersBareWithoutNameAndEncodesTheNameOnRequest) {
     for (const bool encode : {true, false}) {
         const std::string rendered = hostile.Render(encode, "iso-8859-1");
         EXPECT_EQ(rendered.find_first_of("\r\n"), std::string::npos) << rendered;
+    }
+}
+
+TEST(Address, ANameWrittenAsOneQuotedStringIsWhatItEncloses) {
+    struct Case {
+        std::string text;
+        std::string name;
+        std::string rendered;
+    };
+    const Case cases[] = {
+        {"\"Smith, Ann\" <ann@example.org>", "Smith, Ann", "\"Smith, Ann\" <ann@example.org>"},
+        {"\"Ann \\\"Boss\\\" Smith\" <a@x>", "Ann \"Boss\" Smith", "\"Ann \\\"Boss\\\" Smith\" <a@x>"},
+        {"\"Ann\" <a@x>", "Ann", "Ann <a@x>"},
+        // Not one quoted string: the text stays the name, quoted when rendered.
+        {"\"Ann\" \"Bob\" <a@x>", "\"Ann\" \"Bob\"", "\"\\\"Ann\\\" \\\"Bob\\\"\" <a@x>"},
+        {"\"Ann\\\" <a@x>", "\"Ann\\\"", "\"\\\"Ann\\\\\\\"\" <a@x>"},
+    };
+    for (const Case& c : cases) {
+        const CKivSMTPAddress address(c.text);
+        EXPECT_EQ(address.Name(), c.name) << c.text;
+        EXPECT_EQ(address.Render(true, "UTF-8"), c.rendered) << c.text;
     }
 }
 
@@ -162,30 +192,38 @@ TEST(BodyPart, HeaderTemplatesForEveryKindOfPart) {
     text.SetContentBase("http://b/");
     text.SetContentLocation("loc");
     text.AddChild(CKivSMTPBodyPart());
+    // A part with children is a multipart entity: no transfer encoding; the long line folds.
     EXPECT_EQ(ChildHeader(text, root),
-              "\r\n--" + parent + "\r\nContent-Type: text/plain; charset=iso-8859-1; Boundary=\"" +
+              "\r\n--" + parent + "\r\nContent-Type: text/plain; charset=iso-8859-1;\r\n Boundary=\"" +
                   text.Boundary() +
                   "\"\r\nContent-Base: http://b/\r\nContent-ID: <id1>\r\nContent-Location: "
                   "loc\r\n\r\n");
+    text.SetBase64(true);
+    EXPECT_EQ(ChildHeader(text, root).find("Content-Transfer-Encoding"), std::string::npos);
 
     CKivSMTPBodyPart file;
     file.SetFilePath("/nonexistent");
     file.SetTitle("notes.txt");
-    file.SetContentType("application/octet-stream");
     const std::string disposition =
         "\r\nContent-Transfer-Encoding: base64\r\n"
         "Content-Disposition: attachment; filename=\"notes.txt\"\r\n\r\n";
-    EXPECT_EQ(ChildHeader(file, root),
-              "\r\n\r\n--" + parent +
-                  "\r\nContent-Type: application/octet-stream; charset=iso-8859-1; "
-                  "name=\"notes.txt\"" +
-                  disposition);
+    EXPECT_EQ(ChildHeader(file, root), "\r\n\r\n--" + parent +
+                                           "\r\nContent-Type: text/plain; charset=iso-8859-1; "
+                                           "name=\"notes.txt\"" +
+                                           disposition);
+    // Only text types name a charset.
+    file.SetContentType("application/octet-stream");
+    EXPECT_EQ(ChildHeader(file, root), "\r\n\r\n--" + parent +
+                                           "\r\nContent-Type: application/octet-stream; "
+                                           "name=\"notes.txt\"" +
+                                           disposition);
     file.AddChild(CKivSMTPBodyPart());
-    EXPECT_EQ(ChildHeader(file, root),
-              "\r\n\r\n--" + parent +
-                  "\r\nContent-Type: application/octet-stream; charset=iso-8859-1; "
-                  "name=\"notes.txt\"; Boundary=\"" +
-                  file.Boundary() + "\"" + disposition);
+    EXPECT_EQ(ChildHeader(file, root), "\r\n\r\n--" + parent +
+                                           "\r\nContent-Type: application/octet-stream; "
+                                           "name=\"notes.txt\";\r\n Boundary=\"" +
+                                           file.Boundary() +
+                                           "\"\r\nContent-Disposition: attachment; "
+                                           "filename=\"notes.txt\"\r\n\r\n");
 
     std::string out;
     EXPECT_FALSE(root.RenderPartHeader(out)) << "the root has no parent boundary";
@@ -198,7 +236,7 @@ TEST(BodyPart, TextBodiesByEncoding) {
     part.SetText(".dot\n=x \n" + std::string(100, 'z'));
     std::string out;
     ASSERT_TRUE(part.RenderPartBody(out));
-    EXPECT_EQ(out, "..dot\r\n=3Dx=20\r\n" + std::string(77, 'z') + "=\r\n" + std::string(23, 'z'));
+    EXPECT_EQ(out, "..dot\r\n=3Dx=20\r\n" + std::string(75, 'z') + "=\r\n" + std::string(25, 'z'));
     part.SetQuotedPrintable(false);
     ASSERT_TRUE(part.RenderPartBody(out));
     EXPECT_EQ(out, "..dot\r\n=x \r\n" + std::string(100, 'z'));
@@ -338,7 +376,9 @@ TEST_F(TimeZone, PlainMessageHeaderInOrder) {
               "Subject: Meeting\r\n"
               "X-Mailer: CKivSMTPConnection v2.55\r\n"
               "Content-Type: text/plain;\r\n\tcharset=iso-8859-1\r\n"
-              "Date: Tue, 08 Dec 2026 09:30:00 +0000\r\n");
+              "Date: Tue, 08 Dec 2026 09:30:00 +0000\r\n"
+              "Message-ID: " +
+                  message.MessageId() + "\r\n");
 }
 
 TEST_F(TimeZone, FullHeaderWithEveryOption) {
@@ -357,9 +397,12 @@ TEST_F(TimeZone, FullHeaderWithEveryOption) {
     const std::string header = message.RenderHeader(Utc(2026, 1, 1, 0, 0));
     EXPECT_EQ(header,
               "From: me@example.org\r\nTo: \r\nCc: a@example.org,b@example.org\r\nSubject: S\r\n"
-              "MIME-Version: 1.0\r\nContent-Type: text/plain\r\n"
+              "MIME-Version: 1.0\r\nContent-Type: text/plain; charset=iso-8859-1\r\n"
+              "Content-Transfer-Encoding: quoted-printable\r\n"
               "Reply-To: R <r@example.org>\r\nDate: Thu, 01 Jan 2026 00:00:00 +0000\r\n"
-              "X-Priority: 1\r\nX-One: 1\r\nX-Two: 2  Bcc: injected@example.org\r\n");
+              "Message-ID: " +
+                  message.MessageId() +
+                  "\r\nX-Priority: 1\r\nX-One: 1\r\nX-Two: 2  Bcc: injected@example.org\r\n");
     message.SetPriority(MessagePriority::Low);
     EXPECT_THAT(message.RenderHeader(), HasSubstr("X-Priority: 5\r\n"));
     message.SetPriority(MessagePriority::Normal);
@@ -378,7 +421,7 @@ TEST(Message, HostileSubjectCannotAddHeaderLines) {
     const std::string header = message.RenderHeader();
     // Every line of the header starts with one of the known field names.
     const std::regex line(
-        "(From|To|Subject|X-Mailer|Content-Type|\tcharset|Date): [^\r\n]*|"
+        "(From|To|Subject|X-Mailer|Content-Type|\tcharset|Date|Message-ID): [^\r\n]*|"
         "\tcharset=[^\r\n]*");
     std::size_t start = 0;
     for (std::size_t end = header.find("\r\n"); end != std::string::npos;
@@ -421,6 +464,179 @@ TEST(Message, MimeBodyTextMakesTheRootAContainerAndKeepsEarlierParts) {
     EXPECT_EQ(copy.RootPart().Child(0).Parent(), &copy.RootPart());
 }
 
+// Header lines of a rendered header block, without their CR LF.
+std::vector<std::string> HeaderLines(const std::string& header) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end = header.find("\r\n"); end != std::string::npos;
+         end = header.find("\r\n", start)) {
+        lines.push_back(header.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+TEST(Message, PlainTextThatA7BitServerWouldRefuseGoesAsQuotedPrintableMime) {
+    struct Case {
+        std::string text;
+        bool encoded;
+        std::string body;
+    };
+    const std::string longLine(1200, 'l');
+    const Case cases[] = {
+        {"Room 4.\n.\nBring notes.", false, "Room 4.\r\n..\r\nBring notes."},
+        {std::string(998, 'k'), false, std::string(998, 'k')},
+        {"Cr\xe8me br\xfbl\xe9\x65\n.", true, "Cr=E8me br=FBl=E9e\r\n.."},
+        {longLine, true,
+         Repeat(std::string(75, 'l') + "=\r\n", 15) + std::string(75, 'l')},
+        {"a\0b"s, true, "a=00b"},
+    };
+    for (const Case& c : cases) {
+        CKivSMTPMessage message;
+        message.SetFrom(CKivSMTPAddress("me@example.org"));
+        message.SetBodyText(c.text);
+        const std::string header = message.RenderHeader();
+        const std::string plainType = "Content-Type: text/plain;\r\n\tcharset=iso-8859-1\r\n";
+        if (c.encoded) {
+            EXPECT_THAT(header, HasSubstr("X-Mailer: CKivSMTPConnection v2.55\r\nMIME-Version: "
+                                          "1.0\r\n" +
+                                          plainType +
+                                          "Content-Transfer-Encoding: quoted-printable\r\n"));
+        } else {
+            EXPECT_THAT(header, HasSubstr("X-Mailer: CKivSMTPConnection v2.55\r\n" + plainType));
+            EXPECT_THAT(header, Not(HasSubstr("MIME-Version")));
+        }
+        EXPECT_EQ(message.RenderPlainBody(), c.body) << c.text.substr(0, 20);
+    }
+}
+
+TEST(Message, MultipartEntitiesAreNeverEncodedAndOnlyTextNamesACharset) {
+    CKivSMTPMessage message;
+    message.SetMimeMode(true);
+    message.SetBodyText("Plain part");
+    CKivSMTPBodyPart alternative;
+    alternative.SetContentType("multipart/alternative");
+    CKivSMTPBodyPart raw;
+    raw.SetText("8-bit text sent as it stands: \xe9");
+    raw.SetQuotedPrintable(false);
+    alternative.AddChild(raw);
+    CKivSMTPBodyPart html;
+    html.SetText("<p>x</p>");
+    html.SetContentType("text/html");
+    html.SetBase64(true);
+    alternative.AddChild(html);
+    message.RootPart().AddChild(alternative);
+    CKivSMTPBodyPart json;
+    json.SetText("{}");
+    json.SetContentType("application/json");
+    json.SetQuotedPrintable(false);
+    message.RootPart().AddChild(json);
+
+    struct Expected {
+        const CKivSMTPBodyPart* part;
+        std::string fields;
+    };
+    const CKivSMTPBodyPart& root = message.RootPart();
+    const CKivSMTPBodyPart& nested = root.Child(1);
+    const Expected expected[] = {
+        {&root.Child(0),
+         "Content-Type: text/plain; charset=iso-8859-1\r\n"
+         "Content-Transfer-Encoding: quoted-printable\r\n"},
+        {&nested,
+         "Content-Type: multipart/alternative;\r\n Boundary=\"" + nested.Boundary() + "\"\r\n"},
+        {&nested.Child(0),
+         "Content-Type: text/plain; charset=iso-8859-1\r\n"
+         "Content-Transfer-Encoding: quoted-printable\r\n"},
+        {&nested.Child(1),
+         "Content-Type: text/html; charset=iso-8859-1\r\nContent-Transfer-Encoding: base64\r\n"},
+        {&root.Child(2), "Content-Type: application/json\r\n"},
+    };
+    for (const Expected& e : expected) {
+        EXPECT_EQ(e.part->RenderContentFields(), e.fields);
+    }
+    std::string body;
+    ASSERT_TRUE(nested.Child(0).RenderPartBody(body));
+    EXPECT_EQ(body, "8-bit text sent as it stands: =E9");
+    EXPECT_THAT(message.RenderHeader(),
+                HasSubstr("MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=\"" +
+                          root.Boundary() + "\"\r\nDate: "));
+}
+
+TEST(Message, EveryMessageHasItsOwnMessageIdWithTheSendersDomain) {
+    struct Case {
+        std::string sender;
+        std::string domain;  // empty: a random one
+    };
+    const Case cases[] = {
+        {"Organizer <organizer@example.org>", "example.org"},
+        {"me@mail-1.Example.co.uk", "mail-1.Example.co.uk"},
+        {"nobody", ""},
+        {"me@[127.0.0.1]", ""},
+        {"me@ex\xc3\xa4mple.org", ""},
+        {"me@example..org", ""},
+        {"me@", ""},
+    };
+    const std::regex id("<([0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12})@(.*)>");
+    std::set<std::string> seen;
+    for (const Case& c : cases) {
+        CKivSMTPMessage message;
+        message.SetFrom(CKivSMTPAddress(c.sender));
+        const std::string text = message.MessageId();
+        std::smatch parts;
+        ASSERT_TRUE(std::regex_match(text, parts, id)) << text;
+        if (c.domain.empty()) {
+            EXPECT_TRUE(std::regex_match(parts[2].str(), std::regex("[0-9a-f]{16}"))) << text;
+        } else {
+            EXPECT_EQ(parts[2].str(), c.domain);
+        }
+        EXPECT_TRUE(seen.insert(parts[1]).second) << "each message draws its own";
+        // The same message keeps its Message-ID, in every rendering and in a copy.
+        EXPECT_THAT(message.RenderHeader(), HasSubstr("\r\nMessage-ID: " + text + "\r\n"));
+        EXPECT_EQ(CKivSMTPMessage(message).MessageId(), text);
+        EXPECT_NE(CKivSMTPMessage().MessageId(), text);
+    }
+}
+
+// A header full of what makes lines long: every line stays within 78 characters (998 where a
+// single word is longer), holds only 7-bit text, and nothing but the fields set appears.
+TEST(Message, EveryHeaderLineIsShortAnd7Bit) {
+    CKivSMTPMessage message;
+    message.RootPart().SetCharset("UTF-8");
+    message.SetFrom(CKivSMTPAddress("Dr. J\xc3\xb6rg M\xc3\xbcller-L\xc3\xbcdenscheidt, Ph.D. "
+                                    "<joerg.mueller-luedenscheidt@departement.example.org>"));
+    for (int index = 0; index < 12; ++index) {
+        const std::string number = std::to_string(index);
+        message.AddRecipient(CKivSMTPAddress("Smith" + number + ", Ann \"A.\" (Sales; EMEA) <ann" +
+                                             number + "@example.org>"),
+                             RecipientKind::To);
+        message.AddRecipient(CKivSMTPAddress("Fran\xc3\xa7oise " + number + " <f" + number +
+                                             "@example.org>"),
+                             RecipientKind::Cc);
+    }
+    message.SetReplyTo(CKivSMTPAddress(std::string(100, 'r') + " <r@example.org>"));
+    std::string subject;
+    for (int index = 0; index < 20; ++index) {
+        subject += "R\xc3\xa9union \xe4\xbc\x9a\xe8\xad\xb0 \xf0\x9f\x8e\x89 and plain words ";
+    }
+    message.SetSubject(subject);
+    message.SetMailer(std::string(120, 'm'));
+    message.AddHeaderLine("X-Long: " + Repeat("word ", 40));
+    const std::string header = message.RenderHeader();
+    const std::vector<std::string> lines = HeaderLines(header);
+    ASSERT_GT(lines.size(), 30u);
+    for (const std::string& line : lines) {
+        // Only a line that holds a single word (after the field name) may be longer.
+        const std::size_t text = line[0] == ' ' || line[0] == '\t' ? 0 : line.find(':') + 1;
+        const std::size_t word = line.find_first_not_of(" \t", text);
+        const bool oneWord = line.find_first_of(" \t", word) == std::string::npos;
+        EXPECT_LE(line.size(), oneWord ? 998u : 78u) << line;
+        for (const char c : line) {
+            EXPECT_TRUE(c == '\t' || (c >= 32 && c < 127)) << line;
+        }
+    }
+    EXPECT_THAT(header, HasSubstr("X-Mailer: " + std::string(120, 'm') + "\r\n"));
+}
+
 TEST(Exception, ErrorValueLayoutAndMessages) {
     const CKivSMTPException own(OwnError(kRecipientRefused), "550 no such user");
     EXPECT_EQ(own.TransportError(), 0x8004020Cu);
@@ -435,13 +651,21 @@ TEST(Exception, ErrorValueLayoutAndMessages) {
 
     // Every own code has a text of its own.
     std::set<std::string> texts;
-    for (std::uint32_t code = 512; code <= 540; ++code) {
+    for (std::uint32_t code = 512; code <= 541; ++code) {
         if (code == 522 || code == 523) {
             continue;
         }
         texts.insert(CKivSMTPException(MakeTransportError(4, code), "").ErrorMessage());
     }
-    EXPECT_EQ(texts.size(), 27u);
+    EXPECT_EQ(texts.size(), 28u);
+
+    // A server's endless reply is cut to a few hundred bytes, with a mark that says so.
+    const CKivSMTPException flood(OwnError(kGreetingRefused), "220-" + std::string(1 << 20, 'x'));
+    EXPECT_EQ(flood.LastReply(), "220-" + std::string(CKivSMTPException::kMaxReplyInError - 4, 'x') +
+                                     " [... cut, 1048580 bytes in all]");
+    EXPECT_LT(std::string(flood.what()).size(), 500u);
+    EXPECT_EQ(CKivSMTPException(OwnError(kGreetingRefused), std::string(300, 'y')).LastReply(),
+              std::string(300, 'y'));
 
     const CKivSMTPException system(SystemError(ECONNREFUSED), "");
     EXPECT_EQ(system.TransportError(), 0x80070000u | ECONNREFUSED);
