@@ -4,8 +4,10 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <atomic>
 #include <chrono>
 #include <set>
+#include <thread>
 
 #include "mail/base64.h"
 #include "mail/socket_errors.h"
@@ -259,11 +261,19 @@ TEST(Socks5, Ipv4RequestAndFailures) {
     };
     const Case cases[] = {
         {"\x05\x00"s, "", "\x05\x00\x00\x01\x7f\x00\x00\x01\x00\x19"s, -1},
+        // A proxy that reaches the server over IPv6 names its bound address in 16 bytes.
+        {"\x05\x00"s, "", "\x05\x00\x00\x04"s + std::string(18, '\0'), -1},
         {"\x05\x00"s, "", "\x05\x05\x00\x01\x7f\x00\x00\x01\x00\x19"s, kErrorBadProxyResponse},
-        {"\x05\x00"s, "", "\x05\x00\x00\x04"s + std::string(18, '\0'), kErrorBadParameter},
+        {"\x05\x00"s, "", "\x05\x00\x00\x07"s + std::string(18, '\0'), kErrorBadParameter},
         {"\x05\x02"s, "\x01\x01"s, "", kErrorProxyAuthRejected},
-        {"\x05\xff"s, "", "", kErrorMethodNotOffered},
+        {"\x05\x01"s, "", "", kErrorMethodNotOffered},
         {"\x05\x00"s, "", "\x05\x00\x00\x01\x7f"s, kErrorProxyClosed},
+        // A proxy that accepts none of the methods offered refuses the login.
+        {"\x05\xff"s, "", "", kErrorProxyAuthRejected},
+        // Garbled replies: a wrong version byte in the method choice or in the reply.
+        {"\x04\x00"s, "", "", kErrorBadProxyResponse},
+        {"HT"s, "", "", kErrorBadProxyResponse},
+        {"\x05\x00"s, "", "\x00\x5a\x00\x01\x7f\x00\x00\x01\x00\x19"s, kErrorBadProxyResponse},
     };
     for (const Case& c : cases) {
         std::string request;
@@ -369,13 +379,31 @@ TEST(HttpProxy, SendsTheRequestAndAccepts200) {
                   "User-Agent: Calvendra  X-Injected: 1\r\n\r\n");
 }
 
-TEST(HttpProxy, StatusOtherThan200IsRefused) {
-    for (const std::string& status : {"HTTP/1.0 407 Proxy Authentication Required\r\n\r\n"s,
-                                      "HTTP/1.0 2000 no\r\n\r\n"s, "HTTP/1.0 x\r\n\r\n"s}) {
+TEST(HttpProxy, OnlyAStatusLineWith200OpensTheTunnel) {
+    struct Case {
+        std::string reply;
+        int expected;
+    };
+    const Case cases[] = {
+        {"HTTP/1.1 200 Connection established\r\n\r\n", -1},
+        {"HTTP/1.0 200\r\n\r\n", -1},
+        {"HTTP/1.0 407 Proxy Authentication Required\r\n\r\n", kErrorProxyAuthRejected},
+        {"HTTP/1.1 403 Forbidden\r\n\r\n", kErrorHttpProxyRefused},
+        {"HTTP/1.0 502 Bad Gateway\r\nX: 200\r\n\r\n", kErrorHttpProxyRefused},
+        // Anything else is no HTTP status line at all, whatever digits it holds.
+        {"HTTP/1.1200OK\r\n\r\n", kErrorBadProxyResponse},
+        {"OK200\r\n\r\n", kErrorBadProxyResponse},
+        {"HTTP/1.0 2000 no\r\n\r\n", kErrorBadProxyResponse},
+        {"HTTP/1.0 x\r\n\r\n", kErrorBadProxyResponse},
+        {"HTTP/2 200 ok\r\n\r\n", kErrorBadProxyResponse},
+        {"SSH-2.0-OpenSSH_9.2 200\r\n\r\n", kErrorBadProxyResponse},
+        {"\r\nHTTP/1.1 200 OK\r\n\r\n", kErrorBadProxyResponse},
+    };
+    for (const Case& c : cases) {
         std::string request;
         ScriptedServer proxy([&](Peer& peer) {
             request = peer.ReadUntil("\r\n\r\n");
-            peer.Send(status);
+            peer.Send(c.reply);
             peer.WaitForClose();
         });
         CWSocket socket;
@@ -385,12 +413,38 @@ TEST(HttpProxy, StatusOtherThan200IsRefused) {
                       socket.ConnectThroughHttpProxy("h", 25, "127.0.0.1", proxy.Port(), reply,
                                                      std::nullopt, std::nullopt, 2000);
                   }),
-                  kErrorHttpProxyRefused)
-            << status;
-        EXPECT_FALSE(socket.IsOpen());
+                  c.expected)
+            << c.reply;
+        EXPECT_EQ(socket.IsOpen(), c.expected == -1);
+        socket.Close();
         proxy.Join();
         EXPECT_EQ(request, "CONNECT h:25 HTTP/1.0\r\n\r\n");
     }
+}
+
+// A proxy that sends its reply one byte a second fails at the time-out, which bounds the whole
+// reply.
+TEST(HttpProxy, ASlowReplyFailsAtTheTimeOut) {
+    std::atomic<bool> done{false};
+    ScriptedServer proxy([&](Peer& peer) {
+        peer.ReadUntil("\r\n\r\n");
+        const std::string reply = "HTTP/1.1 200 " + std::string(40, 'o') + "\r\n\r\n";
+        for (std::size_t index = 0; index < reply.size() && !done; ++index) {
+            peer.Send(reply.substr(index, 1));
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+        }
+    });
+    CWSocket socket;
+    socket.Open();
+    std::string reply;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(ErrorOf([&] {
+                  socket.ConnectThroughHttpProxy("h", 25, "127.0.0.1", proxy.Port(), reply,
+                                                 std::nullopt, std::nullopt, 2000);
+              }),
+              kErrorTimedOut);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    done = true;
 }
 
 TEST(HttpProxy, LongReplyHeaderIsReadWholeAndAnEndlessOneIsCut) {
