@@ -94,9 +94,8 @@ std::size_t CharacterLength(std::string_view text, std::size_t index, bool utf8)
 std::string EncodedWords(std::string_view text, std::string_view charset, WordPlace place) {
     const std::string prefix = "=?" + SingleLine(charset) + "?q?";
     const bool utf8 = EqualsIgnoringCase(charset, "UTF-8");
-    const std::size_t room = kLongestEncodedWord > prefix.size() + 2
-                                 ? kLongestEncodedWord - prefix.size() - 2
-                                 : 0;
+    const std::size_t room =
+        kLongestEncodedWord > prefix.size() + 2 ? kLongestEncodedWord - prefix.size() - 2 : 0;
     std::string out;
     std::string word;
     std::string piece;

@@ -45,8 +45,8 @@ std::string MessageIdText(const MessageIdSeed& seed, std::string_view senderAddr
     const std::size_t at = senderAddress.rfind('@');
     const std::string_view domain =
         at == std::string_view::npos ? std::string_view() : senderAddress.substr(at + 1);
-    return "<" + seed.unique + "@" + std::string(IsPlainDomain(domain) ? domain : seed.randomDomain) +
-           ">";
+    return "<" + seed.unique + "@" +
+           std::string(IsPlainDomain(domain) ? domain : seed.randomDomain) + ">";
 }
 
 }  // namespace calvendra

@@ -110,8 +110,8 @@ std::string MimeParameter(std::string_view name, std::string_view value) {
     std::string out;
     const auto pieces = Pieces(utf8, room - charset.size(), true, PercentEncoded);
     for (std::size_t index = 0; index < pieces.size(); ++index) {
-        out += "; " + parameter + "*" + std::to_string(index) + "*=" +
-               (index == 0 ? charset : std::string()) + pieces[index];
+        out += "; " + parameter + "*" + std::to_string(index) +
+               "*=" + (index == 0 ? charset : std::string()) + pieces[index];
     }
     return out;
 }

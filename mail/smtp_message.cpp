@@ -101,7 +101,7 @@ std::string CKivSMTPMessage::MessageId() const {
 
 std::string CKivSMTPMessage::PlainText() const {
     return EqualsIgnoringCase(root_.Charset(), "UTF-8") ? ConvertToUtf8(root_.Text())
-                                                         : root_.Text();
+                                                        : root_.Text();
 }
 
 bool CKivSMTPMessage::PlainTextNeedsEncoding() const {
@@ -127,14 +127,13 @@ std::string CKivSMTPMessage::RenderContentFields() const {
             return "Content-Type: " + type + ";\r\n\tcharset=" + SingleLine(root_.Charset()) +
                    "\r\n";
         }
-        return "MIME-Version: 1.0\r\nContent-Type: " + type + ";\r\n\tcharset=" +
-               SingleLine(root_.Charset()) +
+        return "MIME-Version: 1.0\r\nContent-Type: " + type +
+               ";\r\n\tcharset=" + SingleLine(root_.Charset()) +
                "\r\nContent-Transfer-Encoding: quoted-printable\r\n";
     }
     if (root_.ChildCount() > 0) {
-        return "MIME-Version: 1.0\r\n" +
-               Field("Content-Type: " + type + "; boundary=\"" + SingleLine(root_.Boundary()) +
-                     "\"");
+        return "MIME-Version: 1.0\r\n" + Field("Content-Type: " + type + "; boundary=\"" +
+                                               SingleLine(root_.Boundary()) + "\"");
     }
     return "MIME-Version: 1.0\r\n" + root_.RenderContentFields();
 }

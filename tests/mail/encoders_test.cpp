@@ -132,7 +132,8 @@ TEST(QuotedPrintable, LongWordIsCutInto75And75And50WithSoftBreaks) {
     EXPECT_EQ(encoded, std::string(75, 'a') + "=\r\n" + std::string(75, 'a') + "=\r\n" +
                            std::string(50, 'a'));
     // A line of 76 characters is whole as it is; one more makes it fold.
-    EXPECT_EQ(EncodeQuotedPrintable(std::string(76, 'b') + "\r\nx"), std::string(76, 'b') + "\r\nx");
+    EXPECT_EQ(EncodeQuotedPrintable(std::string(76, 'b') + "\r\nx"),
+              std::string(76, 'b') + "\r\nx");
     EXPECT_EQ(EncodeQuotedPrintable(std::string(76, 'b')), std::string(76, 'b'));
     EXPECT_EQ(EncodeQuotedPrintable(std::string(77, 'b')),
               std::string(75, 'b') + "=\r\n" + std::string(2, 'b'));
@@ -280,8 +281,7 @@ TEST_F(HeaderText, DisplayNamesByKind) {
         {"J\xc3\xb6rg", true, "UTF-8", "=?UTF-8?q?J=C3=B6rg?="},
         {"Ren\xe9", true, "iso-8859-1", "=?iso-8859-1?q?Ren=E9?="},
         {"M\xc3\xbcller, J\xc3\xb6rg", true, "UTF-8", "=?UTF-8?q?M=C3=BCller=2C_J=C3=B6rg?="},
-        {"Dr. M\xc3\xbcller (\"x\")", true, "UTF-8",
-         "=?UTF-8?q?Dr=2E_M=C3=BCller_=28=22x=22=29?="},
+        {"Dr. M\xc3\xbcller (\"x\")", true, "UTF-8", "=?UTF-8?q?Dr=2E_M=C3=BCller_=28=22x=22=29?="},
         {"=?UTF-8?q?Boss?=", true, "UTF-8", "=?UTF-8?q?=3D=3FUTF-8=3Fq=3FBoss=3F=3D?="},
         // Left unencoded on request: 8-bit text stays, ASCII specials are still quoted.
         {"Ren\xe9", false, "iso-8859-1", "Ren\xe9"},
@@ -295,7 +295,8 @@ TEST_F(HeaderText, DisplayNamesByKind) {
 // Long texts with characters of every UTF-8 length: each encoded word keeps to its length, holds
 // whole characters only, is separated from the next by a space, and together they decode back.
 TEST_F(HeaderText, LongTextsBecomeShortEncodedWordsOfWholeCharacters) {
-    const std::string pieces[] = {"a", " ", "\xc3\xa9", "\xe4\xbc\x9a", "\xf0\x9f\x8e\x89", ",", "_", "="};
+    const std::string pieces[] = {"a", " ", "\xc3\xa9", "\xe4\xbc\x9a", "\xf0\x9f\x8e\x89",
+                                  ",", "_", "="};
     std::mt19937 random(13);
     std::uniform_int_distribution<std::size_t> pick(0, std::size(pieces) - 1);
     for (std::size_t length = 1; length < 700; length += 7) {
@@ -311,7 +312,8 @@ TEST_F(HeaderText, LongTextsBecomeShortEncodedWordsOfWholeCharacters) {
                 ASSERT_LE(word.size(), kLongestEncodedWord) << encoded;
                 ASSERT_EQ(word.substr(0, 10), "=?UTF-8?q?") << encoded;
                 if (phrase) {
-                    ASSERT_TRUE(std::regex_match(word, std::regex("=\\?UTF-8\\?q\\?[A-Za-z0-9!*+/=_-]*\\?=")))
+                    ASSERT_TRUE(std::regex_match(
+                        word, std::regex("=\\?UTF-8\\?q\\?[A-Za-z0-9!*+/=_-]*\\?=")))
                         << word;
                 }
                 const std::string bytes = test::DecodeEncodedWords(word);
@@ -396,9 +398,8 @@ TEST(MimeParameters, PlainQuotedContinuedAndEncoded) {
                               std::string(10, 'n') + ".txt\""},
         // 8-bit text (Latin-1 in this locale) in UTF-8 and percent-encoded.
         {"r\xe9sum\xe9 (1).pdf", "; filename*=utf-8''r%C3%A9sum%C3%A9%20%281%29.pdf"},
-        {std::string(20, '\xe9'), "; filename*0*=utf-8''" + Repeat("%C3%A9", 9) +
-                                      "; filename*1*=" + Repeat("%C3%A9", 9) +
-                                      "; filename*2*=" + Repeat("%C3%A9", 2)},
+        {std::string(20, '\xe9'), "; filename*0*=utf-8''" + Repeat("%C3%A9", 9) + "; filename*1*=" +
+                                      Repeat("%C3%A9", 9) + "; filename*2*=" + Repeat("%C3%A9", 2)},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(MimeParameter("filename", c.value), c.expected) << c.value;

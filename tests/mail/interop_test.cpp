@@ -1,38 +1,341 @@
-// The session against a real SMTP server: aiosmtpd from Debian's packages, run by a small script
-// on a free loopback port for the length of the test.
+// The session against real SMTP servers, each started by the test on a free loopback port: aiosmtpd
+// from Debian's packages, which refuses lines over 1000 octets, and a Postfix from Debian with its
+// strict MIME checks on, which delivers into Maildirs. What arrives is read back with Python's own
+// mail parser (check_delivered.py), never with the library's decoders.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <locale.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
 #include "mail/smtp_connection.h"
+#include "tests/mail/postfix_server.h"
 #include "tests/mail/smtp_sink_server.h"
+#include "tests/mail/temp_folder.h"
 
 namespace calvendra {
 namespace {
 
+namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
-class AiosmtpdServer : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string why;
-        ASSERT_TRUE(server_.Start(why)) << why;
-        port_ = server_.Port();
+// Text typed in a UTF-8 desktop, as the organizer's mail has it: the calling thread's character
+// set is UTF-8 while the object lives.
+class Utf8Thread {
+public:
+    Utf8Thread() : utf8_(newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{})) {
+        previous_ = uselocale(utf8_);
     }
-
-    std::vector<std::string> Messages() const { return server_.Messages(); }
-    int Sessions() const { return server_.Sessions(); }
-
-    std::uint16_t port_ = 0;
+    ~Utf8Thread() {
+        uselocale(previous_);
+        freelocale(utf8_);
+    }
+    Utf8Thread(const Utf8Thread&) = delete;
+    Utf8Thread& operator=(const Utf8Thread&) = delete;
 
 private:
-    test::SmtpSinkServer server_;
+    locale_t utf8_;
+    locale_t previous_;
 };
 
-TEST_F(AiosmtpdServer, PlainMessageToThreeRecipientsArrivesOnceAndIntact) {
+// One message as composed, with what a reader must get back from it.
+struct Composed {
+    std::string label;
+    CKivSMTPMessage message;
+    std::vector<std::string> texts;  // every text part, line ends as LF
+    std::vector<std::pair<std::string, std::string>> attachments;  // file name, bytes
+};
+
+std::string Repeat(const std::string& text, int count) {
+    std::string out;
+    for (int index = 0; index < count; ++index) {
+        out += text;
+    }
+    return out;
+}
+
+// What a reader sees of a composed name: line breaks become spaces.
+std::string AsRead(std::string text) {
+    std::replace(text.begin(), text.end(), '\r', ' ');
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    return text;
+}
+
+std::string WithLf(std::string text) {
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) {
+        text.erase(at, 1);
+    }
+    return text;
+}
+
+void Attach(Composed& composed, const fs::path& folder, const std::string& title,
+            const std::string& type, const std::string& bytes) {
+    const fs::path path = folder / ("attachment-" + std::to_string(composed.attachments.size()));
+    std::ofstream(path, std::ios::binary) << bytes;
+    CKivSMTPBodyPart part;
+    part.SetFilePath(path.string());
+    part.SetTitle(title);
+    part.SetContentType(type);
+    composed.message.RootPart().AddChild(part);
+    composed.attachments.emplace_back(title, bytes);
+}
+
+// Realistic reminder mail: accented text, long subjects and lines, names with specials, many
+// recipients, attachments, nested MIME parts. Plain mode and MIME mode both.
+std::vector<Composed> RealisticMessages(const fs::path& folder) {
+    std::vector<Composed> all(6);
+
+    Composed& plain = all[0];
+    plain.label = "plain ASCII reminder";
+    plain.message.SetFrom(CKivSMTPAddress("Organizer <organizer@example.org>"));
+    for (const char* to :
+         {"ann@example.org", "Bob Stone <bob@example.org>", "carl@example.org (Carl)"}) {
+        plain.message.AddRecipient(CKivSMTPAddress(to), RecipientKind::To);
+    }
+    plain.message.SetSubject("Weekly meeting");
+    plain.message.SetBodyText("Team meeting at 9:30.\n.\n..two dots\n.leading dot\r\nlast line");
+    // The line end that closes the last line goes with the end-of-data mark.
+    plain.texts = {"Team meeting at 9:30.\n.\n..two dots\n.leading dot\nlast line\n"};
+
+    Composed& accented = all[1];
+    accented.label = "accented reminder";
+    accented.message.SetFrom(CKivSMTPAddress("J\xc3\xb6rg M\xc3\xbcller <joerg@example.org>"));
+    accented.message.AddRecipient(
+        CKivSMTPAddress("Fran\xc3\xa7oise Dupr\xc3\xa9 <francoise@example.org>"),
+        RecipientKind::To);
+    accented.message.SetSubject("R\xc3\xa9union : caf\xc3\xa9 \xc3\xa0 10 h");
+    accented.message.SetBodyText(
+        "Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9\x65, 12 \xe2\x82\xac\n"
+        "\xc3\x80 bient\xc3\xb4t !");
+    accented.texts = {
+        "Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9\x65, 12 \xe2\x82\xac\n"
+        "\xc3\x80 bient\xc3\xb4t !\n"};
+
+    Composed& longOnes = all[2];
+    longOnes.label = "long subject and long line";
+    longOnes.message.SetFrom(CKivSMTPAddress("planner@example.org"));
+    longOnes.message.AddRecipient(CKivSMTPAddress("dana@example.org"), RecipientKind::To);
+    longOnes.message.SetSubject(
+        Repeat("Planungsbesprechung f\xc3\xbcr das Projekt \xe4\xbc\x9a\xe8\xad\xb0 "
+               "\xf0\x9f\x8e\x89 \xc2\xab\xc3\x89t\xc3\xa9\xc2\xbb  ",
+               8) +
+        "=?UTF-8?q?not_a_word?= end");
+    const std::string longLine = Repeat("word ", 300) + "end";
+    longOnes.message.SetBodyText("Agenda:\n" + longLine + "\n.\ntab\tend");
+    longOnes.texts = {"Agenda:\n" + longLine + "\n.\ntab\tend\n"};
+
+    Composed& names = all[3];
+    names.label = "names with specials";
+    names.message.SetFrom(CKivSMTPAddress("\"Smith, Ann\" <ann.smith@example.org>"));
+    for (const char* to :
+         {"Smith, Ann <ann@example.org>", "O'Brien (Sales) <obrien@example.org>",
+          "\"The \\\"Boss\\\"\" <boss@example.org>", "a@b.example <weird@example.org>",
+          "Dr. J. M\xc3\xbcller; Ph.D. <drj@example.org>"}) {
+        names.message.AddRecipient(CKivSMTPAddress(to), RecipientKind::To);
+    }
+    names.message.AddRecipient(
+        CKivSMTPAddress("Eve\r\nBcc: mallory@example.org", "eve@example.org"), RecipientKind::To);
+    names.message.AddRecipient(CKivSMTPAddress("=?UTF-8?q?Fake?=", "fake@example.org"),
+                               RecipientKind::To);
+    names.message.AddRecipient(CKivSMTPAddress("Back\\slash", "bs@example.org"), RecipientKind::To);
+    for (int index = 1; index <= 8; ++index) {
+        const std::string number = std::to_string(index);
+        names.message.AddRecipient(
+            CKivSMTPAddress("Member " + number + ", Team <member" + number + "@example.org>"),
+            RecipientKind::Cc);
+    }
+    names.message.AddRecipient(CKivSMTPAddress("hidden@example.org"), RecipientKind::Bcc);
+    names.message.SetSubject("Names, quotes \"and\" (comments)\r\nBcc: mallory@example.org");
+    names.message.SetBodyText("Hello all");
+    names.texts = {"Hello all\n"};
+
+    Composed& files = all[4];
+    files.label = "MIME with attachments";
+    files.message.SetMimeMode(true);
+    files.message.SetFrom(CKivSMTPAddress("Organizer <organizer@example.org>"));
+    files.message.AddRecipient(CKivSMTPAddress("ann@example.org"), RecipientKind::To);
+    files.message.SetSubject("Unterlagen f\xc3\xbcr Montag");
+    const std::string text =
+        "Anbei die Unterlagen.\nGr\xc3\xbc\xc3\x9f\x65\n" + Repeat("lang ", 220);
+    files.message.SetBodyText(text);
+    // An attachment's boundary follows an empty line of its own: the text before it gets a line
+    // end.
+    files.texts = {text + "\n"};
+    std::string binary;
+    for (int round = 0; round < 3; ++round) {
+        for (int byte = 0; byte < 256; ++byte) {
+            binary += static_cast<char>(byte);
+        }
+    }
+    Attach(files, folder, "data.bin", "application/octet-stream", binary);
+    Attach(
+        files, folder,
+        "R\xc3\xa9sum\xc3\xa9 \xe2\x80\x93 Projekt\xc3\xbc\x62\x65rsicht f\xc3\xbcr das Quartal 3 "
+        "(endg\xc3\xbcltige Fassung).pdf",
+        "application/pdf", "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n" + binary.substr(0, 100));
+    Attach(files, folder, "my \"notes\".txt", "text/plain", "line one\r\nzeile zwei: \xc3\xbc\r\n");
+
+    Composed& nested = all[5];
+    nested.label = "MIME with nested alternatives";
+    nested.message.SetMimeMode(true);
+    nested.message.SetFrom(CKivSMTPAddress("organizer@example.org"));
+    nested.message.AddRecipient(CKivSMTPAddress("Bob <bob@example.org>"), RecipientKind::To);
+    nested.message.SetSubject("Plan");
+    nested.message.SetBodyText("Plain body, 8-bit: \xc3\xbc");
+    // A text part that asks to go as it stands: its 8-bit text must not reach the server so.
+    nested.message.RootPart().Child(0).SetQuotedPrintable(false);
+    CKivSMTPBodyPart alternative;
+    alternative.SetContentType("multipart/alternative");
+    CKivSMTPBodyPart plainPart;
+    const std::string alternativeText = "Alternative \xc3\xbc " + Repeat("x", 1200);
+    plainPart.SetText(alternativeText);
+    plainPart.SetQuotedPrintable(false);
+    alternative.AddChild(plainPart);
+    CKivSMTPBodyPart html;
+    html.SetText("<p>\xc3\xbc</p>");
+    html.SetContentType("text/html");
+    html.SetBase64(true);
+    alternative.AddChild(html);
+    nested.message.RootPart().AddChild(alternative);
+    nested.texts = {"Plain body, 8-bit: \xc3\xbc", alternativeText, "<p>\xc3\xbc</p>"};
+    return all;
+}
+
+std::string Json(const std::string& text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 32) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", c);
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+std::string Json(const CKivSMTPAddress& address) {
+    return "[" + Json(AsRead(address.Name())) + ", " + Json(address.Address()) + "]";
+}
+
+template <typename Item, typename Write>
+std::string JsonList(const std::vector<Item>& items, Write write) {
+    std::string out = "[";
+    for (const Item& item : items) {
+        out += (out.size() > 1 ? ", " : "") + write(item);
+    }
+    return out + "]";
+}
+
+std::string Hex(const std::string& bytes) {
+    std::string out;
+    for (const char c : bytes) {
+        char digits[3];
+        std::snprintf(digits, sizeof digits, "%02x", static_cast<unsigned char>(c));
+        out += digits;
+    }
+    return out;
+}
+
+// The composed messages as check_delivered.py reads them.
+std::string Expectations(const std::vector<Composed>& all) {
+    return JsonList(all, [](const Composed& c) {
+        const CKivSMTPMessage& m = c.message;
+        const auto address = [](const CKivSMTPAddress& a) { return Json(a); };
+        return "{\"label\": " + Json(c.label) + ", \"message_id\": " + Json(m.MessageId()) +
+               ", \"subject\": " + Json(AsRead(m.Subject())) + ", \"from\": " + Json(m.From()) +
+               ", \"to\": " + JsonList(m.Recipients(RecipientKind::To), address) +
+               ", \"cc\": " + JsonList(m.Recipients(RecipientKind::Cc), address) +
+               ", \"multipart\": " + (m.MimeMode() ? "true" : "false") + ", \"texts\": " +
+               JsonList(c.texts, [](const std::string& t) { return Json(WithLf(t)); }) +
+               ", \"attachments\": " +
+               JsonList(c.attachments,
+                        [](const auto& a) {
+                            return "[" + Json(a.first) + ", " + Json(Hex(a.second)) + "]";
+                        }) +
+               "}";
+    });
+}
+
+// Every envelope recipient of the message, in the order the session names them.
+std::vector<std::string> Envelope(const CKivSMTPMessage& message) {
+    std::vector<std::string> out;
+    for (const RecipientKind kind : {RecipientKind::To, RecipientKind::Cc, RecipientKind::Bcc}) {
+        for (const CKivSMTPAddress& address : message.Recipients(kind)) {
+            out.push_back(address.Address());
+        }
+    }
+    return out;
+}
+
+// The composed message a delivered one carries the Message-ID of, or null.
+const Composed* Find(const std::vector<Composed>& all, const std::string& delivered) {
+    for (const Composed& c : all) {
+        if (delivered.find("\nMessage-ID: " + c.message.MessageId()) != std::string::npos) {
+            return &c;
+        }
+    }
+    return nullptr;
+}
+
+void SendAll(std::uint16_t port, const std::vector<Composed>& all) {
+    CKivSMTPConnection session;
+    session.Connect("127.0.0.1", AuthMethod::None, "", "", port);
+    for (const Composed& c : all) {
+        try {
+            session.SendMail(c.message);
+        } catch (const CKivSMTPException& failure) {
+            ADD_FAILURE() << c.label << ": " << failure.what();
+            session.Connect("127.0.0.1", AuthMethod::None, "", "", port);
+        }
+    }
+}
+
+// Runs check_delivered.py over the delivered message files; its exit status and what it printed.
+std::pair<int, std::string> CheckWithPython(const std::vector<Composed>& all,
+                                            const std::vector<std::string>& files,
+                                            const fs::path& folder) {
+    const fs::path expected = folder / "expected.json";
+    std::ofstream(expected) << Expectations(all);
+    std::string command =
+        std::string(CALVENDRA_PYTHON3) + " " + CALVENDRA_CHECK_DELIVERED + " " + expected.string();
+    for (const std::string& file : files) {
+        command += " " + file;
+    }
+    command += " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return {-1, "cannot run " + command};
+    }
+    std::string output;
+    char buffer[4096];
+    while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe)) {
+        output.append(buffer, got);
+    }
+    const int status = ::pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+TEST(Aiosmtpd, PlainMessageToThreeRecipientsArrivesOnceAndIntact) {
+    test::SmtpSinkServer server;
+    std::string why;
+    ASSERT_TRUE(server.Start(why)) << why;
     const std::string body = "Team meeting at 9:30.\n.\n..two dots\n.leading dot\r\nlast line";
     {
         CKivSMTPConnection session;
-        session.Connect("127.0.0.1", AuthMethod::None, "account", "password", port_);
+        session.Connect("127.0.0.1", AuthMethod::None, "account", "password", server.Port());
         CKivSMTPMessage message;
         for (const char* address :
              {"Ann <ann@example.org>", "bob@example.org", "carl@example.org (Carl)"}) {
@@ -44,9 +347,9 @@ TEST_F(AiosmtpdServer, PlainMessageToThreeRecipientsArrivesOnceAndIntact) {
         session.SendMail(message);
         EXPECT_EQ(session.LastReplyCode(), 250);
     }
-    const auto messages = Messages();
+    const auto messages = server.Messages();
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(Sessions(), 1);
+    EXPECT_EQ(server.Sessions(), 1);
     const std::string& received = messages[0];
     EXPECT_EQ(received.substr(0, received.find("\r\n\r\n")),
               "organizer@example.org\r\nann@example.org bob@example.org carl@example.org");
@@ -59,6 +362,76 @@ TEST_F(AiosmtpdServer, PlainMessageToThreeRecipientsArrivesOnceAndIntact) {
     const std::string sentBody = content.substr(content.find("\r\n\r\n") + 4);
     EXPECT_EQ(sentBody,
               "Team meeting at 9:30.\r\n.\r\n..two dots\r\n.leading dot\r\nlast line\r\n");
+}
+
+TEST(Aiosmtpd, RealisticMessagesArriveAsComposed) {
+    test::SmtpSinkServer server;
+    std::string why;
+    ASSERT_TRUE(server.Start(why)) << why;
+    test::TempFolder folder;
+    const Utf8Thread utf8;
+    const std::vector<Composed> all = RealisticMessages(folder.Path());
+    SendAll(server.Port(), all);
+
+    const auto messages = server.Messages();
+    ASSERT_EQ(messages.size(), all.size());
+    std::vector<std::string> files;
+    for (const std::string& received : messages) {
+        const std::size_t split = received.find("\r\n\r\n");
+        const Composed* composed = Find(all, received);
+        ASSERT_NE(composed, nullptr) << received.substr(0, 2000);
+        std::string recipients;
+        for (const std::string& address : Envelope(composed->message)) {
+            recipients += (recipients.empty() ? "" : " ") + address;
+        }
+        EXPECT_EQ(received.substr(received.find("\r\n") + 2, split - received.find("\r\n") - 2),
+                  recipients)
+            << composed->label;
+        files.push_back((folder.Path() / ("message-" + std::to_string(files.size()))).string());
+        std::ofstream(files.back(), std::ios::binary) << received.substr(split + 4);
+    }
+    const auto [status, output] = CheckWithPython(all, files, folder.Path());
+    EXPECT_EQ(status, 0) << output;
+}
+
+TEST(StrictPostfix, RealisticMessagesAreAcceptedAndDeliveredAsComposed) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "Postfix's master process runs only as root";
+    }
+    test::PostfixServer server;
+    std::string why;
+    ASSERT_TRUE(server.Start(why)) << why;
+    test::TempFolder folder;
+    const Utf8Thread utf8;
+    const std::vector<Composed> all = RealisticMessages(folder.Path());
+    SendAll(server.Port(), all);
+
+    std::size_t copies = 0;
+    std::map<const Composed*, std::vector<std::string>> recipients;
+    for (const Composed& c : all) {
+        copies += Envelope(c.message).size();
+        recipients[&c];
+    }
+    const auto deliveries = server.WaitForDeliveries(copies, std::chrono::seconds(30));
+    std::vector<std::string> files;
+    for (const auto& delivery : deliveries) {
+        std::ifstream in(delivery.path, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        const Composed* composed = Find(all, text.str());
+        ASSERT_NE(composed, nullptr) << delivery.recipient << ":\n" << text.str().substr(0, 3000);
+        recipients[composed].push_back(delivery.recipient);
+        files.push_back(delivery.path);
+    }
+    ASSERT_EQ(deliveries.size(), copies) << server.Log();
+    // Each recipient got its copy, and nobody else got one.
+    for (const Composed& c : all) {
+        std::vector<std::string> expected = Envelope(c.message);
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(recipients[&c], expected) << c.label;
+    }
+    const auto [status, output] = CheckWithPython(all, files, folder.Path());
+    EXPECT_EQ(status, 0) << output;
 }
 
 }  // namespace

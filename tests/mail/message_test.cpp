@@ -80,7 +80,8 @@ TEST(Address, ANameWrittenAsOneQuotedStringIsWhatItEncloses) {
     };
     const Case cases[] = {
         {"\"Smith, Ann\" <ann@example.org>", "Smith, Ann", "\"Smith, Ann\" <ann@example.org>"},
-        {"\"Ann \\\"Boss\\\" Smith\" <a@x>", "Ann \"Boss\" Smith", "\"Ann \\\"Boss\\\" Smith\" <a@x>"},
+        {"\"Ann \\\"Boss\\\" Smith\" <a@x>", "Ann \"Boss\" Smith",
+         "\"Ann \\\"Boss\\\" Smith\" <a@x>"},
         {"\"Ann\" <a@x>", "Ann", "Ann <a@x>"},
         // Not one quoted string: the text stays the name, quoted when rendered.
         {"\"Ann\" \"Bob\" <a@x>", "\"Ann\" \"Bob\"", "\"\\\"Ann\\\" \\\"Bob\\\"\" <a@x>"},
@@ -194,7 +195,8 @@ TEST(BodyPart, HeaderTemplatesForEveryKindOfPart) {
     text.AddChild(CKivSMTPBodyPart());
     // A part with children is a multipart entity: no transfer encoding; the long line folds.
     EXPECT_EQ(ChildHeader(text, root),
-              "\r\n--" + parent + "\r\nContent-Type: text/plain; charset=iso-8859-1;\r\n Boundary=\"" +
+              "\r\n--" + parent +
+                  "\r\nContent-Type: text/plain; charset=iso-8859-1;\r\n Boundary=\"" +
                   text.Boundary() +
                   "\"\r\nContent-Base: http://b/\r\nContent-ID: <id1>\r\nContent-Location: "
                   "loc\r\n\r\n");
@@ -487,8 +489,7 @@ TEST(Message, PlainTextThatA7BitServerWouldRefuseGoesAsQuotedPrintableMime) {
         {"Room 4.\n.\nBring notes.", false, "Room 4.\r\n..\r\nBring notes."},
         {std::string(998, 'k'), false, std::string(998, 'k')},
         {"Cr\xe8me br\xfbl\xe9\x65\n.", true, "Cr=E8me br=FBl=E9e\r\n.."},
-        {longLine, true,
-         Repeat(std::string(75, 'l') + "=\r\n", 15) + std::string(75, 'l')},
+        {longLine, true, Repeat(std::string(75, 'l') + "=\r\n", 15) + std::string(75, 'l')},
         {"a\0b"s, true, "a=00b"},
     };
     for (const Case& c : cases) {
@@ -498,10 +499,10 @@ TEST(Message, PlainTextThatA7BitServerWouldRefuseGoesAsQuotedPrintableMime) {
         const std::string header = message.RenderHeader();
         const std::string plainType = "Content-Type: text/plain;\r\n\tcharset=iso-8859-1\r\n";
         if (c.encoded) {
-            EXPECT_THAT(header, HasSubstr("X-Mailer: CKivSMTPConnection v2.55\r\nMIME-Version: "
-                                          "1.0\r\n" +
-                                          plainType +
-                                          "Content-Transfer-Encoding: quoted-printable\r\n"));
+            EXPECT_THAT(header,
+                        HasSubstr("X-Mailer: CKivSMTPConnection v2.55\r\nMIME-Version: "
+                                  "1.0\r\n" +
+                                  plainType + "Content-Transfer-Encoding: quoted-printable\r\n"));
         } else {
             EXPECT_THAT(header, HasSubstr("X-Mailer: CKivSMTPConnection v2.55\r\n" + plainType));
             EXPECT_THAT(header, Not(HasSubstr("MIME-Version")));
@@ -602,16 +603,18 @@ TEST(Message, EveryMessageHasItsOwnMessageIdWithTheSendersDomain) {
 TEST(Message, EveryHeaderLineIsShortAnd7Bit) {
     CKivSMTPMessage message;
     message.RootPart().SetCharset("UTF-8");
-    message.SetFrom(CKivSMTPAddress("Dr. J\xc3\xb6rg M\xc3\xbcller-L\xc3\xbcdenscheidt, Ph.D. "
-                                    "<joerg.mueller-luedenscheidt@departement.example.org>"));
+    message.SetFrom(
+        CKivSMTPAddress("Dr. J\xc3\xb6rg M\xc3\xbcller-L\xc3\xbc"
+                        "denscheidt, Ph.D. "
+                        "<joerg.mueller-luedenscheidt@departement.example.org>"));
     for (int index = 0; index < 12; ++index) {
         const std::string number = std::to_string(index);
         message.AddRecipient(CKivSMTPAddress("Smith" + number + ", Ann \"A.\" (Sales; EMEA) <ann" +
                                              number + "@example.org>"),
                              RecipientKind::To);
-        message.AddRecipient(CKivSMTPAddress("Fran\xc3\xa7oise " + number + " <f" + number +
-                                             "@example.org>"),
-                             RecipientKind::Cc);
+        message.AddRecipient(
+            CKivSMTPAddress("Fran\xc3\xa7oise " + number + " <f" + number + "@example.org>"),
+            RecipientKind::Cc);
     }
     message.SetReplyTo(CKivSMTPAddress(std::string(100, 'r') + " <r@example.org>"));
     std::string subject;
@@ -661,7 +664,8 @@ TEST(Exception, ErrorValueLayoutAndMessages) {
 
     // A server's endless reply is cut to a few hundred bytes, with a mark that says so.
     const CKivSMTPException flood(OwnError(kGreetingRefused), "220-" + std::string(1 << 20, 'x'));
-    EXPECT_EQ(flood.LastReply(), "220-" + std::string(CKivSMTPException::kMaxReplyInError - 4, 'x') +
+    EXPECT_EQ(flood.LastReply(), "220-" +
+                                     std::string(CKivSMTPException::kMaxReplyInError - 4, 'x') +
                                      " [... cut, 1048580 bytes in all]");
     EXPECT_LT(std::string(flood.what()).size(), 500u);
     EXPECT_EQ(CKivSMTPException(OwnError(kGreetingRefused), std::string(300, 'y')).LastReply(),

@@ -149,7 +149,7 @@ TEST(Socket, LargeSendArrivesWholeAndAClosedPeerRaisesInsteadOfKilling) {
 
 TEST(Socket, ErrorTextsComeFromTheSystemAndEveryRowHasItsOwnCode) {
     const std::set<int> codes{kErrorBadLocalAddress,  kErrorTimedOut,     kErrorMethodNotOffered,
-                              kErrorBadProxyResponse,     kErrorBadParameter, kErrorProxyAuthRejected,
+                              kErrorBadProxyResponse, kErrorBadParameter, kErrorProxyAuthRejected,
                               kErrorHttpProxyRefused, kErrorProxyClosed,  kErrorProxyReplyTooLong,
                               kErrorHostNotFound};
     EXPECT_EQ(codes.size(), 10u);

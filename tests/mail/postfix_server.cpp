@@ -1,0 +1,240 @@
+#include "tests/mail/postfix_server.h"
+
+#include <pwd.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "mail/wsocket.h"
+#include "tests/mail/scripted_peer.h"
+
+namespace calvendra::test {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadWhole(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Runs a program and waits for it; its exit status, or -1 when it could not run.
+int Run(const std::vector<std::string>& arguments) {
+    const pid_t child = ::fork();
+    if (child < 0) {
+        return -1;
+    }
+    if (child == 0) {
+        std::vector<char*> argv;
+        for (const std::string& argument : arguments) {
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        }
+        argv.push_back(nullptr);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The main.cf of the test's Postfix: every path its own, loopback only, nothing relayed or sent
+// on, every recipient's copy delivered into the one Maildir <mail>/Maildir/.
+std::string MainConfiguration(const fs::path& root, uid_t uid, gid_t gid) {
+    const std::string folder = root.string();
+    return "compatibility_level = 3.6\n"
+           "queue_directory = " +
+           folder +
+           "/queue\n"
+           "data_directory = " +
+           folder +
+           "/data\n"
+           "daemon_directory = " CALVENDRA_POSTFIX_DAEMONS
+           "\n"
+           "mail_owner = postfix\n"
+           "setgid_group = postdrop\n"
+           "inet_interfaces = 127.0.0.1\n"
+           "inet_protocols = ipv4\n"
+           "myhostname = mx.calvendra.test\n"
+           "mydestination =\n"
+           "mynetworks = 127.0.0.0/8\n"
+           "relay_domains =\n"
+           "smtpd_relay_restrictions = permit_mynetworks, reject\n"
+           "local_recipient_maps =\n"
+           "alias_maps =\n"
+           "alias_database =\n"
+           "virtual_mailbox_domains = static:all\n"
+           "virtual_mailbox_base = " +
+           folder +
+           "/mail\n"
+           "virtual_mailbox_maps = static:Maildir/\n"
+           "virtual_uid_maps = static:" +
+           std::to_string(uid) +
+           "\n"
+           "virtual_gid_maps = static:" +
+           std::to_string(gid) +
+           "\n"
+           "virtual_minimum_uid = 1\n"
+           "default_transport = error:no mail leaves this test\n"
+           "relay_transport = error:no mail leaves this test\n"
+           "biff = no\n"
+           // The strict checks a careful site turns on.
+           "strict_7bit_headers = yes\n"
+           "strict_8bitmime_body = yes\n"
+           "strict_mime_encoding_domain = yes\n"
+           "smtpd_forbid_bare_newline = yes\n"
+           "smtpd_forbid_bare_newline_exclusions =\n"
+           "maillog_file = " +
+           folder +
+           "/maillog\n"
+           "maillog_file_prefixes = " +
+           folder + "\n";
+}
+
+std::string MasterConfiguration(std::uint16_t port) {
+    return "127.0.0.1:" + std::to_string(port) +
+           " inet n - n - - smtpd\n"
+           "cleanup unix n - n - 0 cleanup\n"
+           "qmgr unix n - n 300 1 qmgr\n"
+           "rewrite unix - - n - - trivial-rewrite\n"
+           "bounce unix - - n - 0 bounce\n"
+           "defer unix - - n - 0 bounce\n"
+           "trace unix - - n - 0 bounce\n"
+           "verify unix - - n - 1 verify\n"
+           "flush unix n - n 1000? 0 flush\n"
+           "proxymap unix - - n - - proxymap\n"
+           "error unix - - n - - error\n"
+           "retry unix - - n - - error\n"
+           "discard unix - - n - - discard\n"
+           "virtual unix - n n - - virtual\n"
+           "anvil unix - - n - 1 anvil\n"
+           "scache unix - - n - 1 scache\n"
+           "postlog unix-dgram n - n - 1 postlogd\n";
+}
+
+}  // namespace
+
+bool PostfixServer::Start(std::string& why) {
+    if (::geteuid() != 0) {
+        why = "Postfix's master process runs only as root";
+        return false;
+    }
+    const passwd* owner = ::getpwnam("postfix");
+    if (owner == nullptr || ::access(CALVENDRA_POSTFIX, X_OK) != 0) {
+        why = "Postfix is not installed (scripts/install-deps installs it)";
+        return false;
+    }
+    const fs::path root = folder_.Path();
+    std::error_code error;
+    for (const char* sub : {"conf", "queue", "data", "mail"}) {
+        fs::create_directory(root / sub, error);
+    }
+    // Postfix's processes run as its own user: they must reach into the folder.
+    ::chmod(root.c_str(), 0755);
+    if (::chown((root / "data").c_str(), owner->pw_uid, owner->pw_gid) != 0 ||
+        ::chown((root / "mail").c_str(), owner->pw_uid, owner->pw_gid) != 0) {
+        why = "cannot hand the data and mail folders to Postfix";
+        return false;
+    }
+    port_ = UnusedPort();
+    std::ofstream(root / "conf" / "main.cf")
+        << MainConfiguration(root, owner->pw_uid, owner->pw_gid);
+    std::ofstream(root / "conf" / "master.cf") << MasterConfiguration(port_);
+
+    const std::string conf = (root / "conf").string();
+    // Creates the queue's folders with their owners and modes, as Postfix wants them.
+    if (Run({CALVENDRA_POSTFIX, "-c", conf, "check"}) != 0) {
+        why = "postfix check failed: " + Log();
+        return false;
+    }
+    master_ = ::fork();
+    if (master_ < 0) {
+        why = "cannot start a process";
+        return false;
+    }
+    if (master_ == 0) {
+        // A test killed by its time-out must not leave its Postfix running.
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        const std::string master = CALVENDRA_POSTFIX_DAEMONS "/master";
+        ::execl(master.c_str(), master.c_str(), "-c", conf.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < deadline) {
+        CWSocket probe;
+        probe.Open();
+        try {
+            probe.Connect("127.0.0.1", port_, 1000);
+            return true;
+        } catch (const CWSocketException&) {
+            int status = 0;
+            if (::waitpid(master_, &status, WNOHANG) != 0) {
+                master_ = -1;
+                why = "Postfix's master process ended at once: " + Log();
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
+    why = "Postfix did not start listening: " + Log();
+    return false;
+}
+
+void PostfixServer::Stop() {
+    if (master_ > 0) {
+        // The master ends every process it started before it goes.
+        ::kill(master_, SIGTERM);
+        int status = 0;
+        ::waitpid(master_, &status, 0);
+        master_ = -1;
+    }
+}
+
+std::vector<PostfixServer::Delivery> PostfixServer::WaitForDeliveries(
+    std::size_t count, std::chrono::seconds limit) const {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    std::vector<fs::path> files;
+    for (;;) {
+        files.clear();
+        std::error_code error;
+        for (const auto& file :
+             fs::directory_iterator(folder_.Path() / "mail" / "Maildir" / "new", error)) {
+            files.push_back(file.path());
+        }
+        if (files.size() >= count || std::chrono::steady_clock::now() >= deadline) {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    // The delivery agent names the recipient of each copy in the line it puts on top.
+    std::vector<Delivery> found;
+    for (const fs::path& file : files) {
+        const std::string text = ReadWhole(file);
+        const std::size_t field = text.find("Delivered-To: ");
+        const std::size_t end = text.find('\n', field);
+        found.push_back(
+            {field == std::string::npos ? std::string() : text.substr(field + 14, end - field - 14),
+             file.string()});
+    }
+    std::sort(found.begin(), found.end(),
+              [](const Delivery& a, const Delivery& b) { return a.recipient < b.recipient; });
+    return found;
+}
+
+std::string PostfixServer::Log() const {
+    return ReadWhole(folder_.Path() / "maillog");
+}
+
+}  // namespace calvendra::test

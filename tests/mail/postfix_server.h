@@ -1,0 +1,51 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tests/mail/temp_folder.h"
+
+namespace calvendra::test {
+
+// A real Postfix for the length of a test, never the machine's own mail service: its own
+// configuration, queue and data folders in a temporary folder, listening on a free port of
+// 127.0.0.1 only, with its strict checks on (8-bit text in headers or undeclared in the body, an
+// encoded multipart entity, bare line feeds: all refused). Every recipient's copy of a message is
+// delivered into one Maildir. Postfix's master process must run as root.
+class PostfixServer {
+public:
+    PostfixServer() = default;
+    ~PostfixServer() { Stop(); }
+    PostfixServer(const PostfixServer&) = delete;
+    PostfixServer& operator=(const PostfixServer&) = delete;
+
+    // Writes the configuration, starts the master process and waits until the port answers;
+    // false, with the reason in `why`, when it does not come up.
+    bool Start(std::string& why);
+    // Stops the master process and with it every Postfix process it started.
+    void Stop();
+
+    std::uint16_t Port() const { return port_; }
+
+    struct Delivery {
+        std::string recipient;  // as Postfix's Delivered-To line names it
+        std::string path;       // the message file in the Maildir
+    };
+    // Waits until at least `count` messages have been delivered (or the limit has passed) and
+    // returns all deliveries so far, ordered by recipient.
+    std::vector<Delivery> WaitForDeliveries(std::size_t count, std::chrono::seconds limit) const;
+
+    // Postfix's own log, for the reason of a refusal or a failed delivery.
+    std::string Log() const;
+
+private:
+    TempFolder folder_;
+    std::uint16_t port_ = 0;
+    pid_t master_ = -1;
+};
+
+}  // namespace calvendra::test
