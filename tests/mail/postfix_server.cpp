@@ -1,12 +1,13 @@
 #include "tests/mail/postfix_server.h"
 
 #include <pwd.h>
-#include <sys/prctl.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -165,11 +166,14 @@ bool PostfixServer::Start(std::string& why) {
         return false;
     }
     if (master_ == 0) {
-        // A test killed by its time-out must not leave its Postfix running.
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
         const std::string master = CALVENDRA_POSTFIX_DAEMONS "/master";
         ::execl(master.c_str(), master.c_str(), "-c", conf.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
+    }
+    if (!StartGuard()) {
+        why = "cannot start the process that guards Postfix";
+        Stop();
+        return false;
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (std::chrono::steady_clock::now() < deadline) {
@@ -192,13 +196,57 @@ bool PostfixServer::Start(std::string& why) {
     return false;
 }
 
+// The master gives up its parent's death signal when it changes its credentials, so a guard
+// process stands in for it: it waits for the end of the test process (the pipe's writing end
+// closes with it, however it ends), then stops the master and removes the folder.
+bool PostfixServer::StartGuard() {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0) {
+        return false;
+    }
+    guard_ = ::fork();
+    if (guard_ < 0) {
+        ::close(ends[0]);
+        ::close(ends[1]);
+        return false;
+    }
+    if (guard_ == 0) {
+        ::close(ends[1]);
+        char byte = 0;
+        while (::read(ends[0], &byte, 1) < 0 && errno == EINTR) {
+        }
+        ::kill(master_, SIGTERM);
+        // The master is not the guard's child: wait for it to be gone, then clear up after it.
+        for (int tries = 0; tries < 200 && ::kill(master_, 0) == 0; ++tries) {
+            ::usleep(50000);
+        }
+        std::error_code ignored;
+        fs::remove_all(folder_.Path(), ignored);
+        ::_exit(0);
+    }
+    ::close(ends[0]);
+    guardPipe_ = ends[1];
+    return true;
+}
+
 void PostfixServer::Stop() {
     if (master_ > 0) {
-        // The master ends every process it started before it goes.
+        // The master tells every process it started to end; they lead their own lives a little
+        // longer, in the process group the master leads.
         ::kill(master_, SIGTERM);
         int status = 0;
         ::waitpid(master_, &status, 0);
+        for (int tries = 0; tries < 200 && ::kill(-master_, 0) == 0; ++tries) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
         master_ = -1;
+    }
+    if (guardPipe_ >= 0) {
+        ::close(guardPipe_);
+        guardPipe_ = -1;
+        int status = 0;
+        ::waitpid(guard_, &status, 0);
+        guard_ = -1;
     }
 }
 

@@ -26,7 +26,8 @@ public:
     // Writes the configuration, starts the master process and waits until the port answers;
     // false, with the reason in `why`, when it does not come up.
     bool Start(std::string& why);
-    // Stops the master process and with it every Postfix process it started.
+    // Stops the master process and with it every Postfix process it started. A test process that
+    // is killed leaves that to a guard process, which also removes the folder.
     void Stop();
 
     std::uint16_t Port() const { return port_; }
@@ -43,9 +44,13 @@ public:
     std::string Log() const;
 
 private:
+    bool StartGuard();
+
     TempFolder folder_;
     std::uint16_t port_ = 0;
     pid_t master_ = -1;
+    pid_t guard_ = -1;
+    int guardPipe_ = -1;
 };
 
 }  // namespace calvendra::test
