@@ -14,11 +14,14 @@
 #include "mail/utf8_conversion.h"
 #include "tests/mail/encoded_word_decoder.h"
 #include "tests/mail/qp_decoder.h"
+#include "tests/mail/text_pieces.h"
 
 namespace calvendra {
 namespace {
 
 using namespace std::string_literals;
+using test::Repeat;
+using test::Split;
 
 std::string RandomBytes(std::mt19937& random, std::size_t length) {
     std::uniform_int_distribution<int> byte(0, 255);
@@ -27,39 +30,6 @@ std::string RandomBytes(std::mt19937& random, std::size_t length) {
         c = static_cast<char>(byte(random));
     }
     return bytes;
-}
-
-// Splits at CR LF; the last piece is what follows the last CR LF.
-std::vector<std::string> SplitCrLf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t at = text.find("\r\n"); at != std::string::npos;
-         at = text.find("\r\n", start)) {
-        lines.push_back(text.substr(start, at - start));
-        start = at + 2;
-    }
-    lines.push_back(text.substr(start));
-    return lines;
-}
-
-std::vector<std::string> Split(const std::string& text, char separator) {
-    std::vector<std::string> pieces;
-    std::size_t start = 0;
-    for (std::size_t at = text.find(separator); at != std::string::npos;
-         at = text.find(separator, start)) {
-        pieces.push_back(text.substr(start, at - start));
-        start = at + 1;
-    }
-    pieces.push_back(text.substr(start));
-    return pieces;
-}
-
-std::string Repeat(const std::string& text, int count) {
-    std::string out;
-    for (int index = 0; index < count; ++index) {
-        out += text;
-    }
-    return out;
 }
 
 // True when the bytes are UTF-8 characters, none of them cut off.
@@ -100,14 +70,14 @@ TEST(Base64, LinesAreSeventySixCharactersAndThePaddedGroupFollowsTheLastLine) {
     // 57 bytes fill exactly one line; the line still gets its CR LF and the pad starts a new line.
     const std::string full(57, 'a');
     const std::string encoded = Base64Lines(full + "b");
-    const auto lines = SplitCrLf(encoded);
+    const auto lines = Split(encoded, "\r\n");
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].size(), 76u);
     EXPECT_EQ(lines[1], "Yg==");
     EXPECT_EQ(Base64Lines(full).substr(76), "\r\n");
     // A short last line gets no CR LF, the pad follows directly.
     const std::string shortLast = Base64Lines(std::string(60, 'a') + "xy");
-    EXPECT_EQ(SplitCrLf(shortLast).back(), Base64Flat("aaa") + Base64Flat("xy"));
+    EXPECT_EQ(Split(shortLast, "\r\n").back(), Base64Flat("aaa") + Base64Flat("xy"));
     EXPECT_EQ(Base64Lines(""), "");
 }
 
@@ -118,7 +88,7 @@ TEST(Base64, RandomBytesOfManyLengthsDecodeBackExactly) {
         const std::string lines = Base64Lines(bytes);
         ASSERT_EQ(Base64Decode(lines), bytes) << "length " << length;
         ASSERT_EQ(Base64Decode(Base64Flat(bytes)), bytes) << "length " << length;
-        for (const std::string& line : SplitCrLf(lines)) {
+        for (const std::string& line : Split(lines, "\r\n")) {
             ASSERT_LE(line.size(), 76u);
         }
         ASSERT_EQ(Base64Flat(bytes).find('\r'), std::string::npos);
@@ -308,7 +278,7 @@ TEST_F(HeaderText, LongTextsBecomeShortEncodedWordsOfWholeCharacters) {
             const std::string encoded =
                 phrase ? EncodeDisplayName(text, true, "UTF-8") : EncodeHeaderText(text, "UTF-8");
             std::string joined;
-            for (const std::string& word : Split(encoded, ' ')) {
+            for (const std::string& word : Split(encoded, " ")) {
                 ASSERT_LE(word.size(), kLongestEncodedWord) << encoded;
                 ASSERT_EQ(word.substr(0, 10), "=?UTF-8?q?") << encoded;
                 if (phrase) {
@@ -370,7 +340,7 @@ TEST(HeaderFolding, FieldsFoldAtWhiteSpaceIntoShortLines) {
             field += std::string(wordLength(random), 'w');
         }
         const std::string folded = FoldHeaderField(field);
-        for (const std::string& line : SplitCrLf(folded)) {
+        for (const std::string& line : Split(folded, "\r\n")) {
             ASSERT_LE(line.size(), kFoldedLineLength) << folded;
             ASSERT_NE(line.find_first_not_of(" \t"), std::string::npos) << folded;
         }

@@ -20,11 +20,13 @@
 #include "tests/mail/postfix_server.h"
 #include "tests/mail/smtp_sink_server.h"
 #include "tests/mail/temp_folder.h"
+#include "tests/mail/text_pieces.h"
 
 namespace calvendra {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Repeat;
 using ::testing::HasSubstr;
 
 // Text typed in a UTF-8 desktop, as the organizer's mail has it: the calling thread's character
@@ -53,14 +55,6 @@ struct Composed {
     std::vector<std::string> texts;  // every text part, line ends as LF
     std::vector<std::pair<std::string, std::string>> attachments;  // file name, bytes
 };
-
-std::string Repeat(const std::string& text, int count) {
-    std::string out;
-    for (int index = 0; index < count; ++index) {
-        out += text;
-    }
-    return out;
-}
 
 // What a reader sees of a composed name: line breaks become spaces.
 std::string AsRead(std::string text) {
@@ -364,21 +358,38 @@ TEST(Aiosmtpd, PlainMessageToThreeRecipientsArrivesOnceAndIntact) {
               "Team meeting at 9:30.\r\n.\r\n..two dots\r\n.leading dot\r\nlast line\r\n");
 }
 
-TEST(Aiosmtpd, RealisticMessagesArriveAsComposed) {
+// The realistic messages, composed in a UTF-8 thread and sent in one session; the test then
+// collects what the server delivered and has it read back.
+class RealisticMail : public ::testing::Test {
+protected:
+    void Send(std::uint16_t port) {
+        all_ = RealisticMessages(folder_.Path());
+        SendAll(port, all_);
+    }
+
+    // Every delivered message must be read back exactly as composed.
+    void ExpectReadBackAsComposed(const std::vector<std::string>& files) {
+        const auto [status, output] = CheckWithPython(all_, files, folder_.Path());
+        EXPECT_EQ(status, 0) << output;
+    }
+
+    const Utf8Thread utf8_;
+    test::TempFolder folder_;
+    std::vector<Composed> all_;
+};
+
+TEST_F(RealisticMail, AiosmtpdGetsEveryMessageAsComposed) {
     test::SmtpSinkServer server;
     std::string why;
     ASSERT_TRUE(server.Start(why)) << why;
-    test::TempFolder folder;
-    const Utf8Thread utf8;
-    const std::vector<Composed> all = RealisticMessages(folder.Path());
-    SendAll(server.Port(), all);
+    Send(server.Port());
 
     const auto messages = server.Messages();
-    ASSERT_EQ(messages.size(), all.size());
+    ASSERT_EQ(messages.size(), all_.size());
     std::vector<std::string> files;
     for (const std::string& received : messages) {
         const std::size_t split = received.find("\r\n\r\n");
-        const Composed* composed = Find(all, received);
+        const Composed* composed = Find(all_, received);
         ASSERT_NE(composed, nullptr) << received.substr(0, 2000);
         std::string recipients;
         for (const std::string& address : Envelope(composed->message)) {
@@ -387,28 +398,24 @@ TEST(Aiosmtpd, RealisticMessagesArriveAsComposed) {
         EXPECT_EQ(received.substr(received.find("\r\n") + 2, split - received.find("\r\n") - 2),
                   recipients)
             << composed->label;
-        files.push_back((folder.Path() / ("message-" + std::to_string(files.size()))).string());
+        files.push_back((folder_.Path() / ("message-" + std::to_string(files.size()))).string());
         std::ofstream(files.back(), std::ios::binary) << received.substr(split + 4);
     }
-    const auto [status, output] = CheckWithPython(all, files, folder.Path());
-    EXPECT_EQ(status, 0) << output;
+    ExpectReadBackAsComposed(files);
 }
 
-TEST(StrictPostfix, RealisticMessagesAreAcceptedAndDeliveredAsComposed) {
+TEST_F(RealisticMail, StrictPostfixAcceptsAndDeliversEveryMessageAsComposed) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "Postfix's master process runs only as root";
     }
     test::PostfixServer server;
     std::string why;
     ASSERT_TRUE(server.Start(why)) << why;
-    test::TempFolder folder;
-    const Utf8Thread utf8;
-    const std::vector<Composed> all = RealisticMessages(folder.Path());
-    SendAll(server.Port(), all);
+    Send(server.Port());
 
     std::size_t copies = 0;
     std::map<const Composed*, std::vector<std::string>> recipients;
-    for (const Composed& c : all) {
+    for (const Composed& c : all_) {
         copies += Envelope(c.message).size();
         recipients[&c];
     }
@@ -418,20 +425,19 @@ TEST(StrictPostfix, RealisticMessagesAreAcceptedAndDeliveredAsComposed) {
         std::ifstream in(delivery.path, std::ios::binary);
         std::stringstream text;
         text << in.rdbuf();
-        const Composed* composed = Find(all, text.str());
+        const Composed* composed = Find(all_, text.str());
         ASSERT_NE(composed, nullptr) << delivery.recipient << ":\n" << text.str().substr(0, 3000);
         recipients[composed].push_back(delivery.recipient);
         files.push_back(delivery.path);
     }
     ASSERT_EQ(deliveries.size(), copies) << server.Log();
     // Each recipient got its copy, and nobody else got one.
-    for (const Composed& c : all) {
+    for (const Composed& c : all_) {
         std::vector<std::string> expected = Envelope(c.message);
         std::sort(expected.begin(), expected.end());
         EXPECT_EQ(recipients[&c], expected) << c.label;
     }
-    const auto [status, output] = CheckWithPython(all, files, folder.Path());
-    EXPECT_EQ(status, 0) << output;
+    ExpectReadBackAsComposed(files);
 }
 
 }  // namespace

@@ -19,22 +19,16 @@
 #include "mail/smtp_exception.h"
 #include "mail/smtp_message.h"
 #include "tests/mail/temp_folder.h"
+#include "tests/mail/text_pieces.h"
 
 namespace calvendra {
 namespace {
 
 using namespace std::string_literals;
+using test::Repeat;
 using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::StartsWith;
-
-std::string Repeat(const std::string& text, int count) {
-    std::string out;
-    for (int index = 0; index < count; ++index) {
-        out += text;
-    }
-    return out;
-}
 
 TEST(Address, BothWrittenFormsGiveTheSameNameAndAddress) {
     const CKivSMTPAddress angle("  Ann Smith   <ann@example.org>  ");
@@ -468,13 +462,8 @@ TEST(Message, MimeBodyTextMakesTheRootAContainerAndKeepsEarlierParts) {
 
 // Header lines of a rendered header block, without their CR LF.
 std::vector<std::string> HeaderLines(const std::string& header) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end = header.find("\r\n"); end != std::string::npos;
-         end = header.find("\r\n", start)) {
-        lines.push_back(header.substr(start, end - start));
-        start = end + 2;
-    }
+    std::vector<std::string> lines = test::Split(header, "\r\n");
+    lines.pop_back();  // after the last CR LF
     return lines;
 }
 

@@ -1,7 +1,7 @@
 #include "tests/mail/postfix_server.h"
 
-#include <pwd.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,8 +15,8 @@
 #include <sstream>
 #include <thread>
 
-#include "mail/wsocket.h"
 #include "tests/mail/scripted_peer.h"
+#include "tests/mail/server_process.h"
 
 namespace calvendra::test {
 
@@ -175,30 +175,25 @@ bool PostfixServer::Start(std::string& why) {
         Stop();
         return false;
     }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (std::chrono::steady_clock::now() < deadline) {
-        CWSocket probe;
-        probe.Open();
-        try {
-            probe.Connect("127.0.0.1", port_, 1000);
+    switch (WaitUntilListening(master_, port_)) {
+        case Listening::Yes:
             return true;
-        } catch (const CWSocketException&) {
-            int status = 0;
-            if (::waitpid(master_, &status, WNOHANG) != 0) {
-                master_ = -1;
-                why = "Postfix's master process ended at once: " + Log();
-                return false;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
+        case Listening::ProcessEnded:
+            master_ = -1;
+            why = "Postfix's master process ended at once: " + Log();
+            break;
+        case Listening::NotInTime:
+            why = "Postfix did not start listening: " + Log();
+            break;
     }
-    why = "Postfix did not start listening: " + Log();
+    Stop();
     return false;
 }
 
 // The master gives up its parent's death signal when it changes its credentials, so a guard
 // process stands in for it: it waits for the end of the test process (the pipe's writing end
-// closes with it, however it ends), then stops the master and removes the folder.
+// closes with it, however it ends), then stops the master and removes the folder. Stop tells it
+// first that there is nothing left to do.
 bool PostfixServer::StartGuard() {
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) != 0) {
@@ -213,7 +208,11 @@ bool PostfixServer::StartGuard() {
     if (guard_ == 0) {
         ::close(ends[1]);
         char byte = 0;
-        while (::read(ends[0], &byte, 1) < 0 && errno == EINTR) {
+        ssize_t got = 0;
+        while ((got = ::read(ends[0], &byte, 1)) < 0 && errno == EINTR) {
+        }
+        if (got == 1) {
+            ::_exit(0);  // Stop has done it all
         }
         ::kill(master_, SIGTERM);
         // The master is not the guard's child: wait for it to be gone, then clear up after it.
@@ -242,6 +241,10 @@ void PostfixServer::Stop() {
         master_ = -1;
     }
     if (guardPipe_ >= 0) {
+        // The master is reaped: the guard must not signal its number again.
+        const char done = 1;
+        while (::write(guardPipe_, &done, 1) < 0 && errno == EINTR) {
+        }
         ::close(guardPipe_);
         guardPipe_ = -1;
         int status = 0;

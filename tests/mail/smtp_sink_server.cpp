@@ -5,15 +5,13 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
-#include "mail/wsocket.h"
 #include "tests/mail/scripted_peer.h"
+#include "tests/mail/server_process.h"
 
 namespace calvendra::test {
 
@@ -44,23 +42,15 @@ bool SmtpSinkServer::Start(std::string& why) {
                 folder.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
-    // Ready once its port answers.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (std::chrono::steady_clock::now() < deadline) {
-        CWSocket probe;
-        probe.Open();
-        try {
-            probe.Connect("127.0.0.1", port_, 1000);
+    switch (WaitUntilListening(child_, port_)) {
+        case Listening::Yes:
             return true;
-        } catch (const CWSocketException&) {
-            int status = 0;
-            if (::waitpid(child_, &status, WNOHANG) != 0) {
-                child_ = -1;
-                why = "the SMTP server script ended at once (is python3-aiosmtpd installed?)";
-                return false;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
+        case Listening::ProcessEnded:
+            child_ = -1;
+            why = "the SMTP server script ended at once (is python3-aiosmtpd installed?)";
+            return false;
+        case Listening::NotInTime:
+            break;
     }
     why = "the SMTP server did not start listening";
     return false;
