@@ -5,10 +5,8 @@
 
 namespace calvendra {
 
-// The longest header line that folding aims for, and the longest any line may be (RFC 5322,
-// section 2.1.1), both without the CR LF.
+// The longest header line that folding aims for (RFC 5322, section 2.1.1), without the CR LF.
 constexpr std::size_t kFoldedLineLength = 78;
-constexpr std::size_t kLongestHeaderLine = 998;
 
 // One header field ("Name: value", on one line) folded into lines of at most 78 characters: a
 // CR LF goes in before a space or tab, so that unfolding gives back the field exactly. Where no

@@ -1,5 +1,6 @@
 #include "mail/header_text.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "mail/utf8_conversion.h"
@@ -81,12 +82,8 @@ std::size_t CharacterLength(std::string_view text, std::size_t index, bool utf8)
     if (!utf8) {
         return 1;
     }
-    const auto lead = static_cast<unsigned char>(text[index]);
-    std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    while (length > 1 && index + length > text.size()) {
-        --length;
-    }
-    return length;
+    return std::min(Utf8SequenceLength(static_cast<unsigned char>(text[index])),
+                    text.size() - index);
 }
 
 // The text as encoded words of at most kLongestEncodedWord characters, separated by spaces, which

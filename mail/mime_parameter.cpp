@@ -1,5 +1,6 @@
 #include "mail/mime_parameter.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -63,12 +64,10 @@ std::vector<std::string> Pieces(std::string_view value, std::size_t room, bool u
     std::vector<std::string> pieces;
     std::string piece;
     for (std::size_t index = 0; index < value.size();) {
-        std::size_t length = 1;
-        if (utf8) {
-            const auto lead = static_cast<unsigned char>(value[index]);
-            length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-            length = std::min(length, value.size() - index);
-        }
+        const std::size_t length =
+            utf8 ? std::min(Utf8SequenceLength(static_cast<unsigned char>(value[index])),
+                            value.size() - index)
+                 : 1;
         const std::string next = render(value.substr(index, length));
         if (!piece.empty() && piece.size() + next.size() > room) {
             pieces.push_back(piece);
