@@ -166,6 +166,15 @@ inline constexpr char kInsertAttendantLink[] =
     "insert into schedule_contact(schedule_id,contact_id) values('%ld','%ld')";
 inline constexpr char kDeleteAttendantLinks[] =
     "delete from schedule_contact where schedule_id='%ld'";
+// The attendants of one schedule that are still stored contacts, in one query: the reminder
+// settings tick their contacts from it instead of asking once per contact.
+inline constexpr char kSelectLinkedContacts[] =
+    "select schedule_contact.contact_id from schedule_contact,assist_contactmaininfo "
+    "where schedule_contact.schedule_id='%ld' "
+    "and schedule_contact.contact_id=assist_contactmaininfo.contact_id";
+struct LinkedContactColumns {
+    enum : int { kContactId };
+};
 
 // Start-up's check that the database holds a table of the organizer's: it reads nothing, but
 // fails when the table is missing or the file is no database at all.

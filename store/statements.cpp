@@ -186,6 +186,10 @@ std::string DeleteAttendantLinks(Identifier scheduleId) {
     return FormatText(kDeleteAttendantLinks, scheduleId);
 }
 
+std::string SelectLinkedContacts(Identifier scheduleId) {
+    return FormatText(kSelectLinkedContacts, scheduleId);
+}
+
 std::string CheckTable(const char* table) {
     return FormatText(kCheckTable, table);
 }

@@ -63,6 +63,7 @@ std::string SelectSchedulesForPicker();
 std::string SelectAttendantLink(Identifier scheduleId, Identifier contactId);
 std::string InsertAttendantLink(Identifier scheduleId, Identifier contactId);
 std::string DeleteAttendantLinks(Identifier scheduleId);
+std::string SelectLinkedContacts(Identifier scheduleId);
 
 // Start-up's check of one table (catalogue::kOrganizerTables).
 std::string CheckTable(const char* table);

@@ -1,0 +1,28 @@
+#include "editors/dialog_buttons.h"
+
+#include <wx/button.h>
+#include <wx/dialog.h>
+#include <wx/sizer.h>
+
+namespace calvendra {
+
+wxStdDialogButtonSizer* CreateOkCancelButtons(wxDialog* dialog) {
+    auto* buttons = new wxStdDialogButtonSizer;
+    auto* ok = new wxButton(dialog, wxID_OK, "OK");
+    buttons->AddButton(ok);
+    buttons->AddButton(new wxButton(dialog, wxID_CANCEL, "Cancel"));
+    buttons->Realize();
+    ok->SetDefault();
+    return buttons;
+}
+
+void FinishDialog(wxDialog& dialog, int code) {
+    if (dialog.IsModal()) {
+        dialog.EndModal(code);
+    } else {
+        dialog.SetReturnCode(code);
+        dialog.Hide();
+    }
+}
+
+}  // namespace calvendra

@@ -1,0 +1,93 @@
+#include "editors/picker_rows.h"
+
+#include <algorithm>
+
+#include "platform/log.h"
+#include "store/db_result_set.h"
+#include "store/query_rows.h"
+#include "store/statement_catalogue.h"
+#include "store/statements.h"
+
+namespace calvendra {
+
+namespace {
+
+void LogFailedQuery(const CDBResultSet& results, const char* what) {
+    if (!results.LastError().Empty()) {
+        LogWarning(std::string("cannot read ") + what + ": " + results.LastError().Text());
+    }
+}
+
+std::vector<PickerRow> LoadContacts(CDBConnection& connection) {
+    using Column = catalogue::ContactChoiceColumns;
+    std::vector<PickerRow> rows;
+    CDBResultSet results(connection);
+    for (const ResultRow& row : QueryRows(results, statements::SelectContactsForPicker())) {
+        rows.push_back({row.Id(Column::kContactId),
+                        {ContactName(row.Text(Column::kFirstName), row.Text(Column::kLastName)),
+                         row.Text(Column::kHomeEmail), row.Text(Column::kGroupName)}});
+    }
+    LogFailedQuery(results, "the contacts to pick from");
+    return rows;
+}
+
+std::vector<PickerRow> LoadSchedules(CDBConnection& connection) {
+    using Column = catalogue::ScheduleChoiceColumns;
+    std::vector<PickerRow> rows;
+    CDBResultSet results(connection);
+    for (const ResultRow& row : QueryRows(results, statements::SelectSchedulesForPicker())) {
+        rows.push_back(
+            {row.Id(Column::kScheduleId),
+             {row.Text(Column::kSubject),
+              RemindDateAndTime(row.Text(Column::kRemindDate), row.Text(Column::kRemindTime)),
+              row.Text(Column::kGroupName)}});
+    }
+    LogFailedQuery(results, "the schedules to pick from");
+    return rows;
+}
+
+}  // namespace
+
+std::string ContactName(const std::string& firstName, const std::string& lastName) {
+    return lastName.empty() ? firstName : firstName + " " + lastName;
+}
+
+std::string RemindDateAndTime(const std::string& remindDate, const std::string& remindTime) {
+    return remindDate.empty() ? remindTime : remindDate + " " + remindTime;
+}
+
+std::vector<GroupEntry> LoadGroupsOfKind(CDBConnection& connection, int kindDigit) {
+    using Column = catalogue::GroupsOfKindColumns;
+    std::vector<GroupEntry> groups;
+    CDBResultSet results(connection);
+    for (const ResultRow& row : QueryRows(results, statements::SelectGroupsOfKind(kindDigit))) {
+        groups.push_back({row.Id(Column::kGroupId), row.Text(Column::kGroupName)});
+    }
+    LogFailedQuery(results, "the groups to pick from");
+    return groups;
+}
+
+std::vector<std::string> PickerHeadings(int kind) {
+    switch (kind) {
+        case kContactKind:
+            return {"Name", "Email", "Group"};
+        case kScheduleKind:
+            return {"Subject", "Remind Time", "Group"};
+        default:
+            return {};
+    }
+}
+
+std::vector<PickerRow> LoadPickerRows(CDBConnection& connection, int kind) {
+    std::vector<PickerRow> rows;
+    if (kind == kContactKind) {
+        rows = LoadContacts(connection);
+    } else if (kind == kScheduleKind) {
+        rows = LoadSchedules(connection);
+    }
+    // Each row went in at the top of the list.
+    std::reverse(rows.begin(), rows.end());
+    return rows;
+}
+
+}  // namespace calvendra

@@ -1,0 +1,219 @@
+#include "editors/remind_set_dlg.h"
+
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/datectrl.h>
+#include <wx/radiobut.h>
+#include <wx/sizer.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
+#include <wx/timectrl.h>
+
+#include "editors/checked_list_ctrl.h"
+#include "editors/dialog_buttons.h"
+#include "editors/remind_enabling.h"
+
+namespace calvendra {
+
+namespace {
+
+enum ControlId : int {
+    kIdRemind = 100,
+    kIdSpecialDay,
+    kIdEveryWeek,
+    kIdEveryDay,
+};
+
+constexpr const char* kWeekdays[kWeekdayCount] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                                  "Thursday", "Friday", "Saturday"};
+
+constexpr int kFirstType = kRemindSpecialDay;
+
+// The button of a type, by position; a type that is neither of the first two counts as every day.
+std::size_t TypeButtonIndex(int remindType) {
+    switch (remindType) {
+        case kRemindSpecialDay:
+        case kRemindEveryWeek:
+            return static_cast<std::size_t>(remindType - kFirstType);
+        default:
+            return static_cast<std::size_t>(kRemindEveryDay - kFirstType);
+    }
+}
+
+CalendarDate DateOf(const wxDateTime& day) {
+    return {day.GetYear(), static_cast<int>(day.GetMonth()) + 1, day.GetDay()};
+}
+
+TimeOfDay TimeOf(const wxDateTime& instant) {
+    return {instant.GetHour(), instant.GetMinute(), instant.GetSecond()};
+}
+
+void AddLabelled(wxFlexGridSizer& grid, wxWindow* parent, const char* label, wxWindow* control) {
+    grid.Add(new wxStaticText(parent, wxID_ANY, label), wxSizerFlags().CentreVertical());
+    grid.Add(control, wxSizerFlags().CentreVertical());
+}
+
+}  // namespace
+
+wxBEGIN_EVENT_TABLE(CRemindSetDlg, wxDialog)
+    EVT_CHECKBOX(kIdRemind, CRemindSetDlg::OnRemindClicked)
+    EVT_RADIOBUTTON(kIdSpecialDay, CRemindSetDlg::OnTypeClicked)
+    EVT_RADIOBUTTON(kIdEveryWeek, CRemindSetDlg::OnTypeClicked)
+    EVT_RADIOBUTTON(kIdEveryDay, CRemindSetDlg::OnTypeClicked)
+    EVT_BUTTON(wxID_OK, CRemindSetDlg::OnOk)
+wxEND_EVENT_TABLE()
+
+CRemindSetDlg::CRemindSetDlg(wxWindow* parent, CDBConnection& connection, Identifier scheduleId,
+                             const ReminderSettings& settings,
+                             const std::optional<AttendantSet>& chosenAttendants)
+    : wxDialog(parent, wxID_ANY, "Remind Setting", wxDefaultPosition, wxDefaultSize,
+               wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
+      scheduleId_(scheduleId),
+      settings_(settings),
+      date_(DateOf(wxDateTime::Today())),
+      time_(TimeOf(wxDateTime::Now())) {
+    if (const auto stored = ReadStoredTime(settings_.remindTime)) {
+        time_ = *stored;
+    }
+    if (const auto stored = ReadStoredDate(settings_.remindDate)) {
+        date_ = *stored;
+    }
+    CreateControls();
+    ApplyEnabling();
+    FillAttendants(connection, chosenAttendants);
+    ShowSettings();
+}
+
+void CRemindSetDlg::CreateControls() {
+    // The reminder: "Remind" sits in the frame of its box.
+    remindCheck_ = new wxCheckBox(this, kIdRemind, "Remind");
+    auto* reminderBox =
+        new wxStaticBoxSizer(new wxStaticBox(this, wxID_ANY, remindCheck_), wxVERTICAL);
+    wxWindow* box = reminderBox->GetStaticBox();
+    auto* typeRow = new wxBoxSizer(wxHORIZONTAL);
+    const char* typeLabels[] = {"Special Day", "Everyweek", "Everyday"};
+    const int typeIds[] = {kIdSpecialDay, kIdEveryWeek, kIdEveryDay};
+    for (std::size_t i = 0; i < typeButtons_.size(); ++i) {
+        typeButtons_[i] = new wxRadioButton(box, typeIds[i], typeLabels[i], wxDefaultPosition,
+                                            wxDefaultSize, i == 0 ? wxRB_GROUP : 0);
+        typeRow->Add(typeButtons_[i], wxSizerFlags().Border(wxRIGHT, 18));
+    }
+    datePicker_ = new wxDatePickerCtrl(box, wxID_ANY, wxDefaultDateTime, wxDefaultPosition,
+                                       wxDefaultSize, wxDP_DROPDOWN | wxDP_SHOWCENTURY);
+    // A choice rather than an editable box: no typed text can select no weekday.
+    weekdayChoice_ = new wxChoice(box, wxID_ANY);
+    for (const char* weekday : kWeekdays) {
+        weekdayChoice_->Append(weekday);
+    }
+    timePicker_ = new wxTimePickerCtrl(box, wxID_ANY);
+    auto* grid = new wxFlexGridSizer(2, wxSize(12, 6));
+    AddLabelled(*grid, box, "Date:", datePicker_);
+    AddLabelled(*grid, box, "Weekday:", weekdayChoice_);
+    AddLabelled(*grid, box, "Time:", timePicker_);
+    reminderBox->Add(typeRow, wxSizerFlags().Border(wxALL, 6));
+    reminderBox->Add(grid, wxSizerFlags().Border(wxLEFT | wxRIGHT | wxBOTTOM, 6));
+
+    auto* attendantBox = new wxStaticBoxSizer(wxVERTICAL, this, "Attendant");
+    box = attendantBox->GetStaticBox();
+    emailCheck_ = new wxCheckBox(box, wxID_ANY, "Email to remind attendant");
+    attendantList_ = new CCheckedListCtrl(box);
+    attendantList_->SetHeadings({"Name", "Email", "Group"});
+    attendantList_->SetMinSize(FromDIP(wxSize(470, 220)));
+    attendantBox->Add(emailCheck_, wxSizerFlags().Border(wxALL, 6));
+    attendantBox->Add(attendantList_, wxSizerFlags(1).Expand().Border(wxALL, 6));
+
+    auto* top = new wxBoxSizer(wxVERTICAL);
+    top->Add(reminderBox, wxSizerFlags().Expand().Border(wxLEFT | wxRIGHT | wxTOP, 12));
+    top->Add(attendantBox, wxSizerFlags(1).Expand().Border(wxALL, 12));
+    top->Add(CreateOkCancelButtons(this),
+             wxSizerFlags().Expand().Border(wxLEFT | wxRIGHT | wxBOTTOM, 12));
+    SetSizerAndFit(top);
+    CentreOnParent();
+}
+
+wxRadioButton* CRemindSetDlg::TypeButton(int remindType) const {
+    return typeButtons_[TypeButtonIndex(remindType)];
+}
+
+void CRemindSetDlg::ShowSettings() {
+    remindCheck_->SetValue(settings_.remind);
+    emailCheck_->SetValue(settings_.emailRemind);
+    datePicker_->SetValue(wxDateTime(static_cast<wxDateTime::wxDateTime_t>(date_.day),
+                                     static_cast<wxDateTime::Month>(date_.month - 1), date_.year));
+    // A stored weekday outside the week selects none, and stays as it is unless one is chosen.
+    const bool inWeek = settings_.remindWeek >= 0 && settings_.remindWeek < kWeekdayCount;
+    weekdayChoice_->SetSelection(inWeek ? settings_.remindWeek : wxNOT_FOUND);
+    timePicker_->SetTime(time_.hour, time_.minute, time_.second);
+    // One button of a group is always checked here: while the schedule does not remind, it shows
+    // the stored type.
+    TypeButton(settings_.remindType)->SetValue(true);
+}
+
+void CRemindSetDlg::FillAttendants(CDBConnection& connection,
+                                   const std::optional<AttendantSet>& chosen) {
+    AttendantChoice choice = LoadAttendantChoice(connection, scheduleId_, chosen);
+    std::vector<CCheckedListCtrl::Row> rows;
+    rows.reserve(choice.listed.size());
+    for (AttendantCandidate& candidate : choice.listed) {
+        rows.push_back(
+            {candidate.contactId,
+             {std::move(candidate.name), std::move(candidate.email), std::move(candidate.group)},
+             candidate.ticked});
+    }
+    attendantList_->SetRows(std::move(rows));
+    unlistedAttendants_ = std::move(choice.unlisted);
+}
+
+void CRemindSetDlg::ApplyEnabling() {
+    const RemindControlStates states = ControlStatesFor(settings_.remind, settings_.remindType);
+    for (wxRadioButton* button : typeButtons_) {
+        button->Enable(states.typeButtonsEnabled);
+    }
+    if (states.checkedType) {
+        TypeButton(*states.checkedType)->SetValue(true);
+    }
+    datePicker_->Enable(states.dateEnabled);
+    weekdayChoice_->Enable(states.weekdayEnabled);
+    timePicker_->Enable(states.timeEnabled);
+}
+
+void CRemindSetDlg::ReadControls() {
+    settings_.remind = remindCheck_->GetValue();
+    settings_.emailRemind = emailCheck_->GetValue();
+    const wxDateTime day = datePicker_->GetValue();
+    if (day.IsValid()) {
+        date_ = DateOf(day);
+    }
+    const int weekday = weekdayChoice_->GetSelection();
+    if (weekday != wxNOT_FOUND) {
+        settings_.remindWeek = weekday;
+    }
+    timePicker_->GetTime(&time_.hour, &time_.minute, &time_.second);
+}
+
+void CRemindSetDlg::OnRemindClicked(wxCommandEvent&) {
+    ReadControls();
+    ApplyEnabling();
+}
+
+void CRemindSetDlg::OnTypeClicked(wxCommandEvent& event) {
+    settings_.remindType = kFirstType + (event.GetId() - kIdSpecialDay);
+    const RemindControlStates states = ControlStatesFor(true, settings_.remindType);
+    datePicker_->Enable(states.dateEnabled);
+    weekdayChoice_->Enable(states.weekdayEnabled);
+}
+
+void CRemindSetDlg::OnOk(wxCommandEvent&) {
+    ReadControls();
+    settings_.remindTime = RemindTimeText(time_);
+    settings_.remindDate = RemindDateText(date_);
+    attendants_.clear();
+    for (const CCheckedListCtrl::Row* row : attendantList_->CheckedRows()) {
+        attendants_.push_back(row->id);
+    }
+    attendants_.insert(attendants_.end(), unlistedAttendants_.begin(), unlistedAttendants_.end());
+    attendantStatements_ = calvendra::AttendantStatements(scheduleId_, attendants_);
+    FinishDialog(*this, wxID_OK);
+}
+
+}  // namespace calvendra
