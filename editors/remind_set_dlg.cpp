@@ -48,6 +48,20 @@ TimeOfDay TimeOf(const wxDateTime& instant) {
     return {instant.GetHour(), instant.GetMinute(), instant.GetSecond()};
 }
 
+// A box whose label is a check box. wxGTK makes the label of every box the mnemonic of the control
+// after it, taking the label for a text; a check box label has no mnemonic to give.
+class CheckBoxFrame : public wxStaticBox {
+public:
+    CheckBoxFrame(wxWindow* parent, wxCheckBox* label) : wxStaticBox(parent, wxID_ANY, label) {}
+
+protected:
+#ifdef __WXGTK__
+    bool GTKWidgetNeedsMnemonic() const override {
+        return false;
+    }
+#endif
+};
+
 void AddLabelled(wxFlexGridSizer& grid, wxWindow* parent, const char* label, wxWindow* control) {
     grid.Add(new wxStaticText(parent, wxID_ANY, label), wxSizerFlags().CentreVertical());
     grid.Add(control, wxSizerFlags().CentreVertical());
@@ -87,8 +101,7 @@ CRemindSetDlg::CRemindSetDlg(wxWindow* parent, CDBConnection& connection, Identi
 void CRemindSetDlg::CreateControls() {
     // The reminder: "Remind" sits in the frame of its box.
     remindCheck_ = new wxCheckBox(this, kIdRemind, "Remind");
-    auto* reminderBox =
-        new wxStaticBoxSizer(new wxStaticBox(this, wxID_ANY, remindCheck_), wxVERTICAL);
+    auto* reminderBox = new wxStaticBoxSizer(new CheckBoxFrame(this, remindCheck_), wxVERTICAL);
     wxWindow* box = reminderBox->GetStaticBox();
     auto* typeRow = new wxBoxSizer(wxHORIZONTAL);
     const char* typeLabels[] = {"Special Day", "Everyweek", "Everyday"};
