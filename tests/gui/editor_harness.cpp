@@ -1,0 +1,116 @@
+// Opens one of the editors on the organizer's data source, as the organizer's commands will, and
+// prints what it hands back after OK. docs/make-screenshot takes the editors' pictures with it.
+//
+//   editor_harness group-list <kind digit> <group id>
+//   editor_harness item-list <kind>
+//   editor_harness remind-setting <schedule id>
+//   editor_harness schedule <schedule id>          a stored schedule
+//   editor_harness new-schedule <schedule id> <group id>
+//
+// It writes nothing to the database.
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include <wx/app.h>
+
+#include "editors/contact_list_dlg.h"
+#include "editors/group_list_dlg.h"
+#include "editors/new_schedule_dlg.h"
+#include "editors/remind_set_dlg.h"
+#include "editors/schedule_record.h"
+#include "platform/data_source.h"
+#include "store/db_connection.h"
+
+namespace calvendra {
+namespace {
+
+void PrintStatements(const std::vector<std::string>& statements) {
+    for (const std::string& statement : statements) {
+        std::printf("%s\n", statement.c_str());
+    }
+}
+
+class EditorHarness : public wxApp {
+public:
+    bool OnInit() override {
+        for (int i = 1; i < argc; ++i) {
+            arguments_.push_back(argv[i].utf8_string());
+        }
+        if (arguments_.empty()) {
+            std::fprintf(stderr,
+                         "usage: editor_harness group-list|item-list|remind-setting|schedule|"
+                         "new-schedule <numbers...>\n");
+            return false;
+        }
+        if (!connection_.OpenConnection()) {
+            std::fprintf(stderr, "cannot open the data source: %s\n",
+                         connection_.LastError().Text().c_str());
+            return false;
+        }
+        return true;
+    }
+
+    int OnRun() override {
+        const std::string& editor = arguments_[0];
+        if (editor == "group-list") {
+            CGroupListDlg dialog(nullptr, connection_, Int(1), Id(2));
+            if (dialog.ShowModal() == wxID_OK) {
+                std::printf("%ld\n", dialog.GroupId());
+            }
+        } else if (editor == "item-list") {
+            CContactListDlg dialog(nullptr, connection_, Int(1));
+            if (dialog.ShowModal() == wxID_OK) {
+                for (const auto& [id, text] : dialog.Picked()) {
+                    std::printf("%ld %s\n", id, text.c_str());
+                }
+            }
+        } else if (editor == "remind-setting") {
+            const auto schedule = LoadSchedule(connection_, Id(1));
+            CRemindSetDlg dialog(nullptr, connection_, Id(1),
+                                 schedule ? schedule->values.reminder : ReminderSettings());
+            if (dialog.ShowModal() == wxID_OK) {
+                const ReminderSettings& s = dialog.Settings();
+                std::printf("remind=%d type=%d week=%d date=%s time=%s email=%d\n", s.remind,
+                            s.remindType, s.remindWeek, s.remindDate.c_str(), s.remindTime.c_str(),
+                            s.emailRemind);
+                PrintStatements(dialog.AttendantStatements());
+            }
+        } else if (editor == "schedule" || editor == "new-schedule") {
+            const bool stored = editor == "schedule";
+            const auto schedule = stored ? LoadSchedule(connection_, Id(1)) : std::nullopt;
+            if (stored && !schedule) {
+                std::fprintf(stderr, "no schedule %ld\n", Id(1));
+                return 1;
+            }
+            CNewScheduleDlg dialog(
+                nullptr, connection_, stored ? EditMode::kExisting : EditMode::kNew, Id(1),
+                stored ? schedule->groupId : Id(2), stored ? schedule->values : ScheduleValues());
+            if (dialog.ShowModal() == wxID_OK) {
+                std::printf("%s\n", dialog.Statement().c_str());
+                std::printf("reminder settings confirmed: %s\n",
+                            dialog.RemindSettingConfirmed() ? "yes" : "no");
+                PrintStatements(dialog.AttendantStatements());
+            }
+        } else {
+            std::fprintf(stderr, "no editor %s\n", editor.c_str());
+            return 1;
+        }
+        return 0;
+    }
+
+private:
+    long Id(std::size_t at) const {
+        return at < arguments_.size() ? std::strtol(arguments_[at].c_str(), nullptr, 10) : 0;
+    }
+    int Int(std::size_t at) const { return static_cast<int>(Id(at)); }
+
+    std::vector<std::string> arguments_;
+    CDBConnection connection_{kDataSourceName, kDataSourceUserId, kDataSourcePassword};
+};
+
+}  // namespace
+}  // namespace calvendra
+
+wxIMPLEMENT_APP(calvendra::EditorHarness);
