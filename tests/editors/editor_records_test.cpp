@@ -92,33 +92,6 @@ TEST_P(EditorRecordsTest, PickerRowsComeInTheReverseOfTheQuerysOrder) {
     EXPECT_TRUE(LoadPickerRows(connection_, 0).empty());
 }
 
-TEST_P(EditorRecordsTest, PickerRowsNameContactsAndShowReminders) {
-    std::vector<Strings> contacts;
-    for (const PickerRow& row : LoadPickerRows(connection_, kContactKind)) {
-        contacts.push_back({std::to_string(row.id), row.texts[0], row.texts[1], row.texts[2]});
-    }
-    std::sort(contacts.begin(), contacts.end());
-    EXPECT_EQ(contacts, (std::vector<Strings>{
-                            {"1000000011", "Anna Berg", "anna@example.org", "Family"},
-                            {"1000000012", "Kim O'Neil", "kim@example.org", "Work mates"},
-                            // No last name: the first name alone, no trailing blank.
-                            {"1000000013", "Solo", "solo@example.org", "All Contacts"},
-                        }));
-    std::vector<Strings> schedules;
-    for (const PickerRow& row : LoadPickerRows(connection_, kScheduleKind)) {
-        schedules.push_back({std::to_string(row.id), row.texts[0], row.texts[1], row.texts[2]});
-    }
-    std::sort(schedules.begin(), schedules.end());
-    EXPECT_EQ(schedules, (std::vector<Strings>{
-                             {"2000000005", "Dentist", "2005-3-7 14:00:00", "Home"},
-                             // No date: the time alone.
-                             {"2999999990", "Standup", "09:30:00", "Work"},
-                         }));
-    EXPECT_EQ(PickerHeadings(kContactKind), (Strings{"Name", "Email", "Group"}));
-    EXPECT_EQ(PickerHeadings(kScheduleKind), (Strings{"Subject", "Remind Time", "Group"}));
-    EXPECT_TRUE(PickerHeadings(5).empty());
-}
-
 // Ticking from one read of the links must tick exactly what one link query per contact would.
 TEST_P(EditorRecordsTest, AttendantTicksEqualOneLinkQueryPerContact) {
     for (Identifier scheduleId : {kLinkedSchedule, 2000000005L, 2000000006L, 2000000077L}) {

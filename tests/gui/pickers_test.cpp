@@ -16,6 +16,7 @@
 #include "tests/gui/support/dialog_testing.h"
 #include "tests/gui/support/editor_fixture.h"
 #include "tests/gui/support/gui_test.h"
+#include "tests/gui/support/organizer_fixture.h"
 
 namespace calvendra::testing {
 namespace {
@@ -99,12 +100,14 @@ TEST_F(PickerTest, TheItemPickerListsEachRowAboveThePreviousOne) {
                           {"Kim O'Neil", "kim@example.org", "Work mates"},
                           {"Solo", "solo@example.org", "All Contacts"}}));
     EXPECT_TRUE(CheckedRows(list).empty());
+    EXPECT_EQ(Headings(list), (Strings{"Name", "Email", "Group"}));
     for (int column = 0; column < 3; ++column) {
         EXPECT_EQ(list.GetColumnWidth(column), list.FromDIP(150));
     }
 
     CContactListDlg schedules(nullptr, Connection(), 2);
     EXPECT_EQ(schedules.GetTitle(), "Contact List");
+    EXPECT_EQ(Headings(*schedules.List()), (Strings{"Subject", "Remind Time", "Group"}));
     EXPECT_EQ(RowIds(*schedules.List()),
               ReversedIds(Database(), statements::SelectSchedulesForPicker()));
     rows = RowTexts(*schedules.List());
@@ -114,6 +117,7 @@ TEST_F(PickerTest, TheItemPickerListsEachRowAboveThePreviousOne) {
 
     CContactListDlg nothing(nullptr, Connection(), 3);
     EXPECT_EQ(nothing.List()->GetItemCount(), 0);
+    EXPECT_EQ(nothing.List()->GetColumnCount(), 0);
 }
 
 TEST_F(PickerTest, PickedItemsComeBackInIdOrderWhateverTheirPlaceOnScreen) {

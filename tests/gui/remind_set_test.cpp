@@ -237,15 +237,6 @@ TEST_F(RemindSetTest, OkHandsBackTheTickedContactsAndKeepsThoseTheListCannotShow
     EXPECT_TRUE(none.Attendants().empty());
 }
 
-TEST_F(RemindSetTest, AttendantsChosenEarlierInTheEditingAreTickedInsteadOfTheStoredOnes) {
-    CRemindSetDlg dialog(nullptr, Connection(), kLinkedSchedule, ReminderSettings(),
-                         AttendantSet{1000000013});
-    CCheckedListCtrl& list = *dialog.AttendantList();
-    EXPECT_EQ(CheckedRows(list), (std::vector<long>{RowOf(list, "Solo")}));
-    PressButton(dialog, wxID_OK);
-    EXPECT_EQ(dialog.Attendants(), (std::vector<Identifier>{1000000013}));
-}
-
 TEST_F(RemindSetTest, CancelEndsTheDialogWithoutStatements) {
     CRemindSetDlg dialog(nullptr, Connection(), kLinkedSchedule, ReminderSettings());
     dialog.Show();

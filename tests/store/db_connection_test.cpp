@@ -324,6 +324,7 @@ TEST_P(ConnectionTest, EveryCatalogueStatementRunsAgainstTheInstalledSchema) {
              s::SelectSchedulesForScan(),
              s::SelectSchedulesForPicker(),
              s::SelectAttendantLink(2000000003, 1000000003),
+             s::SelectLinkedContacts(2000000003),
          }) {
         CDBResultSet results(connection);
         EXPECT_TRUE(results.OpenQuery(read)) << read;
