@@ -9,6 +9,8 @@
 #include "app/main_frame.h"
 #include "app/single_instance.h"
 #include "app/window_set.h"
+#include "app/x11_window.h"
+#include "platform/product_folder.h"
 #include "resources/resource_ids.h"
 #include "resources/strings.h"
 #include "settings/profile.h"
@@ -22,11 +24,11 @@ wxEND_EVENT_TABLE()
 CCalvendraApp::CCalvendraApp() {
     SetAppName("calvendra");
     SetAppDisplayName(resources::kApplicationTitle);
-    BindSkin();
+    skin_.Bind();
 }
 
 CCalvendraApp::~CCalvendraApp() {
-    UnbindSkin();
+    skin_.Unbind();
 }
 
 bool CCalvendraApp::OnInit() {
@@ -41,7 +43,7 @@ bool CCalvendraApp::OnInit() {
     // not end the program.
     std::signal(SIGPIPE, SIG_IGN);
     SelectProfile();
-    StartSkin();
+    skin_.Start(SkinFilePath());
 
     documents_ = std::make_unique<wxDocManager>();
     RegisterDocumentTemplate(*documents_);
@@ -53,7 +55,7 @@ bool CCalvendraApp::OnInit() {
     windows.frame->Maximize(true);
     windows.frame->Show(true);
     windows.frame->Update();
-    SkinMainWindow(windows.frame);
+    skin_.SetWindow(X11WindowId(*windows.frame));
     return true;
 }
 
@@ -65,7 +67,7 @@ int CCalvendraApp::OnRun() {
 }
 
 int CCalvendraApp::OnExit() {
-    RemoveSkin();
+    skin_.Remove();
     documents_.reset();
     return wxApp::OnExit();
 }

@@ -4,6 +4,8 @@
 
 #include <wx/app.h>
 
+#include "desktop/skin_binding.h"
+
 class wxDocManager;
 
 namespace calvendra {
@@ -21,16 +23,12 @@ public:
     int OnExit() override;
 
 private:
-    // The optional skin library's steps. The program binds no skin library yet, so each of them
-    // leaves the standard look.
-    void BindSkin() {}
-    void StartSkin() {}
-    void SkinMainWindow(wxWindow*) {}
-    void RemoveSkin() {}
-    void UnbindSkin() {}
-
     void OnAbout(wxCommandEvent& event);
 
+    // The optional skin library: bound when the application object is made, started before the
+    // window set exists, applied to the main window once it is shown, removed at exit and
+    // released with the object. Without the library each step does nothing.
+    SkinBinding skin_;
     std::unique_ptr<wxDocManager> documents_;
     // Set when a running instance was asked to show itself: this process then ends at once.
     bool handedOver_ = false;

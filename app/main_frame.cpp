@@ -13,6 +13,7 @@
 #include "app/calvendra_doc.h"
 #include "app/single_instance.h"
 #include "desktop/system_tray.h"
+#include "editors/option_dlg.h"
 #include "resources/images.h"
 #include "resources/menus.h"
 #include "resources/resource_ids.h"
@@ -48,6 +49,7 @@ constexpr ToolButton kToolButtons[] = {
 // clang-format off
 wxBEGIN_EVENT_TABLE(CMainFrame, wxFrame)
     EVT_MENU(kIdShow, CMainFrame::OnShow)
+    EVT_MENU(kIdOption, CMainFrame::OnOption)
     EVT_MENU(kIdExit, CMainFrame::OnExit)
     EVT_CLOSE(CMainFrame::OnClose)
     EVT_TIMER(wxID_ANY, CMainFrame::OnTimer)
@@ -58,6 +60,7 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxFrame)
     EVT_UPDATE_UI(kIdViewToolbar, CMainFrame::OnUpdateViewToolbar)
     EVT_UPDATE_UI(kIdViewStatusBar, CMainFrame::OnUpdateViewStatusBar)
     EVT_UPDATE_UI(kIdShow, CMainFrame::OnUpdateHandledCommand)
+    EVT_UPDATE_UI(kIdOption, CMainFrame::OnUpdateHandledCommand)
     EVT_UPDATE_UI(kIdDeleteButton, CMainFrame::OnUpdateHandledCommand)
     // A command that nothing handles is shown disabled; the view and the frame enable the ones
     // they handle before this entry is reached.
@@ -202,6 +205,11 @@ void CMainFrame::ShowMaximised() {
 
 void CMainFrame::OnShow(wxCommandEvent&) {
     ShowMaximised();
+}
+
+void CMainFrame::OnOption(wxCommandEvent&) {
+    COptionDlg dialog(this);
+    dialog.ShowModal();
 }
 
 void CMainFrame::OnExit(wxCommandEvent&) {

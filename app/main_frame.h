@@ -56,6 +56,7 @@ private:
     void UpdateKeyIndicators();
 
     void OnShow(wxCommandEvent& event);
+    void OnOption(wxCommandEvent& event);
     void OnExit(wxCommandEvent& event);
     void OnClose(wxCloseEvent& event);
     void OnTimer(wxTimerEvent& event);

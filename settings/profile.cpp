@@ -2,29 +2,16 @@
 
 #include <sys/stat.h>
 
-#include <cstdlib>
-
 #include <wx/config.h>
 #include <wx/fileconf.h>
 #include <wx/filename.h>
-#include <wx/utils.h>
+
+#include "platform/config_home.h"
 
 namespace calvendra {
 
-namespace {
-
-std::string ConfigFolder() {
-    const char* configured = std::getenv("XDG_CONFIG_HOME");
-    if (configured != nullptr && configured[0] == '/') {
-        return configured;
-    }
-    return wxGetHomeDir().utf8_string() + "/.config";
-}
-
-}  // namespace
-
 std::string ProfileFilePath() {
-    return ConfigFolder() + "/calvendra/calvendra.conf";
+    return ConfigHome() + "/calvendra/calvendra.conf";
 }
 
 void SelectProfile() {

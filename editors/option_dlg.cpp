@@ -1,0 +1,80 @@
+#include "editors/option_dlg.h"
+
+#include <wx/button.h>
+#include <wx/radiobut.h>
+#include <wx/sizer.h>
+
+#include "platform/log.h"
+#include "platform/running_program.h"
+#include "settings/auto_run_flag.h"
+#include "settings/autostart_entry.h"
+
+namespace calvendra {
+
+namespace {
+
+enum { kIdAutoRun = wxID_HIGHEST + 1, kIdManualRun };
+
+}  // namespace
+
+// clang-format off
+wxBEGIN_EVENT_TABLE(COptionDlg, wxDialog)
+    EVT_RADIOBUTTON(kIdAutoRun, COptionDlg::OnAutoRun)
+    EVT_RADIOBUTTON(kIdManualRun, COptionDlg::OnManualRun)
+    EVT_BUTTON(wxID_OK, COptionDlg::OnOk)
+wxEND_EVENT_TABLE()
+// clang-format on
+
+COptionDlg::COptionDlg(wxWindow* parent) : wxDialog(parent, wxID_ANY, "Option Dialog") {
+    autoRun_ = LoadAutoRunFlag();
+
+    // One group of two, then OK and Cancel.
+    autoRunButton_ = new wxRadioButton(this, kIdAutoRun, "Auto Run when windows start",
+                                       wxDefaultPosition, wxDefaultSize, wxRB_GROUP);
+    manualRunButton_ = new wxRadioButton(this, kIdManualRun, "Manually Run");
+    (autoRun_ != 0 ? autoRunButton_ : manualRunButton_)->SetValue(true);
+
+    auto* buttons = new wxStdDialogButtonSizer;
+    auto* ok = new wxButton(this, wxID_OK, "OK");
+    buttons->AddButton(ok);
+    buttons->AddButton(new wxButton(this, wxID_CANCEL, "Cancel"));
+    buttons->Realize();
+    ok->SetDefault();
+
+    auto* top = new wxBoxSizer(wxVERTICAL);
+    top->Add(autoRunButton_, wxSizerFlags().Border(wxLEFT | wxRIGHT | wxTOP, 16));
+    top->Add(manualRunButton_, wxSizerFlags().Border(wxLEFT | wxRIGHT | wxTOP, 16));
+    top->AddSpacer(16);
+    top->Add(buttons, wxSizerFlags().Expand().Border(wxLEFT | wxRIGHT | wxBOTTOM, 12));
+    SetSizerAndFit(top);
+    CentreOnParent();
+}
+
+void COptionDlg::OnAutoRun(wxCommandEvent&) {
+    autoRun_ = 1;
+}
+
+void COptionDlg::OnManualRun(wxCommandEvent&) {
+    autoRun_ = 0;
+}
+
+bool COptionDlg::ApplyToAutostartEntry(std::string& error) const {
+    if (autoRun_ == 0) {
+        return RemoveAutostartEntry(error);
+    }
+    std::string program;
+    return RunningProgramPath(program, error) && WriteAutostartEntry(program, error);
+}
+
+void COptionDlg::OnOk(wxCommandEvent&) {
+    SaveAutoRunFlag(autoRun_);
+    std::string error;
+    if (!ApplyToAutostartEntry(error)) {
+        LogError("The start at log-in was not changed: " + error);
+        return;
+    }
+    SetReturnCode(wxID_OK);
+    EndDialog(wxID_OK);
+}
+
+}  // namespace calvendra
