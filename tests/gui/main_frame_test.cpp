@@ -177,7 +177,7 @@ TEST_F(MainFrameTest, TheTrayMenuHasShowAsBoldDefaultAndItsDoubleClickShowsTheWi
     ASSERT_TRUE(menu);
     EXPECT_EQ(Labels(*menu), (Strings{"Show", "Option", "-", "Exit"}));
     EXPECT_TRUE(menu->IsEnabled(kIdShow));
-    EXPECT_FALSE(menu->IsEnabled(kIdOption));  // its dialog is not part of the program yet
+    EXPECT_TRUE(menu->IsEnabled(kIdOption));
     EXPECT_TRUE(menu->IsEnabled(kIdExit));
     GtkWidget* show = menu->FindItemByPosition(0)->GetMenuItem();
     ASSERT_NE(show, nullptr);
