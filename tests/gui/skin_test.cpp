@@ -1,0 +1,163 @@
+// The organizer with and without the outside skin library: a stand-in that records its calls is
+// found on the dynamic linker's search path and called at start-up and exit, and without it the
+// organizer runs as always and says nothing about it.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <wx/uiaction.h>
+
+#include "tests/gui/support/gui_test.h"
+#include "tests/support/odbc_sandbox.h"
+#include "tests/support/test_database.h"
+
+// Xlib's macros (None, Bool, Status) must come after GoogleTest's headers.
+#include <gdk/gdkx.h>
+
+#include "app/single_instance.h"
+
+extern char** environ;
+
+namespace calvendra::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+class SkinnedOrganizerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        database_ = std::make_unique<TestDatabase>();
+        std::string pattern = fs::temp_directory_path() / "calvendra-skinned.XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        folder_ = pattern;
+        fs::create_directories(folder_ + "/no-library");
+    }
+
+    void TearDown() override {
+        if (program_ > 0) {
+            kill(program_, SIGKILL);
+            waitpid(program_, nullptr, 0);
+        }
+        fs::remove_all(folder_);
+        database_.reset();
+    }
+
+    std::string Record() const { return folder_ + "/calls"; }
+    std::string Output() const { return ReadFileText(folder_ + "/output"); }
+    std::string SystemDirectory() const { return folder_ + "/system"; }
+
+    // Starts the organizer with `libraries` as the dynamic linker's search path and waits until
+    // its main window is on the screen; that window's X id.
+    unsigned long Launch(const std::string& libraries) {
+        std::vector<std::string> settings = {"LD_LIBRARY_PATH=" + libraries,
+                                             "CALVENDRA_SKIN_RECORD=" + Record(),
+                                             "CALVENDRA_SYSTEM_DIR=" + SystemDirectory()};
+        for (char** variable = environ; *variable != nullptr; ++variable) {
+            settings.emplace_back(*variable);
+        }
+        std::vector<char*> environment;
+        for (std::string& setting : settings) {
+            environment.push_back(setting.data());
+        }
+        environment.push_back(nullptr);
+        posix_spawn_file_actions_t output;
+        posix_spawn_file_actions_init(&output);
+        const std::string outputPath = folder_ + "/output";
+        posix_spawn_file_actions_addopen(&output, STDOUT_FILENO, outputPath.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_adddup2(&output, STDOUT_FILENO, STDERR_FILENO);
+        char program[] = CALVENDRA_PROGRAM;
+        char* arguments[] = {program, nullptr};
+        const int failed =
+            posix_spawn(&program_, program, &output, nullptr, arguments, environment.data());
+        posix_spawn_file_actions_destroy(&output);
+        if (failed != 0) {
+            ADD_FAILURE() << "cannot start " << program;
+            return 0;
+        }
+        Display* display = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+        Window window = None;
+        WaitUntil([&] { return (window = FindInstanceWindow(display)) != None; },
+                  std::chrono::seconds(30));
+        return window;
+    }
+
+    // Ends the organizer as a user would, with "Exit" of its File menu: F10 opens the menu bar,
+    // Down selects the menu's one entry and Return chooses it. Its exit status, or -1 when it did
+    // not end.
+    int ExitThroughFileMenu() {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            wxUIActionSimulator keyboard;
+            for (int key : {WXK_F10, WXK_DOWN, WXK_RETURN}) {
+                keyboard.Char(key);
+                WaitUntil([] { return false; }, std::chrono::milliseconds(300));
+            }
+            const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (std::chrono::steady_clock::now() < end) {
+                int status = 0;
+                if (waitpid(program_, &status, WNOHANG) == program_) {
+                    program_ = -1;
+                    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+        }
+        return -1;
+    }
+
+    Lines Calls() const {
+        Lines lines;
+        std::istringstream text(ReadFileText(Record()));
+        for (std::string line; std::getline(text, line);) {
+            lines.push_back(line);
+        }
+        return lines;
+    }
+
+    std::unique_ptr<TestDatabase> database_;
+    std::string folder_;
+    pid_t program_ = -1;
+};
+
+TEST_F(SkinnedOrganizerTest, TheLibraryOnTheSearchPathIsStartedAppliedToTheMainWindowAndRemoved) {
+    WindowManager manager;
+    ASSERT_TRUE(manager.IsRunning());
+    const unsigned long window = Launch(CALVENDRA_SKIN_STAND_IN_FOLDER);
+    ASSERT_NE(window, 0u) << Output();
+    // The window is skinned once it is shown.
+    ASSERT_TRUE(WaitUntil([&] { return Calls().size() >= 3; })) << Output();
+
+    EXPECT_EQ(ExitThroughFileMenu(), 0) << Output();
+    const std::string skinFile = SystemDirectory() + "/Calvendra/main.urf";
+    EXPECT_EQ(Calls(),
+              (Lines{"load",
+                     "SkinStart|" + skinFile + "|" + std::to_string(skinFile.size()) +
+                         " zero-filled| zero-filled|1|null| zero-filled",
+                     "SkinWindowSet|" + std::to_string(window) + "|1", "SkinRemove", "unload"}));
+    EXPECT_EQ(Output(), "");
+}
+
+TEST_F(SkinnedOrganizerTest, WithoutTheLibraryTheOrganizerRunsAndSaysNothingAboutIt) {
+    WindowManager manager;
+    ASSERT_TRUE(manager.IsRunning());
+    ASSERT_NE(Launch(folder_ + "/no-library"), 0u) << Output();
+    EXPECT_EQ(ExitThroughFileMenu(), 0) << Output();
+    EXPECT_FALSE(fs::exists(Record()));
+    EXPECT_EQ(Output(), "");
+}
+
+}  // namespace
+}  // namespace calvendra::testing
