@@ -6,7 +6,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -60,14 +59,7 @@ protected:
     std::string Record() const { return folder_ + "/calls"; }
 
     // The calls the stand-in recorded, one a line.
-    Lines Calls() const {
-        Lines lines;
-        std::istringstream text(ReadFileText(Record()));
-        for (std::string line; std::getline(text, line);) {
-            lines.push_back(line);
-        }
-        return lines;
-    }
+    Lines Calls() const { return ReadFileLines(Record()); }
 
     // The line SkinStart records for a skin file that arrives as `file`.
     static std::string StartLine(const std::string& file) {

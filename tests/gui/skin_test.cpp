@@ -12,7 +12,6 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -118,14 +117,7 @@ protected:
         return -1;
     }
 
-    Lines Calls() const {
-        Lines lines;
-        std::istringstream text(ReadFileText(Record()));
-        for (std::string line; std::getline(text, line);) {
-            lines.push_back(line);
-        }
-        return lines;
-    }
+    Lines Calls() const { return ReadFileLines(Record()); }
 
     std::unique_ptr<TestDatabase> database_;
     std::string folder_;

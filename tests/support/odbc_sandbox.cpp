@@ -78,6 +78,15 @@ std::string ReadFileText(const std::string& path) {
     return text.str();
 }
 
+std::vector<std::string> ReadFileLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::istringstream text(ReadFileText(path));
+    for (std::string line; std::getline(text, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
 void WriteFileText(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << text;

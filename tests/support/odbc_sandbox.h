@@ -45,6 +45,9 @@ private:
 // The text of a whole file, or empty when it cannot be read.
 std::string ReadFileText(const std::string& path);
 
+// The lines of a file, without their line breaks; none when it cannot be read.
+std::vector<std::string> ReadFileLines(const std::string& path);
+
 // Writes a whole file; throws std::runtime_error when it cannot.
 void WriteFileText(const std::string& path, const std::string& text);
 
