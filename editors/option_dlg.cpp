@@ -1,9 +1,9 @@
 #include "editors/option_dlg.h"
 
-#include <wx/button.h>
 #include <wx/radiobut.h>
 #include <wx/sizer.h>
 
+#include "editors/dialog_buttons.h"
 #include "platform/log.h"
 #include "platform/running_program.h"
 #include "settings/auto_run_flag.h"
@@ -34,13 +34,7 @@ COptionDlg::COptionDlg(wxWindow* parent) : wxDialog(parent, wxID_ANY, "Option Di
     manualRunButton_ = new wxRadioButton(this, kIdManualRun, "Manually Run");
     (autoRun_ != 0 ? autoRunButton_ : manualRunButton_)->SetValue(true);
 
-    auto* buttons = new wxStdDialogButtonSizer;
-    auto* ok = new wxButton(this, wxID_OK, "OK");
-    buttons->AddButton(ok);
-    buttons->AddButton(new wxButton(this, wxID_CANCEL, "Cancel"));
-    buttons->Realize();
-    ok->SetDefault();
-
+    wxStdDialogButtonSizer* buttons = CreateOkCancelButtons(this);
     auto* top = new wxBoxSizer(wxVERTICAL);
     top->Add(autoRunButton_, wxSizerFlags().Border(wxLEFT | wxRIGHT | wxTOP, 16));
     top->Add(manualRunButton_, wxSizerFlags().Border(wxLEFT | wxRIGHT | wxTOP, 16));
@@ -73,8 +67,7 @@ void COptionDlg::OnOk(wxCommandEvent&) {
         LogError("The start at log-in was not changed: " + error);
         return;
     }
-    SetReturnCode(wxID_OK);
-    EndDialog(wxID_OK);
+    FinishDialog(*this, wxID_OK);
 }
 
 }  // namespace calvendra
