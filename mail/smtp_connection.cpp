@@ -112,7 +112,7 @@ void CKivSMTPConnection::Connect(const std::string& host, AuthMethod method,
     }
     connected_ = true;
     try {
-        Translated([&] { Introduce(method, user, password); });
+        Translated([&] { Introduce(host, method, user, password); });
     } catch (const CKivSMTPException& failure) {
         try {
             Disconnect(true);
@@ -152,32 +152,19 @@ void CKivSMTPConnection::OpenTransport(const std::string& host, std::uint16_t po
     }
 }
 
-void CKivSMTPConnection::Introduce(AuthMethod method, const std::string& user,
-                                   const std::string& password) {
+void CKivSMTPConnection::Introduce(const std::string& host, AuthMethod method,
+                                   const std::string& user, const std::string& password) {
     if (!AwaitReply(220)) {
-        throw CKivSMTPException(OwnError(kGreetingRefused), lastReply_);
+        throw CKivSMTPException(OwnError(kGreetingRefused), ErrorReply());
     }
     if (method == AuthMethod::None) {
         Command("HELO " + SingleLine(greetingName_) + "\r\n", 250, kHeloRefused);
         return;
     }
     Command("EHLO " + SingleLine(greetingName_) + "\r\n", 250, kEhloRefused);
-    Authenticate(method, user, password);
-}
-
-void CKivSMTPConnection::Authenticate(AuthMethod method, const std::string& /*user*/,
-                                      const std::string& /*password*/) {
-    switch (method) {
-        case AuthMethod::CramMd5:
-        case AuthMethod::Login:
-        case AuthMethod::Plain:
-        case AuthMethod::Ntlm:
-            // The mechanisms are not part of this build yet: say so rather than send mail
-            // unauthenticated.
-            throw CKivSMTPException(SystemError(ENOSYS), std::string());
-        default:
-            throw CKivSMTPException(SystemError(EINVAL), std::string());
-    }
+    // A secured session would start TLS here (STARTTLS and a second EHLO), so that what the
+    // mechanism sends goes encrypted; all the exchanges below go through SendText and ReadReply.
+    Authenticate(host, method, user, password);
 }
 
 void CKivSMTPConnection::Disconnect(bool graceful) {
@@ -189,7 +176,7 @@ void CKivSMTPConnection::Disconnect(bool graceful) {
             Translated([&] {
                 socket_.Send(std::string("QUIT\r\n"));
                 if (!AwaitReply(221)) {
-                    failure.emplace(OwnError(kQuitRefused), lastReply_);
+                    failure.emplace(OwnError(kQuitRefused), ErrorReply());
                 }
             });
         } catch (const CKivSMTPException& raised) {
@@ -236,7 +223,7 @@ void CKivSMTPConnection::SendMail(const CKivSMTPMessage& message) {
             throw;
         }
         if (!AwaitReply(250)) {
-            throw CKivSMTPException(OwnError(kEndOfDataRefused), lastReply_);
+            throw CKivSMTPException(OwnError(kEndOfDataRefused), ErrorReply());
         }
     });
 }
@@ -271,7 +258,7 @@ void CKivSMTPConnection::SendText(const std::string& text) {
 void CKivSMTPConnection::Command(const std::string& text, int expectedCode, SmtpErrorCode failure) {
     SendText(text);
     if (!AwaitReply(expectedCode)) {
-        throw CKivSMTPException(OwnError(failure), lastReply_);
+        throw CKivSMTPException(OwnError(failure), ErrorReply());
     }
 }
 
@@ -295,7 +282,7 @@ bool CKivSMTPConnection::ReadReply(std::string& text, std::size_t bufferSize, in
             std::chrono::steady_clock::now() + std::chrono::milliseconds(ReplyWaitMs());
         const auto giveUp = [&] {
             text = received;
-            lastReply_ = text;
+            KeepReply(text);
             return false;
         };
         std::size_t piece = std::max<std::size_t>(bufferSize, 2) - 1;
@@ -306,7 +293,7 @@ bool CKivSMTPConnection::ReadReply(std::string& text, std::size_t bufferSize, in
             }
             if (state == SmtpReplyScanner::State::Malformed) {
                 giveUp();
-                throw CKivSMTPException(OwnError(kMalformedReply), lastReply_);
+                throw CKivSMTPException(OwnError(kMalformedReply), ErrorReply());
             }
             if (received.size() >= kMaxReplyBytes) {
                 return giveUp();
@@ -329,23 +316,52 @@ bool CKivSMTPConnection::ReadReply(std::string& text, std::size_t bufferSize, in
         pending_ = received.substr(scanner.End());
         text = received.substr(0, scanner.End() - 2);
         lastReplyCode_ = scanner.Code();
-        lastReply_ = text;
+        KeepReply(text);
         return lastReplyCode_ == expectedCode;
     });
 }
 
+void CKivSMTPConnection::KeepReply(std::string& text) {
+    for (const std::string& secret : secrets_) {
+        if (text.find(secret) != std::string::npos) {
+            // The whole text goes: marking only the echo would show where it stood.
+            text = text.substr(0, 4) + "[reply not shown: it repeats what the client sent]";
+            break;
+        }
+    }
+    lastReply_ = text;
+}
+
+std::string CKivSMTPConnection::ErrorReply() const {
+    if (hideChallenges_ && lastReply_.compare(0, 4, "334 ") == 0) {
+        return "334 [challenge of " + std::to_string(lastReply_.size() - 4) +
+               " characters, not shown]";
+    }
+    return lastReply_;
+}
+
+namespace {
+
+std::string TokenInBase64(const unsigned char* token, std::size_t length) {
+    return Base64Flat(std::string_view(reinterpret_cast<const char*>(token), length));
+}
+
+}  // namespace
+
 NtlmStatus CKivSMTPConnection::SendFirstToken(const unsigned char* token, std::size_t length) {
-    SendText("AUTH NTLM " +
-             Base64Flat(std::string_view(reinterpret_cast<const char*>(token), length)) + "\r\n");
+    const std::string encoded = TokenInBase64(token, length);
+    KeepSecret(encoded);
+    SendText("AUTH NTLM " + encoded + "\r\n");
     return kNtlmOk;
 }
 
 NtlmStatus CKivSMTPConnection::ReceiveChallenge(unsigned char* buffer, std::size_t capacity,
                                                 std::size_t& length) {
+    length = 0;
     if (!AwaitReply(334)) {
-        throw CKivSMTPException(OwnError(kAuthNtlmRefused), lastReply_);
+        throw CKivSMTPException(OwnError(kAuthNtlmRefused), ErrorReply());
     }
-    const std::string challenge = Base64Decode(lastReply_.size() > 4 ? lastReply_.substr(4) : "");
+    const std::string challenge = Base64Decode(ReplyText());
     if (challenge.size() >= capacity) {
         return kNtlmInsufficientMemory;
     }
@@ -355,10 +371,9 @@ NtlmStatus CKivSMTPConnection::ReceiveChallenge(unsigned char* buffer, std::size
 }
 
 NtlmStatus CKivSMTPConnection::SendResponse(const unsigned char* token, std::size_t length) {
-    SendText(Base64Flat(std::string_view(reinterpret_cast<const char*>(token), length)) + "\r\n");
-    if (!AwaitReply(235)) {
-        throw CKivSMTPException(OwnError(kAuthNtlmRefused), lastReply_);
-    }
+    const std::string encoded = TokenInBase64(token, length);
+    KeepSecret(encoded);
+    Command(encoded + "\r\n", 235, kAuthNtlmRefused);
     return kNtlmOk;
 }
 

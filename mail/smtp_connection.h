@@ -19,10 +19,17 @@
 // Every call blocks; each server reply is awaited at most ReplyTimeout milliseconds in all, and a
 // send fails when the server takes nothing for that long. After a time-out the session closes
 // without QUIT; otherwise QUIT's reply is awaited at most kQuitReplyTimeoutMs.
+//
+// With authentication (CRAM-MD5, LOGIN, PLAIN or NTLM after EHLO) the password, and every token
+// the session sends, stay out of every error and of LastReply: a reply that echoes one of them is
+// kept with its text replaced, and a server challenge in an error is not shown. A failure in the
+// middle of an exchange ends it with "*" before QUIT, so that the server does not take QUIT for a
+// wrong password.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "mail/ntlm_client.h"
 #include "mail/smtp_exception.h"
@@ -49,7 +56,8 @@ public:
     CKivSMTPConnection& operator=(const CKivSMTPConnection&) = delete;
 
     // Connects, reads the greeting and introduces the client: HELO without authentication, else
-    // EHLO and the chosen mechanism. Any failure leaves the session disconnected.
+    // EHLO and the chosen mechanism with the user name and password (NTLM uses the logged-on
+    // user's credentials instead). Any failure leaves the session disconnected.
     void Connect(const std::string& host, AuthMethod method, const std::string& user,
                  const std::string& password, std::int32_t port = 25);
     // Ends the session: QUIT and its 221 when graceful and connected; the socket is closed in any
@@ -103,11 +111,31 @@ public:
 private:
     std::uint32_t ReplyWaitMs() const;
     void OpenTransport(const std::string& host, std::uint16_t port);
-    void Introduce(AuthMethod method, const std::string& user, const std::string& password);
-    void Authenticate(AuthMethod method, const std::string& user, const std::string& password);
+    void Introduce(const std::string& host, AuthMethod method, const std::string& user,
+                   const std::string& password);
     void SendText(const std::string& text);
     void Command(const std::string& text, int expectedCode, SmtpErrorCode failure);
     void SendBodyPart(const CKivSMTPBodyPart& part, bool root);
+    // Stores a reply as LastReply, with any echo of a secret hidden.
+    void KeepReply(std::string& text);
+    // LastReply as an error carries it: while challenges are hidden, a 334 reply without its data.
+    std::string ErrorReply() const;
+
+    // Authentication (smtp_authentication.cpp).
+    void Authenticate(const std::string& host, AuthMethod method, const std::string& user,
+                      const std::string& password);
+    void AuthenticateCramMd5(const std::string& user, const std::string& password);
+    void AuthenticateLogin(const std::string& user, const std::string& password);
+    void AuthenticatePlain(const std::string& user, const std::string& password);
+    void AuthenticateNtlm(const std::string& host);
+    // LastReply without its code and the space after it.
+    std::string ReplyText() const;
+    // Raises the failure unless the prompt is the expected one, compared without regard to case.
+    void ExpectPrompt(const std::string& prompt, const char* expected, SmtpErrorCode failure);
+    // A text the session is about to send that no reply or error may show from now on.
+    void KeepSecret(const std::string& secret);
+    void ForgetSecrets();
+    void CancelOpenExchange();
 
     CWSocket socket_;
     bool connected_ = false;
@@ -128,6 +156,10 @@ private:
     bool timedOut_ = false;
     // Set while QUIT's reply is awaited, which has a shorter bound.
     bool quitting_ = false;
+    // While authenticating: what was sent that must not come back in a reply or an error.
+    std::vector<std::string> secrets_;
+    // While authenticating with a mechanism whose 334 replies carry challenges.
+    bool hideChallenges_ = false;
 };
 
 // This machine's host name, as HELO and EHLO send it.

@@ -1,8 +1,10 @@
 #include "mail/smtp_exception.h"
 
+#include "mail/ntlm_client.h"
 #include "mail/system_error_text.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <utility>
 
@@ -92,17 +94,50 @@ std::string FormatOwnMessage(std::uint32_t code, const std::string& reply) {
     return format.substr(0, slot) + reply + format.substr(slot + 2);
 }
 
-std::string MessageFor(std::uint32_t value, const std::string& reply) {
-    if (ErrorFacility(value) == kFacilityTransport) {
-        return FormatOwnMessage(ErrorCode(value), reply);
+const char* SecurityStatusText(std::uint32_t value) {
+    switch (static_cast<NtlmStatus>(value)) {
+        case kNtlmInsufficientMemory:
+            return "The mail server's NTLM challenge is too large";
+        case kNtlmNoCredentials:
+            return "No NTLM credentials of the logged-on user were found (NTLM_USER_FILE)";
+        case kNtlmPackageNotFound:
+            return "The NTLM security package (gss-ntlmssp) is not available";
+        case kNtlmInvalidToken:
+            return "The mail server's NTLM challenge is not valid";
+        case kNtlmBufferTooSmall:
+            return "An NTLM token does not fit its buffer";
+        default:
+            return "The NTLM security package failed";
     }
-    return SystemErrorText(static_cast<int>(ErrorCode(value)));
+}
+
+std::string MessageFor(std::uint32_t value, const std::string& reply, const std::string& detail) {
+    std::string message;
+    switch (ErrorFacility(value)) {
+        case kFacilityTransport:
+            message = FormatOwnMessage(ErrorCode(value), reply);
+            break;
+        case kFacilitySecurity: {
+            char status[32];
+            std::snprintf(status, sizeof status, " (status 0x%08X)", static_cast<unsigned>(value));
+            message = SecurityStatusText(value) + std::string(status);
+            break;
+        }
+        default:
+            message = SystemErrorText(static_cast<int>(ErrorCode(value)));
+            break;
+    }
+    if (!detail.empty()) {
+        message += (message.empty() ? "" : ": ") + detail;
+    }
+    return message;
 }
 
 }  // namespace
 
-CKivSMTPException::CKivSMTPException(std::uint32_t transportError, std::string lastReply)
-    : std::runtime_error(MessageFor(transportError, ReplyForError(lastReply))),
+CKivSMTPException::CKivSMTPException(std::uint32_t transportError, std::string lastReply,
+                                     const std::string& detail)
+    : std::runtime_error(MessageFor(transportError, ReplyForError(lastReply), detail)),
       transportError_(transportError),
       lastReply_(ReplyForError(std::move(lastReply))) {}
 

@@ -16,9 +16,12 @@ public:
     // The most of the server's reply an error keeps; a longer reply is cut and marked as cut.
     static constexpr std::size_t kMaxReplyInError = 300;
 
-    CKivSMTPException(std::uint32_t transportError, std::string lastReply);
+    // The detail, when given, says more of why (a library's own text) and ends the message.
+    CKivSMTPException(std::uint32_t transportError, std::string lastReply,
+                      const std::string& detail = std::string());
 
-    // Bit 31 set, facility in bits 16 to 28, code in bits 0 to 15 (see transport_error.h).
+    // Bit 31 set, facility in bits 16 to 28, code in bits 0 to 15 (see transport_error.h). A
+    // failure of NTLM's security package carries the package's status unchanged.
     std::uint32_t TransportError() const { return transportError_; }
     std::uint32_t Facility() const { return ErrorFacility(transportError_); }
     std::uint32_t Code() const { return ErrorCode(transportError_); }

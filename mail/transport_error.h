@@ -6,9 +6,11 @@ namespace calvendra {
 
 // The 32-bit error value every mail failure carries: bit 31 set, the facility in bits 16 to 28 and
 // the code in bits 0 to 15. The transport's own failures use facility 4 with an `SmtpErrorCode`;
-// failures of the socket layer or the system use facility 7 with the system's error number (errno).
+// failures of the socket layer or the system use facility 7 with the system's error number (errno);
+// a failure of NTLM's security package carries the package's own status, whose facility is 9.
 constexpr std::uint32_t kFacilityTransport = 4;
 constexpr std::uint32_t kFacilitySystem = 7;
+constexpr std::uint32_t kFacilitySecurity = 9;
 
 enum SmtpErrorCode : std::uint32_t {
     kGreetingRefused = 512,

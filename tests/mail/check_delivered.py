@@ -4,7 +4,8 @@ Usage: check_delivered.py EXPECTED.json MESSAGE...
 
 EXPECTED.json lists the composed messages, each with its Message-ID, subject, sender, To and Cc
 lists (pairs of display name and address), the texts of its text parts in order, and its
-attachments (file name and content as hexadecimal digits). Every MESSAGE is one delivered message
+attachments (file name and content as hexadecimal digits), and optionally "authenticated_sender":
+the login that the server's Received line must name. Every MESSAGE is one delivered message
 as the server stored it. Each is parsed with the email package's default policy and must match the
 composed message of its Message-ID exactly, without any defect the parser noticed. Prints one
 line per difference and exits with 1 when there is any, else prints how many messages matched.
@@ -65,6 +66,10 @@ def differences(message, expected):
     compare("texts", texts, expected["texts"])
     compare("attachments", attachments, expected["attachments"])
     compare("defects", defects(message), [])
+    if "authenticated_sender" in expected:
+        mark = "(Authenticated sender: %s)" % expected["authenticated_sender"]
+        compare("login named by the server",
+                any(mark in str(line) for line in message.get_all("Received", [])), True)
     return found
 
 

@@ -1,7 +1,9 @@
 // The session against real SMTP servers, each started by the test on a free loopback port: aiosmtpd
 // from Debian's packages, which refuses lines over 1000 octets, and a Postfix from Debian with its
 // strict MIME checks on, which delivers into Maildirs. What arrives is read back with Python's own
-// mail parser (check_delivered.py), never with the library's decoders.
+// mail parser (check_delivered.py), never with the library's decoders. Both servers also ask for a
+// login, to try each authentication mechanism: aiosmtpd with its LOGIN and PLAIN and a CRAM-MD5 of
+// the test's script, Postfix with Cyrus SASL and a sasldb of the test's own.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -17,6 +19,8 @@
 #include <sstream>
 
 #include "mail/smtp_connection.h"
+#include "mail/base64.h"
+#include "tests/mail/ntlm_user_file.h"
 #include "tests/mail/postfix_server.h"
 #include "tests/mail/smtp_sink_server.h"
 #include "tests/mail/temp_folder.h"
@@ -28,6 +32,8 @@ namespace {
 namespace fs = std::filesystem;
 using test::Repeat;
 using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
 
 // Text typed in a UTF-8 desktop, as the organizer's mail has it: the calling thread's character
 // set is UTF-8 while the object lives.
@@ -54,6 +60,7 @@ struct Composed {
     CKivSMTPMessage message;
     std::vector<std::string> texts;  // every text part, line ends as LF
     std::vector<std::pair<std::string, std::string>> attachments;  // file name, bytes
+    std::string authenticatedSender;  // the login the server must name, when there is one
 };
 
 // What a reader sees of a composed name: line breaks become spaces.
@@ -204,20 +211,7 @@ std::vector<Composed> RealisticMessages(const fs::path& folder) {
 }
 
 std::string Json(const std::string& text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 32) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", c);
-            out += escape;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
+    return test::JsonText(text);
 }
 
 std::string Json(const CKivSMTPAddress& address) {
@@ -259,6 +253,9 @@ std::string Expectations(const std::vector<Composed>& all) {
                         [](const auto& a) {
                             return "[" + Json(a.first) + ", " + Json(Hex(a.second)) + "]";
                         }) +
+               (c.authenticatedSender.empty()
+                    ? std::string()
+                    : ", \"authenticated_sender\": " + Json(c.authenticatedSender)) +
                "}";
     });
 }
@@ -438,6 +435,160 @@ TEST_F(RealisticMail, StrictPostfixAcceptsAndDeliversEveryMessageAsComposed) {
         EXPECT_EQ(recipients[&c], expected) << c.label;
     }
     ExpectReadBackAsComposed(files);
+}
+
+constexpr char kUser[] = "tester";
+constexpr char kPassword[] = "Correct horse 7 battery";
+constexpr char kNtlmDomain[] = "CALVENDRA";
+
+// One login with the mechanism and, once logged in, one message.
+struct LoginRow {
+    std::string label;
+    AuthMethod method;
+    std::string password;    // given to Connect, or in the NTLM user file for NTLM
+    std::uint32_t expected;  // 0: the mail goes
+    std::string reply;       // the start of the server's reply that the failure carries
+};
+
+struct LoginOutcome {
+    std::uint32_t error = 0;  // 0: the mail went
+    std::string what;
+    std::string reply;
+};
+
+CKivSMTPMessage LoginMessage(const std::string& label) {
+    CKivSMTPMessage message;
+    message.SetFrom(CKivSMTPAddress("Organizer <organizer@example.org>"));
+    message.AddRecipient(CKivSMTPAddress("ann@example.org"), RecipientKind::To);
+    message.SetSubject("Sent after " + label);
+    message.SetBodyText("Logged in with " + label);
+    return message;
+}
+
+LoginOutcome LogInAndSend(std::uint16_t port, const LoginRow& row, const CKivSMTPMessage& message) {
+    const test::NtlmUserFile ntlmUser(kNtlmDomain, kUser, row.password);
+    LoginOutcome outcome;
+    try {
+        CKivSMTPConnection session;
+        session.SetReplyTimeout(10000);
+        session.Connect("127.0.0.1", row.method, kUser, row.password, port);
+        session.SendMail(message);
+    } catch (const CKivSMTPException& failure) {
+        outcome = {failure.TransportError(), failure.what(), failure.LastReply()};
+    }
+    return outcome;
+}
+
+// Runs the rows against the server; returns the rows whose mail went, with their messages.
+std::vector<std::pair<const LoginRow*, CKivSMTPMessage>> RunLogins(
+    std::uint16_t port, const std::vector<LoginRow>& rows) {
+    std::vector<std::pair<const LoginRow*, CKivSMTPMessage>> sent;
+    for (const LoginRow& row : rows) {
+        CKivSMTPMessage message = LoginMessage(row.label);
+        const LoginOutcome outcome = LogInAndSend(port, row, message);
+        EXPECT_EQ(outcome.error, row.expected) << row.label << ": " << outcome.what;
+        EXPECT_THAT(outcome.reply, StartsWith(row.reply)) << row.label;
+        for (const std::string& secret : {row.password, Base64Flat(row.password)}) {
+            EXPECT_THAT(outcome.what, Not(HasSubstr(secret))) << row.label;
+            EXPECT_THAT(outcome.reply, Not(HasSubstr(secret))) << row.label;
+        }
+        if (outcome.error == 0) {
+            sent.emplace_back(&row, message);
+        }
+    }
+    return sent;
+}
+
+TEST(AiosmtpdLogin, EachMechanismWorksOrFailsWithItsCode) {
+    // aiosmtpd's own LOGIN prompts are "User Name" and "Password", each ended by a zero byte.
+    test::SmtpSinkServer ownPrompts;
+    ownPrompts.RequireLogin(kUser, kPassword);
+    test::SmtpSinkServer commonPrompts;
+    commonPrompts.RequireLogin(kUser, kPassword, {"Username:", "Password:"});
+    std::string why;
+    ASSERT_TRUE(ownPrompts.Start(why)) << why;
+    ASSERT_TRUE(commonPrompts.Start(why)) << why;
+
+    const std::vector<LoginRow> own = {
+        {"LOGIN, aiosmtpd's prompts", AuthMethod::Login, kPassword,
+         OwnError(kAuthLoginBadUserPrompt), "334 VXNlciBOYW1lAA=="},
+        // aiosmtpd's PLAIN is RFC 4616: an empty 334 asks for one base64 message, not a prompt.
+        {"PLAIN", AuthMethod::Plain, kPassword, OwnError(kAuthPlainBadUserPrompt), "334 "},
+        {"CRAM-MD5", AuthMethod::CramMd5, kPassword, 0, ""},
+        {"CRAM-MD5, wrong password", AuthMethod::CramMd5, "wrong",
+         OwnError(kAuthCramMd5ResponseRefused), "535 "},
+        {"NTLM, not offered", AuthMethod::Ntlm, kPassword, OwnError(kAuthNtlmRefused), "504 "},
+        {"no login", AuthMethod::None, kPassword, OwnError(kMailFromRefused), "530 "},
+    };
+    const std::vector<LoginRow> common = {
+        {"LOGIN, common prompts", AuthMethod::Login, kPassword, 0, ""},
+        {"LOGIN, wrong password", AuthMethod::Login, "wrong", OwnError(kAuthLoginPasswordRefused),
+         "535 "},
+    };
+    EXPECT_EQ(RunLogins(ownPrompts.Port(), own).size(), 1u);
+    EXPECT_EQ(RunLogins(commonPrompts.Port(), common).size(), 1u);
+
+    // The server saw exactly the logins it could check, with the right user and password.
+    EXPECT_THAT(ownPrompts.Logins(), ::testing::ElementsAre("CRAM-MD5 tester accepted",
+                                                            "CRAM-MD5 tester refused"));
+    EXPECT_THAT(commonPrompts.Logins(),
+                ::testing::ElementsAre("LOGIN tester accepted", "LOGIN tester refused"));
+    const auto received = [](const test::SmtpSinkServer& server) {
+        std::vector<std::string> subjects;
+        for (const std::string& message : server.Messages()) {
+            const std::size_t at = message.find("Subject: ");
+            subjects.push_back(message.substr(at + 9, message.find("\r\n", at) - at - 9));
+        }
+        return subjects;
+    };
+    EXPECT_THAT(received(ownPrompts), ::testing::ElementsAre("Sent after CRAM-MD5"));
+    EXPECT_THAT(received(commonPrompts), ::testing::ElementsAre("Sent after LOGIN, common prompts"));
+}
+
+TEST(PostfixLogin, CyrusSaslMechanismsWorkOrFailWithTheirCodes) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "Postfix's master process runs only as root";
+    }
+    test::PostfixServer server;
+    server.RequireLogin(kUser, kPassword);
+    std::string why;
+    ASSERT_TRUE(server.Start(why)) << why;
+
+    const std::vector<LoginRow> rows = {
+        {"LOGIN", AuthMethod::Login, kPassword, 0, ""},
+        {"LOGIN, wrong password", AuthMethod::Login, "wrong", OwnError(kAuthLoginPasswordRefused),
+         "535 "},
+        // Cyrus' PLAIN is RFC 4616: an empty 334 asks for one base64 message, not a prompt.
+        {"PLAIN", AuthMethod::Plain, kPassword, OwnError(kAuthPlainBadUserPrompt), "334 "},
+        {"CRAM-MD5", AuthMethod::CramMd5, kPassword, 0, ""},
+        {"CRAM-MD5, wrong password", AuthMethod::CramMd5, "wrong",
+         OwnError(kAuthCramMd5ResponseRefused), "535 "},
+        // NTLMv2 from gss-ntlmssp, checked by Cyrus against the password in the sasldb.
+        {"NTLM", AuthMethod::Ntlm, kPassword, 0, ""},
+        {"NTLM, wrong password", AuthMethod::Ntlm, "wrong", OwnError(kAuthNtlmRefused), "535 "},
+        // Without a login the server takes no mail from anybody.
+        {"no login", AuthMethod::None, kPassword, OwnError(kRecipientRefused), "554 "},
+    };
+    const auto sent = RunLogins(server.Port(), rows);
+
+    const auto deliveries = server.WaitForDeliveries(sent.size(), std::chrono::seconds(30));
+    ASSERT_EQ(deliveries.size(), sent.size()) << server.Log();
+    std::vector<Composed> composed;
+    for (const auto& [row, message] : sent) {
+        Composed c;
+        c.label = row->label;
+        c.message = message;
+        c.texts = {"Logged in with " + row->label + "\n"};
+        c.authenticatedSender = std::string(kUser) + "@" + test::PostfixServer::kSaslRealm;
+        composed.push_back(std::move(c));
+    }
+    std::vector<std::string> files;
+    for (const auto& delivery : deliveries) {
+        files.push_back(delivery.path);
+    }
+    test::TempFolder folder;
+    const auto [status, output] = CheckWithPython(composed, files, folder.Path());
+    EXPECT_EQ(status, 0) << output;
 }
 
 }  // namespace

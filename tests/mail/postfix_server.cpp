@@ -15,6 +15,7 @@
 #include <sstream>
 #include <thread>
 
+#include "tests/mail/sasl_account.h"
 #include "tests/mail/scripted_peer.h"
 #include "tests/mail/server_process.h"
 
@@ -51,9 +52,34 @@ int Run(const std::vector<std::string>& arguments) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// Where Cyrus SASL's smtpd.conf and the sasldb go. Debian's Postfix looks for smtpd.conf in the
+// folder "sasl" of its configuration folder, whatever cyrus_sasl_config_path says; both name it.
+fs::path SaslFolder(const fs::path& root) {
+    return root / "conf" / "sasl";
+}
+
+// What main.cf says when mail needs a login: Cyrus SASL configured by smtpd.conf in SaslFolder, and
+// nobody trusted by address.
+std::string SaslConfiguration(const fs::path& root) {
+    return "smtpd_sasl_auth_enable = yes\n"
+           "smtpd_sasl_type = cyrus\n"
+           "smtpd_sasl_path = smtpd\n"
+           "cyrus_sasl_config_path = " +
+           SaslFolder(root).string() +
+           "\n"
+           "smtpd_sasl_local_domain = " +
+           PostfixServer::kSaslRealm +
+           "\n"
+           "smtpd_sasl_security_options = noanonymous\n"
+           "smtpd_sasl_authenticated_header = yes\n"
+           "mynetworks =\n"
+           "smtpd_relay_restrictions = permit_sasl_authenticated, reject\n";
+}
+
 // The main.cf of the test's Postfix: every path its own, loopback only, nothing relayed or sent
-// on, every recipient's copy delivered into the one Maildir <mail>/Maildir/.
-std::string MainConfiguration(const fs::path& root, uid_t uid, gid_t gid) {
+// on, every recipient's copy delivered into the one Maildir <mail>/Maildir/. Without a login, the
+// loopback network may send.
+std::string MainConfiguration(const fs::path& root, uid_t uid, gid_t gid, bool login) {
     const std::string folder = root.string();
     return "compatibility_level = 3.6\n"
            "queue_directory = " +
@@ -70,9 +96,10 @@ std::string MainConfiguration(const fs::path& root, uid_t uid, gid_t gid) {
            "inet_protocols = ipv4\n"
            "myhostname = mx.calvendra.test\n"
            "mydestination =\n"
-           "mynetworks = 127.0.0.0/8\n"
-           "relay_domains =\n"
-           "smtpd_relay_restrictions = permit_mynetworks, reject\n"
+           "relay_domains =\n" +
+           (login ? SaslConfiguration(root)
+                  : "mynetworks = 127.0.0.0/8\n"
+                    "smtpd_relay_restrictions = permit_mynetworks, reject\n") +
            "local_recipient_maps =\n"
            "alias_maps =\n"
            "alias_database =\n"
@@ -150,8 +177,12 @@ bool PostfixServer::Start(std::string& why) {
         return false;
     }
     port_ = UnusedPort();
+    const bool login = !saslUser_.empty();
+    if (login && !WriteSaslConfiguration(why)) {
+        return false;
+    }
     std::ofstream(root / "conf" / "main.cf")
-        << MainConfiguration(root, owner->pw_uid, owner->pw_gid);
+        << MainConfiguration(root, owner->pw_uid, owner->pw_gid, login);
     std::ofstream(root / "conf" / "master.cf") << MasterConfiguration(port_);
 
     const std::string conf = (root / "conf").string();
@@ -188,6 +219,36 @@ bool PostfixServer::Start(std::string& why) {
     }
     Stop();
     return false;
+}
+
+void PostfixServer::RequireLogin(std::string user, std::string password) {
+    saslUser_ = std::move(user);
+    saslPassword_ = std::move(password);
+}
+
+// Cyrus SASL as Postfix's smtpd (running as the postfix user) reads it: smtpd.conf and the sasldb
+// in SaslFolder.
+bool PostfixServer::WriteSaslConfiguration(std::string& why) {
+    const fs::path folder = SaslFolder(folder_.Path());
+    const fs::path sasldb = folder / "sasldb2";
+    std::error_code error;
+    fs::create_directory(folder, error);
+    std::ofstream(folder / "smtpd.conf") << "pwcheck_method: auxprop\n"
+                                            "auxprop_plugin: sasldb\n"
+                                            "sasldb_path: "
+                                         << sasldb.string()
+                                         << "\n"
+                                            "mech_list: PLAIN LOGIN CRAM-MD5 NTLM\n";
+    if (!CreateSaslAccount(sasldb.string(), kSaslRealm, saslUser_, saslPassword_, why)) {
+        return false;
+    }
+    // Root's, as everything in Postfix's configuration folder, and readable by Postfix's group.
+    const passwd* owner = ::getpwnam("postfix");
+    if (::chown(sasldb.c_str(), 0, owner->pw_gid) != 0 || ::chmod(sasldb.c_str(), 0640) != 0) {
+        why = "cannot let Postfix read the sasldb";
+        return false;
+    }
+    return true;
 }
 
 // The master gives up its parent's death signal when it changes its credentials, so a guard

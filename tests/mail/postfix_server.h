@@ -18,10 +18,18 @@ namespace calvendra::test {
 // delivered into one Maildir. Postfix's master process must run as root.
 class PostfixServer {
 public:
+    // The realm of the account that RequireLogin creates.
+    static constexpr const char* kSaslRealm = "calvendra.test";
+
     PostfixServer() = default;
     ~PostfixServer() { Stop(); }
     PostfixServer(const PostfixServer&) = delete;
     PostfixServer& operator=(const PostfixServer&) = delete;
+
+    // Before Start: the server offers AUTH through Cyrus SASL (PLAIN, LOGIN, CRAM-MD5, NTLM) with
+    // this one account, kept in a sasldb file of the test's folder, and accepts mail only from a
+    // client that logged in. Delivered mail names the login in its Received line.
+    void RequireLogin(std::string user, std::string password);
 
     // Writes the configuration, starts the master process and waits until the port answers;
     // false, with the reason in `why`, when it does not come up.
@@ -45,12 +53,15 @@ public:
 
 private:
     bool StartGuard();
+    bool WriteSaslConfiguration(std::string& why);
 
     TempFolder folder_;
     std::uint16_t port_ = 0;
     pid_t master_ = -1;
     pid_t guard_ = -1;
     int guardPipe_ = -1;
+    std::string saslUser_;
+    std::string saslPassword_;
 };
 
 }  // namespace calvendra::test

@@ -5,14 +5,26 @@ the first line, the envelope recipients separated by spaces on the second, an em
 the message exactly as received (after the server has undone the dot-stuffing). Each HELO or EHLO
 adds a line to sessions.log in the same folder.
 
-Usage: smtp_sink.py PORT FOLDER. Runs until it is terminated.
+With a third argument, the server asks for a login: AUTH without TLS with aiosmtpd's own LOGIN and
+PLAIN (RFC 4616) and a CRAM-MD5 (RFC 2195) of this script, which compares the digest as text, case
+included. The argument names a JSON file with "user", "password" and "login_prompts": null for
+aiosmtpd's own LOGIN prompts, or the two prompts to send instead. Mail is then accepted only after a
+login, and every login attempt adds "MECHANISM user accepted|refused" to auth.log.
+
+Usage: smtp_sink.py PORT FOLDER [ACCOUNT.json]. Runs until it is terminated.
 """
 
+import hmac
+import json
+import logging
 import os
 import signal
 import sys
+import time
+import warnings
 
 from aiosmtpd.controller import Controller
+from aiosmtpd.smtp import MISSING, SMTP, AuthResult
 
 
 class WriteToFolder:
@@ -20,9 +32,12 @@ class WriteToFolder:
         self.folder = folder
         self.count = 0
 
+    def note(self, name, line):
+        with open(os.path.join(self.folder, name), "a") as log:
+            log.write(line + "\n")
+
     def note_session(self, greeting):
-        with open(os.path.join(self.folder, "sessions.log"), "a") as log:
-            log.write(greeting + "\n")
+        self.note("sessions.log", greeting)
 
     async def handle_HELO(self, server, session, envelope, hostname):
         self.note_session("HELO " + hostname)
@@ -45,10 +60,60 @@ class WriteToFolder:
         return "250 Message accepted for delivery"
 
 
+class WithLogin(WriteToFolder):
+    """Checks every login against the one account; offers CRAM-MD5 besides aiosmtpd's own."""
+
+    def __init__(self, folder, account):
+        super().__init__(folder)
+        self.user = account["user"].encode()
+        self.password = account["password"].encode()
+
+    def verdict(self, mechanism, user, accepted):
+        self.note("auth.log", "%s %s %s" % (mechanism, user.decode(errors="replace"),
+                                            "accepted" if accepted else "refused"))
+        # Not handled: aiosmtpd answers 235 or 535 itself.
+        return AuthResult(success=accepted, handled=False, auth_data=user)
+
+    def authenticator(self, server, session, envelope, mechanism, login):
+        accepted = login.login == self.user and login.password == self.password
+        return self.verdict(mechanism, login.login, accepted)
+
+    async def auth_CRAM__MD5(self, server, args):
+        challenge = "<%d.%d@calvendra.test>" % (os.getpid(), time.time_ns())
+        response = await server.challenge_auth(challenge)
+        if response is MISSING:
+            return AuthResult(success=False, handled=True)
+        user, _, digest = response.partition(b" ")
+        expected = hmac.new(self.password, challenge.encode(), "md5").hexdigest().encode()
+        return self.verdict("CRAM-MD5", user,
+                            user == self.user and hmac.compare_digest(digest, expected))
+
+
 def main():
     port = int(sys.argv[1])
     folder = sys.argv[2]
-    controller = Controller(WriteToFolder(folder), hostname="127.0.0.1", port=port)
+    if len(sys.argv) > 3:
+        with open(sys.argv[3]) as source:
+            account = json.load(source)
+        # Logins without TLS are what the test wants here, on the loopback address only.
+        warnings.filterwarnings("ignore", message="Requiring AUTH while not requiring TLS")
+        logging.getLogger("mail.log").setLevel(logging.ERROR)
+        handler = WithLogin(folder, account)
+        prompts = account.get("login_prompts")
+
+        class Server(SMTP):
+            if prompts:
+                AuthLoginUsernameChallenge, AuthLoginPasswordChallenge = prompts
+
+        class LoginController(Controller):
+            def factory(self):
+                return Server(self.handler, **self.SMTP_kwargs)
+
+        controller = LoginController(handler, hostname="127.0.0.1", port=port,
+                                     authenticator=handler.authenticator, auth_required=True,
+                                     auth_require_tls=False)
+    else:
+        controller = Controller(WriteToFolder(folder), hostname="127.0.0.1", port=port)
     controller.start()
     signal.signal(signal.SIGTERM, lambda *_: (controller.stop(), sys.exit(0)))
     while True:

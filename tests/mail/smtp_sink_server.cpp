@@ -12,6 +12,7 @@
 
 #include "tests/mail/scripted_peer.h"
 #include "tests/mail/server_process.h"
+#include "tests/mail/text_pieces.h"
 
 namespace calvendra::test {
 
@@ -26,6 +27,17 @@ std::string ReadWhole(const std::filesystem::path& path) {
 
 }  // namespace
 
+void SmtpSinkServer::RequireLogin(std::string user, std::string password,
+                                  std::vector<std::string> loginPrompts) {
+    account_ = (folder_.Path() / "account.json").string();
+    std::ofstream(account_) << "{\"user\": " << JsonText(user)
+                            << ", \"password\": " << JsonText(password) << ", \"login_prompts\": "
+                            << (loginPrompts.size() == 2 ? "[" + JsonText(loginPrompts[0]) + ", " +
+                                                               JsonText(loginPrompts[1]) + "]"
+                                                         : std::string("null"))
+                            << "}";
+}
+
 bool SmtpSinkServer::Start(std::string& why) {
     port_ = UnusedPort();
     const std::string port = std::to_string(port_);
@@ -39,7 +51,8 @@ bool SmtpSinkServer::Start(std::string& why) {
         // A test killed by its time-out must not leave its server running.
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
         ::execl(CALVENDRA_PYTHON3, CALVENDRA_PYTHON3, CALVENDRA_SMTP_SINK, port.c_str(),
-                folder.c_str(), static_cast<char*>(nullptr));
+                folder.c_str(), account_.empty() ? nullptr : account_.c_str(),
+                static_cast<char*>(nullptr));
         ::_exit(127);
     }
     switch (WaitUntilListening(child_, port_)) {
@@ -86,6 +99,12 @@ std::vector<std::string> SmtpSinkServer::Messages() const {
 int SmtpSinkServer::Sessions() const {
     const std::string log = ReadWhole(folder_.Path() / "sessions.log");
     return static_cast<int>(std::count(log.begin(), log.end(), '\n'));
+}
+
+std::vector<std::string> SmtpSinkServer::Logins() const {
+    std::vector<std::string> lines = Split(ReadWhole(folder_.Path() / "auth.log"), "\n");
+    lines.pop_back();  // what follows the last line end
+    return lines;
 }
 
 }  // namespace calvendra::test

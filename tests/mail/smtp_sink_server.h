@@ -21,6 +21,13 @@ public:
     SmtpSinkServer(const SmtpSinkServer&) = delete;
     SmtpSinkServer& operator=(const SmtpSinkServer&) = delete;
 
+    // Before Start: the server offers AUTH without TLS (aiosmtpd's LOGIN and PLAIN, and a CRAM-MD5
+    // of the script's own) for this one account and takes mail only after a login. With no
+    // prompts, LOGIN asks with aiosmtpd's own "User Name" and "Password" (each ended by a zero
+    // byte); otherwise with the two given.
+    void RequireLogin(std::string user, std::string password,
+                      std::vector<std::string> loginPrompts = {});
+
     // Starts the server and waits until its port answers; false, with the reason in `why`, when
     // it does not come up.
     bool Start(std::string& why);
@@ -34,10 +41,14 @@ public:
     // How many sessions have greeted the server with HELO or EHLO so far.
     int Sessions() const;
 
+    // One line per login attempt so far: "MECHANISM user accepted" or "... refused".
+    std::vector<std::string> Logins() const;
+
 private:
     TempFolder folder_;
     std::uint16_t port_ = 0;
     pid_t child_ = -1;
+    std::string account_;  // the JSON file the script reads, when a login is required
 };
 
 }  // namespace calvendra::test

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,24 @@ inline std::vector<std::string> Split(const std::string& text, const std::string
     }
     pieces.push_back(text.substr(start));
     return pieces;
+}
+
+// The text as a JSON string, quotes included; bytes of 128 and more pass unchanged (UTF-8 stays).
+inline std::string JsonText(const std::string& text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 32) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", c);
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
 }
 
 }  // namespace calvendra::test
