@@ -114,8 +114,8 @@ NtlmStatus NtlmSecurityContext::Step(const unsigned char* input, std::size_t inp
     // No requirement flags, as the mail server asks for nothing but the login itself.
     const OM_uint32 major = gss_init_sec_context(
         &minor, credentials_, &context_, target_, &kNtlmMechanism, 0, GSS_C_INDEFINITE,
-        GSS_C_NO_CHANNEL_BINDINGS, input != nullptr ? &token : GSS_C_NO_BUFFER, nullptr,
-        next.Get(), nullptr, nullptr);
+        GSS_C_NO_CHANNEL_BINDINGS, input != nullptr ? &token : GSS_C_NO_BUFFER, nullptr, next.Get(),
+        nullptr, nullptr);
     if (GSS_ERROR(major)) {
         return Fail("gss_init_sec_context", major, minor, kNtlmInternalError);
     }

@@ -92,8 +92,7 @@ void CKivSMTPConnection::AuthenticatePlain(const std::string& user, const std::s
     Command(password + "\r\n", 235, kAuthPlainPasswordRefused);
 }
 
-void CKivSMTPConnection::AuthenticateCramMd5(const std::string& user,
-                                             const std::string& password) {
+void CKivSMTPConnection::AuthenticateCramMd5(const std::string& user, const std::string& password) {
     Command("AUTH CRAM-MD5\r\n", 334, kAuthCramMd5Refused);
     std::string challenge = Base64Decode(ReplyText());
     challenge.resize(std::min(challenge.size(), challenge.find('\0')));

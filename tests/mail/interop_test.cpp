@@ -18,8 +18,8 @@
 #include <map>
 #include <sstream>
 
-#include "mail/smtp_connection.h"
 #include "mail/base64.h"
+#include "mail/smtp_connection.h"
 #include "tests/mail/ntlm_user_file.h"
 #include "tests/mail/postfix_server.h"
 #include "tests/mail/smtp_sink_server.h"
@@ -529,8 +529,8 @@ TEST(AiosmtpdLogin, EachMechanismWorksOrFailsWithItsCode) {
     EXPECT_EQ(RunLogins(commonPrompts.Port(), common).size(), 1u);
 
     // The server saw exactly the logins it could check, with the right user and password.
-    EXPECT_THAT(ownPrompts.Logins(), ::testing::ElementsAre("CRAM-MD5 tester accepted",
-                                                            "CRAM-MD5 tester refused"));
+    EXPECT_THAT(ownPrompts.Logins(),
+                ::testing::ElementsAre("CRAM-MD5 tester accepted", "CRAM-MD5 tester refused"));
     EXPECT_THAT(commonPrompts.Logins(),
                 ::testing::ElementsAre("LOGIN tester accepted", "LOGIN tester refused"));
     const auto received = [](const test::SmtpSinkServer& server) {
@@ -542,7 +542,8 @@ TEST(AiosmtpdLogin, EachMechanismWorksOrFailsWithItsCode) {
         return subjects;
     };
     EXPECT_THAT(received(ownPrompts), ::testing::ElementsAre("Sent after CRAM-MD5"));
-    EXPECT_THAT(received(commonPrompts), ::testing::ElementsAre("Sent after LOGIN, common prompts"));
+    EXPECT_THAT(received(commonPrompts),
+                ::testing::ElementsAre("Sent after LOGIN, common prompts"));
 }
 
 TEST(PostfixLogin, CyrusSaslMechanismsWorkOrFailWithTheirCodes) {

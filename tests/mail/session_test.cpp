@@ -437,27 +437,6 @@ TEST(Session, EhloIsUsedForAuthenticationAndItsRefusalFails) {
     EXPECT_THAT(seen, ::testing::ElementsAre("EHLO me\r\n", "QUIT\r\n"));
 }
 
-TEST(Session, AuthenticationMechanismsAreDispatchedAfterEhlo) {
-    // The mechanisms themselves are not built yet: a chosen one fails plainly after EHLO instead of
-    // letting the mail go out unauthenticated.
-    std::vector<std::string> seen;
-    ScriptedServer server([&](Peer& peer) {
-        peer.Send("220 ready\r\n");
-        seen.push_back(peer.ReadLine());
-        peer.Send("250-mail.example.org\r\n250 AUTH PLAIN LOGIN\r\n");
-        seen.push_back(peer.ReadLine());
-        peer.Send("221 bye\r\n");
-    });
-    CKivSMTPConnection session;
-    session.SetGreetingName("me");
-    const CKivSMTPException failure = FailureOf(
-        [&] { session.Connect("127.0.0.1", AuthMethod::Plain, "u", "p", server.Port()); });
-    EXPECT_EQ(failure.TransportError(), SystemError(ENOSYS));
-    EXPECT_FALSE(session.IsConnected());
-    server.Join();
-    EXPECT_THAT(seen, ::testing::ElementsAre("EHLO me\r\n", "QUIT\r\n"));
-}
-
 TEST(Session, EndlessReplyIsCutInsteadOfExhaustingMemory) {
     ScriptedServer server([&](Peer& peer) {
         const std::string line = "220-" + std::string(1020, 'x') + "\r\n";
