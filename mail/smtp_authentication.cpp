@@ -96,12 +96,11 @@ void CKivSMTPConnection::AuthenticateCramMd5(const std::string& user, const std:
     Command("AUTH CRAM-MD5\r\n", 334, kAuthCramMd5Refused);
     std::string challenge = Base64Decode(ReplyText());
     challenge.resize(std::min(challenge.size(), challenge.find('\0')));
-    std::string response = CramMd5Response(user, password, challenge);
+    const std::string response = CramMd5Response(user, password, challenge);
     const std::string encoded = Base64Flat(response);
     KeepSecret(password);
     KeepSecret(response.substr(user.size() + 1));  // the digest
     KeepSecret(encoded);
-    OPENSSL_cleanse(response.data(), response.size());
     Command(encoded + "\r\n", 235, kAuthCramMd5ResponseRefused);
 }
 

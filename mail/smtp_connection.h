@@ -156,7 +156,9 @@ private:
     bool timedOut_ = false;
     // Set while QUIT's reply is awaited, which has a shorter bound.
     bool quitting_ = false;
-    // While authenticating: what was sent that must not come back in a reply or an error.
+    // While authenticating: what was sent that must not come back in a reply or an error. A reply
+    // that holds the first kSecretStartBytes bytes of one is not kept.
+    static constexpr std::size_t kSecretStartBytes = 16;
     std::vector<std::string> secrets_;
     // While authenticating with a mechanism whose 334 replies carry challenges.
     bool hideChallenges_ = false;

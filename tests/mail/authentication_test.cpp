@@ -32,7 +32,8 @@ std::string B64(const std::string& text) {
 }
 
 // One exchange: the server's answers to the lines that follow EHLO, in order ("{echo}" in an
-// answer stands for the line it answers), and what the client must make of them.
+// answer stands for the line it answers, "{start}" for its first 20 characters), and what the
+// client must make of them.
 struct Exchange {
     std::string label;
     AuthMethod method;
@@ -77,9 +78,12 @@ Outcome RunExchange(const Exchange& exchange) {
             }
             std::string reply =
                 next < exchange.replies.size() ? exchange.replies[next++] : "250 ok";
-            const std::size_t echo = reply.find("{echo}");
-            if (echo != std::string::npos) {
-                reply.replace(echo, 6, outcome.lines.back());
+            for (const auto& [mark, echo] :
+                 {std::pair("{echo}"s, outcome.lines.back()),
+                  std::pair("{start}"s, outcome.lines.back().substr(0, 20))}) {
+                if (const std::size_t at = reply.find(mark); at != std::string::npos) {
+                    reply.replace(at, mark.size(), echo);
+                }
             }
             peer.Send(reply + "\r\n");
         }
@@ -384,6 +388,11 @@ TEST_F(NtlmAuthentication, ExchangesAndTheirStatuses) {
         {"response echoed",
          AuthMethod::Ntlm,
          {challenge, "535 5.7.8 bad {echo}"},
+         OwnError(kAuthNtlmRefused),
+         {}},
+        {"response echoed in part",
+         AuthMethod::Ntlm,
+         {challenge, "500 5.5.2 what is {start}"},
          OwnError(kAuthNtlmRefused),
          {}},
         {"challenge of 12000 bytes",
