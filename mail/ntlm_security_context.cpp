@@ -96,7 +96,8 @@ NtlmStatus NtlmSecurityContext::AcquireCredentials() {
         return Fail("gss_acquire_cred", major, minor, kNtlmNoCredentials);
     }
     std::string service = "smtp@" + serverHost_;
-    gss_buffer_desc name = {service.size(), service.data()};
+    // The terminating zero goes along: gss-ntlmssp reads the name GSSAPI copies as a C string.
+    gss_buffer_desc name = {service.size() + 1, service.data()};
     major = gss_import_name(&minor, &name, GSS_C_NT_HOSTBASED_SERVICE, &target_);
     if (GSS_ERROR(major)) {
         return Fail("gss_import_name", major, minor, kNtlmInternalError);
