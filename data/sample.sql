@@ -9,15 +9,27 @@ INSERT INTO assist_group (group_id, group_name, parent_id) VALUES ('2000000003',
 INSERT INTO assist_group (group_id, group_name, parent_id) VALUES ('2000000004', 'Birthdays', '2000000001');
 
 INSERT INTO assist_contactmaininfo (contact_id, group_id, first_name, last_name, gender, home_email, home_phone)
-    VALUES ('1000000001', '1000000002', 'Anna', 'Lindqvist', 'F', 'anna.lindqvist@example.org', '+46 8 555 0142');
+    VALUES ('1000000001', '1000000002', 'Anna', 'Lindqvist', 'Female', 'anna.lindqvist@example.org', '+46 8 555 0142');
 INSERT INTO assist_contactmaininfo (contact_id, group_id, first_name, last_name, gender, home_email, home_phone)
-    VALUES ('1000000002', '1000000002', 'Jonas', 'Lindqvist', 'M', 'jonas@example.org', '+46 8 555 0143');
+    VALUES ('1000000002', '1000000002', 'Jonas', 'Lindqvist', 'Male', 'jonas@example.org', '+46 8 555 0143');
+-- A contact with every block filled in; the streets hold two lines each.
+INSERT INTO assist_contactmaininfo (contact_id, group_id, first_name, last_name, gender, home_email,
+    home_street, home_city, home_state, home_zip, home_country, home_phone, home_fax, home_mobile, home_web,
+    business_email, business_street, business_city, business_state, business_zip, business_country,
+    business_jobtitle, business_department, business_office, business_phone, business_fax, business_web, others)
+    VALUES ('1000000003', '1000000003', 'Priya', 'Raman', 'Female', 'priya.raman@example.com',
+    '14 Elm Row
+Flat 2', 'London', 'Greater London', 'N1 7GU', 'United Kingdom',
+    '+44 20 7946 0321', '', '+44 7700 900321', 'http://priya.example.com',
+    'p.raman@kestrel.example', 'Kestrel House
+3 Quay Street', 'London', '', 'EC2A 4BX',
+    'United Kingdom', 'Head of Finance', 'Finance', 'Room 4.12', '+44 20 7946 0999', '+44 20 7946 0998',
+    'http://www.kestrel.example', 'Prefers mail to calls.
+Birthday in June.');
 INSERT INTO assist_contactmaininfo (contact_id, group_id, first_name, last_name, gender, home_email, home_phone)
-    VALUES ('1000000003', '1000000003', 'Priya', 'Raman', 'F', 'priya.raman@example.com', '+44 20 7946 0321');
+    VALUES ('1000000004', '1000000003', 'Tomás', 'Ortega', 'Male', 'tomas.ortega@example.com', '+34 91 555 2290');
 INSERT INTO assist_contactmaininfo (contact_id, group_id, first_name, last_name, gender, home_email, home_phone)
-    VALUES ('1000000004', '1000000003', 'Tomás', 'Ortega', 'M', 'tomas.ortega@example.com', '+34 91 555 2290');
-INSERT INTO assist_contactmaininfo (contact_id, group_id, first_name, last_name, gender, home_email, home_phone)
-    VALUES ('1000000005', '1000000004', 'Kestrel Print', '', '', 'orders@kestrel.example', '+1 555 0100');
+    VALUES ('1000000005', '1000000004', 'Kestrel Print', '', 'Unspecified', 'orders@kestrel.example', '+1 555 0100');
 
 INSERT INTO assist_scheduleinfo (schedule_id, group_id, schedule_subject, schedule_text, remind, remindtype, remind_week, remind_date, remind_time, emailremind)
     VALUES ('2000000001', '2000000002', 'Weekly team meeting', 'Room 4.12, bring the sprint notes.', 1, 2, '1', '', '09:30:00', 1);

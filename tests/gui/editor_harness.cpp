@@ -6,8 +6,14 @@
 //   editor_harness remind-setting <schedule id>
 //   editor_harness schedule <schedule id>          a stored schedule
 //   editor_harness new-schedule <schedule id> <group id>
+//   editor_harness contact <contact id>            a stored contact
+//   editor_harness new-contact <contact id> <group id>
+//   editor_harness business <contact id>           the business page of a stored contact
+//   editor_harness group <kind> <group id> <item counter> [<member id>...]
+//                                                  a new group, the members listed as if picked
 //
-// It writes nothing to the database.
+// It runs none of the statements it prints. The group editor writes what its buttons write at
+// once, as it does in the organizer. "GO" prints the address it would open.
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,9 +21,14 @@
 
 #include <wx/app.h>
 
+#include "editors/business_info_dlg.h"
 #include "editors/contact_list_dlg.h"
+#include "editors/contact_record.h"
 #include "editors/group_list_dlg.h"
+#include "editors/new_contact_dlg.h"
+#include "editors/new_group_dlg.h"
 #include "editors/new_schedule_dlg.h"
+#include "editors/picker_rows.h"
 #include "editors/remind_set_dlg.h"
 #include "editors/schedule_record.h"
 #include "platform/data_source.h"
@@ -32,6 +43,11 @@ void PrintStatements(const std::vector<std::string>& statements) {
     }
 }
 
+void PrintAddress(const std::string& address) {
+    std::printf("open %s\n", address.c_str());
+    std::fflush(stdout);
+}
+
 class EditorHarness : public wxApp {
 public:
     bool OnInit() override {
@@ -41,7 +57,7 @@ public:
         if (arguments_.empty()) {
             std::fprintf(stderr,
                          "usage: editor_harness group-list|item-list|remind-setting|schedule|"
-                         "new-schedule <numbers...>\n");
+                         "new-schedule|contact|new-contact|business|group <numbers...>\n");
             return false;
         }
         if (!connection_.OpenConnection()) {
@@ -93,6 +109,46 @@ public:
                             dialog.RemindSettingConfirmed() ? "yes" : "no");
                 PrintStatements(dialog.AttendantStatements());
             }
+        } else if (editor == "contact" || editor == "new-contact" || editor == "business") {
+            const bool stored = editor != "new-contact";
+            const auto contact = stored ? LoadContact(connection_, Id(1)) : std::nullopt;
+            if (stored && !contact) {
+                std::fprintf(stderr, "no contact %ld\n", Id(1));
+                return 1;
+            }
+            const ContactValues values = stored ? contact->values : NewContactValues();
+            if (editor == "business") {
+                CBusinessInfoDlg dialog(nullptr, values, PrintAddress);
+                if (dialog.ShowModal() == wxID_OK) {
+                    for (const std::size_t field : CBusinessInfoDlg::kFields) {
+                        std::printf("%s=%s\n", statements::kContactTextColumns[field],
+                                    dialog.Values()[field].c_str());
+                    }
+                }
+                return 0;
+            }
+            CNewContactDlg dialog(nullptr, connection_,
+                                  stored ? EditMode::kExisting : EditMode::kNew, Id(1),
+                                  stored ? contact->groupId : Id(2), values, PrintAddress);
+            if (dialog.ShowModal() == wxID_OK) {
+                std::printf("%s\n", dialog.Statement().c_str());
+            }
+        } else if (editor == "group") {
+            CNewGroupDlg dialog(nullptr, connection_, Int(1), Id(2), Id(3), PrintAddress);
+            CContactListDlg::PickedItems members;
+            for (const PickerRow& row : LoadPickerRows(connection_, Int(1))) {
+                for (std::size_t at = 4; at < arguments_.size(); ++at) {
+                    if (row.id == Id(at)) {
+                        members.emplace(row.id, row.texts[0]);
+                    }
+                }
+            }
+            dialog.AddPicked(members);
+            if (dialog.ShowModal() == wxID_OK) {
+                std::printf("name %s\n", dialog.GroupName().c_str());
+                PrintStatements(dialog.MemberStatements());
+            }
+            std::printf("item counter %ld\n", dialog.ItemCounter());
         } else {
             std::fprintf(stderr, "no editor %s\n", editor.c_str());
             return 1;

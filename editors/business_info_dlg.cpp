@@ -1,0 +1,93 @@
+#include "editors/business_info_dlg.h"
+
+#include <wx/button.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include "editors/dialog_buttons.h"
+
+namespace calvendra {
+
+namespace {
+
+enum ControlId : int {
+    kIdGo = 100,
+};
+
+}  // namespace
+
+const std::array<std::size_t, 12> CBusinessInfoDlg::kFields = {
+    ContactField::kBusinessStreet,     ContactField::kBusinessCity,
+    ContactField::kBusinessState,      ContactField::kBusinessZip,
+    ContactField::kBusinessCountry,    ContactField::kBusinessJobTitle,
+    ContactField::kBusinessDepartment, ContactField::kBusinessOffice,
+    ContactField::kBusinessPhone,      ContactField::kBusinessFax,
+    ContactField::kBusinessEmail,      ContactField::kBusinessWeb,
+};
+
+wxBEGIN_EVENT_TABLE(CBusinessInfoDlg, wxDialog)
+    EVT_BUTTON(kIdGo, CBusinessInfoDlg::OnGo)
+    EVT_BUTTON(wxID_OK, CBusinessInfoDlg::OnOk)
+wxEND_EVENT_TABLE()
+
+CBusinessInfoDlg::CBusinessInfoDlg(wxWindow* parent, const ContactValues& contact,
+                                   WebLauncher launch)
+    : wxDialog(parent, wxID_ANY, "Business Information", wxDefaultPosition, wxDefaultSize,
+               wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
+      launch_(std::move(launch)) {
+    for (const std::size_t field : kFields) {
+        values_[field] = contact[field];
+    }
+
+    // Created in tab order: the left column, the right column, the web field and "GO", then OK
+    // and Cancel.
+    auto* left = new wxFlexGridSizer(2, wxSize(12, 6));
+    left->AddGrowableCol(1);
+    left->AddGrowableRow(0);
+    edits_.AddLines(this, *left, "Street Address:", ContactField::kBusinessStreet, values_, 3);
+    edits_.AddLine(this, *left, "City:", ContactField::kBusinessCity, values_);
+    edits_.AddLine(this, *left, "State/Province:", ContactField::kBusinessState, values_);
+    edits_.AddLine(this, *left, "Zip Code:", ContactField::kBusinessZip, values_);
+    edits_.AddLine(this, *left, "Country/Region:", ContactField::kBusinessCountry, values_);
+
+    auto* right = new wxFlexGridSizer(2, wxSize(12, 6));
+    right->AddGrowableCol(1);
+    edits_.AddLine(this, *right, "Job Title:", ContactField::kBusinessJobTitle, values_);
+    edits_.AddLine(this, *right, "Department:", ContactField::kBusinessDepartment, values_);
+    edits_.AddLine(this, *right, "Office:", ContactField::kBusinessOffice, values_);
+    edits_.AddLine(this, *right, "Phone:", ContactField::kBusinessPhone, values_);
+    edits_.AddLine(this, *right, "Fax:", ContactField::kBusinessFax, values_);
+    edits_.AddLine(this, *right, "Email:", ContactField::kBusinessEmail, values_);
+
+    auto* web = new wxFlexGridSizer(3, wxSize(12, 6));
+    web->AddGrowableCol(1);
+    edits_.AddLine(this, *web, "Web:", ContactField::kBusinessWeb, values_);
+    goButton_ = new wxButton(this, kIdGo, "GO");
+    web->Add(goButton_);
+
+    auto* columns = new wxBoxSizer(wxHORIZONTAL);
+    columns->Add(left, wxSizerFlags(1).Expand().Border(wxRIGHT, 18));
+    columns->Add(right, wxSizerFlags(1).Expand());
+
+    auto* top = new wxBoxSizer(wxVERTICAL);
+    top->Add(columns, wxSizerFlags(1).Expand().Border(wxLEFT | wxRIGHT | wxTOP, 12));
+    top->Add(web, wxSizerFlags().Expand().Border(wxALL, 12));
+    top->Add(CreateOkCancelButtons(this),
+             wxSizerFlags().Expand().Border(wxLEFT | wxRIGHT | wxBOTTOM, 12));
+    SetSizerAndFit(top);
+    CentreOnParent();
+    edits_.At(ContactField::kBusinessStreet)->SetFocus();
+}
+
+void CBusinessInfoDlg::OnGo(wxCommandEvent&) {
+    edits_.ReadInto(values_);
+    OpenWebField(values_[ContactField::kBusinessWeb], launch_);
+}
+
+void CBusinessInfoDlg::OnOk(wxCommandEvent&) {
+    edits_.ReadInto(values_);
+    FinishDialog(*this, wxID_OK);
+}
+
+}  // namespace calvendra

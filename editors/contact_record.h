@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "store/db_connection.h"
+#include "store/identifiers.h"
+#include "store/statements.h"
+
+// A contact as its editor holds it, read from and written to the database. Needs no window.
+namespace calvendra {
+
+// The 26 text fields of a contact in table order, as typed: quotes are doubled only inside the
+// statements.
+using ContactValues = statements::ContactFields;
+
+// The position of each field in ContactValues.
+struct ContactField {
+    enum : std::size_t {
+        kFirstName,
+        kLastName,
+        kGender,
+        kHomeEmail,
+        kHomeStreet,
+        kHomeCity,
+        kHomeState,
+        kHomeZip,
+        kHomeCountry,
+        kHomePhone,
+        kHomeFax,
+        kHomeMobile,
+        kHomeWeb,
+        kBusinessEmail,
+        kBusinessStreet,
+        kBusinessCity,
+        kBusinessState,
+        kBusinessZip,
+        kBusinessCountry,
+        kBusinessJobTitle,
+        kBusinessDepartment,
+        kBusinessOffice,
+        kBusinessPhone,
+        kBusinessFax,
+        kBusinessWeb,
+        kOthers,
+    };
+};
+
+// What a web field holds before anything is typed into it.
+inline constexpr char kWebFieldDefault[] = "http://";
+
+// A new contact: gender "Unspecified", both web fields "http://", everything else empty.
+ContactValues NewContactValues();
+
+struct StoredContact {
+    Identifier groupId = 0;
+    ContactValues values;
+};
+
+// Reads one contact for editing, its texts exactly as stored. Empty when there is no such
+// contact; a query that fails gives none too, and its reason goes to the log.
+std::optional<StoredContact> LoadContact(CDBConnection& connection, Identifier contactId);
+
+// The insert of a new contact, or the update of an existing one (`existing`).
+std::string ContactStatement(bool existing, Identifier contactId, Identifier groupId,
+                             const ContactValues& values);
+
+}  // namespace calvendra

@@ -1,0 +1,181 @@
+#include "editors/new_contact_dlg.h"
+
+#include <wx/button.h>
+#include <wx/choice.h>
+#include <wx/msgdlg.h>
+#include <wx/sizer.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include "editors/business_info_dlg.h"
+#include "editors/dialog_buttons.h"
+#include "editors/group_list_dlg.h"
+#include "editors/picker_rows.h"
+#include "resources/store_text.h"
+#include "resources/strings.h"
+
+namespace calvendra {
+
+namespace {
+
+enum ControlId : int {
+    kIdGo = 100,
+    kIdBusiness,
+    kIdChangeGroup,
+};
+
+constexpr const char* kGenders[] = {"Unspecified", "Male", "Female"};
+
+constexpr char kNoFirstName[] = "Please input the new contact first name!";
+constexpr char kCreateQuestion[] =
+    "Do you want to create this new contact and insert into the selected group?";
+constexpr char kSaveQuestion[] = "Do you want to save all you changed?";
+
+}  // namespace
+
+wxBEGIN_EVENT_TABLE(CNewContactDlg, wxDialog)
+    EVT_BUTTON(kIdGo, CNewContactDlg::OnGo)
+    EVT_BUTTON(kIdBusiness, CNewContactDlg::OnBusiness)
+    EVT_BUTTON(kIdChangeGroup, CNewContactDlg::OnChangeGroup)
+    EVT_BUTTON(wxID_OK, CNewContactDlg::OnOk)
+wxEND_EVENT_TABLE()
+
+CNewContactDlg::CNewContactDlg(wxWindow* parent, CDBConnection& connection, EditMode mode,
+                               Identifier contactId, Identifier groupId,
+                               const ContactValues& values, WebLauncher launch)
+    : wxDialog(parent, wxID_ANY, "New Contact Dialog", wxDefaultPosition, wxDefaultSize,
+               wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
+      connection_(connection),
+      mode_(mode),
+      contactId_(contactId),
+      groupId_(groupId),
+      values_(values),
+      launch_(std::move(launch)) {
+    CreateControls();
+    ShowGender();
+    CentreOnParent();
+    edits_.At(ContactField::kFirstName)->SetFocus();
+}
+
+void CNewContactDlg::CreateControls() {
+    // Created in tab order: the names and gender, the home block down to "GO", the two buttons
+    // below it, then OK and Cancel.
+    auto* names = new wxFlexGridSizer(4, wxSize(12, 6));
+    names->AddGrowableCol(1);
+    names->AddGrowableCol(3);
+    edits_.AddLine(this, *names, "First Name:", ContactField::kFirstName, values_);
+    edits_.AddLine(this, *names, "Last Name:", ContactField::kLastName, values_);
+    names->Add(new wxStaticText(this, wxID_ANY, "Gender:"), wxSizerFlags().CentreVertical());
+    genderChoice_ = new wxChoice(this, wxID_ANY);
+    names->Add(genderChoice_, wxSizerFlags().Expand());
+
+    auto* home = new wxStaticBoxSizer(wxVERTICAL, this, "Home Related Information");
+    wxWindow* box = home->GetStaticBox();
+    auto* address = new wxFlexGridSizer(2, wxSize(12, 6));
+    address->AddGrowableCol(1);
+    edits_.AddLines(box, *address, "Street Address:", ContactField::kHomeStreet, values_, 3);
+    edits_.AddLine(box, *address, "City:", ContactField::kHomeCity, values_);
+    edits_.AddLine(box, *address, "State/Province:", ContactField::kHomeState, values_);
+    edits_.AddLine(box, *address, "Zip Code:", ContactField::kHomeZip, values_);
+    edits_.AddLine(box, *address, "Country/Region:", ContactField::kHomeCountry, values_);
+    auto* reach = new wxFlexGridSizer(2, wxSize(12, 6));
+    reach->AddGrowableCol(1);
+    edits_.AddLine(box, *reach, "Phone:", ContactField::kHomePhone, values_);
+    edits_.AddLine(box, *reach, "Fax:", ContactField::kHomeFax, values_);
+    edits_.AddLine(box, *reach, "Mobile:", ContactField::kHomeMobile, values_);
+    edits_.AddLine(box, *reach, "Email:", ContactField::kHomeEmail, values_);
+    auto* columns = new wxBoxSizer(wxHORIZONTAL);
+    columns->Add(address, wxSizerFlags(1).Expand().Border(wxRIGHT, 18));
+    columns->Add(reach, wxSizerFlags(1).Expand());
+
+    auto* othersLabel = new wxStaticText(box, wxID_ANY, "Others");
+    wxTextCtrl* others = edits_.CreateLines(box, ContactField::kOthers, values_, 4);
+    auto* web = new wxFlexGridSizer(3, wxSize(12, 6));
+    web->AddGrowableCol(1);
+    edits_.AddLine(box, *web, "Web:", ContactField::kHomeWeb, values_);
+    goButton_ = new wxButton(box, kIdGo, "GO");
+    web->Add(goButton_);
+
+    home->Add(columns, wxSizerFlags().Expand().Border(wxALL, 6));
+    home->Add(othersLabel, wxSizerFlags().Border(wxLEFT | wxRIGHT | wxTOP, 6));
+    home->Add(others, wxSizerFlags(1).Expand().Border(wxALL, 6));
+    home->Add(web, wxSizerFlags().Expand().Border(wxALL, 6));
+
+    businessButton_ = new wxButton(this, kIdBusiness, "Business Information");
+    changeGroupButton_ = new wxButton(this, kIdChangeGroup, "Change Group");
+    auto* bottom = new wxBoxSizer(wxHORIZONTAL);
+    bottom->Add(businessButton_, wxSizerFlags().CentreVertical().Border(wxRIGHT, 6));
+    bottom->Add(changeGroupButton_, wxSizerFlags().CentreVertical());
+    bottom->AddStretchSpacer();
+    bottom->Add(CreateOkCancelButtons(this), wxSizerFlags().CentreVertical());
+
+    auto* top = new wxBoxSizer(wxVERTICAL);
+    top->Add(names, wxSizerFlags().Expand().Border(wxLEFT | wxRIGHT | wxTOP, 12));
+    top->Add(home, wxSizerFlags(1).Expand().Border(wxALL, 12));
+    top->Add(bottom, wxSizerFlags().Expand().Border(wxLEFT | wxRIGHT | wxBOTTOM, 12));
+    SetSizerAndFit(top);
+}
+
+void CNewContactDlg::ShowGender() {
+    for (const char* gender : kGenders) {
+        genderChoice_->Append(gender);
+    }
+    const wxString stored = resources::FromStoreText(values_[ContactField::kGender]);
+    // A gender that the list does not offer (written by another program) is shown as it is
+    // rather than lost on the next save; an empty one selects nothing and stays empty.
+    if (!stored.empty() && genderChoice_->FindString(stored, true) == wxNOT_FOUND) {
+        genderChoice_->Append(stored);
+    }
+    genderChoice_->SetSelection(stored.empty() ? wxNOT_FOUND
+                                               : genderChoice_->FindString(stored, true));
+}
+
+void CNewContactDlg::ReadEdits() {
+    edits_.ReadInto(values_);
+    const int gender = genderChoice_->GetSelection();
+    if (gender != wxNOT_FOUND) {
+        values_[ContactField::kGender] = resources::ToStoreText(genderChoice_->GetString(gender));
+    }
+}
+
+void CNewContactDlg::OnGo(wxCommandEvent&) {
+    ReadEdits();
+    OpenWebField(values_[ContactField::kHomeWeb], launch_);
+}
+
+void CNewContactDlg::OnBusiness(wxCommandEvent&) {
+    CBusinessInfoDlg dialog(this, values_, launch_);
+    if (dialog.ShowModal() != wxID_OK) {
+        return;
+    }
+    for (const std::size_t field : CBusinessInfoDlg::kFields) {
+        values_[field] = dialog.Values()[field];
+    }
+}
+
+void CNewContactDlg::OnChangeGroup(wxCommandEvent&) {
+    CGroupListDlg dialog(this, connection_, kContactKind, groupId_);
+    if (dialog.ShowModal() == wxID_OK) {
+        groupId_ = dialog.GroupId();
+    }
+}
+
+void CNewContactDlg::OnOk(wxCommandEvent&) {
+    ReadEdits();
+    const char* question = mode_ == EditMode::kNew ? kCreateQuestion : kSaveQuestion;
+    if (wxMessageBox(question, "Tips", wxYES_NO | wxICON_QUESTION, this) != wxYES) {
+        return;
+    }
+    // Blanks make a first name; only an empty one is refused, after the question.
+    if (values_[ContactField::kFirstName].empty()) {
+        wxMessageBox(kNoFirstName, resources::kApplicationTitle, wxOK | wxICON_WARNING, this);
+        return;
+    }
+    // The statement doubles the quotes; the values keep the text as typed, so that another try
+    // starts again from what is typed.
+    statement_ = ContactStatement(mode_ == EditMode::kExisting, contactId_, groupId_, values_);
+    FinishDialog(*this, wxID_OK);
+}
+
+}  // namespace calvendra
