@@ -35,8 +35,8 @@ public:
     void ReadInto(ContactValues& values) const;
 
 private:
-    wxTextCtrl* Create(wxWindow* parent, std::size_t field, const ContactValues& values,
-                       long style, int lines);
+    wxTextCtrl* Create(wxWindow* parent, std::size_t field, const ContactValues& values, long style,
+                       int lines);
 
     std::array<wxTextCtrl*, statements::kContactTextColumnCount> edits_{};
 };

@@ -18,9 +18,8 @@ std::vector<std::string> MemberStatements(int kind, Identifier groupId,
     }
     moves.reserve(members.size());
     for (const GroupMember& member : members) {
-        moves.push_back(kind == kContactKind
-                            ? statements::MoveContactToGroup(groupId, member.id)
-                            : statements::MoveScheduleToGroup(groupId, member.id));
+        moves.push_back(kind == kContactKind ? statements::MoveContactToGroup(groupId, member.id)
+                                             : statements::MoveScheduleToGroup(groupId, member.id));
     }
     return moves;
 }

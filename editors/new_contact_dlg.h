@@ -27,9 +27,8 @@ public:
     // `values` are the contact's as stored (LoadContact), or a new contact's defaults. The
     // connection, which the group picker reads, must outlive the dialog. "GO" hands the web
     // field to `launch`.
-    CNewContactDlg(wxWindow* parent, CDBConnection& connection, EditMode mode,
-                   Identifier contactId, Identifier groupId,
-                   const ContactValues& values = NewContactValues(),
+    CNewContactDlg(wxWindow* parent, CDBConnection& connection, EditMode mode, Identifier contactId,
+                   Identifier groupId, const ContactValues& values = NewContactValues(),
                    WebLauncher launch = OpenInDefaultBrowser);
 
     // After OK: the insert or the update of the contact; empty before.

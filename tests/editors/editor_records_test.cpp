@@ -1,5 +1,5 @@
-// What the pickers and the reminder settings read, and the statements the schedule editor and its
-// caller run, against both databases.
+// What the pickers and the reminder settings read, the statements the schedule and contact editors
+// hand back and their callers run, and what the group editor writes, against both databases.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "editors/attendant_choice.h"
+#include "editors/contact_record.h"
+#include "editors/group_members.h"
 #include "editors/picker_rows.h"
 #include "editors/schedule_record.h"
 #include "store/db_connection.h"
@@ -222,6 +224,145 @@ TEST_P(EditorRecordsTest, ScheduleStatementsStoreTheTextAsTyped) {
     EXPECT_EQ(stored->values.subject, "It's moved");
     EXPECT_FALSE(stored->values.reminder.remind);
     EXPECT_EQ(stored->values.reminder.remindType, 3);
+}
+
+// The 26 text columns of a stored contact, read without the code under test.
+Strings StoredContactTexts(testing::TestDatabase& database, Identifier contactId) {
+    std::string columns;
+    for (const char* column : statements::kContactTextColumns) {
+        columns += (columns.empty() ? "" : ",") + std::string(column);
+    }
+    const testing::Rows rows =
+        database.Query("select " + columns + " from assist_contactmaininfo where contact_id='" +
+                       std::to_string(contactId) + "'");
+    return rows.empty() ? Strings{} : rows.front();
+}
+
+Strings AsStrings(const ContactValues& values) {
+    return Strings(values.begin(), values.end());
+}
+
+TEST_P(EditorRecordsTest, QuotesInEveryContactFieldAreStoredOnceAndReadBackOnce) {
+    ContactValues values;
+    for (std::size_t field = 0; field < values.size(); ++field) {
+        values[field] = std::string("O'") + statements::kContactTextColumns[field] + "''s";
+    }
+    const std::string insert = ContactStatement(false, 1000000021, 1000000003, values);
+    EXPECT_NE(insert.find("'O''first_name''''s','O''last_name''''s'"), std::string::npos);
+    ASSERT_TRUE(connection_.ExecuteStatement(insert)) << connection_.LastError().Text();
+    EXPECT_EQ(StoredContactTexts(Database(), 1000000021), AsStrings(values));
+    auto stored = LoadContact(connection_, 1000000021);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->groupId, 1000000003);
+    EXPECT_EQ(AsStrings(stored->values), AsStrings(values));
+
+    // The update carries every field again, each quote doubled once.
+    for (std::string& value : values) {
+        value = "'" + value;
+    }
+    const std::string update = ContactStatement(true, 1000000021, 1000000002, values);
+    ASSERT_TRUE(connection_.ExecuteStatement(update)) << connection_.LastError().Text();
+    stored = LoadContact(connection_, 1000000021);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->groupId, 1000000002);
+    EXPECT_EQ(AsStrings(stored->values), AsStrings(values));
+    EXPECT_EQ(StoredContactTexts(Database(), 1000000021), AsStrings(values));
+    EXPECT_EQ(Database().QueryValue("select count(*) from assist_contactmaininfo"), "5");
+}
+
+TEST_P(EditorRecordsTest, LineEndsOfTheMultiLineFieldsComeBackExactly) {
+    const Strings texts = {"14 Elm Row\r\nFlat 2",
+                           "Kestrel House\n3 Quay Street\n",
+                           "a\rb\r\n\r\nc\n\nd",
+                           "\r\n",
+                           "\n",
+                           "line\r"};
+    for (const std::string& text : texts) {
+        ContactValues values = NewContactValues();
+        values[ContactField::kFirstName] = "Lines";
+        values[ContactField::kHomeStreet] = text;
+        values[ContactField::kBusinessStreet] = text + "x";
+        values[ContactField::kOthers] = "x" + text;
+        ASSERT_TRUE(connection_.ExecuteStatement(statements::DeleteContact(1000000022)));
+        ASSERT_TRUE(
+            connection_.ExecuteStatement(ContactStatement(false, 1000000022, 1000000001, values)))
+            << connection_.LastError().Text();
+        auto stored = LoadContact(connection_, 1000000022);
+        ASSERT_TRUE(stored);
+        EXPECT_EQ(AsStrings(stored->values), AsStrings(values)) << ::testing::PrintToString(text);
+        EXPECT_EQ(StoredContactTexts(Database(), 1000000022), AsStrings(values));
+
+        values[ContactField::kOthers] = text + text;
+        ASSERT_TRUE(
+            connection_.ExecuteStatement(ContactStatement(true, 1000000022, 1000000001, values)));
+        stored = LoadContact(connection_, 1000000022);
+        ASSERT_TRUE(stored);
+        EXPECT_EQ(stored->values[ContactField::kOthers], text + text);
+    }
+}
+
+TEST_P(EditorRecordsTest, AContactLoadsWithItsGroupAndMissingTextsEmpty) {
+    const auto kim = LoadContact(connection_, 1000000012);
+    ASSERT_TRUE(kim);
+    EXPECT_EQ(kim->groupId, 1000000003);
+    EXPECT_EQ(kim->values[ContactField::kFirstName], "Kim");
+    EXPECT_EQ(kim->values[ContactField::kLastName], "O'Neil");
+    EXPECT_EQ(kim->values[ContactField::kHomeEmail], "kim@example.org");
+    // Columns the row never got read as empty, not as a new contact's defaults.
+    EXPECT_EQ(kim->values[ContactField::kGender], "");
+    EXPECT_EQ(kim->values[ContactField::kHomeWeb], "");
+    EXPECT_FALSE(LoadContact(connection_, 1000000099));
+}
+
+TEST_P(EditorRecordsTest, MemberStatementsMoveTheMembersAndReleasedItemsGoToTheBaseGroups) {
+    const std::vector<GroupMember> contacts = {{1000000011, "Anna Berg", false},
+                                               {1000000013, "Solo", true}};
+    for (const std::string& statement : MemberStatements(kContactKind, 1000000003, contacts)) {
+        ASSERT_TRUE(connection_.ExecuteStatement(statement)) << connection_.LastError().Text();
+    }
+    EXPECT_EQ(QueryIds("select contact_id from assist_contactmaininfo "
+                       "where group_id='1000000003' order by contact_id"),
+              (Strings{"1000000011", "1000000012", "1000000013"}));
+    ASSERT_TRUE(RunMemberStatement(connection_, ReleaseMemberStatement(kContactKind, 1000000012),
+                                   "move a contact"));
+    EXPECT_EQ(Database().QueryValue(
+                  "select group_id from assist_contactmaininfo where contact_id='1000000012'"),
+              "1000000001");
+
+    for (const std::string& statement :
+         MemberStatements(kScheduleKind, 2000000003, {{kLinkedSchedule, "Standup", false}})) {
+        ASSERT_TRUE(connection_.ExecuteStatement(statement)) << connection_.LastError().Text();
+    }
+    EXPECT_EQ(QueryIds("select schedule_id from assist_scheduleinfo "
+                       "where group_id='2000000003' order by schedule_id"),
+              (Strings{"2000000005", "2999999990"}));
+    ASSERT_TRUE(RunMemberStatement(
+        connection_, ReleaseMemberStatement(kScheduleKind, kLinkedSchedule), "move a schedule"));
+    EXPECT_EQ(Database().QueryValue(
+                  "select group_id from assist_scheduleinfo where schedule_id='2999999990'"),
+              "2000000001");
+}
+
+TEST_P(EditorRecordsTest, AFailingMemberStatementSaysWhyAndKeepsThePersonalDataOut) {
+    ContactValues values = NewContactValues();
+    values[ContactField::kFirstName] = "Duplicate";
+    values[ContactField::kHomeStreet] = "Secret Lane 1";
+    testing::CapturedLog log;
+    // Anna already has this id.
+    EXPECT_FALSE(RunMemberStatement(connection_,
+                                    ContactStatement(false, 1000000011, 1000000003, values),
+                                    "store the new contact 1000000011"));
+    const std::string logged = log.Text();
+    ASSERT_FALSE(connection_.LastError().sqlState.empty());
+    // The driver's reason, with its state, follows what failed.
+    const std::size_t what = logged.find("cannot store the new contact 1000000011: ");
+    EXPECT_NE(what, std::string::npos) << logged;
+    EXPECT_NE(logged.find("SQLSTATE " + connection_.LastError().sqlState, what), std::string::npos)
+        << logged;
+    EXPECT_EQ(logged.find("Secret Lane"), std::string::npos) << logged;
+    EXPECT_EQ(Database().QueryValue(
+                  "select first_name from assist_contactmaininfo where contact_id='1000000011'"),
+              "Anna");
 }
 
 CALVENDRA_FOR_EACH_BACKEND(EditorRecordsTest);

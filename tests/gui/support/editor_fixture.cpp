@@ -1,5 +1,7 @@
 #include "tests/gui/support/editor_fixture.h"
 
+#include <algorithm>
+
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
@@ -99,6 +101,33 @@ bool HasLabel(wxWindow& window, const std::string& text) {
         }
     }
     return false;
+}
+
+namespace {
+
+// Every window below `root` in the order Tab visits them, `root` excluded.
+void WalkTabOrder(wxWindow& root, std::vector<wxWindow*>& order) {
+    for (wxWindow* child : root.GetChildren()) {
+        order.push_back(child);
+        if (!child->IsTopLevel()) {
+            WalkTabOrder(*child, order);
+        }
+    }
+}
+
+}  // namespace
+
+bool InTabOrder(wxWindow& dialog, const std::vector<wxWindow*>& controls) {
+    std::vector<wxWindow*> order;
+    WalkTabOrder(dialog, order);
+    auto at = order.begin();
+    for (wxWindow* control : controls) {
+        at = std::find(at, order.end(), control);
+        if (at == order.end()) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace calvendra::testing

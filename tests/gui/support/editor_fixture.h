@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "store/db_connection.h"
@@ -50,5 +52,22 @@ std::vector<long> CheckedRows(wxListCtrl& list);
 
 // Whether `window` holds a label with this text.
 bool HasLabel(wxWindow& window, const std::string& text);
+
+// Whether the controls come in this order when Tab walks through `dialog`: the dialog's children
+// in their order, a frame's children where the frame stands.
+bool InTabOrder(wxWindow& dialog, const std::vector<wxWindow*>& controls);
+
+// Records the addresses that "GO" opens instead of starting a browser.
+class OpenedAddresses {
+public:
+    std::function<void(const std::string&)> Launcher() {
+        return [this](const std::string& address) { addresses_.push_back(address); };
+    }
+    // The addresses opened since the last call.
+    std::vector<std::string> Take() { return std::exchange(addresses_, {}); }
+
+private:
+    std::vector<std::string> addresses_;
+};
 
 }  // namespace calvendra::testing
