@@ -45,11 +45,11 @@ CBusinessInfoDlg::CBusinessInfoDlg(wxWindow* parent, const ContactValues& contac
     auto* left = new wxFlexGridSizer(2, wxSize(12, 6));
     left->AddGrowableCol(1);
     left->AddGrowableRow(0);
-    edits_.AddLines(this, *left, "Street Address:", ContactField::kBusinessStreet, values_, 3);
-    edits_.AddLine(this, *left, "City:", ContactField::kBusinessCity, values_);
-    edits_.AddLine(this, *left, "State/Province:", ContactField::kBusinessState, values_);
-    edits_.AddLine(this, *left, "Zip Code:", ContactField::kBusinessZip, values_);
-    edits_.AddLine(this, *left, "Country/Region:", ContactField::kBusinessCountry, values_);
+    edits_.AddAddress(
+        this, *left,
+        {ContactField::kBusinessStreet, ContactField::kBusinessCity, ContactField::kBusinessState,
+         ContactField::kBusinessZip, ContactField::kBusinessCountry},
+        values_);
 
     auto* right = new wxFlexGridSizer(2, wxSize(12, 6));
     right->AddGrowableCol(1);

@@ -30,6 +30,15 @@ wxTextCtrl* ContactEdits::AddLines(wxWindow* parent, wxFlexGridSizer& grid, cons
     return edit;
 }
 
+void ContactEdits::AddAddress(wxWindow* parent, wxFlexGridSizer& grid, const AddressFields& fields,
+                              const ContactValues& values) {
+    AddLines(parent, grid, "Street Address:", fields.street, values, 3);
+    AddLine(parent, grid, "City:", fields.city, values);
+    AddLine(parent, grid, "State/Province:", fields.state, values);
+    AddLine(parent, grid, "Zip Code:", fields.zip, values);
+    AddLine(parent, grid, "Country/Region:", fields.country, values);
+}
+
 wxTextCtrl* ContactEdits::CreateLines(wxWindow* parent, std::size_t field,
                                       const ContactValues& values, int lines) {
     return Create(parent, field, values, wxTE_MULTILINE | wxTE_DONTWRAP | wxVSCROLL, lines);

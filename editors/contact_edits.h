@@ -19,12 +19,17 @@ public:
     wxTextCtrl* AddLine(wxWindow* parent, wxFlexGridSizer& grid, const char* label,
                         std::size_t field, const ContactValues& values);
 
-    // The same with a multi-line edit, `lines` high: Enter starts a new line, long lines scroll
-    // sideways instead of wrapping. Line ends stay as they are stored, CR LF or LF.
-    wxTextCtrl* AddLines(wxWindow* parent, wxFlexGridSizer& grid, const char* label,
-                         std::size_t field, const ContactValues& values, int lines);
+    // The five rows of an address block: "Street Address:" (three lines), "City:",
+    // "State/Province:", "Zip Code:" and "Country/Region:", showing these fields in that order.
+    struct AddressFields {
+        std::size_t street, city, state, zip, country;
+    };
+    void AddAddress(wxWindow* parent, wxFlexGridSizer& grid, const AddressFields& fields,
+                    const ContactValues& values);
 
-    // A multi-line edit alone, for a caller that lays it out itself.
+    // A multi-line edit, `lines` high, for a caller that lays it out itself: Enter starts a new
+    // line, long lines scroll sideways instead of wrapping. Line ends stay as they are stored,
+    // CR LF or LF.
     wxTextCtrl* CreateLines(wxWindow* parent, std::size_t field, const ContactValues& values,
                             int lines);
 
@@ -35,6 +40,9 @@ public:
     void ReadInto(ContactValues& values) const;
 
 private:
+    // AddLine with a multi-line edit.
+    wxTextCtrl* AddLines(wxWindow* parent, wxFlexGridSizer& grid, const char* label,
+                         std::size_t field, const ContactValues& values, int lines);
     wxTextCtrl* Create(wxWindow* parent, std::size_t field, const ContactValues& values, long style,
                        int lines);
 

@@ -2,6 +2,7 @@
 
 #include <wx/button.h>
 #include <wx/dialog.h>
+#include <wx/msgdlg.h>
 #include <wx/sizer.h>
 
 namespace calvendra {
@@ -14,6 +15,10 @@ wxStdDialogButtonSizer* CreateOkCancelButtons(wxDialog* dialog) {
     buttons->Realize();
     ok->SetDefault();
     return buttons;
+}
+
+bool AskTips(wxWindow* parent, const char* question) {
+    return wxMessageBox(question, "Tips", wxYES_NO | wxICON_QUESTION, parent) == wxYES;
 }
 
 void FinishDialog(wxDialog& dialog, int code) {

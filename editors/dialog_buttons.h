@@ -2,12 +2,20 @@
 
 class wxDialog;
 class wxStdDialogButtonSizer;
+class wxWindow;
 
-// How the editors end: "OK" (the default button) and "Cancel", and closing with a result.
+// How the editors end: "OK" (the default button) and "Cancel", the question before a change, and
+// closing with a result.
 namespace calvendra {
+
+// The question before an editor saves a stored item's changes.
+inline constexpr char kSaveChangesQuestion[] = "Do you want to save all you changed?";
 
 // "OK" and "Cancel" in the platform's order, OK the default button.
 wxStdDialogButtonSizer* CreateOkCancelButtons(wxDialog* dialog);
+
+// Asks `question` in a message box captioned "Tips" with Yes and No; true only for Yes.
+bool AskTips(wxWindow* parent, const char* question);
 
 // Ends the dialog with `code`, whether it runs modally or is shown as a plain window (as tests
 // and modal-dialog hooks run it).

@@ -30,7 +30,6 @@ constexpr const char* kGenders[] = {"Unspecified", "Male", "Female"};
 constexpr char kNoFirstName[] = "Please input the new contact first name!";
 constexpr char kCreateQuestion[] =
     "Do you want to create this new contact and insert into the selected group?";
-constexpr char kSaveQuestion[] = "Do you want to save all you changed?";
 
 }  // namespace
 
@@ -74,11 +73,10 @@ void CNewContactDlg::CreateControls() {
     wxWindow* box = home->GetStaticBox();
     auto* address = new wxFlexGridSizer(2, wxSize(12, 6));
     address->AddGrowableCol(1);
-    edits_.AddLines(box, *address, "Street Address:", ContactField::kHomeStreet, values_, 3);
-    edits_.AddLine(box, *address, "City:", ContactField::kHomeCity, values_);
-    edits_.AddLine(box, *address, "State/Province:", ContactField::kHomeState, values_);
-    edits_.AddLine(box, *address, "Zip Code:", ContactField::kHomeZip, values_);
-    edits_.AddLine(box, *address, "Country/Region:", ContactField::kHomeCountry, values_);
+    edits_.AddAddress(box, *address,
+                      {ContactField::kHomeStreet, ContactField::kHomeCity, ContactField::kHomeState,
+                       ContactField::kHomeZip, ContactField::kHomeCountry},
+                      values_);
     auto* reach = new wxFlexGridSizer(2, wxSize(12, 6));
     reach->AddGrowableCol(1);
     edits_.AddLine(box, *reach, "Phone:", ContactField::kHomePhone, values_);
@@ -163,8 +161,7 @@ void CNewContactDlg::OnChangeGroup(wxCommandEvent&) {
 
 void CNewContactDlg::OnOk(wxCommandEvent&) {
     ReadEdits();
-    const char* question = mode_ == EditMode::kNew ? kCreateQuestion : kSaveQuestion;
-    if (wxMessageBox(question, "Tips", wxYES_NO | wxICON_QUESTION, this) != wxYES) {
+    if (!AskTips(this, mode_ == EditMode::kNew ? kCreateQuestion : kSaveChangesQuestion)) {
         return;
     }
     // Blanks make a first name; only an empty one is refused, after the question.

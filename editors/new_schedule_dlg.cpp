@@ -25,7 +25,6 @@ enum ControlId : int {
 constexpr char kNoSubject[] = "Please input the subject!";
 constexpr char kCreateQuestion[] =
     "Do you want to create this new schedule and insert into the selected group?";
-constexpr char kSaveQuestion[] = "Do you want to save all you changed?";
 
 }  // namespace
 
@@ -108,8 +107,7 @@ void CNewScheduleDlg::OnOk(wxCommandEvent&) {
         wxMessageBox(kNoSubject, resources::kApplicationTitle, wxOK | wxICON_WARNING, this);
         return;
     }
-    const char* question = mode_ == EditMode::kNew ? kCreateQuestion : kSaveQuestion;
-    if (wxMessageBox(question, "Tips", wxYES_NO | wxICON_QUESTION, this) != wxYES) {
+    if (!AskTips(this, mode_ == EditMode::kNew ? kCreateQuestion : kSaveChangesQuestion)) {
         return;
     }
     // The statement doubles the quotes; the values keep the text as typed, so that another try
