@@ -27,7 +27,7 @@ public:
     CBusinessInfoDlg(wxWindow* parent, const ContactValues& contact,
                      WebLauncher launch = OpenInDefaultBrowser);
 
-    // The business fields as typed, after OK; as given before. The other fields are empty.
+    // The business fields: after OK as typed, before it as given. The other fields are empty.
     const ContactValues& Values() const { return values_; }
 
     // The edit of a business field.
