@@ -74,9 +74,10 @@ CMainFrame::CMainFrame(CCalvendraDoc& document)
     : trayIcon_(LoadIconImage(kTrayIconNumber)),
       reminderDelivery_(document.Connection(), document.MailSettings()),
       scanner_(SystemClock, SystemClock(), [&document]() -> CDBConnection* {
-          // Until the view has opened the database there is nothing to scan.
+          // Until the view has opened the database there is nothing to scan; after that, a
+          // connection that failed or was lost is opened again by the scan's query.
           CDBConnection& connection = document.Connection();
-          return connection.IsConnected() ? &connection : nullptr;
+          return connection.IsOpenRequested() ? &connection : nullptr;
       }) {}
 
 CMainFrame::~CMainFrame() {

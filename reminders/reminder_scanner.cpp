@@ -85,11 +85,21 @@ void ReminderScanner::Scan() noexcept {
         if (!current) {
             return;
         }
-        const MinuteBatch batch(TakePendingMinutes(*current));
+        const MinuteBatch batch(PendingMinutes(*current));
         if (batch.Minutes().empty()) {
             return;
         }
-        ScanRows(*connection, batch);
+        std::vector<DueReminder> due;
+        if (!ReadDueReminders(*connection, batch, due)) {
+            // The minutes stay unscanned: a later tick catches them up.
+            return;
+        }
+        for (const LocalMinute& minute : batch.Minutes()) {
+            scanned_.Add(minute.start, minute.end);
+        }
+        for (const DueReminder& reminder : due) {
+            Deliver(reminder);
+        }
     } catch (const std::exception& failure) {
         // A timer tick must never take the program down; the next tick starts afresh.
         LogFailure("The reminder scan stopped", failure.what());
@@ -98,11 +108,12 @@ void ReminderScanner::Scan() noexcept {
     }
 }
 
-std::vector<LocalMinute> ReminderScanner::TakePendingMinutes(const LocalMinute& current) {
+std::vector<LocalMinute> ReminderScanner::PendingMinutes(const LocalMinute& current) {
     if (current.start < lastTickMinute_) {
         anchor_ = current.start;
     }
     lastTickMinute_ = current.start;
+    scanned_.KeepWithin(current.start - catchUp_, current.end + catchUp_);
 
     std::vector<LocalMinute> pending;
     // The cursor only moves forward, by at least a second a step.
@@ -124,55 +135,44 @@ std::vector<LocalMinute> ReminderScanner::TakePendingMinutes(const LocalMinute& 
         pending.push_back(*minute);
         cursor = minute->end;
     }
-    for (const LocalMinute& minute : pending) {
-        scanned_.Add(minute.start, minute.end);
-    }
-    scanned_.KeepWithin(current.start - catchUp_, current.end + catchUp_);
     return pending;
 }
 
-void ReminderScanner::ScanRows(CDBConnection& connection, const MinuteBatch& batch) {
-    // Reminders due in the later minutes of a catching-up tick wait until every row is read, so
-    // that the minutes go out in time order; those of the first minute go out as their row is
-    // read, before the next one.
-    std::vector<DueReminder> later;
-    {
-        CDBResultSet results(connection);
-        std::vector<std::size_t> dueMinutes;
-        for (const ResultRow& row : QueryRows(results, statements::SelectSchedulesForScan())) {
-            const std::string remind = row.Text(Column::kRemind);
-            if (!IsFlagOn(remind)) {
-                continue;
-            }
-            const ReminderRule rule = ReadReminderRule(
-                remind, row.Text(Column::kRemindType), row.Text(Column::kRemindWeek),
-                row.Text(Column::kRemindDate), row.Text(Column::kRemindTime));
-            batch.DueMinutes(rule, dueMinutes);
-            if (dueMinutes.empty()) {
-                continue;
-            }
-            DueReminder reminder;
-            reminder.scheduleId = row.Id(Column::kScheduleId);
-            reminder.subject = row.Text(Column::kSubject);
-            reminder.text = row.Text(Column::kText);
-            reminder.mail = row.Flag(Column::kEmailRemind);
-            for (const std::size_t minute : dueMinutes) {
-                reminder.minute = minute;
-                if (minute == 0) {
-                    Deliver(reminder);
-                } else {
-                    later.push_back(reminder);
-                }
-            }
+bool ReminderScanner::ReadDueReminders(CDBConnection& connection, const MinuteBatch& batch,
+                                       std::vector<DueReminder>& due) {
+    CDBResultSet results(connection);
+    std::vector<std::size_t> dueMinutes;
+    for (const ResultRow& row : QueryRows(results, statements::SelectSchedulesForScan())) {
+        const std::string remind = row.Text(Column::kRemind);
+        if (!IsFlagOn(remind)) {
+            continue;
         }
-        NoteReadFailure(results.LastError());
+        const ReminderRule rule =
+            ReadReminderRule(remind, row.Text(Column::kRemindType), row.Text(Column::kRemindWeek),
+                             row.Text(Column::kRemindDate), row.Text(Column::kRemindTime));
+        batch.DueMinutes(rule, dueMinutes);
+        if (dueMinutes.empty()) {
+            continue;
+        }
+        DueReminder reminder;
+        reminder.scheduleId = row.Id(Column::kScheduleId);
+        reminder.subject = row.Text(Column::kSubject);
+        reminder.text = row.Text(Column::kText);
+        reminder.mail = row.Flag(Column::kEmailRemind);
+        for (const std::size_t minute : dueMinutes) {
+            reminder.minute = minute;
+            due.push_back(reminder);
+        }
     }
-    std::stable_sort(later.begin(), later.end(), [](const DueReminder& a, const DueReminder& b) {
+    NoteReadFailure(results.LastError());
+    if (!results.LastError().Empty()) {
+        return false;
+    }
+    // The minutes go out in time order, and within a minute in the order of the rows.
+    std::stable_sort(due.begin(), due.end(), [](const DueReminder& a, const DueReminder& b) {
         return a.minute < b.minute;
     });
-    for (const DueReminder& reminder : later) {
-        Deliver(reminder);
-    }
+    return true;
 }
 
 void ReminderScanner::NoteReadFailure(const OdbcDiagnostic& failure) {

@@ -47,11 +47,14 @@ public:
     void SetDelivery(ReminderDelivery* delivery) { delivery_ = delivery; }
     ReminderDelivery* Delivery() const { return delivery_; }
 
-    // One timer tick. Returns at once without a connection, leaving the minutes for a later tick.
-    // A tick that arrives while one is still delivering (from a nested event loop) does nothing.
-    // Never throws: a failing delivery step is logged with its reason and the scan goes on; any
-    // other failure is logged and ends the tick, whose minutes then count as scanned. A query
-    // that fails is logged too, once for as long as its reason stays the same.
+    // One timer tick. Reads every schedule, then delivers what falls due in the tick's minutes.
+    // Returns at once without a connection, leaving the minutes for a later tick; a tick that
+    // cannot read the schedules (a lock held too long, a lost connection, a failing query) leaves
+    // them too, so a busy database delays a reminder but does not lose it. The reason is logged,
+    // once for as long as it stays the same. An empty table counts as read. A tick that arrives
+    // while one is still delivering (from a nested event loop) does nothing. Never throws: a
+    // failing delivery step is logged with its reason and the scan goes on; any other failure is
+    // logged and ends the tick.
     void Scan() noexcept;
 
 private:
@@ -63,9 +66,13 @@ private:
         bool mail = false;
     };
 
-    // The minutes this tick has to scan, in time order, now marked as scanned.
-    std::vector<LocalMinute> TakePendingMinutes(const LocalMinute& current);
-    void ScanRows(CDBConnection& connection, const MinuteBatch& batch);
+    // The minutes this tick has to scan, in time order; they count as scanned once the schedules
+    // have been read for them.
+    std::vector<LocalMinute> PendingMinutes(const LocalMinute& current);
+    // Fills `due` with the reminders due in the batch's minutes, in the order they go out; false
+    // when the schedules could not be read.
+    bool ReadDueReminders(CDBConnection& connection, const MinuteBatch& batch,
+                          std::vector<DueReminder>& due);
     void NoteReadFailure(const OdbcDiagnostic& failure);
     void Deliver(const DueReminder& reminder);
 

@@ -4,10 +4,41 @@
 
 #include <utility>
 
+#include "platform/log.h"
 #include "store/db_result_set.h"
+#include "store/lock_wait.h"
 #include "store/sql_text.h"
 
 namespace calvendra {
+
+namespace {
+
+// Runs a statement on its own handle; empty when it succeeded, otherwise why not.
+OdbcDiagnostic RunStatement(SQLHDBC connection, const std::string& statement) {
+    OdbcHandle handle = OdbcHandle::Allocate(SQL_HANDLE_STMT, connection);
+    if (!handle) {
+        return ReadDiagnostic(SQL_HANDLE_DBC, connection);
+    }
+    const SQLRETURN rc = SQLExecDirect(
+        handle.Get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(statement.c_str())),
+        static_cast<SQLINTEGER>(statement.size()));
+    // An update or delete that matches no row answers SQL_NO_DATA; it did not fail.
+    if (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA) {
+        return {};
+    }
+    return ReadDiagnostic(SQL_HANDLE_STMT, handle.Get());
+}
+
+std::string DbmsName(SQLHDBC connection) {
+    SQLCHAR name[128] = {};
+    SQLSMALLINT length = 0;
+    if (!SQL_SUCCEEDED(SQLGetInfo(connection, SQL_DBMS_NAME, name, sizeof name, &length))) {
+        return std::string();
+    }
+    return reinterpret_cast<const char*>(name);
+}
+
+}  // namespace
 
 CDBConnection::CDBConnection(const std::string& dataSourceName, const std::string& userId,
                              const std::string& password)
@@ -31,53 +62,101 @@ bool CDBConnection::Fail(OdbcDiagnostic diagnostic) {
 }
 
 bool CDBConnection::OpenConnection() {
+    openRequested_ = true;
+    return Connect();
+}
+
+bool CDBConnection::Connect() {
     Close();
     lastError_ = {};
 
     OdbcHandle environment = OdbcHandle::Allocate(SQL_HANDLE_ENV, SQL_NULL_HANDLE);
+    OdbcHandle connection;
+    OdbcDiagnostic failure;
     if (!environment) {
-        return Fail({std::string(), 0, "the ODBC driver manager refused an environment handle"});
+        failure = {std::string(), 0, "the ODBC driver manager refused an environment handle"};
+    } else if (!SQL_SUCCEEDED(SQLSetEnvAttr(environment.Get(), SQL_ATTR_ODBC_VERSION,
+                                            reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0))) {
+        failure = ReadDiagnostic(SQL_HANDLE_ENV, environment.Get());
+    } else if (!(connection = OdbcHandle::Allocate(SQL_HANDLE_DBC, environment.Get()))) {
+        failure = ReadDiagnostic(SQL_HANDLE_ENV, environment.Get());
+    } else {
+        SQLSetConnectAttr(connection.Get(), SQL_ATTR_LOGIN_TIMEOUT,
+                          reinterpret_cast<SQLPOINTER>(kLoginTimeoutSeconds), 0);
+        // The data source's own settings, with the bound on lock waits for the drivers that take
+        // it as a keyword.
+        const std::string driverString = connectionString_ + LockWaitKeywords();
+        const SQLRETURN rc =
+            SQLDriverConnect(connection.Get(), nullptr,
+                             reinterpret_cast<SQLCHAR*>(const_cast<char*>(driverString.c_str())),
+                             SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+        if (!SQL_SUCCEEDED(rc)) {
+            failure = ReadDiagnostic(SQL_HANDLE_DBC, connection.Get());
+        }
     }
-    if (!SQL_SUCCEEDED(SQLSetEnvAttr(environment.Get(), SQL_ATTR_ODBC_VERSION,
-                                     reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0))) {
-        return Fail(ReadDiagnostic(SQL_HANDLE_ENV, environment.Get()));
-    }
-    OdbcHandle connection = OdbcHandle::Allocate(SQL_HANDLE_DBC, environment.Get());
-    if (!connection) {
-        return Fail(ReadDiagnostic(SQL_HANDLE_ENV, environment.Get()));
-    }
-    SQLCHAR completed[1024];
-    SQLSMALLINT completedLength = 0;
-    const SQLRETURN rc = SQLDriverConnect(
-        connection.Get(), nullptr,
-        reinterpret_cast<SQLCHAR*>(const_cast<char*>(connectionString_.c_str())), SQL_NTS,
-        completed, sizeof completed, &completedLength, SQL_DRIVER_NOPROMPT);
-    if (!SQL_SUCCEEDED(rc)) {
-        return Fail(ReadDiagnostic(SQL_HANDLE_DBC, connection.Get()));
+    if (!failure.Empty()) {
+        health_.NoteOpenFailure(failure);
+        return Fail(std::move(failure));
     }
     connection.MarkConnected();
     environment_ = std::move(environment);
     connection_ = std::move(connection);
+    health_.NoteSuccess();
+    BoundLockWait();
     return true;
 }
 
+void CDBConnection::BoundLockWait() {
+    for (const std::string& statement : LockWaitStatements(DbmsName(connection_.Get()))) {
+        const OdbcDiagnostic failure = RunStatement(connection_.Get(), statement);
+        if (!failure.Empty()) {
+            // The connection still works; only a held lock may keep it waiting longer.
+            LogWarning("The wait for locks of the database could not be bounded (" + statement +
+                       "): " + failure.Text());
+        }
+    }
+}
+
+OdbcDiagnostic CDBConnection::PrepareForUse() {
+    if (!openRequested_) {
+        return NotConnected();
+    }
+    if (const OdbcDiagnostic* held = health_.HeldBackBy()) {
+        return *held;
+    }
+    if (health_.MustReopen() || !IsConnected()) {
+        if (!Connect()) {
+            return lastError_;
+        }
+        WriteLog(LogLevel::kInfo,
+                 "The connection to the data source \"" + dataSourceName_ + "\" is open again.");
+    }
+    return {};
+}
+
+void CDBConnection::NoteCallFailure(OdbcDiagnostic& failure) {
+    SQLULEN dead = SQL_CD_FALSE;
+    if (IsConnected() &&
+        SQL_SUCCEEDED(
+            SQLGetConnectAttr(connection_.Get(), SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) &&
+        dead == SQL_CD_TRUE) {
+        failure.kind = FailureKind::kUnreachable;
+    }
+    health_.NoteFailure(failure);
+}
+
 bool CDBConnection::ExecuteStatement(const std::string& statement) {
-    lastError_ = {};
-    if (!IsConnected()) {
-        return Fail(NotConnected());
+    lastError_ = PrepareForUse();
+    if (!lastError_.Empty()) {
+        return false;
     }
-    OdbcHandle handle = OdbcHandle::Allocate(SQL_HANDLE_STMT, connection_.Get());
-    if (!handle) {
-        return Fail(ReadDiagnostic(SQL_HANDLE_DBC, connection_.Get()));
+    OdbcDiagnostic failure = RunStatement(connection_.Get(), statement);
+    if (!failure.Empty()) {
+        NoteCallFailure(failure);
+        return Fail(std::move(failure));
     }
-    const SQLRETURN rc = SQLExecDirect(
-        handle.Get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(statement.c_str())),
-        static_cast<SQLINTEGER>(statement.size()));
-    // An update or delete that matches no row answers SQL_NO_DATA; it did not fail.
-    if (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA) {
-        return true;
-    }
-    return Fail(ReadDiagnostic(SQL_HANDLE_STMT, handle.Get()));
+    NoteCallSuccess();
+    return true;
 }
 
 }  // namespace calvendra

@@ -3,6 +3,7 @@
 #include <set>
 #include <string>
 
+#include "store/connection_health.h"
 #include "store/odbc_diagnostic.h"
 #include "store/odbc_handle.h"
 
@@ -13,6 +14,11 @@ class CDBResultSet;
 // The organizer's one connection to its ODBC data source. Every operation reports success as a
 // boolean and shows nothing: what a failure means is the caller's to say, and LastError() says
 // why it failed.
+//
+// Nothing waits long: a statement waits about a second for a lock that another program holds
+// (lock_wait.h), and once OpenConnection has been asked for, a connection that failed to open or
+// was lost is opened again at the next use, held back as ConnectionHealth says. Reopening closes
+// the result sets still open on the old connection.
 class CDBConnection {
 public:
     // Builds the connection string from the three values; does not connect.
@@ -29,16 +35,25 @@ public:
     // Closes an open connection first, then connects without ever letting the driver prompt.
     bool OpenConnection();
 
-    // Runs a statement that returns no rows. False at once, without touching the driver, when not
-    // connected. A statement that changes no row still succeeds.
+    // Runs a statement that returns no rows. False at once, without touching the driver, before
+    // OpenConnection was ever asked for, and while the connection is held back. A statement that
+    // changes no row still succeeds.
     bool ExecuteStatement(const std::string& statement);
 
     bool IsConnected() const { return static_cast<bool>(connection_); }
 
+    // True once OpenConnection has been called, whether it succeeded or not: from then on every
+    // use opens the connection again when it failed or was lost.
+    bool IsOpenRequested() const { return openRequested_; }
+
+    // The clock that the hold-backs after a failure are measured with; for tests.
+    void SetClock(ConnectionHealth::Clock clock) { health_ = ConnectionHealth(std::move(clock)); }
+
     const std::string& DataSourceName() const { return dataSourceName_; }
     const std::string& ConnectionString() const { return connectionString_; }
 
-    // Why the last OpenConnection or ExecuteStatement failed; empty after one that succeeded.
+    // Why the last OpenConnection or ExecuteStatement failed, with what that says about the
+    // database (its kind); empty after one that succeeded.
     const OdbcDiagnostic& LastError() const { return lastError_; }
 
     // The handle that result sets allocate their statements on; null when not connected.
@@ -52,6 +67,19 @@ private:
     void Attach(CDBResultSet* results) { openResults_.insert(results); }
     void Detach(CDBResultSet* results) { openResults_.erase(results); }
 
+    // Before every call: opens the connection again when it must be and may be. Empty when the
+    // connection can take the call; otherwise why not.
+    OdbcDiagnostic PrepareForUse();
+    // After every call: a failure gets the kind the connection itself sees in it (a driver may
+    // report a lost connection only through SQL_ATTR_CONNECTION_DEAD), and both outcomes tell the
+    // connection's health.
+    void NoteCallFailure(OdbcDiagnostic& failure);
+    void NoteCallSuccess() { health_.NoteSuccess(); }
+
+    bool Connect();
+    // Bounds the wait for locks in the session just opened, where the database needs statements
+    // for it.
+    void BoundLockWait();
     void Close();
     // Keeps the reason of a failure and gives false, for `return Fail(...)`.
     bool Fail(OdbcDiagnostic diagnostic);
@@ -59,6 +87,8 @@ private:
     std::string dataSourceName_;
     std::string connectionString_;
     OdbcDiagnostic lastError_;
+    bool openRequested_ = false;
+    ConnectionHealth health_;
     // Declared in this order so that the connection goes before its environment.
     OdbcHandle environment_;
     OdbcHandle connection_;

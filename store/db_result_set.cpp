@@ -30,11 +30,16 @@ bool CDBResultSet::Fail(OdbcDiagnostic diagnostic) {
     return false;
 }
 
+bool CDBResultSet::FailCall(OdbcDiagnostic diagnostic) {
+    connection_.NoteCallFailure(diagnostic);
+    return Fail(std::move(diagnostic));
+}
+
 bool CDBResultSet::OpenQuery(const std::string& query) {
     Close();
-    lastError_ = {};
-    if (!connection_.IsConnected()) {
-        return Fail(NotConnected());
+    lastError_ = connection_.PrepareForUse();
+    if (!lastError_.Empty()) {
+        return false;
     }
     OdbcHandle statement = OdbcHandle::Allocate(SQL_HANDLE_STMT, connection_.ConnectionHandle());
     if (!statement) {
@@ -47,13 +52,11 @@ bool CDBResultSet::OpenQuery(const std::string& query) {
     const SQLRETURN rc =
         SQLExecDirect(statement.Get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(query.c_str())),
                       static_cast<SQLINTEGER>(query.size()));
-    if (!SQL_SUCCEEDED(rc)) {
-        return Fail(ReadDiagnostic(SQL_HANDLE_STMT, statement.Get()));
-    }
     SQLSMALLINT columns = 0;
-    if (!SQL_SUCCEEDED(SQLNumResultCols(statement.Get(), &columns))) {
-        return Fail(ReadDiagnostic(SQL_HANDLE_STMT, statement.Get()));
+    if (!SQL_SUCCEEDED(rc) || !SQL_SUCCEEDED(SQLNumResultCols(statement.Get(), &columns))) {
+        return FailCall(ReadDiagnostic(SQL_HANDLE_STMT, statement.Get()));
     }
+    connection_.NoteCallSuccess();
     if (columns <= 0) {
         return Fail({std::string(), 0, "the statement returns no columns"});
     }
@@ -78,7 +81,7 @@ bool CDBResultSet::FetchRow() {
     if (!SQL_SUCCEEDED(rc)) {
         endOfRows_ = true;
         if (rc != SQL_NO_DATA) {
-            return Fail(ReadDiagnostic(SQL_HANDLE_STMT, statement_.Get()));
+            return FailCall(ReadDiagnostic(SQL_HANDLE_STMT, statement_.Get()));
         }
         return false;
     }
@@ -88,7 +91,7 @@ bool CDBResultSet::FetchRow() {
         if (!ReadColumnText(static_cast<SQLUSMALLINT>(column), row_[column - 1])) {
             row_.clear();
             endOfRows_ = true;
-            return Fail(ReadDiagnostic(SQL_HANDLE_STMT, statement_.Get()));
+            return FailCall(ReadDiagnostic(SQL_HANDLE_STMT, statement_.Get()));
         }
     }
     return true;

@@ -21,7 +21,8 @@ public:
 
     // Closes the open query, then opens this one with a static cursor. True when it opened and
     // has a first row, which becomes the current row; a failure and an empty result both give
-    // false, and LastError() tells them apart.
+    // false, and LastError() tells them apart. The connection is opened again first when it was
+    // lost (see CDBConnection).
     bool OpenQuery(const std::string& query);
 
     // Empties `value`, then fills it with the column of the current row (NULL reads as empty).
@@ -47,6 +48,8 @@ private:
     void Close();
     // Keeps the reason of a failure and gives false, for `return Fail(...)`.
     bool Fail(OdbcDiagnostic diagnostic);
+    // The same for a failed driver call, which the connection hears of too.
+    bool FailCall(OdbcDiagnostic diagnostic);
     bool IsOpen() const { return static_cast<bool>(statement_); }
     // Fetches the next row into the current row; false at the end of the rows or on failure.
     bool FetchRow();

@@ -9,7 +9,33 @@ namespace {
 // Drivers seldom leave more than a few records; this many is enough to say why.
 constexpr SQLSMALLINT kMaxRecords = 8;
 
+// SQLite's result codes for a database or a table that another connection has locked, as the
+// SQLite driver reports them: state HY000 with the code as the native error.
+constexpr long kSqliteBusy = 5;
+constexpr long kSqliteLocked = 6;
+
+bool StartsWith(const std::string& text, const char* prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
+
 }  // namespace
+
+FailureKind KindOfFailure(const std::string& sqlState, long nativeCode,
+                          const std::string& message) {
+    if (StartsWith(sqlState, "08") || sqlState == "57P01" || sqlState == "57P02" ||
+        sqlState == "57P03") {
+        return FailureKind::kUnreachable;
+    }
+    if (sqlState == "HYT00" || sqlState == "HYT01" || sqlState == "55P03" || sqlState == "57014" ||
+        sqlState == "40P01") {
+        return FailureKind::kBusy;
+    }
+    if (sqlState == "HY000" && (nativeCode == kSqliteBusy || nativeCode == kSqliteLocked) &&
+        message.find("locked") != std::string::npos) {
+        return FailureKind::kBusy;
+    }
+    return FailureKind::kOther;
+}
 
 std::string OdbcDiagnostic::Text() const {
     if (sqlState.empty()) {
@@ -44,6 +70,7 @@ OdbcDiagnostic ReadDiagnostic(SQLSMALLINT handleType, SQLHANDLE handle) {
     if (diagnostic.Empty()) {
         diagnostic.message = "the ODBC driver manager gave no reason";
     }
+    diagnostic.kind = KindOfFailure(diagnostic.sqlState, diagnostic.nativeCode, diagnostic.message);
     return diagnostic;
 }
 

@@ -3,17 +3,20 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "store/connection_health.h"
 #include "store/db_connection.h"
 #include "store/statements.h"
 #include "tests/reminders/reminder_test_support.h"
 #include "tests/support/captured_log.h"
 #include "tests/support/database_test.h"
+#include "tests/support/lock_holder.h"
 
 namespace calvendra {
 namespace {
@@ -24,6 +27,7 @@ using testing::DatabaseTest;
 using ::testing::HasSubstr;
 using testing::LocalText;
 using testing::LocalTime;
+using testing::LockHolder;
 using testing::RecordingDelivery;
 using testing::ScopedTimeZone;
 using testing::UtcTime;
@@ -91,6 +95,8 @@ protected:
         if (IsSkipped()) {
             return;
         }
+        // The connection's hold-backs after a failure run on a clock of the test's own.
+        connection_.SetClock([this] { return steadyNow_; });
         ASSERT_TRUE(connection_.OpenConnection());
         delivery_.stamp = [this] { return LocalText(now_, stampFormat_); };
     }
@@ -128,7 +134,11 @@ protected:
         }
     }
 
+    // Lets a busy database's hold on the connection pass.
+    void LetTheHoldPass() { steadyNow_ += ConnectionHealth::kBusyHold; }
+
     ScopedTimeZone zone_{"Europe/Berlin"};
+    std::chrono::steady_clock::time_point steadyNow_;
     CDBConnection connection_{"Calvendra", "opal", "kelp"};
     bool connected_ = true;
     bool throwingClock_ = false;
@@ -500,6 +510,35 @@ TEST_P(ReminderScannerTest, SchedulesThatCannotBeReadAreLoggedOnceWhileTheReason
     TickAt(LocalTime(2024, 6, 12, 14, 32, 30));
     EXPECT_EQ(failures(log.Text()), 2);
     EXPECT_TRUE(delivery_.calls.empty());
+    // The minute that could not be read is caught up once the table is back.
+    Database().Execute("alter table moved_away rename to assist_scheduleinfo");
+    TickAt(LocalTime(2024, 6, 12, 14, 33, 30));
+    EXPECT_EQ(delivery_.calls, (Calls{"14:33 window Standup/about Standup"}));
+}
+
+// The other program holds the database longer than the scan waits for a lock.
+TEST_P(ReminderScannerTest, ALockedDatabaseDelaysRemindersButLosesNone) {
+    Add({Mailed(Daily(2000000002, "Standup", "14:30:00")), Daily(2000000003, "later", "14:32:00")});
+    Start(LocalTime(2024, 6, 12, 14, 29, 0));
+    const CapturedLog log;
+    {
+        const LockHolder lock(Database());
+        TickAt(LocalTime(2024, 6, 12, 14, 30, 10));
+    }
+    // Within the moment the connection is held back, the next tick reads nothing either.
+    TickAt(LocalTime(2024, 6, 12, 14, 31, 10));
+    EXPECT_TRUE(delivery_.calls.empty());
+    EXPECT_THAT(log.Text(), HasSubstr("could not read the schedules: "));
+    EXPECT_THAT(log.Text(), HasSubstr("lock"));
+
+    LetTheHoldPass();
+    TickAt(LocalTime(2024, 6, 12, 14, 32, 10));
+    EXPECT_EQ(delivery_.calls, (Calls{"14:32 window Standup/about Standup",
+                                      "14:32 mail Standup/about Standup/2000000002",
+                                      "14:32 window later/about later"}));
+    // Caught up once: the minutes now count as scanned.
+    TickAt(LocalTime(2024, 6, 12, 14, 33, 10));
+    EXPECT_EQ(delivery_.calls.size(), 3u);
 }
 
 TEST_P(ReminderScannerTest, AFailingClockEndsOnlyThatTick) {
@@ -531,7 +570,27 @@ TEST_P(ReminderScannerTest, ATickArrivingWhileADeliveryRunsDoesNothing) {
                      "window second/about second"}));
 }
 
+// Only a server can drop a connection from its side.
+class LostConnectionScanTest : public ReminderScannerTest {};
+
+TEST_P(LostConnectionScanTest, TheConnectionIsOpenedAgainAndTheMissedMinutesAreCaughtUp) {
+    Add({Daily(2000000002, "Standup", "14:30:00")});
+    Start(LocalTime(2024, 6, 12, 14, 29, 0));
+    Database().Execute(
+        "select pg_terminate_backend(pid) from pg_stat_activity where datname = "
+        "current_database() and pid <> pg_backend_pid()");
+    const CapturedLog log;
+    TickAt(LocalTime(2024, 6, 12, 14, 30, 10));
+    EXPECT_TRUE(delivery_.calls.empty());
+    EXPECT_THAT(log.Text(), HasSubstr("could not read the schedules: "));
+    TickAt(LocalTime(2024, 6, 12, 14, 31, 10));
+    EXPECT_EQ(delivery_.calls, (Calls{"14:31 window Standup/about Standup"}));
+    EXPECT_THAT(log.Text(), HasSubstr("is open again"));
+}
+
 CALVENDRA_FOR_EACH_BACKEND(ReminderScannerTest);
+INSTANTIATE_TEST_SUITE_P(Server, LostConnectionScanTest, ::testing::Values(Backend::kPostgres),
+                         testing::BackendParamName);
 CALVENDRA_FOR_EACH_BACKEND(ClockChangeDayTest);
 
 }  // namespace

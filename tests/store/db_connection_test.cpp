@@ -379,26 +379,7 @@ TEST_P(ConnectionTest, AMissingTableFailsItsStatementsAndLeavesTheRestAlone) {
     EXPECT_EQ(Database().QueryValue("select first_name from assist_contactmaininfo"), "Ann");
 }
 
-// Only a server can drop a connection from its side.
-class ServerConnectionTest : public ConnectionTest {};
-
-TEST_P(ServerConnectionTest, ALostConnectionMakesTheCallsFail) {
-    CDBConnection connection = OrganizerConnection();
-    ASSERT_TRUE(connection.OpenConnection());
-    Database().Execute(
-        "select pg_terminate_backend(pid) from pg_stat_activity where datname = "
-        "current_database() and pid <> pg_backend_pid()");
-    EXPECT_FALSE(connection.ExecuteStatement(statements::DeleteGroup(1000000009)));
-    CDBResultSet results(connection);
-    EXPECT_FALSE(results.OpenQuery(statements::SelectGroupsOfKind(1)));
-    // Opening again recovers.
-    ASSERT_TRUE(connection.OpenConnection());
-    EXPECT_EQ(ReadAll(connection, statements::SelectGroupsOfKind(1)).size(), 1u);
-}
-
 CALVENDRA_FOR_EACH_BACKEND(ConnectionTest);
-INSTANTIATE_TEST_SUITE_P(Server, ServerConnectionTest, ::testing::Values(Backend::kPostgres),
-                         testing::BackendParamName);
 
 TEST(SqliteFile, AFileThatIsNoDatabaseFailsEveryCallAndStaysAsItWas) {
     testing::TestDatabase database(Backend::kSqlite);

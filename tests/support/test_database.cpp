@@ -243,6 +243,13 @@ std::string TestDatabase::QueryValue(const std::string& sql) const {
     return rows.empty() || rows.front().empty() ? std::string() : rows.front().front();
 }
 
+std::string TestDatabase::ClientCommand() const {
+    if (backend_ == Backend::kSqlite) {
+        return "sqlite3 -batch '" + filePath_ + "'";
+    }
+    return Psql(databaseName_);
+}
+
 void TestDatabase::Remove() {
     if (backend_ == Backend::kSqlite) {
         std::remove(filePath_.c_str());

@@ -54,6 +54,10 @@ public:
     // SQLite only: the database file for tests that handle it directly.
     const std::string& FilePath() const { return filePath_; }
 
+    // A shell command that opens an interactive session on the database, as another program
+    // would: the sqlite3 shell on the file, or psql as the organizer's role.
+    std::string ClientCommand() const;
+
 private:
     void RegisterDataSource() const;
 

@@ -1,0 +1,18 @@
+#include "store/lock_wait.h"
+
+namespace calvendra {
+
+std::string LockWaitKeywords() {
+    return "Timeout=" + std::to_string(kLockWait.count()) + ";";
+}
+
+std::vector<std::string> LockWaitStatements(const std::string& dbmsName) {
+    if (dbmsName == "PostgreSQL") {
+        // lock_timeout rather than statement_timeout: a long read that waits for nobody must
+        // still finish.
+        return {"set lock_timeout = " + std::to_string(kLockWait.count())};
+    }
+    return {};
+}
+
+}  // namespace calvendra
