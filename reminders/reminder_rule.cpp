@@ -1,9 +1,20 @@
 #include "reminders/reminder_rule.h"
 
+#include <algorithm>
+
 #include "store/column_values.h"
 #include "store/reminder_encoding.h"
 
 namespace calvendra {
+
+namespace {
+
+// A time of day further than three days from its day's midnight cannot fall on that day, whatever
+// the clock does around it. Stored times beyond that are clamped to it before any calendar
+// arithmetic, so that no stored text, however large, reaches the clock's conversions.
+constexpr std::int64_t kFurthestMinutes = 3 * 24 * 60;
+
+}  // namespace
 
 ReminderRule ReadReminderRule(const std::string& remind, const std::string& remindType,
                               const std::string& remindWeek, const std::string& remindDate,
@@ -30,7 +41,10 @@ std::optional<std::int64_t> FiringWallClock(const ReminderRule& rule, const Loca
     if (!rule.hasTime) {
         return std::nullopt;
     }
-    return WallClockSeconds(day, rule.hour, rule.minute);
+    // Carried like a calendar: 13:90 is 14:30, and hour -1 is 23:00 of the day before.
+    const std::int64_t minutes =
+        std::clamp(std::int64_t{rule.hour} * 60 + rule.minute, -kFurthestMinutes, kFurthestMinutes);
+    return WallClockSeconds(day, 0, minutes);
 }
 
 bool IsDueInMinute(const ReminderRule& rule, const LocalMinute& minute) {

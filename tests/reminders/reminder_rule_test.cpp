@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -196,6 +197,74 @@ TEST_F(ReminderRuleTest, TheBatchAgreesWithTheRuleOfEachMinute) {
     ExpectBatchAgreesWithEachMinute(UtcTime(2024, 10, 26, 12, 0), UtcTime(2024, 10, 28, 2, 0), 3);
     ScopedTimeZone zone("Australia/Lord_Howe");
     ExpectBatchAgreesWithEachMinute(UtcTime(2024, 10, 5, 0, 0), UtcTime(2024, 10, 6, 12, 0), 4);
+}
+
+// Stored times at the limits of what the columns convert to, and beyond: those that carry into
+// the day fire where they land, the others never, and none reaches undefined arithmetic (the
+// sanitizer build runs this too).
+TEST_F(ReminderRuleTest, ExtremeTimesFireWhereTheyCarryOrNever) {
+    const std::time_t to = LocalTime(2024, 6, 13, 0, 0);
+    const struct {
+        const char* time;
+        Times fires;
+    } cases[] = {
+        {"0:870:00", {"Wed 2024-06-12 14:30"}},
+        {"1:-30:00", {"Wed 2024-06-12 00:30"}},
+        {"24:-30:00", {"Wed 2024-06-12 23:30"}},
+        {"-2147483648:-2147483648:00", {}},
+        {"2147483647:2147483647:00", {}},
+        {"-2147483648:2147483647:00", {}},
+        {"99999999999999999999:30:00", {}},
+        {"-99999999999999999999:99999999999999999999:", {}},
+        {"35791394:-2147483640:00", {"Wed 2024-06-12 00:00"}},
+        {"2147483647:-128849018820:00", {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FiringTimes(Daily(c.time), twoDaysFrom_, to), c.fires) << c.time;
+    }
+}
+
+// Any text in any of the five columns: the batch and the rule of each minute agree, and a rule
+// fires at most once a day.
+TEST_F(ReminderRuleTest, ArbitraryColumnTextsGiveOneAnswerAndAtMostOneReminderADay) {
+    const std::vector<LocalMinute> minutes =
+        MinutesBetween(LocalTime(2024, 6, 11, 22, 0), LocalTime(2024, 6, 13, 2, 0));
+    const MinuteBatch batch(minutes);
+    // The pieces the texts are made of, between the bars; one is a zero byte.
+    using namespace std::string_literals;
+    const std::string alphabet =
+        "0|1|2|3|6|7|-|+|:|:| |\t|x|14|30|-1|\xff|\0|2024-6-12|2147483647|99999999999999999999|"
+        "9223372036854775808"s;
+    std::vector<std::string> pieces;
+    for (std::size_t at = 0, bar; at <= alphabet.size(); at = bar + 1) {
+        bar = std::min(alphabet.find('|', at), alphabet.size());
+        pieces.push_back(alphabet.substr(at, bar - at));
+    }
+    std::mt19937 random(17);
+    auto text = [&] {
+        std::string made;
+        const int count = std::uniform_int_distribution<int>(0, 6)(random);
+        for (int i = 0; i < count; ++i) {
+            made +=
+                pieces[std::uniform_int_distribution<std::size_t>(0, pieces.size() - 1)(random)];
+        }
+        return made;
+    };
+    std::vector<std::size_t> due;
+    for (int round = 0; round < 400; ++round) {
+        // Mostly reminders that are on, so that the times get looked at.
+        const std::string remind = round % 4 == 0 ? text() : "1";
+        const ReminderRule rule = ReadReminderRule(remind, text(), text(), text(), text());
+        std::vector<std::size_t> expected;
+        for (std::size_t position = 0; position < minutes.size(); ++position) {
+            if (IsDueInMinute(rule, minutes[position])) {
+                expected.push_back(position);
+            }
+        }
+        batch.DueMinutes(rule, due);
+        ASSERT_EQ(due, expected) << "at " << rule.hour << ":" << rule.minute;
+        EXPECT_LE(due.size(), 3u);
+    }
 }
 
 }  // namespace
