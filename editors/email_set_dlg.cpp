@@ -18,6 +18,7 @@ namespace {
 
 constexpr char kSaveQuestion[] = "Do you want to save and use these email settings?";
 constexpr char kNotAnInteger[] = "Please enter an integer.";
+constexpr char kNotAPort[] = "Please enter an integer between 1 and 65535.";
 
 wxTextCtrl* AddRow(wxWindow* parent, wxFlexGridSizer& grid, const char* label,
                    const std::string& value, long style = 0) {
@@ -83,8 +84,14 @@ void CEmailSetDlg::OnPortChar(wxKeyEvent& event) {
 
 bool CEmailSetDlg::ReadEdits() {
     int port = 0;
+    const char* refusal = nullptr;
     if (!ParseIntegerText(resources::ToStoreText(portEdit_->GetValue()), port)) {
-        wxMessageBox(kNotAnInteger, resources::kApplicationTitle, wxOK | wxICON_WARNING, this);
+        refusal = kNotAnInteger;
+    } else if (!IsPortNumber(port)) {
+        refusal = kNotAPort;
+    }
+    if (refusal != nullptr) {
+        wxMessageBox(refusal, resources::kApplicationTitle, wxOK | wxICON_WARNING, this);
         portEdit_->SetFocus();
         portEdit_->SelectAll();
         return false;

@@ -28,7 +28,7 @@ private:
     void OnOk(wxCommandEvent& event);
     void OnPortChar(wxKeyEvent& event);
     // Reads the edits into the members; false, after telling the user, when the port is no
-    // integer.
+    // integer or no port number.
     bool ReadEdits();
     // Closes the dialog with `code`, whether it runs modally or not.
     void Finish(int code);

@@ -4,6 +4,14 @@
 
 namespace calvendra {
 
+// The TCP ports an SMTP server can listen on.
+inline constexpr long kLowestPort = 1;
+inline constexpr long kHighestPort = 65535;
+
+constexpr bool IsPortNumber(long long value) {
+    return value >= kLowestPort && value <= kHighestPort;
+}
+
 // How reminder e-mail leaves the machine: the sender address shown to recipients and the SMTP
 // server with its port and credentials. A plain record that needs nothing of wxWidgets, so that
 // reminder mail can take it as it is. The running organizer holds one (its document owns it): it

@@ -3,6 +3,7 @@
 #include <wx/config.h>
 
 #include "platform/application_key.h"
+#include "platform/log.h"
 #include "resources/store_text.h"
 #include "settings/profile.h"
 
@@ -20,6 +21,23 @@ std::string ReadText(const wxConfigBase& profile, const char* name) {
     return resources::ToStoreText(value);
 }
 
+// The stored port, checked before it is narrowed: one that is no port number (out of range, too
+// large for any integer, or no number at all) counts as absent, and the log says so.
+int ReadPort(const wxConfigBase& profile) {
+    wxString text;
+    if (!profile.Read(Key("SMTPPort"), &text)) {
+        return kDefaultSmtpPort;
+    }
+    long long port = 0;
+    if (text.ToLongLong(&port) && IsPortNumber(port)) {
+        return static_cast<int>(port);
+    }
+    LogWarning("The stored SMTP port \"" + text.utf8_string() + "\" is no port number from " +
+               std::to_string(kLowestPort) + " to " + std::to_string(kHighestPort) + "; port " +
+               std::to_string(kDefaultSmtpPort) + " is used.");
+    return kDefaultSmtpPort;
+}
+
 }  // namespace
 
 EmailSettings LoadEmailSettings() {
@@ -31,9 +49,7 @@ EmailSettings LoadEmailSettings() {
     }
     settings.senderAddress = ReadText(*profile, "SenderEmail");
     settings.smtpServer = ReadText(*profile, "SMTPServer");
-    long port = kDefaultSmtpPort;
-    profile->Read(Key("SMTPPort"), &port, kDefaultSmtpPort);
-    settings.smtpPort = static_cast<int>(port);
+    settings.smtpPort = ReadPort(*profile);
     settings.smtpAccount = ReadText(*profile, "SMTPAccount");
     settings.smtpPassword = ReadText(*profile, "SMTPPassword");
     return settings;

@@ -8,8 +8,9 @@ namespace calvendra {
 
 inline constexpr int kDefaultSmtpPort = 25;
 
-// The five values of the profile; absent keys read as empty text and port 25. Without a profile
-// every field takes its default.
+// The five values of the profile; absent keys read as empty text and port 25, and so does a
+// stored port that is no port number (which the log tells). Without a profile every field takes
+// its default.
 EmailSettings LoadEmailSettings();
 
 // Writes the record to the profile and makes sure the profile file can be read by its owner only,

@@ -12,7 +12,9 @@ namespace calvendra {
 std::string ProfileFilePath();
 
 // Makes the profile file the program's settings store (wxConfigBase::Get). Values are read and
-// written exactly as given: nothing in them is expanded.
+// written exactly as given: nothing in them is expanded. A file that is partly damaged is kept
+// beside it as "calvendra.conf.damaged" and replaced by what of it can be read, with a line in the
+// log, so that start-up goes on with those settings and the defaults for the rest.
 void SelectProfile();
 
 // Writes pending changes to the file and restricts the file to its owner.

@@ -5,6 +5,8 @@
 #include <gtk/gtk.h>
 #include <sys/stat.h>
 
+#include <filesystem>
+
 #include <wx/button.h>
 #include <wx/config.h>
 #include <wx/textctrl.h>
@@ -16,6 +18,7 @@
 #include "settings/profile.h"
 #include "tests/gui/support/dialog_testing.h"
 #include "tests/gui/support/gui_test.h"
+#include "tests/support/captured_log.h"
 #include "tests/support/odbc_sandbox.h"
 
 namespace calvendra::testing {
@@ -23,6 +26,7 @@ namespace {
 
 constexpr char kQuestion[] = "Do you want to save and use these email settings?";
 constexpr char kNotAnInteger[] = "Please enter an integer.";
+constexpr char kNotAPort[] = "Please enter an integer between 1 and 65535.";
 
 struct Values {
     std::string sender, server, port, account, password;
@@ -31,7 +35,7 @@ struct Values {
 class EmailSettingsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::remove(ProfileFilePath().c_str());
+        std::filesystem::remove_all(std::filesystem::path(ProfileFilePath()).parent_path());
         SelectProfile();
         settings_ = LoadEmailSettings();
     }
@@ -152,13 +156,19 @@ TEST_F(EmailSettingsTest, ABadPortIsRefusedWithFocusOnThePortAndNothingStored) {
     CEmailSetDlg dialog(nullptr, settings_);
     dialog.Show();
 
-    for (const char* bad : {"", "25x", "99999999999", "- 5"}) {
+    const struct {
+        const char* port;
+        const char* refusal;
+    } cases[] = {{"", kNotAnInteger},    {"25x", kNotAnInteger},   {"99999999999", kNotAnInteger},
+                 {"- 5", kNotAnInteger}, {"0", kNotAPort},         {"65536", kNotAPort},
+                 {"-25", kNotAPort},     {"2147483647", kNotAPort}};
+    for (const auto& [bad, refusal] : cases) {
         Values typed = kTyped;
         typed.port = bad;
         Type(dialog, typed);
         dialog.SenderEdit()->SetFocus();
         wxTEST_DIALOG(PressOk(dialog), ExpectMessage(kQuestion, wxYES),
-                      ExpectMessage(kNotAnInteger, wxOK));
+                      ExpectMessage(refusal, wxOK));
         EXPECT_TRUE(dialog.IsShown()) << bad;
         EXPECT_EQ(FocusWithin(dialog), dialog.PortEdit()->GetHandle()) << bad;
         EXPECT_EQ(settings_.smtpServer, "") << bad;
@@ -213,6 +223,8 @@ TEST_F(EmailSettingsTest, TextIsStoredExactlyAsTyped) {
     EXPECT_EQ(settings_.smtpPassword, odd.password);
 
     Restart();
+    // What the store wrote reads again as it stands: nothing of it is taken for damage.
+    EXPECT_FALSE(std::filesystem::exists(ProfileFilePath() + ".damaged"));
     EXPECT_EQ(settings_.smtpPassword, odd.password);
     EXPECT_EQ(settings_.senderAddress, odd.sender);
     EXPECT_EQ(settings_.smtpServer, odd.server);
@@ -232,6 +244,70 @@ TEST_F(EmailSettingsTest, AProfileWrittenWithWiderPermissionsIsNarrowedOnSave) {
     struct stat info {};
     ASSERT_EQ(stat(ProfileFilePath().c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+// Before, an out-of-range port was used as stored, and one too large for an int was cut to
+// another number (4294967321 to 25).
+TEST_F(EmailSettingsTest, AStoredPortThatIsNoPortNumberCountsAsAbsentAndIsLogged) {
+    const struct {
+        const char* stored;
+        int read;
+    } cases[] = {{"1", 1},      {"65535", 65535}, {"587", 587},       {"0", 25},
+                 {"65536", 25}, {"-25", 25},      {"4294967321", 25}, {"99999999999999999999", 25},
+                 {"abc", 25},   {"", 25},         {"25 ", 25}};
+    for (const auto& [stored, read] : cases) {
+        WriteFileText(ProfileFilePath(), "[Calvendra1.0]\nSMTPPort=" + std::string(stored) + "\n");
+        const CapturedLog log;
+        Restart();
+        EXPECT_EQ(settings_.smtpPort, read) << stored;
+        const bool logged = log.Text().find("The stored SMTP port \"" + std::string(stored) +
+                                            "\" is no port number from 1 to 65535; port 25 is "
+                                            "used.") != std::string::npos;
+        EXPECT_EQ(logged, read == 25) << stored << ": " << log.Text();
+    }
+}
+
+// The two lines below used to stop start-up on a wx assertion.
+TEST_F(EmailSettingsTest, ADamagedProfileIsSetAsideAndWhatCanBeReadIsKept) {
+    const std::string damaged =
+        "[Calvendra1.0]\n=x\nSMTPServer=mail.example.org\nSMTPPort=587\n[Calvendra\nAutoRun=1\n";
+    WriteFileText(ProfileFilePath(), damaged);
+    const CapturedLog log;
+    Restart();
+    EXPECT_EQ(settings_.smtpServer, "mail.example.org");
+    EXPECT_EQ(settings_.smtpPort, 587);
+    EXPECT_EQ(ReadFileText(ProfileFilePath() + ".damaged"), damaged);
+    EXPECT_EQ(ProfileText(), "[Calvendra1.0]\nSMTPServer=mail.example.org\nSMTPPort=587\n");
+    struct stat info {};
+    ASSERT_EQ(stat(ProfileFilePath().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_NE(log.Text().find("The settings file " + ProfileFilePath() +
+                              " was damaged: lines 2, 5 and 6 could not be read. It is kept as " +
+                              ProfileFilePath() + ".damaged;"),
+              std::string::npos)
+        << log.Text();
+
+    // Random bytes the next time: the defaults, and the earlier damage stays where it was.
+    std::string noise;
+    for (int i = 0; i < 4096; ++i) {
+        noise += static_cast<char>((i * 7919 + i / 13) & 0xff);
+    }
+    WriteFileText(ProfileFilePath(), noise);
+    Restart();
+    EXPECT_EQ(settings_.smtpServer, "");
+    EXPECT_EQ(settings_.smtpPort, 25);
+    EXPECT_EQ(ReadFileText(ProfileFilePath() + ".damaged"), damaged);
+    EXPECT_EQ(ReadFileText(ProfileFilePath() + ".damaged-2"), noise);
+    // The store itself had nothing to complain about.
+    EXPECT_EQ(log.Text().find("Settings file:"), std::string::npos) << log.Text();
+
+    // What is saved now lands in the file that replaced the damaged one.
+    CEmailSetDlg dialog(nullptr, settings_);
+    dialog.Show();
+    Type(dialog, kTyped);
+    wxTEST_DIALOG(PressOk(dialog), ExpectMessage(kQuestion, wxYES));
+    Restart();
+    EXPECT_EQ(settings_.smtpServer, "smtp.example.org");
 }
 
 TEST_F(EmailSettingsTest, TheProfileLivesInTheTestsOwnConfigFolder) {
