@@ -1,11 +1,13 @@
 #include "view/calvendra_view.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include <wx/frame.h>
 #include <wx/imaglist.h>
 #include <wx/listctrl.h>
 #include <wx/msgdlg.h>
+#include <wx/statusbr.h>
 #include <wx/treectrl.h>
 
 #include "editors/email_set_dlg.h"
@@ -50,21 +52,54 @@ private:
     Identifier id_;
 };
 
-// The window of the list that shows the rows and takes clicks and the focus (the list's other
-// child is its header).
+// The list's two windows: the one that shows the rows and takes clicks and the focus, and its
+// header.
+bool IsHeaderWindow(const wxWindow* window) {
+    return window->GetClassInfo()->GetClassName() == wxString("wxListHeaderWindow");
+}
+
 wxWindow* RowsWindowOf(wxListCtrl* list) {
     for (wxWindow* child : list->GetChildren()) {
-        if (child->GetClassInfo()->GetClassName() != wxString("wxListHeaderWindow")) {
+        if (!IsHeaderWindow(child)) {
             return child;
         }
     }
     return list;
 }
 
+wxWindow* HeaderWindowOf(wxListCtrl* list) {
+    for (wxWindow* child : list->GetChildren()) {
+        if (IsHeaderWindow(child)) {
+            return child;
+        }
+    }
+    return list;
+}
+
+constexpr int kReadAgainTimerId = 1;
+
+// The first sentence of a read failure's status text says what it means for the user.
+std::string FailureStatus(const char* what, const OdbcDiagnostic& failure) {
+    switch (failure.kind) {
+        case FailureKind::kUnreachable:
+            return std::string("The database is unreachable, so ") + what +
+                   " cannot be shown: " + failure.Text();
+        case FailureKind::kBusy:
+            return std::string("The database is busy, held by another program, so ") + what +
+                   " cannot be shown: " + failure.Text();
+        case FailureKind::kOther:
+            break;
+    }
+    std::string text = std::string(what) + " cannot be shown: " + failure.Text();
+    text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    return text;
+}
+
 }  // namespace
 
 wxBEGIN_EVENT_TABLE(CCalvendraView, wxPanel)
     EVT_TREE_SEL_CHANGED(kTreeControlId, CCalvendraView::OnTreeSelectionChanged)
+    EVT_TIMER(kReadAgainTimerId, CCalvendraView::OnReadAgainTimer)
     EVT_SIZE(CCalvendraView::OnSize)
     EVT_MENU(kIdEmailSetting, CCalvendraView::OnEmailSetting)
     EVT_UPDATE_UI(kIdEmailSetting, CCalvendraView::OnUpdateHandledCommand)
@@ -75,7 +110,8 @@ CCalvendraView::CCalvendraView(wxWindow* parent, CDBConnection& connection,
     : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxBORDER_NONE),
       connection_(connection),
       mailSettings_(mailSettings),
-      weekdayNames_{"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"} {
+      weekdayNames_{"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"},
+      readAgainTimer_(this, kReadAgainTimerId) {
     SetSize(ConvertDialogToPixels(wxSize(kFormWidthDlu, kFormHeightDlu)));
     tree_ = new wxTreeCtrl(
         this, kTreeControlId, ConvertDialogToPixels(wxPoint(7, 7)),
@@ -126,27 +162,11 @@ void CCalvendraView::OnInitialUpdate() {
     if (!fault.empty()) {
         ReportInitializeError(fault);
     }
-    // A database that lacks a table stays connected: what it holds is shown.
-    if (connection_.IsConnected()) {
-        contactGroups_.clear();
-        scheduleGroups_.clear();
-        lastContactId_ = kContactCounterStart;
-        lastContactGroupId_ = 0;
-        lastScheduleId_ = kScheduleCounterStart;
-        lastScheduleGroupId_ = 0;
-
-        LoadHierarchy({statements::SelectContactGroupTree(), &contactGroups_, kContactGroupImage,
-                       &contactRootItem_, &lastContactGroupId_});
-        LoadHierarchy({statements::SelectScheduleGroupTree(), &scheduleGroups_, kScheduleGroupImage,
-                       &scheduleRootItem_, &lastScheduleGroupId_});
-
-        if (contactRootItem_.IsOk()) {
-            tree_->Expand(contactRootItem_);
-        }
-        if (scheduleRootItem_.IsOk()) {
-            tree_->SelectItem(scheduleRootItem_);
-        }
-    }
+    // A database that lacks a table stays connected: what it holds is shown. One that cannot
+    // serve now (busy, unreachable) leaves the tree to be read again when it does.
+    unattended_ = true;
+    LoadTree();
+    unattended_ = false;
 
     // Measured from the form as it was designed: on a screen smaller than the form the window
     // is smaller than that, and the controls must still keep inside it.
@@ -182,7 +202,42 @@ void CCalvendraView::ReportInitializeError(const std::string& reason) {
     message.ShowModal();
 }
 
-void CCalvendraView::LoadHierarchy(const Hierarchy& hierarchy) {
+bool CCalvendraView::LoadTree() {
+    // What an earlier attempt read before it failed is read again whole.
+    tree_->DeleteChildren(tree_->GetRootItem());
+    contactRootItem_ = wxTreeItemId();
+    scheduleRootItem_ = wxTreeItemId();
+    contactGroups_.clear();
+    scheduleGroups_.clear();
+    lastContactId_ = kContactCounterStart;
+    lastContactGroupId_ = 0;
+    lastScheduleId_ = kScheduleCounterStart;
+    lastScheduleGroupId_ = 0;
+
+    OdbcDiagnostic failure =
+        LoadHierarchy({statements::SelectContactGroupTree(), &contactGroups_, kContactGroupImage,
+                       &contactRootItem_, &lastContactGroupId_});
+    if (failure.Empty()) {
+        failure = LoadHierarchy({statements::SelectScheduleGroupTree(), &scheduleGroups_,
+                                 kScheduleGroupImage, &scheduleRootItem_, &lastScheduleGroupId_});
+    }
+    treeLoaded_ = failure.Empty();
+    if (!treeLoaded_) {
+        ReportReadFailure("the groups", failure);
+        return false;
+    }
+    if (contactRootItem_.IsOk()) {
+        tree_->Expand(contactRootItem_);
+    }
+    if (scheduleRootItem_.IsOk()) {
+        tree_->SelectItem(scheduleRootItem_);
+    } else {
+        ClearReadFailure();
+    }
+    return true;
+}
+
+OdbcDiagnostic CCalvendraView::LoadHierarchy(const Hierarchy& hierarchy) {
     using Column = catalogue::GroupTreeColumns;
     CDBResultSet results(connection_);
     for (const ResultRow& row : QueryRows(results, hierarchy.query)) {
@@ -208,6 +263,7 @@ void CCalvendraView::LoadHierarchy(const Hierarchy& hierarchy) {
         }
         (*hierarchy.groups)[static_cast<unsigned long>(groupId)] = item;
     }
+    return results.LastError();
 }
 
 Identifier CCalvendraView::GroupIdOf(const wxTreeItemId& item) const {
@@ -275,19 +331,93 @@ void CCalvendraView::SetHeadings(const char* first, const char* second, const ch
         heading.SetText(headings[column]);
         list_->SetColumn(column, heading);
     }
+    // The list repaints its header only when it next finds time, and a window manager that keeps
+    // the window busy can leave the old headings over the new rows: the header is asked to
+    // repaint now.
+    HeaderWindowOf(list_)->Refresh();
 }
 
 void CCalvendraView::FillList(const wxTreeItemId& item) {
     const Identifier groupId = GroupIdOf(item);
     list_->DeleteAllItems();
+    OdbcDiagnostic failure;
     if (IsContactRange(groupId)) {
-        FillContacts(groupId);
+        failure = FillContacts(groupId);
     } else if (IsScheduleRange(groupId)) {
-        FillSchedules(groupId);
+        failure = FillSchedules(groupId);
+    }
+    listFailed_ = !failure.Empty();
+    if (listFailed_) {
+        ReportReadFailure("the list", failure);
+    } else {
+        ClearReadFailure();
     }
 }
 
-void CCalvendraView::FillContacts(Identifier groupId) {
+void CCalvendraView::ReadAgain() {
+    unattended_ = true;
+    if (!treeLoaded_) {
+        LoadTree();
+    } else if (listFailed_) {
+        FillList(currentGroupItem_);
+    }
+    unattended_ = false;
+}
+
+void CCalvendraView::OnReadAgainTimer(wxTimerEvent&) {
+    ReadAgain();
+}
+
+void CCalvendraView::ReportReadFailure(const char* what, const OdbcDiagnostic& failure) {
+    const std::string status = FailureStatus(what, failure);
+    if (status != lastFailureLogged_) {
+        LogError(status);
+        lastFailureLogged_ = status;
+    }
+    failureStatus_ = FromStoreText(status);
+    ShowStatus(failureStatus_);
+    if (!readAgainTimer_.IsRunning()) {
+        readAgainTimer_.Start(kReadAgainPeriodMs);
+    }
+}
+
+void CCalvendraView::ClearReadFailure() {
+    lastFailureLogged_.clear();
+    if (!failureStatus_.empty()) {
+        auto* frame = wxDynamicCast(GetParent(), wxFrame);
+        if (frame != nullptr && frame->GetStatusBar() != nullptr &&
+            frame->GetStatusBar()->GetStatusText(0) == failureStatus_) {
+            ShowStatus(wxEmptyString);
+        }
+        failureStatus_.clear();
+    }
+    if (treeLoaded_ && !listFailed_) {
+        readAgainTimer_.Stop();
+    }
+}
+
+void CCalvendraView::ShowStatus(const wxString& text) {
+    auto* frame = wxDynamicCast(GetParent(), wxFrame);
+    if (frame != nullptr && frame->GetStatusBar() != nullptr) {
+        frame->SetStatusText(text, 0);
+    }
+}
+
+void CCalvendraView::ReportInvalidWeekdays(int count, Identifier firstScheduleId,
+                                           const std::string& stored) {
+    const std::string detail = "schedule " + std::to_string(firstScheduleId) +
+                               " is reminded on weekday \"" + stored + "\"" +
+                               (count > 1 ? " (and " + std::to_string(count - 1) + " more)" : "");
+    LogWarning(std::string(kInvalidArgument) + " The item list shows it as stored: " + detail);
+    if (unattended_) {
+        ShowStatus(wxString(kInvalidArgument) + " " + FromStoreText(detail));
+    } else {
+        wxMessageBox(kInvalidArgument, kApplicationTitle, wxOK | wxICON_WARNING,
+                     wxGetTopLevelParent(this));
+    }
+}
+
+OdbcDiagnostic CCalvendraView::FillContacts(Identifier groupId) {
     using Column = catalogue::ContactListColumns;
     SetHeadings("Name", "Home Phone", "Email");
     const bool all = groupId == kContactBaseGroupId;
@@ -309,14 +439,18 @@ void CCalvendraView::FillContacts(Identifier groupId) {
         }
         ++position;
     }
+    return results.LastError();
 }
 
-void CCalvendraView::FillSchedules(Identifier groupId) {
+OdbcDiagnostic CCalvendraView::FillSchedules(Identifier groupId) {
     using Column = catalogue::ScheduleListColumns;
     SetHeadings("Subject", "Remind Time", "");
     const bool all = groupId == kScheduleBaseGroupId;
     CDBResultSet results(connection_);
     long position = 0;
+    int invalidWeekdays = 0;
+    Identifier firstInvalid = 0;
+    std::string firstInvalidText;
     for (const ResultRow& row :
          QueryRows(results, all ? statements::SelectAllSchedules()
                                 : statements::SelectSchedulesOfGroup(groupId))) {
@@ -332,13 +466,17 @@ void CCalvendraView::FillSchedules(Identifier groupId) {
                 break;
             case kRemindEveryWeek: {
                 const int weekday = row.Int(Column::kRemindWeek);
-                if (weekday < 0 || weekday >= kWeekdayCount) {
-                    // The rows listed so far stay; this one and those after it are not listed.
-                    wxMessageBox(kInvalidArgument, kApplicationTitle, wxOK | wxICON_WARNING,
-                                 wxGetTopLevelParent(this));
-                    return;
+                if (weekday >= 0 && weekday < kWeekdayCount) {
+                    dayText = weekdayNames_[static_cast<std::size_t>(weekday)];
+                    break;
                 }
-                dayText = weekdayNames_[static_cast<std::size_t>(weekday)];
+                // No weekday has this number: the row shows what is stored, and the fill goes
+                // on, so that no row hides behind it.
+                dayText = row.Text(Column::kRemindWeek);
+                if (invalidWeekdays++ == 0) {
+                    firstInvalid = scheduleId;
+                    firstInvalidText = dayText;
+                }
                 break;
             }
             default:
@@ -357,6 +495,10 @@ void CCalvendraView::FillSchedules(Identifier groupId) {
         }
         ++position;
     }
+    if (invalidWeekdays > 0) {
+        ReportInvalidWeekdays(invalidWeekdays, firstInvalid, firstInvalidText);
+    }
+    return results.LastError();
 }
 
 }  // namespace calvendra

@@ -6,11 +6,13 @@
 #include <string>
 
 #include <wx/panel.h>
+#include <wx/timer.h>
 #include <wx/treebase.h>
 
 #include "settings/email_settings.h"
 #include "store/db_connection.h"
 #include "store/identifiers.h"
+#include "store/odbc_diagnostic.h"
 #include "view/control_layout.h"
 
 class wxImageList;
@@ -38,7 +40,17 @@ public:
     void OnInitialUpdate();
 
     // Fills the list with the contacts or schedules of the group behind `item` (may be empty).
+    // Every row is listed; a weekday out of range shows as stored, and "An invalid argument was
+    // encountered." is said once for the fill. A list that cannot be read says why in the status
+    // bar, so that it does not pass for an empty group.
     void FillList(const wxTreeItemId& item);
+
+    // Reads again what could not be read: the group tree while it is not loaded, otherwise the
+    // list when its last fill failed. While something is missing, a timer calls it every
+    // kReadAgainPeriodMs, so that the window fills itself once the database answers again.
+    void ReadAgain();
+    bool IsWaitingForTheDatabase() const { return readAgainTimer_.IsRunning(); }
+    static constexpr int kReadAgainPeriodMs = 10000;
 
     wxTreeCtrl* Tree() const { return tree_; }
     wxListCtrl* List() const { return list_; }
@@ -79,11 +91,26 @@ private:
 
     // Tells the user why the database cannot serve, and writes it to the log.
     void ReportInitializeError(const std::string& reason);
-    void LoadHierarchy(const Hierarchy& hierarchy);
+    // Both hierarchies, then the schedule root selected; false when a query failed.
+    bool LoadTree();
+    // Empty when the hierarchy could be read, otherwise why not.
+    OdbcDiagnostic LoadHierarchy(const Hierarchy& hierarchy);
     void SetGroupFlags(const wxTreeItemId& item);
     void SetHeadings(const char* first, const char* second, const char* third);
-    void FillContacts(Identifier groupId);
-    void FillSchedules(Identifier groupId);
+    // Each gives why its rows could not be read, or empty.
+    OdbcDiagnostic FillContacts(Identifier groupId);
+    OdbcDiagnostic FillSchedules(Identifier groupId);
+
+    // What could not be read (`what`: "the groups", "the list") and why: in the status bar and
+    // the log, and the timer reads it again.
+    void ReportReadFailure(const char* what, const OdbcDiagnostic& failure);
+    // Everything could be read: the failure's status text goes, and so does the timer.
+    void ClearReadFailure();
+    // Says "An invalid argument was encountered." for a fill that met weekdays out of range:
+    // in a message box when the user asked for the fill, in the status bar otherwise.
+    void ReportInvalidWeekdays(int count, Identifier firstScheduleId, const std::string& stored);
+    void ShowStatus(const wxString& text);
+    void OnReadAgainTimer(wxTimerEvent& event);
 
     void OnTreeSelectionChanged(wxTreeEvent& event);
     void OnTreeClick(wxMouseEvent& event);
@@ -112,6 +139,17 @@ private:
     wxTreeCtrl* tree_ = nullptr;
     wxListCtrl* list_ = nullptr;
     std::unique_ptr<wxImageList> images_;
+
+    bool treeLoaded_ = false;
+    bool listFailed_ = false;
+    // Set while the view reads without the user having asked for it (start-up, reading again):
+    // what it has to say then goes to the status bar, never into a message box.
+    bool unattended_ = false;
+    wxTimer readAgainTimer_;
+    // The status text of the last read failure, while it stands; its reason, for logging each
+    // reason once.
+    wxString failureStatus_;
+    std::string lastFailureLogged_;
 
     wxDECLARE_EVENT_TABLE();
 };

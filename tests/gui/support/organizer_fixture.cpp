@@ -1,6 +1,7 @@
 #include "tests/gui/support/organizer_fixture.h"
 
 #include <wx/listctrl.h>
+#include <wx/statusbr.h>
 #include <wx/treectrl.h>
 
 #include "app/calvendra_doc.h"
@@ -11,7 +12,7 @@
 namespace calvendra::testing {
 
 void OrganizerTest::SetUp() {
-    database_ = std::make_unique<TestDatabase>();
+    database_ = std::make_unique<TestDatabase>(DatabaseBackend());
 }
 
 void OrganizerTest::Start(bool show) {
@@ -35,6 +36,10 @@ void OrganizerTest::TearDown() {
     }
     documents_.reset();
     database_.reset();
+}
+
+std::string OrganizerTest::StatusText() const {
+    return windows_.frame->GetStatusBar()->GetStatusText(0).utf8_string();
 }
 
 std::vector<std::vector<std::string>> ListRows(wxListCtrl& list) {

@@ -26,11 +26,16 @@ protected:
     void TearDown() override;
 
     TestDatabase& Database() { return *database_; }
+    // The backend of the fresh database that SetUp makes.
+    virtual Backend DatabaseBackend() const { return Backend::kSqlite; }
 
     // Builds the window set; the frame stays hidden unless `show` is set.
     void Start(bool show = false);
 
     const WindowSet& Windows() const { return windows_; }
+
+    // The main window's message pane.
+    std::string StatusText() const;
 
 private:
     std::unique_ptr<TestDatabase> database_;
