@@ -52,24 +52,11 @@ private:
     Identifier id_;
 };
 
-// The list's two windows: the one that shows the rows and takes clicks and the focus, and its
-// header.
-bool IsHeaderWindow(const wxWindow* window) {
-    return window->GetClassInfo()->GetClassName() == wxString("wxListHeaderWindow");
-}
-
+// The window of the list that shows the rows and takes clicks and the focus (the list's other
+// child is its header).
 wxWindow* RowsWindowOf(wxListCtrl* list) {
     for (wxWindow* child : list->GetChildren()) {
-        if (!IsHeaderWindow(child)) {
-            return child;
-        }
-    }
-    return list;
-}
-
-wxWindow* HeaderWindowOf(wxListCtrl* list) {
-    for (wxWindow* child : list->GetChildren()) {
-        if (IsHeaderWindow(child)) {
+        if (child->GetClassInfo()->GetClassName() != wxString("wxListHeaderWindow")) {
             return child;
         }
     }
@@ -331,10 +318,10 @@ void CCalvendraView::SetHeadings(const char* first, const char* second, const ch
         heading.SetText(headings[column]);
         list_->SetColumn(column, heading);
     }
-    // The list repaints its header only when it next finds time, and a window manager that keeps
-    // the window busy can leave the old headings over the new rows: the header is asked to
-    // repaint now.
-    HeaderWindowOf(list_)->Refresh();
+    // The list repaints its header only when it next finds idle time, and a window manager that
+    // keeps the window busy can leave the old headings over the new rows: the list, header
+    // included, is asked to repaint now.
+    list_->Refresh();
 }
 
 void CCalvendraView::FillList(const wxTreeItemId& item) {

@@ -10,6 +10,7 @@
 #include "tests/gui/support/dialog_testing.h"
 #include "tests/gui/support/gui_test.h"
 #include "tests/gui/support/organizer_fixture.h"
+#include "tests/gui/support/x11_probe.h"
 #include "view/calvendra_view.h"
 
 namespace calvendra::testing {
@@ -137,6 +138,87 @@ TEST_F(ItemListTest, AWeekdayOutOfRangeShowsAsStoredAndEveryRowIsListed) {
                                       {"After", "Reminder at  11:00:00", ""},
                                       {"Also broken", "Reminder at -1 12:00:00", ""}}));
     EXPECT_EQ(List().GetItemData(6), 2000000012);
+}
+
+// What the list's header shows on the screen, read back from the X server once two readings
+// agree (the toolkit paints when it finds time).
+std::vector<unsigned long> HeaderOnScreen(wxListCtrl& list) {
+    // The list's two windows: the header above, the rows below.
+    wxWindow* header = nullptr;
+    for (wxWindow* child : list.GetChildren()) {
+        if (header == nullptr || child->GetSize().y < header->GetSize().y) {
+            header = child;
+        }
+    }
+    if (header == nullptr || header->GetPosition().y != 0) {
+        ADD_FAILURE() << "the list has no header window";
+        return {};
+    }
+    const wxRect area = header->GetScreenRect();
+    const Rect onScreen{area.x, area.y, area.x + area.width, area.y + area.height};
+    std::vector<unsigned long> pixels = ScreenPixels(onScreen);
+    WaitUntil([&] {
+        std::vector<unsigned long> again = ScreenPixels(onScreen);
+        std::swap(again, pixels);
+        return again == pixels;
+    });
+    return pixels;
+}
+
+// Two readings of the screen alike, or how many of their pixels differ.
+::testing::AssertionResult SamePixels(const std::vector<unsigned long>& a,
+                                      const std::vector<unsigned long>& b) {
+    if (a.size() != b.size()) {
+        return ::testing::AssertionFailure() << "sizes " << a.size() << " and " << b.size();
+    }
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        differing += a[i] != b[i] ? 1 : 0;
+    }
+    if (differing == 0) {
+        return ::testing::AssertionSuccess() << "all " << a.size() << " pixels alike";
+    }
+    return ::testing::AssertionFailure() << differing << " of " << a.size() << " pixels differ";
+}
+
+// Seen once under openbox: contacts listed under "Subject" and "Remind Time". The screen is
+// compared with a repaint of the header from the list's own headings, not only those headings.
+TEST_F(ItemListTest, TheHeadingsOnTheScreenFollowTheListedKind) {
+    const WindowManager windowManager;
+    ASSERT_TRUE(windowManager.IsRunning());
+    Start(true);
+    ASSERT_TRUE(WaitUntil([&] { return List().IsShownOnScreen(); }));
+    wxUIActionSimulator mouse;
+    // Clicks in the tree, as a user makes them; the pointer stays off the header.
+    const auto click = [&](Identifier groupId) {
+        const auto& groups =
+            groupId < 2000000000 ? View().ContactGroups() : View().ScheduleGroups();
+        wxRect item;
+        ASSERT_TRUE(
+            Tree().GetBoundingRect(groups.at(static_cast<unsigned long>(groupId)), item, true));
+        mouse.MouseMove(Tree().ClientToScreen(item.GetPosition() + wxPoint(5, item.height / 2)));
+        mouse.MouseClick();
+        ASSERT_TRUE(WaitUntil([&] { return View().GroupIdOf(Tree().GetSelection()) == groupId; }));
+    };
+    const auto repainted = [&] {
+        List().Refresh();
+        List().Update();
+        return HeaderOnScreen(List());
+    };
+
+    Tree().Expand(View().ScheduleRootItem());
+    const std::vector<unsigned long> schedules = HeaderOnScreen(List());
+    ASSERT_FALSE(schedules.empty());
+    click(1000000002);
+    EXPECT_EQ(Headings(List()), (Strings{"Name", "Home Phone", "Email"}));
+    const std::vector<unsigned long> contacts = HeaderOnScreen(List());
+    EXPECT_FALSE(SamePixels(contacts, schedules)) << "the schedule headings are still shown";
+    EXPECT_TRUE(SamePixels(contacts, repainted()));
+
+    click(2000000002);
+    EXPECT_TRUE(SamePixels(HeaderOnScreen(List()), schedules));
+    click(1000000002);
+    EXPECT_TRUE(SamePixels(HeaderOnScreen(List()), contacts));
 }
 
 TEST_F(ItemListTest, TreeSelectionAndClicksSetTheDeleteFlags) {

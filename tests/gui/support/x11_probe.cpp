@@ -143,4 +143,25 @@ bool AcceptsKeyboard(XWindowId window) {
     return accepts;
 }
 
+std::vector<unsigned long> ScreenPixels(const Rect& area) {
+    std::vector<unsigned long> pixels;
+    if (area.IsEmpty()) {
+        return pixels;
+    }
+    XSync(XDisplay(), False);
+    XImage* image = XGetImage(XDisplay(), DefaultRootWindow(XDisplay()), area.left, area.top,
+                              static_cast<unsigned>(area.Width()),
+                              static_cast<unsigned>(area.Height()), AllPlanes, ZPixmap);
+    if (image == nullptr) {
+        return pixels;
+    }
+    for (int y = 0; y < area.Height(); ++y) {
+        for (int x = 0; x < area.Width(); ++x) {
+            pixels.push_back(XGetPixel(image, x, y));
+        }
+    }
+    XDestroyImage(image);
+    return pixels;
+}
+
 }  // namespace calvendra::testing

@@ -37,4 +37,8 @@ std::vector<long> Cardinals(XWindowId window, const char* property, const char* 
 // False when the window's hints tell the window manager never to give it the keyboard.
 bool AcceptsKeyboard(XWindowId window);
 
+// What the server shows in a rectangle of the screen, one 32-bit pixel value each, row by row:
+// what was drawn there, whatever the toolkit believes it drew.
+std::vector<unsigned long> ScreenPixels(const Rect& area);
+
 }  // namespace calvendra::testing
