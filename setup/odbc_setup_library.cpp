@@ -51,10 +51,25 @@ BOOL Fail(DWORD code, const char* message) {
     return kFailed;
 }
 
+// The driver that serves a registered data source; empty when there is no such data source.
+std::string RegisteredDriver(const std::string& name) {
+    char driver[512] = {};
+    SQLGetPrivateProfileString(name.c_str(), "Driver", "", driver, sizeof driver, kOdbcIni);
+    return driver;
+}
+
 BOOL WriteDataSource(const char* driver, const calvendra::AttributePairs& pairs) {
     const std::string name = FindDataSourceName(pairs);
     if (name.empty() || !SQLValidDSN(name.c_str())) {
         return Fail(ODBC_ERROR_INVALID_DSN, "The attributes name no valid data source (DSN).");
+    }
+    // A data source of this name that another driver serves was set up by someone on purpose (a
+    // PostgreSQL database, say): it is left as it is.
+    const std::string registered = RegisteredDriver(name);
+    if (!registered.empty() && strcasecmp(registered.c_str(), driver) != 0) {
+        const std::string refusal = "the data source \"" + name + "\" is served by the driver \"" +
+                                    registered + "\" and is left as it is";
+        return Fail(ODBC_ERROR_REQUEST_FAILED, refusal.c_str());
     }
     // Registering again replaces the section whole, so no keyword of an earlier registration
     // outlives the new one.

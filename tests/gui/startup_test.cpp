@@ -3,11 +3,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <wx/listctrl.h>
 #include <wx/treectrl.h>
 
 #include "app/calvendra_doc.h"
 #include "app/main_frame.h"
+#include "settings/profile.h"
 #include "tests/gui/support/dialog_testing.h"
 #include "tests/gui/support/organizer_fixture.h"
 #include "tests/support/captured_log.h"
@@ -141,6 +144,18 @@ TEST_F(StartupTest, ADatabaseWithoutTheAttendantsTableIsReportedAndShowsWhatItHo
     // The groups are there, and so they are shown, as before.
     EXPECT_EQ(ChildTexts(Tree(), Tree().GetRootItem()), (Strings{"All Contacts", "All Schedules"}));
     EXPECT_TRUE(Connection().IsConnected());
+}
+
+// The two lines that used to stop start-up on a wx assertion dialog.
+TEST_F(StartupTest, ADamagedSettingsFileDoesNotStopStartUp) {
+    std::filesystem::create_directories(std::filesystem::path(ProfileFilePath()).parent_path());
+    WriteFileText(ProfileFilePath(), "[Calvendra1.0]\n=x\n");
+    const CapturedLog log;
+    Start();
+    EXPECT_EQ(ChildTexts(Tree(), Tree().GetRootItem()), (Strings{"All Contacts", "All Schedules"}));
+    EXPECT_EQ(Windows().document->MailSettings().smtpPort, 25);
+    EXPECT_EQ(ReadFileText(ProfileFilePath() + ".damaged"), "[Calvendra1.0]\n=x\n");
+    EXPECT_THAT(log.Text(), HasSubstr("was damaged: line 2 could not be read."));
 }
 
 TEST_F(StartupTest, NoScheduleGroupsLeaveNothingSelectedAndTheListEmpty) {

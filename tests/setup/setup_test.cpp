@@ -156,6 +156,22 @@ TEST_F(SetupProgram, ReplacesWhatAnEarlierRegistrationLeft) {
     EXPECT_NE(ini.find("Database=/other.db"), std::string::npos) << ini;
 }
 
+// Before, running the installation again switched a PostgreSQL user back to an empty SQLite file.
+TEST_F(SetupProgram, ADataSourceThatAnotherDriverServesIsLeftAsItIsAndSaysSo) {
+    OdbcSandbox::Get().WriteDataSources({{"Calvendra",
+                                          {{"Driver", "PostgreSQL Unicode"},
+                                           {"Servername", "127.0.0.1"},
+                                           {"Database", "calvendra"}}}});
+    const std::string before = ReadFileText(OdbcSandbox::Get().OdbcIniPath());
+    std::string errors;
+    EXPECT_EQ(RunSetup(systemDirectory_, &errors), 1);
+    EXPECT_EQ(ReadFileText(OdbcSandbox::Get().OdbcIniPath()), before);
+    EXPECT_NE(errors.find("the data source \"Calvendra\" is served by the driver \"PostgreSQL "
+                          "Unicode\" and is left as it is"),
+              std::string::npos)
+        << errors;
+}
+
 TEST_F(SetupProgram, AnInstallerWithoutSQLConfigDataSourceIsReported) {
     std::string errors;
     EXPECT_EQ(
@@ -174,6 +190,63 @@ TEST_F(SetupProgram, ARefusalByTheInstallerIsReportedNotSilent) {
     EXPECT_EQ(RunSetup(systemDirectory_, &errors, "ODBCSYSINI=" + folder), 1);
     EXPECT_NE(errors.find("refused"), std::string::npos) << errors;
     EXPECT_EQ(ReadFileText(folder + "/odbc.ini"), "");
+}
+
+// The installation step that runs setup: an installation under a prefix of the test's own, with
+// the setup program, the driver entry that names its library, and the schema where the install
+// puts them.
+class PrepareDatabaseScript : public SetupProgram {
+protected:
+    void SetUp() override {
+        SetupProgram::SetUp();
+        prefix_ = OdbcSandbox::Get().NewFilePath("-prefix");
+        fs::create_directories(prefix_ + "/bin");
+        fs::create_directories(prefix_ + "/share/calvendra");
+        fs::create_symlink(CALVENDRA_SETUP_PROGRAM, prefix_ + "/bin/calvendra-setup");
+        fs::copy_file(CALVENDRA_SOURCE_DIR "/data/schema.sql",
+                      prefix_ + "/share/calvendra/schema.sql");
+        testing::WriteFileText(prefix_ + "/share/calvendra/odbcinst-calvendra.ini",
+                               "[Calvendra SQLite3]\nDescription=SQLite 3 with Calvendra's setup\n"
+                               "Driver=libsqlite3odbc.so\nSetup=" CALVENDRA_SETUP_LIBRARY "\n");
+    }
+
+    int Run(std::string* output) {
+        return RunCommand("CALVENDRA_SYSTEM_DIR='" + systemDirectory_ +
+                              "' " CALVENDRA_SOURCE_DIR "/scripts/prepare-database '" + prefix_ +
+                              "' \"$(id -un)\" 2>&1",
+                          output);
+    }
+
+    std::string Database() const { return systemDirectory_ + "/Calvendra/Calvendra.db"; }
+
+    std::string prefix_;
+};
+
+TEST_F(PrepareDatabaseScript, CreatesTheDatabaseOnceAndRegistersItsDataSource) {
+    std::string output;
+    ASSERT_EQ(Run(&output), 0) << output;
+    EXPECT_NE(output.find("Created the database " + Database()), std::string::npos) << output;
+    EXPECT_NE(output.find("Registered the data source Calvendra"), std::string::npos) << output;
+    EXPECT_EQ(fs::status(Database()).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    CDBConnection connection("Calvendra", "opal", "kelp");
+    EXPECT_TRUE(connection.OpenConnection());
+
+    ASSERT_EQ(Run(&output), 0) << output;
+    EXPECT_NE(output.find("Keeping the existing database"), std::string::npos) << output;
+}
+
+TEST_F(PrepareDatabaseScript, ADataSourceThatAnotherDriverServesIsLeftAsItIs) {
+    OdbcSandbox::Get().WriteDataSources(
+        {{"Calvendra", {{"Driver", "PostgreSQL Unicode"}, {"Database", "calvendra"}}}});
+    const std::string before = ReadFileText(OdbcSandbox::Get().OdbcIniPath());
+    std::string output;
+    ASSERT_EQ(Run(&output), 0) << output;
+    EXPECT_EQ(output,
+              "The data source Calvendra is served by the driver \"PostgreSQL Unicode\"; it is "
+              "left as it is.\n");
+    EXPECT_EQ(ReadFileText(OdbcSandbox::Get().OdbcIniPath()), before);
+    EXPECT_FALSE(fs::exists(Database()));
 }
 
 }  // namespace
