@@ -19,7 +19,7 @@ class ConnectionHealth {
 public:
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
 
-    static constexpr std::chrono::milliseconds kBusyHold{2000};
+    static constexpr std::chrono::milliseconds kBusyHold{3000};
     static constexpr std::chrono::milliseconds kFirstBackOff{1000};
     static constexpr std::chrono::milliseconds kLongestBackOff{30000};
 
