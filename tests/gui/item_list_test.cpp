@@ -3,10 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include <wx/listctrl.h>
 #include <wx/treectrl.h>
 #include <wx/uiaction.h>
 
+#include "app/main_frame.h"
 #include "tests/gui/support/dialog_testing.h"
 #include "tests/gui/support/gui_test.h"
 #include "tests/gui/support/organizer_fixture.h"
@@ -187,7 +191,17 @@ TEST_F(ItemListTest, TheHeadingsOnTheScreenFollowTheListedKind) {
     const WindowManager windowManager;
     ASSERT_TRUE(windowManager.IsRunning());
     Start(true);
-    ASSERT_TRUE(WaitUntil([&] { return List().IsShownOnScreen(); }));
+    // The window manager maximises the window after it shows: the list settles where it ends up.
+    ASSERT_TRUE(
+        WaitUntil([&] { return List().IsShownOnScreen() && Windows().frame->IsMaximized(); }));
+    wxRect settled;
+    ASSERT_TRUE(WaitUntil([&] {
+        const wxRect now = List().GetScreenRect();
+        const bool still = now == settled;
+        settled = now;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        return still;
+    }));
     wxUIActionSimulator mouse;
     // Clicks in the tree, as a user makes them; the pointer stays off the header.
     const auto click = [&](Identifier groupId) {
