@@ -392,10 +392,11 @@ void CCalvendraView::ShowStatus(const wxString& text) {
 
 void CCalvendraView::ReportInvalidWeekdays(int count, Identifier firstScheduleId,
                                            const std::string& stored) {
-    const std::string detail = "schedule " + std::to_string(firstScheduleId) +
-                               " is reminded on weekday \"" + stored + "\"" +
-                               (count > 1 ? " (and " + std::to_string(count - 1) + " more)" : "");
-    LogWarning(std::string(kInvalidArgument) + " The item list shows it as stored: " + detail);
+    const std::string detail = "Schedule " + std::to_string(firstScheduleId) +
+                               " is reminded on weekday \"" + stored + "\", which is none" +
+                               (count > 1 ? " (and " + std::to_string(count - 1) + " more)" : "") +
+                               "; the list shows it as stored.";
+    LogWarning(std::string(kInvalidArgument) + " " + detail);
     if (unattended_) {
         ShowStatus(wxString(kInvalidArgument) + " " + FromStoreText(detail));
     } else {

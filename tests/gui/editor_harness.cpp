@@ -11,6 +11,7 @@
 //   editor_harness business <contact id>           the business page of a stored contact
 //   editor_harness group <kind> <group id> <item counter> [<member id>...]
 //                                                  a new group, the members listed as if picked
+//   editor_harness email-setting                   the settings of the user's profile
 //
 // It runs none of the statements it prints. The group editor writes what its buttons write at
 // once, as it does in the organizer. "GO" prints the address it would open.
@@ -24,6 +25,7 @@
 #include "editors/business_info_dlg.h"
 #include "editors/contact_list_dlg.h"
 #include "editors/contact_record.h"
+#include "editors/email_set_dlg.h"
 #include "editors/group_list_dlg.h"
 #include "editors/new_contact_dlg.h"
 #include "editors/new_group_dlg.h"
@@ -32,6 +34,8 @@
 #include "editors/remind_set_dlg.h"
 #include "editors/schedule_record.h"
 #include "platform/data_source.h"
+#include "settings/email_settings_profile.h"
+#include "settings/profile.h"
 #include "store/db_connection.h"
 
 namespace calvendra {
@@ -55,9 +59,10 @@ public:
             arguments_.push_back(argv[i].utf8_string());
         }
         if (arguments_.empty()) {
-            std::fprintf(stderr,
-                         "usage: editor_harness group-list|item-list|remind-setting|schedule|"
-                         "new-schedule|contact|new-contact|business|group <numbers...>\n");
+            std::fprintf(
+                stderr,
+                "usage: editor_harness group-list|item-list|remind-setting|schedule|"
+                "new-schedule|contact|new-contact|business|group|email-setting <numbers...>\n");
             return false;
         }
         if (!connection_.OpenConnection()) {
@@ -149,6 +154,14 @@ public:
                 PrintStatements(dialog.MemberStatements());
             }
             std::printf("item counter %ld\n", dialog.ItemCounter());
+        } else if (editor == "email-setting") {
+            SelectProfile();
+            EmailSettings settings = LoadEmailSettings();
+            CEmailSetDlg dialog(nullptr, settings);
+            if (dialog.ShowModal() == wxID_OK) {
+                std::printf("%s %s:%d\n", settings.senderAddress.c_str(),
+                            settings.smtpServer.c_str(), settings.smtpPort);
+            }
         } else {
             std::fprintf(stderr, "no editor %s\n", editor.c_str());
             return 1;

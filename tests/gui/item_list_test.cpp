@@ -129,8 +129,8 @@ TEST_F(ItemListTest, AWeekdayOutOfRangeShowsAsStoredAndEveryRowIsListed) {
     EXPECT_EQ(List().GetItemCount(), 8);
     EXPECT_EQ(View().LastScheduleId(), 2000000012);
     EXPECT_EQ(StatusText(),
-              "An invalid argument was encountered. schedule 2000000010 is reminded on weekday "
-              "\"7\" (and 1 more)");
+              "An invalid argument was encountered. Schedule 2000000010 is reminded on weekday "
+              "\"7\", which is none (and 1 more); the list shows it as stored.");
 
     // Asked for by the user, the fill says it once, in the framework's message box.
     wxTEST_DIALOG(Select(2000000002), ExpectMessage("An invalid argument was encountered.", wxOK));
