@@ -41,10 +41,6 @@ protected:
             " ('1000000003','1000000002','Anna','Berg','555-0101','anna@example.org');");
     }
 
-    CCalvendraView& View() { return *Windows().view; }
-    wxTreeCtrl& Tree() { return *View().Tree(); }
-    wxListCtrl& List() { return *View().List(); }
-
     void SelectFamily() {
         Tree().SelectItem(View().ContactGroups().at(1000000002));
         PumpEvents();

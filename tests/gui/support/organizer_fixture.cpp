@@ -8,6 +8,7 @@
 #include "app/main_frame.h"
 #include "settings/profile.h"
 #include "tests/gui/support/gui_test.h"
+#include "view/calvendra_view.h"
 
 namespace calvendra::testing {
 
@@ -36,6 +37,14 @@ void OrganizerTest::TearDown() {
     }
     documents_.reset();
     database_.reset();
+}
+
+wxTreeCtrl& OrganizerTest::Tree() const {
+    return *View().Tree();
+}
+
+wxListCtrl& OrganizerTest::List() const {
+    return *View().List();
 }
 
 std::string OrganizerTest::StatusText() const {

@@ -37,6 +37,11 @@ protected:
     // The main window's message pane.
     std::string StatusText() const;
 
+    // The form and its two controls, once started.
+    CCalvendraView& View() const { return *windows_.view; }
+    wxTreeCtrl& Tree() const;
+    wxListCtrl& List() const;
+
 private:
     std::unique_ptr<TestDatabase> database_;
     std::unique_ptr<wxDocManager> documents_;
