@@ -369,18 +369,22 @@ void CCalvendraView::ReportReadFailure(const char* what, const OdbcDiagnostic& f
 }
 
 void CCalvendraView::ClearReadFailure() {
+    // While the tree or the list is still missing, its word stays.
+    if (!treeLoaded_ || listFailed_) {
+        return;
+    }
     lastFailureLogged_.clear();
-    if (!failureStatus_.empty()) {
-        auto* frame = wxDynamicCast(GetParent(), wxFrame);
-        if (frame != nullptr && frame->GetStatusBar() != nullptr &&
-            frame->GetStatusBar()->GetStatusText(0) == failureStatus_) {
-            ShowStatus(wxEmptyString);
-        }
-        failureStatus_.clear();
+    readAgainTimer_.Stop();
+    if (failureStatus_.empty()) {
+        return;
     }
-    if (treeLoaded_ && !listFailed_) {
-        readAgainTimer_.Stop();
+    // Only the failure's own text goes; a later word in the status bar stays.
+    auto* frame = wxDynamicCast(GetParent(), wxFrame);
+    if (frame != nullptr && frame->GetStatusBar() != nullptr &&
+        frame->GetStatusBar()->GetStatusText(0) == failureStatus_) {
+        ShowStatus(wxEmptyString);
     }
+    failureStatus_.clear();
 }
 
 void CCalvendraView::ShowStatus(const wxString& text) {

@@ -104,7 +104,8 @@ private:
     // What could not be read (`what`: "the groups", "the list") and why: in the status bar and
     // the log, and the timer reads it again.
     void ReportReadFailure(const char* what, const OdbcDiagnostic& failure);
-    // Everything could be read: the failure's status text goes, and so does the timer.
+    // Once the tree and the list could be read, the failure's status text goes, and so does the
+    // timer.
     void ClearReadFailure();
     // Says "An invalid argument was encountered." for a fill that met weekdays out of range:
     // in a message box when the user asked for the fill, in the status bar otherwise.
