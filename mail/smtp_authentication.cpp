@@ -1,14 +1,17 @@
 // The session's authentication after EHLO: CRAM-MD5, LOGIN, PLAIN and NTLM, each a fixed exchange
-// of commands and 334/235 replies. The server's EHLO reply is not consulted: the caller's choice of
-// mechanism is used as it is, and nothing else is tried after a failure.
+// of commands and 334/235 replies. A mechanism the caller names is used as it is, whatever the
+// server's EHLO reply offers; with BestOffered the reply decides (ChooseAuthMethod). Nothing else
+// is tried after a failure.
 #include <openssl/crypto.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 
+#include "mail/auth_choice.h"
 #include "mail/base64.h"
 #include "mail/cram_md5.h"
+#include "mail/ehlo_reply.h"
 #include "mail/ntlm_exchange.h"
 #include "mail/smtp_connection.h"
 
@@ -29,6 +32,14 @@ bool HasLineBreak(const std::string& text) {
     return text.find_first_of("\r\n") != std::string::npos;
 }
 
+std::string Listed(const std::vector<std::string>& mechanisms) {
+    std::string list;
+    for (const std::string& mechanism : mechanisms) {
+        list += (list.empty() ? "" : " ") + mechanism;
+    }
+    return list;
+}
+
 }  // namespace
 
 void CKivSMTPConnection::Authenticate(const std::string& host, AuthMethod method,
@@ -38,6 +49,10 @@ void CKivSMTPConnection::Authenticate(const std::string& host, AuthMethod method
         CKivSMTPConnection& session;
         ~Forget() { session.ForgetSecrets(); }
     } forget{*this};
+    const bool chosen = method == AuthMethod::BestOffered;
+    if (chosen) {
+        method = ChooseOfferedMethod();
+    }
     try {
         switch (method) {
             case AuthMethod::CramMd5:
@@ -45,10 +60,13 @@ void CKivSMTPConnection::Authenticate(const std::string& host, AuthMethod method
                 AuthenticateCramMd5(user, password);
                 break;
             case AuthMethod::Login:
-                AuthenticateLogin(user, password);
+                AuthenticateLogin(user, password, !chosen);
                 break;
             case AuthMethod::Plain:
                 AuthenticatePlain(user, password);
+                break;
+            case AuthMethod::SaslPlain:
+                AuthenticateSaslPlain(user, password);
                 break;
             case AuthMethod::Ntlm:
                 hideChallenges_ = true;
@@ -64,11 +82,28 @@ void CKivSMTPConnection::Authenticate(const std::string& host, AuthMethod method
     }
 }
 
-void CKivSMTPConnection::AuthenticateLogin(const std::string& user, const std::string& password) {
+AuthMethod CKivSMTPConnection::ChooseOfferedMethod() const {
+    const EhloOffer offer = ReadEhloReply(lastReply_);
+    const AuthChoice choice = ChooseAuthMethod(offer.authMechanisms, IsEncrypted());
+    if (choice.method == AuthMethod::None) {
+        throw CKivSMTPException(OwnError(choice.refusal), std::string(),
+                                offer.authMechanisms.empty()
+                                    ? "it offers no login at all"
+                                    : "it offers " + Listed(offer.authMechanisms));
+    }
+    return choice.method;
+}
+
+void CKivSMTPConnection::AuthenticateLogin(const std::string& user, const std::string& password,
+                                           bool checkPrompts) {
     Command("AUTH LOGIN\r\n", 334, kAuthLoginRefused);
-    ExpectPrompt(Base64Decode(ReplyText()), "username:", kAuthLoginBadUserPrompt);
+    if (checkPrompts) {
+        ExpectPrompt(Base64Decode(ReplyText()), "username:", kAuthLoginBadUserPrompt);
+    }
     Command(Base64Flat(user) + "\r\n", 334, kAuthLoginUserRefused);
-    ExpectPrompt(Base64Decode(ReplyText()), "password:", kAuthLoginBadPasswordPrompt);
+    if (checkPrompts) {
+        ExpectPrompt(Base64Decode(ReplyText()), "password:", kAuthLoginBadPasswordPrompt);
+    }
     const std::string encoded = Base64Flat(password);
     KeepSecret(password);
     KeepSecret(encoded);
@@ -90,6 +125,28 @@ void CKivSMTPConnection::AuthenticatePlain(const std::string& user, const std::s
     ExpectPrompt(ReplyText(), "password:", kAuthPlainBadPasswordPrompt);
     KeepSecret(password);
     Command(password + "\r\n", 235, kAuthPlainPasswordRefused);
+}
+
+// PLAIN as RFC 4616 has it: an empty authorization identity, the user name and the password,
+// separated by zero bytes, in one base64 message sent with the command (RFC 4954's initial
+// response). Only over an encrypted connection: base64 hides nothing.
+void CKivSMTPConnection::AuthenticateSaslPlain(const std::string& user,
+                                               const std::string& password) {
+    if (!IsEncrypted()) {
+        throw CKivSMTPException(OwnError(kClearTextAuthRefused), std::string(),
+                                "PLAIN is sent over encrypted connections only");
+    }
+    if (user.find('\0') != std::string::npos || password.find('\0') != std::string::npos) {
+        throw CKivSMTPException(SystemError(EINVAL), std::string(),
+                                "a user name or password with a zero byte cannot be sent with "
+                                "PLAIN");
+    }
+    std::string message = std::string(1, '\0') + user + '\0' + password;
+    const std::string encoded = Base64Flat(message);
+    OPENSSL_cleanse(message.data(), message.size());
+    KeepSecret(password);
+    KeepSecret(encoded);
+    Command("AUTH PLAIN " + encoded + "\r\n", 235, kAuthSaslPlainRefused);
 }
 
 void CKivSMTPConnection::AuthenticateCramMd5(const std::string& user, const std::string& password) {

@@ -9,8 +9,11 @@
 #include <optional>
 
 #include "mail/base64.h"
+#include "mail/ehlo_reply.h"
 #include "mail/header_text.h"
 #include "mail/smtp_reply.h"
+#include "mail/socket_errors.h"
+#include "mail/tls_channel.h"
 
 namespace calvendra {
 
@@ -20,14 +23,29 @@ CKivSMTPException FromSocket(const CWSocketException& failure) {
     return CKivSMTPException(SystemError(failure.ErrorCode()), std::string());
 }
 
+SmtpErrorCode TlsErrorCode(TlsError::Kind kind) {
+    switch (kind) {
+        case TlsError::Kind::Certificate:
+            return kTlsCertificateRefused;
+        case TlsError::Kind::Connection:
+            return kTlsConnectionFailed;
+        default:
+            return kTlsHandshakeFailed;
+    }
+}
+
 // Runs a step of the session so that only CKivSMTPException leaves it: socket failures become
-// facility 7 with their error number, an allocation failure the out-of-memory error.
+// facility 7 with their error number, TLS failures the transport's own codes with OpenSSL's
+// reason, an allocation failure the out-of-memory error.
 template <typename Step>
 auto Translated(Step step) -> decltype(step()) {
     try {
         return step();
     } catch (const CWSocketException& failure) {
         throw FromSocket(failure);
+    } catch (const TlsError& failure) {
+        throw CKivSMTPException(OwnError(TlsErrorCode(failure.GetKind())), std::string(),
+                                failure.what());
     } catch (const std::bad_alloc&) {
         throw CKivSMTPException(SystemError(ENOMEM), std::string());
     }
@@ -72,7 +90,7 @@ CKivSMTPConnection::~CKivSMTPConnection() {
             // The session ends whatever the server answers to QUIT.
         }
     }
-    socket_.Close();
+    CloseTransport();
 }
 
 void CKivSMTPConnection::SetGreetingName(const std::string& name) {
@@ -94,21 +112,24 @@ void CKivSMTPConnection::Connect(const std::string& host, AuthMethod method,
     }
     timedOut_ = false;
     pending_.clear();
+    CloseTransport();
     Translated([&] {
         socket_.Open(false);
         socket_.SetSendTimeout(replyTimeoutMs_);
     });
     try {
-        OpenTransport(host, static_cast<std::uint16_t>(port));
-    } catch (const CWSocketException& failure) {
+        Translated([&] {
+            OpenTransport(host, static_cast<std::uint16_t>(port));
+            if (security_ == SmtpSecurity::Tls) {
+                StartTls(host);  // before the greeting: all the server says is encrypted
+            }
+        });
+    } catch (const CKivSMTPException&) {
         try {
             Disconnect(true);  // not yet connected: only closes the socket
         } catch (...) {
         }
-        throw FromSocket(failure);
-    } catch (const std::bad_alloc&) {
-        socket_.Close();
-        throw CKivSMTPException(SystemError(ENOMEM), std::string());
+        throw;
     }
     connected_ = true;
     try {
@@ -157,14 +178,89 @@ void CKivSMTPConnection::Introduce(const std::string& host, AuthMethod method,
     if (!AwaitReply(220)) {
         throw CKivSMTPException(OwnError(kGreetingRefused), ErrorReply());
     }
-    if (method == AuthMethod::None) {
+    const std::string ehlo = "EHLO " + SingleLine(greetingName_) + "\r\n";
+    if (method == AuthMethod::None && security_ == SmtpSecurity::None) {
         Command("HELO " + SingleLine(greetingName_) + "\r\n", 250, kHeloRefused);
         return;
     }
-    Command("EHLO " + SingleLine(greetingName_) + "\r\n", 250, kEhloRefused);
-    // A secured session would start TLS here (STARTTLS and a second EHLO), so that what the
-    // mechanism sends goes encrypted; all the exchanges below go through SendText and ReadReply.
-    Authenticate(host, method, user, password);
+    Command(ehlo, 250, kEhloRefused);
+    if (security_ == SmtpSecurity::StartTls) {
+        if (!ReadEhloReply(lastReply_).startTls) {
+            throw CKivSMTPException(OwnError(kStartTlsNotOffered), ErrorReply());
+        }
+        Command("STARTTLS\r\n", 220, kStartTlsRefused);
+        // Whatever came after the 220 was sent before the encryption, by anyone on the way: it is
+        // no part of the secured session (RFC 3207, 4.2).
+        pending_.clear();
+        StartTls(host);
+        // What the server offers in clear text may have been changed on the way: ask again.
+        Command(ehlo, 250, kEhloRefused);
+    }
+    if (method != AuthMethod::None) {
+        Authenticate(host, method, user, password);
+    }
+}
+
+void CKivSMTPConnection::StartTls(const std::string& host) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(replyTimeoutMs_);
+    try {
+        tls_ = std::make_unique<TlsChannel>(socket_.Handle(), host, extraCaFile_, deadline);
+    } catch (const TlsError&) {
+        RaiseIfAborted();
+        throw;
+    }
+}
+
+void CKivSMTPConnection::RaiseIfAborted() const {
+    // An aborted connection looks closed by the server; the failure says what really happened.
+    if (socket_.IsAborted()) {
+        throw CWSocketException(kErrorAborted);
+    }
+}
+
+std::string CKivSMTPConnection::TlsProtocol() const {
+    return tls_ ? tls_->Protocol() : std::string();
+}
+
+void CKivSMTPConnection::SendBytes(const std::string& bytes) {
+    try {
+        if (tls_) {
+            tls_->Send(
+                bytes.data(), bytes.size(),
+                std::chrono::steady_clock::now() + std::chrono::milliseconds(replyTimeoutMs_));
+        } else {
+            socket_.Send(bytes);
+        }
+    } catch (const std::runtime_error&) {
+        RaiseIfAborted();
+        throw;
+    }
+}
+
+int CKivSMTPConnection::ReceiveBy(char* buffer, std::size_t length,
+                                  std::chrono::steady_clock::time_point deadline) {
+    int got = -1;
+    if (tls_) {
+        got = tls_->Receive(buffer, length, deadline);
+    } else {
+        const std::uint32_t left = MillisecondsUntil(deadline);
+        if (left > 0 && socket_.WaitReadable(left)) {
+            got = socket_.Receive(buffer, length);
+        }
+    }
+    if (got == 0) {
+        RaiseIfAborted();
+    }
+    return got;
+}
+
+void CKivSMTPConnection::CloseTransport() {
+    if (tls_) {
+        tls_->Close();
+        tls_.reset();
+    }
+    socket_.Close();
 }
 
 void CKivSMTPConnection::Disconnect(bool graceful) {
@@ -174,7 +270,7 @@ void CKivSMTPConnection::Disconnect(bool graceful) {
         quitting_ = true;
         try {
             Translated([&] {
-                socket_.Send(std::string("QUIT\r\n"));
+                SendBytes("QUIT\r\n");
                 if (!AwaitReply(221)) {
                     failure.emplace(OwnError(kQuitRefused), ErrorReply());
                 }
@@ -186,7 +282,7 @@ void CKivSMTPConnection::Disconnect(bool graceful) {
     }
     connected_ = false;
     pending_.clear();
-    socket_.Close();
+    CloseTransport();
     if (failure) {
         throw *failure;
     }
@@ -252,7 +348,7 @@ void CKivSMTPConnection::SendBodyPart(const CKivSMTPBodyPart& part, bool root) {
 }
 
 void CKivSMTPConnection::SendText(const std::string& text) {
-    Translated([&] { socket_.Send(text); });
+    Translated([&] { SendBytes(text); });
 }
 
 void CKivSMTPConnection::Command(const std::string& text, int expectedCode, SmtpErrorCode failure) {
@@ -299,16 +395,15 @@ bool CKivSMTPConnection::ReadReply(std::string& text, std::size_t bufferSize, in
                 return giveUp();
             }
             // The time-out bounds the whole reply, however slowly its bytes come.
-            const std::uint32_t left = MillisecondsUntil(deadline);
-            if (left == 0 || !socket_.WaitReadable(left)) {
+            const std::size_t have = received.size();
+            received.resize(have + piece);
+            const int got = ReceiveBy(&received[have], piece, deadline);
+            received.resize(have + static_cast<std::size_t>(std::max(got, 0)));
+            if (got < 0) {
                 timedOut_ = true;
                 return giveUp();
             }
-            const std::size_t have = received.size();
-            received.resize(have + piece);
-            const int got = socket_.Receive(&received[have], piece);
-            received.resize(have + static_cast<std::size_t>(std::max(got, 0)));
-            if (got <= 0) {
+            if (got == 0) {
                 return giveUp();
             }
             piece = std::max<std::size_t>(growStep, 1);

@@ -20,17 +20,25 @@
 // send fails when the server takes nothing for that long. After a time-out the session closes
 // without QUIT; otherwise QUIT's reply is awaited at most kQuitReplyTimeoutMs.
 //
+// Encryption is a setting (SetSecurity): STARTTLS after EHLO, then EHLO again, or TLS from the
+// first byte (port 465 style). The server's certificate is checked against the system's CA store
+// and the host name given to Connect; a failure fails the session, which never goes on in clear
+// text. The wait for each reply and each send keeps its bound through TLS.
+//
 // With authentication (CRAM-MD5, LOGIN, PLAIN or NTLM after EHLO) the password, and every token
 // the session sends, stay out of every error and of LastReply: a reply that echoes one of them is
 // kept with its text replaced, and a server challenge in an error is not shown. A failure in the
 // middle of an exchange ends it with "*" before QUIT, so that the server does not take QUIT for a
 // wrong password.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "mail/auth_method.h"
 #include "mail/ntlm_client.h"
 #include "mail/smtp_exception.h"
 #include "mail/smtp_message.h"
@@ -38,9 +46,13 @@
 
 namespace calvendra {
 
-enum class AuthMethod : int { None = 0, CramMd5 = 1, Login = 2, Plain = 3, Ntlm = 4 };
-
 enum class ProxyKind : std::int32_t { None = 0, Socks4 = 1, Socks5 = 2, Http = 3 };
+
+// How the session protects the connection: not at all, with STARTTLS after EHLO (the server must
+// offer it), or with TLS from the first byte, before the greeting (port 465 style).
+enum class SmtpSecurity : std::int32_t { None = 0, StartTls = 1, Tls = 2 };
+
+class TlsChannel;
 
 class CKivSMTPConnection : public NtlmClient {
 public:
@@ -55,9 +67,10 @@ public:
     CKivSMTPConnection(const CKivSMTPConnection&) = delete;
     CKivSMTPConnection& operator=(const CKivSMTPConnection&) = delete;
 
-    // Connects, reads the greeting and introduces the client: HELO without authentication, else
-    // EHLO and the chosen mechanism with the user name and password (NTLM uses the logged-on
-    // user's credentials instead). Any failure leaves the session disconnected.
+    // Connects, reads the greeting and introduces the client: HELO without authentication or
+    // encryption, else EHLO, STARTTLS and EHLO again when the security setting asks for it, and
+    // the chosen mechanism with the user name and password (NTLM uses the logged-on user's
+    // credentials instead). Any failure leaves the session disconnected.
     void Connect(const std::string& host, AuthMethod method, const std::string& user,
                  const std::string& password, std::int32_t port = 25);
     // Ends the session: QUIT and its 221 when graceful and connected; the socket is closed in any
@@ -77,7 +90,15 @@ public:
     virtual bool ReadReply(std::string& text, std::size_t bufferSize, int expectedCode,
                            std::size_t growStep);
 
+    // Ends the session's work at once from another thread: the connection is shut down, so that
+    // the call in progress fails soon after (a later Connect at once). For a program that must
+    // end while a mail is in flight.
+    void Abort() { socket_.Abort(); }
+
     bool IsConnected() const { return connected_; }
+    // True once TLS protects the connection; the version agreed on, such as "TLSv1.3".
+    bool IsEncrypted() const { return tls_ != nullptr; }
+    std::string TlsProtocol() const;
     const std::string& LastReply() const { return lastReply_; }
     std::int32_t LastReplyCode() const { return lastReplyCode_; }
 
@@ -101,6 +122,11 @@ public:
     void SetBindAddress(std::string address) { bindAddress_ = std::move(address); }
     const std::string& UserAgent() const { return userAgent_; }
     void SetUserAgent(std::string agent) { userAgent_ = std::move(agent); }
+    SmtpSecurity Security() const { return security_; }
+    void SetSecurity(SmtpSecurity security) { security_ = security; }
+    // A PEM file of CA certificates trusted besides the system's store; empty: none.
+    const std::string& ExtraCaFile() const { return extraCaFile_; }
+    void SetExtraCaFile(std::string path) { extraCaFile_ = std::move(path); }
 
     // The session's side of NTLM authentication.
     NtlmStatus SendFirstToken(const unsigned char* token, std::size_t length) override;
@@ -111,6 +137,17 @@ public:
 private:
     std::uint32_t ReplyWaitMs() const;
     void OpenTransport(const std::string& host, std::uint16_t port);
+    // The TLS handshake over the connection, checking the server's certificate against the host.
+    void StartTls(const std::string& host);
+    // Sends the bytes, through TLS once it is on.
+    void SendBytes(const std::string& bytes);
+    // Receives at most length bytes by the deadline: their count, 0 when the server closed the
+    // connection, -1 when nothing came in time.
+    int ReceiveBy(char* buffer, std::size_t length, std::chrono::steady_clock::time_point deadline);
+    // Ends TLS (close_notify) and closes the socket.
+    void CloseTransport();
+    // Raises kErrorAborted when the session was aborted.
+    void RaiseIfAborted() const;
     void Introduce(const std::string& host, AuthMethod method, const std::string& user,
                    const std::string& password);
     void SendText(const std::string& text);
@@ -124,9 +161,14 @@ private:
     // Authentication (smtp_authentication.cpp).
     void Authenticate(const std::string& host, AuthMethod method, const std::string& user,
                       const std::string& password);
+    // The mechanism that BestOffered comes to for the last EHLO reply; raises when none will do.
+    AuthMethod ChooseOfferedMethod() const;
     void AuthenticateCramMd5(const std::string& user, const std::string& password);
-    void AuthenticateLogin(const std::string& user, const std::string& password);
+    // The prompts are checked when the caller named LOGIN; a mechanism chosen from the server's
+    // offer takes any prompts (their wording is no standard), the first for the user name.
+    void AuthenticateLogin(const std::string& user, const std::string& password, bool checkPrompts);
     void AuthenticatePlain(const std::string& user, const std::string& password);
+    void AuthenticateSaslPlain(const std::string& user, const std::string& password);
     void AuthenticateNtlm(const std::string& host);
     // LastReply without its code and the space after it.
     std::string ReplyText() const;
@@ -150,6 +192,10 @@ private:
     std::string proxyUser_;
     std::string proxyPassword_;
     std::string userAgent_;
+    SmtpSecurity security_ = SmtpSecurity::None;
+    std::string extraCaFile_;
+    // Set while TLS protects the connection.
+    std::unique_ptr<TlsChannel> tls_;
     // Bytes received after the last complete reply.
     std::string pending_;
     // Set when a reply wait ran out: the session then ends without QUIT.

@@ -72,6 +72,24 @@ const char* OwnMessageFormat(std::uint32_t code) {
             return "Data could not be encoded in base64. %s";
         case kMalformedReply:
             return "The mail server's reply is not a valid SMTP reply: %s";
+        case kStartTlsNotOffered:
+            return "The mail server does not offer STARTTLS, so the connection cannot be "
+                   "encrypted: %s";
+        case kStartTlsRefused:
+            return "The mail server did not accept STARTTLS: %s";
+        case kTlsHandshakeFailed:
+            return "The encrypted connection to the mail server could not be set up: %s";
+        case kTlsCertificateRefused:
+            return "The mail server's certificate was refused: %s";
+        case kTlsConnectionFailed:
+            return "The encrypted connection to the mail server failed: %s";
+        case kNoKnownAuthOffered:
+            return "The mail server offers no login that the client can use: %s";
+        case kClearTextAuthRefused:
+            return "The mail server offers only logins that would send the password in clear text, "
+                   "and the connection is not encrypted (choose STARTTLS or SSL/TLS): %s";
+        case kAuthSaslPlainRefused:
+            return "The mail server did not accept the login (AUTH PLAIN): %s";
         default:
             return "The mail transport failed: %s";
     }
@@ -91,7 +109,14 @@ std::string ReplyForError(std::string reply) {
 std::string FormatOwnMessage(std::uint32_t code, const std::string& reply) {
     const std::string format = OwnMessageFormat(code);
     const std::size_t slot = format.find("%s");
-    return format.substr(0, slot) + reply + format.substr(slot + 2);
+    std::string before = format.substr(0, slot);
+    if (reply.empty()) {
+        // No reply to show: the text ends before its place, without the separator.
+        while (!before.empty() && (before.back() == ' ' || before.back() == ':')) {
+            before.pop_back();
+        }
+    }
+    return before + reply + format.substr(slot + 2);
 }
 
 const char* SecurityStatusText(std::uint32_t value) {

@@ -31,6 +31,8 @@ constexpr int kErrorProxyClosed = ECONNRESET;  // "Connection reset by peer"
 constexpr int kErrorProxyReplyTooLong = EMSGSIZE;  // "Message too long"
 // A host name that does not resolve.
 constexpr int kErrorHostNotFound = EHOSTUNREACH;  // "No route to host"
+// The socket was aborted from another thread (CWSocket::Abort).
+constexpr int kErrorAborted = ECANCELED;  // "Operation canceled"
 //
 // Every other failure carries the errno of the failing call itself.
 

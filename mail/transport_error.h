@@ -43,6 +43,24 @@ enum SmtpErrorCode : std::uint32_t {
     // A reply that breaks the SMTP reply syntax: a line that does not start with three digits and
     // a space or hyphen, or a line with another code than the reply's first.
     kMalformedReply = 541,
+    // STARTTLS was asked for, and the server's EHLO reply does not offer it.
+    kStartTlsNotOffered = 542,
+    // STARTTLS is not answered with 220.
+    kStartTlsRefused = 543,
+    // The TLS handshake failed: no version or cipher in common, a server that speaks no TLS, a
+    // connection closed halfway.
+    kTlsHandshakeFailed = 544,
+    // The server's certificate is not trusted, has expired, or does not name the server.
+    kTlsCertificateRefused = 545,
+    // The secured connection failed after the handshake.
+    kTlsConnectionFailed = 546,
+    // The login was left to the server's offer, and it offers no mechanism the client knows.
+    kNoKnownAuthOffered = 547,
+    // The login was left to the server's offer, and over a connection in clear text it offers only
+    // mechanisms that would send the password as it stands (PLAIN, LOGIN).
+    kClearTextAuthRefused = 548,
+    // PLAIN (RFC 4616): the command with the login is not answered with 235.
+    kAuthSaslPlainRefused = 549,
 };
 
 constexpr std::uint32_t MakeTransportError(std::uint32_t facility, std::uint32_t code) {

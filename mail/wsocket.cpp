@@ -17,12 +17,13 @@
 #include "mail/base64.h"
 #include "mail/header_text.h"
 #include "mail/socket_errors.h"
+#include "mail/socket_wait.h"
 
 namespace calvendra {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using Clock = SocketClock;
 
 // The IPv4 address of dotted text, else of the first address a name lookup gives.
 in_addr ResolveIpv4(const std::string& host, int lookupFailure) {
@@ -54,33 +55,6 @@ sockaddr_in SocketAddress(in_addr address, std::uint16_t port) {
     socketAddress.sin_port = htons(port);
     socketAddress.sin_addr = address;
     return socketAddress;
-}
-
-// Milliseconds left until the deadline, never negative.
-int MillisecondsLeft(Clock::time_point deadline) {
-    if (deadline == Clock::time_point::max()) {
-        return -1;  // no limit
-    }
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, 1 << 30));
-}
-
-// Waits for the events on the handle until the deadline; false on time-out.
-bool PollUntil(int handle, short events, Clock::time_point deadline) {
-    for (;;) {
-        pollfd entry{handle, events, 0};
-        const int ready = ::poll(&entry, 1, MillisecondsLeft(deadline));
-        if (ready > 0) {
-            return true;
-        }
-        if (ready == 0) {
-            return false;
-        }
-        if (errno != EINTR) {
-            throw CWSocketException();
-        }
-    }
 }
 
 Clock::time_point Deadline(std::uint32_t timeoutMs) {
@@ -121,6 +95,10 @@ CWSocket::~CWSocket() {
 
 void CWSocket::Open(bool datagram) {
     Close();
+    const std::lock_guard<std::mutex> lock(handleLock_);
+    if (aborted_) {
+        throw CWSocketException(kErrorAborted);
+    }
     handle_ = ::socket(AF_INET, (datagram ? SOCK_DGRAM : SOCK_STREAM) | SOCK_CLOEXEC, 0);
     if (handle_ < 0) {
         throw CWSocketException();
@@ -227,9 +205,20 @@ void CWSocket::SetSendTimeout(std::uint32_t timeoutMs) {
 }
 
 void CWSocket::Close() {
+    const std::lock_guard<std::mutex> lock(handleLock_);
     if (handle_ >= 0) {
         ::close(handle_);
         handle_ = -1;
+    }
+}
+
+void CWSocket::Abort() {
+    const std::lock_guard<std::mutex> lock(handleLock_);
+    aborted_ = true;
+    if (handle_ >= 0) {
+        // Wakes every wait on the socket, a connect in progress included; the handle itself stays
+        // the using thread's to close.
+        ::shutdown(handle_, SHUT_RDWR);
     }
 }
 

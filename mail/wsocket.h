@@ -1,8 +1,10 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -52,6 +54,12 @@ public:
 
     void Close();
 
+    // Ends the use of the socket from another thread: the connection is shut down, so that a
+    // wait, send or receive in progress ends at once (the peer seems to have closed), and Open
+    // fails with kErrorAborted from now on. The socket stays open until its user closes it.
+    void Abort();
+    bool IsAborted() const { return aborted_; }
+
     // The proxy connects: each first connects to the proxy (bounded by the time-out), then waits at
     // most timeoutMs for each whole reply of the proxy, however slowly its bytes come. Any failure
     // closes the socket. No byte beyond the proxy's own reply is read, so what the server sends
@@ -85,6 +93,9 @@ private:
                      std::chrono::steady_clock::time_point deadline);
 
     int handle_ = -1;
+    // Guards the handle's opening and closing against Abort from another thread.
+    std::mutex handleLock_;
+    std::atomic<bool> aborted_{false};
 };
 
 }  // namespace calvendra
