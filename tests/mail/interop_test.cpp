@@ -22,8 +22,10 @@
 #include "mail/smtp_connection.h"
 #include "tests/mail/ntlm_user_file.h"
 #include "tests/mail/postfix_server.h"
+#include "tests/mail/recording_relay.h"
 #include "tests/mail/smtp_sink_server.h"
 #include "tests/mail/temp_folder.h"
+#include "tests/mail/test_certificates.h"
 #include "tests/mail/text_pieces.h"
 
 namespace calvendra {
@@ -590,6 +592,84 @@ TEST(PostfixLogin, CyrusSaslMechanismsWorkOrFailWithTheirCodes) {
     test::TempFolder folder;
     const auto [status, output] = CheckWithPython(composed, files, folder.Path());
     EXPECT_EQ(status, 0) << output;
+}
+
+// Encrypted submission as mail providers offer it, with aiosmtpd: STARTTLS (a server that takes no
+// mail before it) and implicit TLS, each asking for a login. The session logs in with the best
+// mechanism on offer and sends; a relay between the two records the client's bytes, in which no
+// form of the password may show. A certificate that does not name the server, or whose CA is not
+// trusted, ends the session before the login.
+TEST(AiosmtpdTls, StartTlsAndImplicitTlsCarryTheLoginAndTheMailAndNeverThePasswordInClear) {
+    const test::TestCertificates certificates;
+    std::string why;
+    ASSERT_TRUE(certificates.Ready(why)) << why;
+    const std::string plainMessage = Base64Flat(std::string(1, '\0') + kUser + '\0' + kPassword);
+    const struct {
+        const char* label;
+        test::SmtpSinkServer::Tls mode;
+        const test::TestCertificates::Pair* identity;
+        std::string caFile;
+        std::uint32_t expected;
+    } rows[] = {
+        {"STARTTLS", test::SmtpSinkServer::Tls::StartTls, &certificates.Loopback(),
+         certificates.CaFile(), 0},
+        {"implicit TLS", test::SmtpSinkServer::Tls::Implicit, &certificates.Loopback(),
+         certificates.CaFile(), 0},
+        {"STARTTLS, another host's certificate", test::SmtpSinkServer::Tls::StartTls,
+         &certificates.OtherHost(), certificates.CaFile(), OwnError(kTlsCertificateRefused)},
+        {"implicit TLS, an unknown CA", test::SmtpSinkServer::Tls::Implicit,
+         &certificates.Loopback(), "", OwnError(kTlsCertificateRefused)},
+    };
+    for (const auto& row : rows) {
+        test::SmtpSinkServer server;
+        server.RequireLogin(kUser, kPassword);
+        server.UseTls(row.mode, row.identity->certificate, row.identity->key);
+        ASSERT_TRUE(server.Start(why)) << why;
+        test::RecordingRelay relay(server.Port());
+        Composed composed;
+        composed.label = row.label;
+        composed.message = LoginMessage(row.label);
+        composed.texts = {"Logged in with " + std::string(row.label) + "\n"};
+        std::uint32_t error = 0;
+        std::string what;
+        try {
+            CKivSMTPConnection session;
+            session.SetReplyTimeout(10000);
+            session.SetSecurity(row.mode == test::SmtpSinkServer::Tls::StartTls
+                                    ? SmtpSecurity::StartTls
+                                    : SmtpSecurity::Tls);
+            session.SetExtraCaFile(row.caFile);
+            session.Connect("localhost", AuthMethod::BestOffered, kUser, kPassword, relay.Port());
+            EXPECT_TRUE(session.IsEncrypted()) << row.label;
+            session.SendMail(composed.message);
+        } catch (const CKivSMTPException& failure) {
+            error = failure.TransportError();
+            what = failure.what();
+        }
+        EXPECT_EQ(error, row.expected) << row.label << ": " << what;
+        const std::string wire = relay.ClientBytes();
+        for (const std::string& form :
+             {std::string(kPassword), Base64Flat(kPassword), plainMessage}) {
+            EXPECT_THAT(wire, Not(HasSubstr(form))) << row.label;
+        }
+        EXPECT_EQ(wire.find("STARTTLS\r\n") != std::string::npos,
+                  row.mode == test::SmtpSinkServer::Tls::StartTls)
+            << row.label;
+        const auto messages = server.Messages();
+        if (row.expected != 0) {
+            EXPECT_THAT(server.Logins(), ::testing::IsEmpty()) << row.label;
+            EXPECT_TRUE(messages.empty()) << row.label;
+            continue;
+        }
+        EXPECT_THAT(server.Logins(), ::testing::ElementsAre("PLAIN tester accepted")) << row.label;
+        ASSERT_EQ(messages.size(), 1u) << row.label;
+        test::TempFolder folder;
+        const std::string file = (folder.Path() / "delivered").string();
+        std::ofstream(file, std::ios::binary)
+            << messages[0].substr(messages[0].find("\r\n\r\n") + 4);
+        const auto [status, output] = CheckWithPython({composed}, {file}, folder.Path());
+        EXPECT_EQ(status, 0) << row.label << ": " << output;
+    }
 }
 
 }  // namespace

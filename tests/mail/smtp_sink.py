@@ -5,13 +5,18 @@ the first line, the envelope recipients separated by spaces on the second, an em
 the message exactly as received (after the server has undone the dot-stuffing). Each HELO or EHLO
 adds a line to sessions.log in the same folder.
 
-With a third argument, the server asks for a login: AUTH without TLS with aiosmtpd's own LOGIN and
-PLAIN (RFC 4616) and a CRAM-MD5 (RFC 2195) of this script, which compares the digest as text, case
-included. The argument names a JSON file with "user", "password" and "login_prompts": null for
-aiosmtpd's own LOGIN prompts, or the two prompts to send instead. Mail is then accepted only after a
-login, and every login attempt adds "MECHANISM user accepted|refused" to auth.log.
+A third argument names a JSON file of options:
 
-Usage: smtp_sink.py PORT FOLDER [ACCOUNT.json]. Runs until it is terminated.
+- "user", "password" and "login_prompts": the server asks for a login, with aiosmtpd's own LOGIN and
+  PLAIN (RFC 4616) and a CRAM-MD5 (RFC 2195) of this script, which compares the digest as text, case
+  included. "login_prompts" is null for aiosmtpd's own LOGIN prompts, or the two prompts to send
+  instead. Mail is then accepted only after a login, and every login attempt adds
+  "MECHANISM user accepted|refused" to auth.log. Without TLS the logins go in clear; with STARTTLS
+  they are offered only after it.
+- "tls" ("starttls" or "implicit"), "certificate" and "key" (PEM files): the server offers STARTTLS
+  and takes no mail before it, or speaks TLS from the first byte (port 465 style).
+
+Usage: smtp_sink.py PORT FOLDER [OPTIONS.json]. Runs until it is terminated.
 """
 
 import hmac
@@ -19,6 +24,7 @@ import json
 import logging
 import os
 import signal
+import ssl
 import sys
 import time
 import warnings
@@ -92,14 +98,31 @@ class WithLogin(WriteToFolder):
 def main():
     port = int(sys.argv[1])
     folder = sys.argv[2]
+    options = {}
     if len(sys.argv) > 3:
         with open(sys.argv[3]) as source:
-            account = json.load(source)
-        # Logins without TLS are what the test wants here, on the loopback address only.
+            options = json.load(source)
+    kwargs = {}
+    tls = options.get("tls")
+    if tls:
+        context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+        context.load_cert_chain(options["certificate"], options["key"])
+        if tls == "starttls":
+            kwargs.update(tls_context=context, require_starttls=True)
+        else:
+            kwargs["ssl_context"] = context
+        # A handshake the client refuses is what some tests want: no traceback for it.
+        logging.getLogger("mail.log").setLevel(logging.CRITICAL)
+        logging.getLogger("asyncio").setLevel(logging.CRITICAL)
+    if "user" in options:
+        # aiosmtpd counts only STARTTLS as encryption; implicit TLS is encrypted all the same, and
+        # without TLS logins in clear are what the test wants, on the loopback address only.
+        require_tls = tls == "starttls"
         warnings.filterwarnings("ignore", message="Requiring AUTH while not requiring TLS")
-        logging.getLogger("mail.log").setLevel(logging.ERROR)
-        handler = WithLogin(folder, account)
-        prompts = account.get("login_prompts")
+        if not tls:
+            logging.getLogger("mail.log").setLevel(logging.ERROR)
+        handler = WithLogin(folder, options)
+        prompts = options.get("login_prompts")
 
         class Server(SMTP):
             if prompts:
@@ -111,9 +134,9 @@ def main():
 
         controller = LoginController(handler, hostname="127.0.0.1", port=port,
                                      authenticator=handler.authenticator, auth_required=True,
-                                     auth_require_tls=False)
+                                     auth_require_tls=require_tls, **kwargs)
     else:
-        controller = Controller(WriteToFolder(folder), hostname="127.0.0.1", port=port)
+        controller = Controller(WriteToFolder(folder), hostname="127.0.0.1", port=port, **kwargs)
     controller.start()
     signal.signal(signal.SIGTERM, lambda *_: (controller.stop(), sys.exit(0)))
     while True:

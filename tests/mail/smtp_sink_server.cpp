@@ -29,16 +29,25 @@ std::string ReadWhole(const std::filesystem::path& path) {
 
 void SmtpSinkServer::RequireLogin(std::string user, std::string password,
                                   std::vector<std::string> loginPrompts) {
-    account_ = (folder_.Path() / "account.json").string();
-    std::ofstream(account_) << "{\"user\": " << JsonText(user)
-                            << ", \"password\": " << JsonText(password) << ", \"login_prompts\": "
-                            << (loginPrompts.size() == 2 ? "[" + JsonText(loginPrompts[0]) + ", " +
-                                                               JsonText(loginPrompts[1]) + "]"
-                                                         : std::string("null"))
-                            << "}";
+    login_ = "\"user\": " + JsonText(user) + ", \"password\": " + JsonText(password) +
+             ", \"login_prompts\": " +
+             (loginPrompts.size() == 2
+                  ? "[" + JsonText(loginPrompts[0]) + ", " + JsonText(loginPrompts[1]) + "]"
+                  : std::string("null"));
+}
+
+void SmtpSinkServer::UseTls(Tls mode, std::string certificate, std::string key) {
+    tls_ = std::string("\"tls\": ") + (mode == Tls::StartTls ? "\"starttls\"" : "\"implicit\"") +
+           ", \"certificate\": " + JsonText(certificate) + ", \"key\": " + JsonText(key);
 }
 
 bool SmtpSinkServer::Start(std::string& why) {
+    std::string options;
+    if (!login_.empty() || !tls_.empty()) {
+        options = (folder_.Path() / "options.json").string();
+        std::ofstream(options) << "{" << login_ << (login_.empty() || tls_.empty() ? "" : ", ")
+                               << tls_ << "}";
+    }
     port_ = UnusedPort();
     const std::string port = std::to_string(port_);
     const std::string folder = folder_.Path().string();
@@ -51,7 +60,7 @@ bool SmtpSinkServer::Start(std::string& why) {
         // A test killed by its time-out must not leave its server running.
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
         ::execl(CALVENDRA_PYTHON3, CALVENDRA_PYTHON3, CALVENDRA_SMTP_SINK, port.c_str(),
-                folder.c_str(), account_.empty() ? nullptr : account_.c_str(),
+                folder.c_str(), options.empty() ? nullptr : options.c_str(),
                 static_cast<char*>(nullptr));
         ::_exit(127);
     }

@@ -28,6 +28,12 @@ public:
     void RequireLogin(std::string user, std::string password,
                       std::vector<std::string> loginPrompts = {});
 
+    // Before Start: the server offers STARTTLS and takes no mail before it, or speaks TLS from the
+    // first byte, with the certificate and key (PEM files). Logins are then offered only under
+    // TLS.
+    enum class Tls { StartTls, Implicit };
+    void UseTls(Tls mode, std::string certificate, std::string key);
+
     // Starts the server and waits until its port answers; false, with the reason in `why`, when
     // it does not come up.
     bool Start(std::string& why);
@@ -48,7 +54,9 @@ private:
     TempFolder folder_;
     std::uint16_t port_ = 0;
     pid_t child_ = -1;
-    std::string account_;  // the JSON file the script reads, when a login is required
+    // The script's options, as JSON members; written to a file when there are any.
+    std::string login_;
+    std::string tls_;
 };
 
 }  // namespace calvendra::test
