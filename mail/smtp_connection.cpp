@@ -206,7 +206,7 @@ void CKivSMTPConnection::StartTls(const std::string& host) {
         std::chrono::steady_clock::now() + std::chrono::milliseconds(replyTimeoutMs_);
     try {
         tls_ = std::make_unique<TlsChannel>(socket_.Handle(), host, extraCaFile_, deadline);
-    } catch (const TlsError&) {
+    } catch (const std::runtime_error&) {
         RaiseIfAborted();
         throw;
     }
@@ -241,13 +241,18 @@ void CKivSMTPConnection::SendBytes(const std::string& bytes) {
 int CKivSMTPConnection::ReceiveBy(char* buffer, std::size_t length,
                                   std::chrono::steady_clock::time_point deadline) {
     int got = -1;
-    if (tls_) {
-        got = tls_->Receive(buffer, length, deadline);
-    } else {
-        const std::uint32_t left = MillisecondsUntil(deadline);
-        if (left > 0 && socket_.WaitReadable(left)) {
-            got = socket_.Receive(buffer, length);
+    try {
+        if (tls_) {
+            got = tls_->Receive(buffer, length, deadline);
+        } else {
+            const std::uint32_t left = MillisecondsUntil(deadline);
+            if (left > 0 && socket_.WaitReadable(left)) {
+                got = socket_.Receive(buffer, length);
+            }
         }
+    } catch (const std::runtime_error&) {
+        RaiseIfAborted();
+        throw;
     }
     if (got == 0) {
         RaiseIfAborted();
