@@ -8,7 +8,9 @@
 #include <wx/statusbr.h>
 #include <wx/toolbar.h>
 
+#include <chrono>
 #include <ctime>
+#include <string>
 
 #include "app/calvendra_doc.h"
 #include "app/single_instance.h"
@@ -72,7 +74,11 @@ wxEND_EVENT_TABLE()
 
 CMainFrame::CMainFrame(CCalvendraDoc& document)
     : trayIcon_(LoadIconImage(kTrayIconNumber)),
-      reminderDelivery_(document.Connection(), document.MailSettings()),
+      reminderDelivery_(document.Connection(), document.MailSettings(),
+                        [this](const MailOutcome& outcome) {
+                            // From the mail worker's thread to the window's.
+                            CallAfter([this, outcome] { ShowMailOutcome(outcome); });
+                        }),
       scanner_(SystemClock, SystemClock(), [&document]() -> CDBConnection* {
           // Until the view has opened the database there is nothing to scan; after that, a
           // connection that failed or was lost is opened again by the scan's query.
@@ -82,6 +88,8 @@ CMainFrame::CMainFrame(CCalvendraDoc& document)
 
 CMainFrame::~CMainFrame() {
     timer_.Stop();
+    // No report may reach the frame from now on; a mail still in flight is aborted.
+    reminderDelivery_.StopMail(std::chrono::milliseconds(0));
     if (keyStateHandler_ != 0) {
         g_signal_handler_disconnect(gdk_keymap_get_for_display(gdk_display_get_default()),
                                     keyStateHandler_);
@@ -214,8 +222,7 @@ void CMainFrame::OnOption(wxCommandEvent&) {
 }
 
 void CMainFrame::OnExit(wxCommandEvent&) {
-    tray_.reset();
-    Destroy();
+    End();
 }
 
 void CMainFrame::OnClose(wxCloseEvent& event) {
@@ -225,8 +232,38 @@ void CMainFrame::OnClose(wxCloseEvent& event) {
         return;
     }
     // The session is ending: nothing can keep the window.
+    End();
+}
+
+void CMainFrame::End() {
     tray_.reset();
+    Hide();
+    // The mail on its way gets a few seconds to go out; the log names every one that did not.
+    reminderDelivery_.StopMail(DesktopReminderDelivery::kExitGrace);
     Destroy();
+}
+
+void CMainFrame::ShowMailOutcome(const MailOutcome& outcome) {
+    wxStatusBar* bar = GetStatusBar();
+    if (bar == nullptr) {
+        return;
+    }
+    if (outcome.sent) {
+        // The failure has had its answer; a message of another kind stays.
+        if (!mailFailure_.empty() && bar->GetStatusText(kMessagePane) == mailFailure_) {
+            bar->SetStatusText(wxEmptyString, kMessagePane);
+        }
+        mailFailure_.clear();
+        return;
+    }
+    std::string line = MailFailureText(outcome);
+    for (char& c : line) {
+        if (static_cast<unsigned char>(c) < 0x20) {
+            c = ' ';  // a server's reply of several lines stays on the one line of the pane
+        }
+    }
+    mailFailure_ = wxString::FromUTF8(line);
+    bar->SetStatusText(mailFailure_, kMessagePane);
 }
 
 void CMainFrame::OnTimer(wxTimerEvent& event) {

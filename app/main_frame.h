@@ -44,6 +44,10 @@ public:
     // "Show": the window ends maximised and in front.
     void ShowMaximised();
 
+    // What became of a reminder mail, on the status bar: a failure stays there until a later
+    // mail goes out. Runs on the window thread.
+    void ShowMailOutcome(const MailOutcome& outcome);
+
     // Opens the delete pop-up menu under the toolbar's delete button.
     void ShowDeleteMenu();
 
@@ -54,6 +58,8 @@ private:
     void CreateToolbar();
     void CreateStatusPanes();
     void UpdateKeyIndicators();
+    // Hides the window and the icon, lets reminder mail end and destroys the window.
+    void End();
 
     void OnShow(wxCommandEvent& event);
     void OnOption(wxCommandEvent& event);
@@ -78,6 +84,8 @@ private:
     std::unique_ptr<CSystemTray> tray_;
     CCalvendraView* view_ = nullptr;
     bool forwarding_ = false;
+    // The failure the status bar shows, until a mail goes out.
+    wxString mailFailure_;
     unsigned long keyStateHandler_ = 0;
 
     wxDECLARE_EVENT_TABLE();

@@ -1,6 +1,7 @@
 #include "editors/email_set_dlg.h"
 
 #include <wx/button.h>
+#include <wx/choice.h>
 #include <wx/msgdlg.h>
 #include <wx/sizer.h>
 #include <wx/statbox.h>
@@ -8,6 +9,8 @@
 #include <wx/textctrl.h>
 
 #include "editors/integer_text.h"
+#include "mail/smtp_address.h"
+#include "reminders/mail_worker.h"
 #include "resources/store_text.h"
 #include "resources/strings.h"
 #include "settings/email_settings_profile.h"
@@ -19,6 +22,7 @@ namespace {
 constexpr char kSaveQuestion[] = "Do you want to save and use these email settings?";
 constexpr char kNotAnInteger[] = "Please enter an integer.";
 constexpr char kNotAPort[] = "Please enter an integer between 1 and 65535.";
+constexpr char kTestSubject[] = "Calvendra test message";
 
 wxTextCtrl* AddRow(wxWindow* parent, wxFlexGridSizer& grid, const char* label,
                    const std::string& value, long style = 0) {
@@ -29,6 +33,15 @@ wxTextCtrl* AddRow(wxWindow* parent, wxFlexGridSizer& grid, const char* label,
     return edit;
 }
 
+// The text of the test message: what it tried, so that the recipient can tell.
+std::string TestText(const EmailSettings& settings) {
+    return "This message was sent by Calvendra to try its e-mail settings: server " +
+           settings.smtpServer + ", port " + std::to_string(settings.smtpPort) + ", security " +
+           CEmailSetDlg::kSecurityNames[static_cast<int>(settings.security)] +
+           (settings.smtpAccount.empty() ? ", no login" : ", login " + settings.smtpAccount) +
+           ".\nReminder mail to a schedule's attendants goes out the same way.";
+}
+
 }  // namespace
 
 wxBEGIN_EVENT_TABLE(CEmailSetDlg, wxDialog)
@@ -37,7 +50,8 @@ wxEND_EVENT_TABLE()
 
 CEmailSetDlg::CEmailSetDlg(wxWindow* parent, EmailSettings& settings)
     : wxDialog(parent, wxID_ANY, "Email Setting"), settings_(settings), edited_(settings) {
-    // Created in tab order: the sender, the four SMTP edits, then OK and Cancel.
+    // Created in tab order: the sender, the SMTP edits and the security choice, the test, then OK
+    // and Cancel.
     auto* senderGrid = new wxFlexGridSizer(2, wxSize(12, 6));
     senderGrid->AddGrowableCol(1);
     senderEdit_ = AddRow(this, *senderGrid, "Display Email Address:", edited_.senderAddress);
@@ -48,10 +62,26 @@ CEmailSetDlg::CEmailSetDlg(wxWindow* parent, EmailSettings& settings)
     smtpGrid->AddGrowableCol(1);
     serverEdit_ = AddRow(box, *smtpGrid, "SMTP Server:", edited_.smtpServer);
     portEdit_ = AddRow(box, *smtpGrid, "Port:", std::to_string(edited_.smtpPort));
+    smtpGrid->Add(new wxStaticText(box, wxID_ANY, "Security:"), wxSizerFlags().CentreVertical());
+    securityChoice_ = new wxChoice(box, wxID_ANY);
+    for (const char* name : kSecurityNames) {
+        securityChoice_->Append(name);
+    }
+    shownSecurity_ = edited_.security;
+    securityChoice_->SetSelection(static_cast<int>(shownSecurity_));
+    smtpGrid->Add(securityChoice_, wxSizerFlags().Expand());
     accountEdit_ = AddRow(box, *smtpGrid, "Account:", edited_.smtpAccount);
     passwordEdit_ = AddRow(box, *smtpGrid, "Password:", edited_.smtpPassword, wxTE_PASSWORD);
-    smtpBox->Add(smtpGrid, wxSizerFlags(1).Expand().Border(wxALL, 6));
+    smtpBox->Add(smtpGrid, wxSizerFlags().Expand().Border(wxALL, 6));
+    testButton_ = new wxButton(box, wxID_ANY, "Send Test Message");
+    smtpBox->Add(testButton_, wxSizerFlags().Border(wxLEFT | wxRIGHT | wxTOP, 6));
+    // Room for a reason of a few lines, so that the dialog keeps its size whatever comes back.
+    testResult_ = new wxStaticText(box, wxID_ANY, wxEmptyString, wxDefaultPosition,
+                                   wxSize(-1, GetCharHeight() * 4), wxST_NO_AUTORESIZE);
+    smtpBox->Add(testResult_, wxSizerFlags().Expand().Border(wxALL, 6));
     portEdit_->Bind(wxEVT_CHAR, &CEmailSetDlg::OnPortChar, this);
+    securityChoice_->Bind(wxEVT_CHOICE, &CEmailSetDlg::OnSecurity, this);
+    testButton_->Bind(wxEVT_BUTTON, &CEmailSetDlg::OnSendTest, this);
     senderEdit_->SetMinSize(wxSize(FromDIP(260), -1));
 
     auto* buttons = new wxStdDialogButtonSizer;
@@ -71,6 +101,12 @@ CEmailSetDlg::CEmailSetDlg(wxWindow* parent, EmailSettings& settings)
     senderEdit_->SetFocus();
 }
 
+CEmailSetDlg::~CEmailSetDlg() {
+    if (testMail_) {
+        testMail_->Stop(std::chrono::milliseconds(0), "the dialog was closed before it went out");
+    }
+}
+
 void CEmailSetDlg::OnPortChar(wxKeyEvent& event) {
     const int key = event.GetKeyCode();
     // Digits, editing keys and shortcuts pass; every other character is refused.
@@ -82,26 +118,95 @@ void CEmailSetDlg::OnPortChar(wxKeyEvent& event) {
     wxBell();
 }
 
-bool CEmailSetDlg::ReadEdits() {
+void CEmailSetDlg::OnSecurity(wxCommandEvent&) {
+    const auto chosen = static_cast<MailSecurity>(securityChoice_->GetSelection());
+    // A port that is still the usual one of the mode before follows the mode; one the user chose
+    // stays.
     int port = 0;
-    const char* refusal = nullptr;
+    if (ParseIntegerText(resources::ToStoreText(portEdit_->GetValue()), port) &&
+        port == UsualPort(shownSecurity_)) {
+        portEdit_->ChangeValue(std::to_string(UsualPort(chosen)));
+    }
+    shownSecurity_ = chosen;
+}
+
+std::optional<EmailSettings> CEmailSetDlg::EditedSettings(std::string& refusal) const {
+    int port = 0;
     if (!ParseIntegerText(resources::ToStoreText(portEdit_->GetValue()), port)) {
         refusal = kNotAnInteger;
-    } else if (!IsPortNumber(port)) {
-        refusal = kNotAPort;
+        return std::nullopt;
     }
-    if (refusal != nullptr) {
+    if (!IsPortNumber(port)) {
+        refusal = kNotAPort;
+        return std::nullopt;
+    }
+    EmailSettings settings;
+    settings.senderAddress = resources::ToStoreText(senderEdit_->GetValue());
+    settings.smtpServer = resources::ToStoreText(serverEdit_->GetValue());
+    settings.smtpPort = port;
+    settings.smtpAccount = resources::ToStoreText(accountEdit_->GetValue());
+    settings.smtpPassword = resources::ToStoreText(passwordEdit_->GetValue());
+    settings.security = static_cast<MailSecurity>(securityChoice_->GetSelection());
+    return settings;
+}
+
+bool CEmailSetDlg::ReadEdits() {
+    std::string refusal;
+    const std::optional<EmailSettings> settings = EditedSettings(refusal);
+    if (!settings) {
         wxMessageBox(refusal, resources::kApplicationTitle, wxOK | wxICON_WARNING, this);
         portEdit_->SetFocus();
         portEdit_->SelectAll();
         return false;
     }
-    edited_.senderAddress = resources::ToStoreText(senderEdit_->GetValue());
-    edited_.smtpServer = resources::ToStoreText(serverEdit_->GetValue());
-    edited_.smtpPort = port;
-    edited_.smtpAccount = resources::ToStoreText(accountEdit_->GetValue());
-    edited_.smtpPassword = resources::ToStoreText(passwordEdit_->GetValue());
+    edited_ = *settings;
     return true;
+}
+
+void CEmailSetDlg::OnSendTest(wxCommandEvent&) {
+    std::string refusal;
+    const std::optional<EmailSettings> settings = EditedSettings(refusal);
+    const std::string recipient =
+        settings ? CKivSMTPAddress(settings->senderAddress).Address() : std::string();
+    if (!settings) {
+        refusal = "Port: " + refusal;
+    } else if (settings->smtpServer.empty()) {
+        refusal = "Enter the SMTP server first.";
+    } else if (recipient.empty()) {
+        refusal = "Enter the display email address first: the test message goes to it.";
+    }
+    if (!refusal.empty()) {
+        testResult_->SetLabel(wxString::FromUTF8(refusal));
+        testResult_->Wrap(testResult_->GetClientSize().x);
+        return;
+    }
+    if (!testMail_) {
+        testMail_ = std::make_unique<MailWorker>([this](const MailOutcome& outcome) {
+            // From the worker's thread to the dialog's.
+            CallAfter([this, outcome] { ShowTestOutcome(outcome); });
+        });
+    }
+    MailJob job;
+    job.label = "The test message";
+    job.subject = kTestSubject;
+    job.text = TestText(*settings);
+    job.addresses = {recipient};
+    job.settings = *settings;
+    testMail_->Queue(std::move(job));
+    testRecipient_ = recipient;
+    testButton_->Disable();
+    testResult_->SetLabel(wxString::FromUTF8("Sending a test message to " + recipient + "..."));
+}
+
+void CEmailSetDlg::ShowTestOutcome(const MailOutcome& outcome) {
+    testButton_->Enable();
+    const std::string text =
+        outcome.sent
+            ? "The test message was sent to " + testRecipient_ + "."
+            : "Not sent" + (outcome.destination.empty() ? "" : " through " + outcome.destination) +
+                  ": " + outcome.reason;
+    testResult_->SetLabel(wxString::FromUTF8(text));
+    testResult_->Wrap(testResult_->GetClientSize().x);
 }
 
 void CEmailSetDlg::OnOk(wxCommandEvent&) {

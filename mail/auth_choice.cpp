@@ -8,17 +8,20 @@ AuthChoice ChooseAuthMethod(const std::vector<std::string>& offered, bool encryp
     const auto offers = [&](const char* mechanism) {
         return std::find(offered.begin(), offered.end(), mechanism) != offered.end();
     };
-    const bool onlyInClearText = offers("PLAIN") || offers("LOGIN");
+    if (offered.empty()) {
+        return {AuthMethod::None, false, kNoKnownAuthOffered};
+    }
     if (encrypted && offers("PLAIN")) {
-        return {AuthMethod::SaslPlain, kNoKnownAuthOffered};
+        return {AuthMethod::SaslPlain, false, kNoKnownAuthOffered};
     }
     if (encrypted && offers("LOGIN")) {
-        return {AuthMethod::Login, kNoKnownAuthOffered};
+        return {AuthMethod::Login, false, kNoKnownAuthOffered};
     }
     if (offers("CRAM-MD5")) {
-        return {AuthMethod::CramMd5, kNoKnownAuthOffered};
+        return {AuthMethod::CramMd5, false, kNoKnownAuthOffered};
     }
-    return {AuthMethod::None, onlyInClearText ? kClearTextAuthRefused : kNoKnownAuthOffered};
+    const bool onlyInClearText = offers("PLAIN") || offers("LOGIN");
+    return {AuthMethod::None, true, onlyInClearText ? kClearTextAuthRefused : kNoKnownAuthOffered};
 }
 
 }  // namespace calvendra

@@ -8,8 +8,8 @@ namespace calvendra {
 //
 // SaslPlain is PLAIN as RFC 4616 defines it: one base64 message of the user name and password sent
 // with the command; it is sent over an encrypted connection only. BestOffered leaves the choice to
-// the server's EHLO reply (ChooseAuthMethod): what the organizer uses for an account of its
-// settings.
+// the server's EHLO reply (ChooseAuthMethod), logging in only where the server offers a login:
+// what the organizer uses for an account of its settings.
 enum class AuthMethod : int {
     None = 0,
     CramMd5 = 1,

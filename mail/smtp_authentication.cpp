@@ -52,6 +52,9 @@ void CKivSMTPConnection::Authenticate(const std::string& host, AuthMethod method
     const bool chosen = method == AuthMethod::BestOffered;
     if (chosen) {
         method = ChooseOfferedMethod();
+        if (method == AuthMethod::None) {
+            return;
+        }
     }
     try {
         switch (method) {
@@ -85,11 +88,9 @@ void CKivSMTPConnection::Authenticate(const std::string& host, AuthMethod method
 AuthMethod CKivSMTPConnection::ChooseOfferedMethod() const {
     const EhloOffer offer = ReadEhloReply(lastReply_);
     const AuthChoice choice = ChooseAuthMethod(offer.authMechanisms, IsEncrypted());
-    if (choice.method == AuthMethod::None) {
+    if (choice.refused) {
         throw CKivSMTPException(OwnError(choice.refusal), std::string(),
-                                offer.authMechanisms.empty()
-                                    ? "it offers no login at all"
-                                    : "it offers " + Listed(offer.authMechanisms));
+                                "it offers " + Listed(offer.authMechanisms));
     }
     return choice.method;
 }

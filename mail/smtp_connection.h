@@ -161,7 +161,8 @@ private:
     // Authentication (smtp_authentication.cpp).
     void Authenticate(const std::string& host, AuthMethod method, const std::string& user,
                       const std::string& password);
-    // The mechanism that BestOffered comes to for the last EHLO reply; raises when none will do.
+    // The mechanism that BestOffered comes to for the last EHLO reply (None: the server offers no
+    // login at all); raises when none will do.
     AuthMethod ChooseOfferedMethod() const;
     void AuthenticateCramMd5(const std::string& user, const std::string& password);
     // The prompts are checked when the caller named LOGIN; a mechanism chosen from the server's

@@ -2,10 +2,10 @@
 
 #include <locale.h>
 
+#include <cstdlib>
 #include <stdexcept>
 
 #include "mail/smtp_address.h"
-#include "mail/smtp_connection.h"
 #include "mail/smtp_message.h"
 #include "store/db_result_set.h"
 #include "store/query_rows.h"
@@ -41,6 +41,26 @@ private:
     locale_t previous_ = LC_GLOBAL_LOCALE;
 };
 
+// Ends the session here rather than in its destructor, so that an abort still reaches the wait
+// for QUIT's reply. What the server answers changes nothing now.
+void EndQuietly(CKivSMTPConnection& session) {
+    try {
+        session.Disconnect(true);
+    } catch (const CKivSMTPException&) {
+    }
+}
+
+SmtpSecurity SessionSecurity(MailSecurity security) {
+    switch (security) {
+        case MailSecurity::StartTls:
+            return SmtpSecurity::StartTls;
+        case MailSecurity::Tls:
+            return SmtpSecurity::Tls;
+        default:
+            return SmtpSecurity::None;
+    }
+}
+
 }  // namespace
 
 std::vector<std::string> CollectAttendantAddresses(CDBConnection* connection,
@@ -61,10 +81,18 @@ std::vector<std::string> CollectAttendantAddresses(CDBConnection* connection,
 
 void SendReminderMail(const std::string& subject, const std::string& text,
                       const std::vector<std::string>& addresses, const EmailSettings& settings) {
-    const Utf8TextOnThisThread utf8;
     CKivSMTPConnection session;
-    session.Connect(settings.smtpServer, AuthMethod::None, settings.smtpAccount,
-                    settings.smtpPassword, settings.smtpPort);
+    SendReminderMail(session, subject, text, addresses, settings);
+}
+
+void SendReminderMail(CKivSMTPConnection& session, const std::string& subject,
+                      const std::string& text, const std::vector<std::string>& addresses,
+                      const EmailSettings& settings) {
+    if (settings.smtpServer.empty()) {
+        throw std::runtime_error("no SMTP server is set in the e-mail settings");
+    }
+    const Utf8TextOnThisThread utf8;
+    // The message first: what cannot be composed needs no session.
     CKivSMTPMessage message;
     for (const std::string& addressText : addresses) {
         const CKivSMTPAddress address(addressText);
@@ -77,7 +105,21 @@ void SendReminderMail(const std::string& subject, const std::string& text,
     message.SetFrom(CKivSMTPAddress(settings.senderAddress));
     message.SetSubject(subject);
     message.SetBodyText(text);
-    session.SendMail(message);
+
+    session.SetSecurity(SessionSecurity(settings.security));
+    if (const char* caFile = std::getenv(kExtraCaFileVariable)) {
+        session.SetExtraCaFile(caFile);
+    }
+    session.Connect(settings.smtpServer,
+                    settings.smtpAccount.empty() ? AuthMethod::None : AuthMethod::BestOffered,
+                    settings.smtpAccount, settings.smtpPassword, settings.smtpPort);
+    try {
+        session.SendMail(message);
+    } catch (...) {
+        EndQuietly(session);
+        throw;
+    }
+    EndQuietly(session);
 }
 
 void MailScheduleAttendants(CDBConnection* connection, const std::string& subject,

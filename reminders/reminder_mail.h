@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "mail/smtp_connection.h"
 #include "settings/email_settings.h"
 #include "store/db_connection.h"
 #include "store/identifiers.h"
@@ -15,12 +16,25 @@ namespace calvendra {
 std::vector<std::string> CollectAttendantAddresses(CDBConnection* connection,
                                                    Identifier scheduleId);
 
+// The environment variable that names a PEM file of CA certificates that reminder mail trusts
+// besides the system's store (for a server whose certificate comes from a CA of one's own).
+inline constexpr char kExtraCaFileVariable[] = "CALVENDRA_SMTP_CA_FILE";
+
 // Sends one plain message with every address as a To recipient, the settings' sender as From and
-// the subject and text unchanged, in one session without authentication and without a proxy.
-// Nothing is retried; a failure ends the session and throws the mail transport's exception
-// (a std::runtime_error), whose text says why.
+// the subject and text unchanged, in one session without a proxy, encrypted as the settings say.
+// With an account the session logs in with the best mechanism the server offers (never one that
+// would show the password over a connection in clear); without one and without encryption the
+// exchange is the plain HELO session it always was. Nothing is retried; a failure ends the session
+// and throws a std::runtime_error (the mail transport's own exception, mostly), whose text says
+// why.
 void SendReminderMail(const std::string& subject, const std::string& text,
                       const std::vector<std::string>& addresses, const EmailSettings& settings);
+
+// The same over a session of the caller's, not yet connected, which another thread may abort
+// (CKivSMTPConnection::Abort) while the mail is on its way. The session is ended before return.
+void SendReminderMail(CKivSMTPConnection& session, const std::string& subject,
+                      const std::string& text, const std::vector<std::string>& addresses,
+                      const EmailSettings& settings);
 
 // Mails a schedule to its attendants: collects their addresses and sends when there is at least
 // one. Opens no session for a schedule without attendants. Throws as the two above do.

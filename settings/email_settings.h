@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace calvendra {
@@ -12,11 +13,47 @@ constexpr bool IsPortNumber(long long value) {
     return value >= kLowestPort && value <= kHighestPort;
 }
 
+// How reminder mail protects its connection to the server: not at all, with STARTTLS (usually on
+// the submission port 587), or with TLS from the first byte (usually on port 465).
+enum class MailSecurity { None, StartTls, Tls };
+
+// The profile's text for each mode: "none", "starttls", "tls".
+inline const char* MailSecurityText(MailSecurity security) {
+    switch (security) {
+        case MailSecurity::StartTls:
+            return "starttls";
+        case MailSecurity::Tls:
+            return "tls";
+        default:
+            return "none";
+    }
+}
+
+// The mode a profile text names, in any letter case; none for any other text.
+inline std::optional<MailSecurity> MailSecurityFromText(std::string text) {
+    for (char& c : text) {
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+    for (const MailSecurity security :
+         {MailSecurity::None, MailSecurity::StartTls, MailSecurity::Tls}) {
+        if (text == MailSecurityText(security)) {
+            return security;
+        }
+    }
+    return std::nullopt;
+}
+
+// The port servers usually take each mode on: 25, 587 and 465.
+constexpr int UsualPort(MailSecurity security) {
+    return security == MailSecurity::StartTls ? 587 : security == MailSecurity::Tls ? 465 : 25;
+}
+
 // How reminder e-mail leaves the machine: the sender address shown to recipients and the SMTP
-// server with its port and credentials. A plain record that needs nothing of wxWidgets, so that
-// reminder mail can take it as it is. The running organizer holds one (its document owns it): it
-// is loaded from the profile when the view first updates, changed only by the "Email Setting"
-// dialog, and read by reminder mail each time it sends.
+// server with its port, credentials and encryption. A plain record that needs nothing of
+// wxWidgets, so that reminder mail can take it as it is. The running organizer holds one (its
+// document owns it): it is loaded from the profile when the view first updates, changed only by
+// the "Email Setting" dialog, and read by reminder mail each time a reminder falls due, on the
+// window thread; the mail takes a copy to its worker.
 struct EmailSettings {
     std::string senderAddress;
     std::string smtpServer;
@@ -24,6 +61,7 @@ struct EmailSettings {
     int smtpPort = 0;
     std::string smtpAccount;
     std::string smtpPassword;
+    MailSecurity security = MailSecurity::None;
 };
 
 }  // namespace calvendra

@@ -38,6 +38,22 @@ int ReadPort(const wxConfigBase& profile) {
     return kDefaultSmtpPort;
 }
 
+// The stored security mode; absent means none, as before there was a choice. A text that names no
+// mode counts as none too, and the log says so: "none" never sends a password in clear (the
+// login then needs a mechanism that keeps it hidden).
+MailSecurity ReadSecurity(const wxConfigBase& profile) {
+    const std::string text = ReadText(profile, "SMTPSecurity");
+    if (text.empty()) {
+        return MailSecurity::None;
+    }
+    if (const std::optional<MailSecurity> security = MailSecurityFromText(text)) {
+        return *security;
+    }
+    LogWarning("The stored SMTP security \"" + text +
+               "\" is none of \"none\", \"starttls\" and \"tls\"; \"none\" is used.");
+    return MailSecurity::None;
+}
+
 }  // namespace
 
 EmailSettings LoadEmailSettings() {
@@ -52,6 +68,7 @@ EmailSettings LoadEmailSettings() {
     settings.smtpPort = ReadPort(*profile);
     settings.smtpAccount = ReadText(*profile, "SMTPAccount");
     settings.smtpPassword = ReadText(*profile, "SMTPPassword");
+    settings.security = ReadSecurity(*profile);
     return settings;
 }
 
@@ -65,6 +82,7 @@ void SaveEmailSettings(const EmailSettings& settings) {
     profile->Write(Key("SMTPPort"), static_cast<long>(settings.smtpPort));
     profile->Write(Key("SMTPAccount"), resources::FromStoreText(settings.smtpAccount));
     profile->Write(Key("SMTPPassword"), resources::FromStoreText(settings.smtpPassword));
+    profile->Write(Key("SMTPSecurity"), wxString(MailSecurityText(settings.security)));
     FlushProfile();
 }
 

@@ -3,14 +3,15 @@
 #include "settings/email_settings.h"
 
 // The e-mail settings in the profile (settings/profile.h): the section named by the application
-// key, with the keys "SenderEmail", "SMTPServer", "SMTPPort", "SMTPAccount" and "SMTPPassword".
+// key, with the keys "SenderEmail", "SMTPServer", "SMTPPort", "SMTPAccount", "SMTPPassword" and
+// "SMTPSecurity" ("none", "starttls" or "tls").
 namespace calvendra {
 
 inline constexpr int kDefaultSmtpPort = 25;
 
-// The five values of the profile; absent keys read as empty text and port 25, and so does a
-// stored port that is no port number (which the log tells). Without a profile every field takes
-// its default.
+// The six values of the profile; absent keys read as empty text, port 25 and no security, and so
+// does a stored port that is no port number or a security text that names no mode (which the log
+// tells). Without a profile every field takes its default.
 EmailSettings LoadEmailSettings();
 
 // Writes the record to the profile and makes sure the profile file can be read by its owner only,

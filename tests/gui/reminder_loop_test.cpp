@@ -1,16 +1,24 @@
 // Due reminders through the running organizer: the frame's scan finds them in a real database,
-// the delivery it installed opens the notes and mails the attendants through a real SMTP server on
-// loopback with the settings the user made, and "Exit" ends the program with notes open.
+// the delivery it installed opens the notes and has its mail worker mail the attendants through a
+// real SMTP server on loopback with the settings the user made, in the order the reminders fell
+// due; the status bar shows the last mail that failed; and "Exit" ends the program with notes
+// open and with a mail still on its way.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <poll.h>
+
 #include <algorithm>
+#include <atomic>
 #include <ctime>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <wx/app.h>
+#include <wx/statusbr.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
 
@@ -146,6 +154,15 @@ protected:
         return IsOnScreen(note) && XRect(note) == kNotePlace;
     }
 
+    // The mail worker's messages as they arrive, while the window thread goes on with its events.
+    std::vector<std::string> WaitForMessages(std::size_t count) {
+        EXPECT_TRUE(WaitUntil([&] { return server_.Messages().size() >= count; }))
+            << server_.Messages().size() << " of " << count << " messages arrived";
+        return server_.Messages();
+    }
+
+    std::string StatusText() { return Frame().GetStatusBar()->GetStatusText(0).utf8_string(); }
+
     test::SmtpSinkServer server_;
 };
 
@@ -207,10 +224,12 @@ TEST_F(ReminderLoopTest, ThreeAttendantsGetOneMessageInQueryOrderFromTheConfigur
     ASSERT_EQ(attendants.size(), 3u);
 
     Frame().ScanReminders();
+    // The settings were read when the reminder fell due; a change now is for the next mail.
+    Document().MailSettings().senderAddress = "changed.too.late@example.org";
 
     ASSERT_EQ(OpenNotes().size(), 1u);
     EXPECT_EQ(OpenNotes()[0]->GetTitle(), "Standup");
-    const auto messages = server_.Messages();
+    const auto messages = WaitForMessages(1);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(server_.Sessions(), 1);
     // Each attendant's bare address on the envelope, each as written in the To header.
@@ -231,10 +250,15 @@ TEST_F(ReminderLoopTest, WithoutAttendantsTheNoteOpensAndNoSessionIsOpened) {
     SaveMailSettings("organizer@example.org", server_.Port());
     Start();
     AddSchedule(2000000002, "Alone", "Nobody to tell.", true);
+    AddSchedule(2000000003, "Company", "Ann comes.", true);
+    Attend(2000000003, 1000000002);
     Frame().ScanReminders();
-    ASSERT_EQ(OpenNotes().size(), 1u);
-    EXPECT_EQ(server_.Sessions(), 0);
-    EXPECT_TRUE(server_.Messages().empty());
+    ASSERT_EQ(OpenNotes().size(), 2u);
+    // The second schedule's mail is the only one, in the only session.
+    const auto messages = WaitForMessages(1);
+    EXPECT_EQ(server_.Sessions(), 1);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_THAT(messages[0], HasSubstr("\r\nSubject: Company\r\n"));
 }
 
 TEST_F(ReminderLoopTest, AnAttendantWithoutAddressLeavesTheOthersTheirMail) {
@@ -251,15 +275,15 @@ TEST_F(ReminderLoopTest, AnAttendantWithoutAddressLeavesTheOthersTheirMail) {
     Frame().ScanReminders();
 
     ASSERT_EQ(OpenNotes().size(), 1u);
-    const auto messages = server_.Messages();
+    const auto messages = WaitForMessages(1);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(Envelope(messages[0]),
               "organizer@example.org\r\n" + attendants[0] + " " + attendants[1]);
     EXPECT_THAT(messages[0], HasSubstr("\r\nTo: " + attendants[0] + "," + attendants[1] + "\r\n"));
 }
 
-// Nothing is shown for a failed mail (the test main fails the test on any dialog), and the scan
-// goes on with the next due schedule.
+// Nothing is shown for a failed mail but a line in the status bar (the test main fails the test on
+// any dialog), and the scan goes on with the next due schedule, whose mail clears the line.
 TEST_F(ReminderLoopTest, AMailTheServerRefusesIsDroppedAndTheNextScheduleIsStillDelivered) {
     SaveMailSettings("organizer@example.org", server_.Port());
     Start();
@@ -270,30 +294,58 @@ TEST_F(ReminderLoopTest, AMailTheServerRefusesIsDroppedAndTheNextScheduleIsStill
     AddSchedule(2000000003, "Delivered", "Bob's is fine.", true);
     Attend(2000000003, 1000000003);
 
+    const CapturedLog log;
     Frame().ScanReminders();
 
     const std::vector<CReminderWnd*> notes = OpenNotes();
     ASSERT_EQ(notes.size(), 2u);
     EXPECT_EQ(notes[0]->GetTitle(), "Refused");
     EXPECT_EQ(notes[1]->GetTitle(), "Delivered");
+    const auto messages = WaitForMessages(1);
     EXPECT_EQ(server_.Sessions(), 2);
-    const auto messages = server_.Messages();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_THAT(messages[0], HasSubstr("\r\nSubject: Delivered\r\n"));
     EXPECT_THAT(Envelope(messages[0]), Not(HasSubstr("ann@example.org")));
+    EXPECT_THAT(log.Text(), HasSubstr("Reminder \"Refused\" (schedule 2000000002): the mail was "
+                                      "not sent through 127.0.0.1, port " +
+                                      std::to_string(server_.Port()) +
+                                      ": The mail server did not accept a recipient (RCPT TO): "));
+    // The failure came first and was answered by the mail that went out after it.
+    EXPECT_TRUE(WaitUntil([&] { return StatusText().empty(); })) << StatusText();
 }
 
-// Nothing is shown, but the log says why the mail did not go; the note is open all the same.
-TEST_F(ReminderLoopTest, AMailThatCannotGoOutIsLoggedWithItsReason) {
-    SaveMailSettings("organizer@example.org", test::UnusedPort());
+// No dialog, but the log says why the mail did not go, once, with the subject, the server and
+// the port, and the status bar shows it until a mail goes out; the note is open all the same.
+TEST_F(ReminderLoopTest, AMailThatCannotGoOutIsLoggedWithItsReasonAndShownInTheStatusBar) {
+    const std::uint16_t port = test::UnusedPort();
+    SaveMailSettings("organizer@example.org", port);
     Start();
     AddSchedule(2000000002, "Standup", "Room 4.", true);
     Attend(2000000002, 1000000002);
     const CapturedLog log;
     Frame().ScanReminders();
     EXPECT_EQ(OpenNotes().size(), 1u);
-    EXPECT_THAT(log.Text(), HasSubstr(": Reminder of schedule 2000000002: the mail could not be "
-                                      "sent: Connection refused\n"));
+    const std::string line =
+        "Reminder \"Standup\" (schedule 2000000002): the mail was not sent "
+        "through 127.0.0.1, port " +
+        std::to_string(port) + ": Connection refused";
+    ASSERT_TRUE(WaitUntil([&] { return StatusText() == line; })) << StatusText();
+    const std::string text = log.Text();
+    EXPECT_THAT(text, HasSubstr(": " + line + "\n"));
+    EXPECT_EQ(text.find("Standup", text.find("Standup") + 1), std::string::npos) << text;
+
+    // A mail whose attendants cannot be read fails on the window thread, and is told the same way.
+    Database().Execute("drop table schedule_contact");
+    std::vector<MailOutcome> reported;
+    DesktopReminderDelivery delivery(
+        Document().Connection(), Document().MailSettings(),
+        [&](const MailOutcome& outcome) { reported.push_back(outcome); });
+    delivery.MailAttendants("Retro", "", 2000000003);
+    ASSERT_EQ(reported.size(), 1u);
+    const std::string retro = MailFailureText(reported[0]);
+    EXPECT_THAT(retro, ::testing::StartsWith("Reminder \"Retro\" (schedule 2000000003): the mail "
+                                             "was not sent: the attendants could not be read: "));
+    EXPECT_THAT(log.Text(), HasSubstr(": " + retro + "\n"));
 }
 
 // The frame's scan on the system clock: nothing before the view has opened the database, then the
@@ -332,12 +384,15 @@ TEST_F(ReminderLoopTest, AnUnreachableServerShowsNothingAndCorrectedSettingsReac
     }
     std::time_t now = nine + 30;
     ReminderScanner scanner([&] { return now; }, nine, [&] { return &Document().Connection(); });
-    DesktopReminderDelivery delivery(Document().Connection(), Document().MailSettings());
+    std::atomic<int> failed{0};
+    DesktopReminderDelivery delivery(Document().Connection(), Document().MailSettings(),
+                                     [&](const MailOutcome& outcome) { failed += !outcome.sent; });
     scanner.SetDelivery(&delivery);
 
     scanner.Scan();
     ASSERT_EQ(OpenNotes().size(), 2u);
     EXPECT_EQ(OpenNotes()[1]->GetTitle(), "Second");
+    ASSERT_TRUE(WaitUntil([&] { return failed == 2; }));
     EXPECT_EQ(server_.Sessions(), 0);
 
     wxTEST_DIALOG(Frame().ProcessCommand(resources::kIdEmailSetting),
@@ -356,8 +411,8 @@ TEST_F(ReminderLoopTest, AnUnreachableServerShowsNothingAndCorrectedSettingsReac
     now += 60;
     scanner.Scan();
     ASSERT_EQ(OpenNotes().size(), 3u);
+    const auto messages = WaitForMessages(1);
     EXPECT_EQ(server_.Sessions(), 1);
-    const auto messages = server_.Messages();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(Envelope(messages[0]), "new@example.org\r\nann@example.org");
     EXPECT_THAT(messages[0], HasSubstr("\r\nFrom: Organizer <new@example.org>\r\n"));
@@ -411,6 +466,92 @@ TEST_F(ReminderLoopTest, ExitEndsTheProgramWhileNotesAreOpen) {
     PumpEvents();
     EXPECT_TRUE(OpenNotes().empty());
     EXPECT_EQ(wxTopLevelWindows.GetCount(), 0u);
+}
+
+// A server of the test's own that takes every mail and keeps its subjects in arrival order.
+void TakeMail(test::Peer& peer, std::vector<std::string>& subjects, std::mutex& lock) {
+    peer.Send("220 mx.example.org\r\n");
+    for (std::string line = peer.ReadLine(); !line.empty(); line = peer.ReadLine()) {
+        if (line == "DATA\r\n") {
+            peer.Send("354 go ahead\r\n");
+            const std::string message = peer.ReadUntil("\r\n.\r\n");
+            const std::size_t at = message.find("\r\nSubject: ") + 11;
+            const std::lock_guard<std::mutex> guard(lock);
+            subjects.push_back(message.substr(at, message.find("\r\n", at) - at));
+        } else if (line == "QUIT\r\n") {
+            peer.Send("221 bye\r\n");
+            return;
+        }
+        peer.Send("250 ok\r\n");
+    }
+}
+
+// The worker mails in the order the reminders fell due, one mail after the other, while the scan
+// has long returned: a server that keeps the first mail's greeting back holds the others behind
+// it, and the window thread does not wait for any of them.
+TEST_F(ReminderLoopTest, MailsGoOutInScanOrderWhileTheWindowThreadGoesOn) {
+    std::atomic<bool> release{false};
+    std::atomic<bool> waitingAtRelease{false};
+    std::atomic<int> sessions{0};
+    std::mutex lock;
+    std::vector<std::string> subjects;
+    test::ScriptedServer server(
+        [&](test::Peer& peer) {
+            if (sessions++ == 0) {
+                while (!release) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                }
+                // Nothing to read yet: the client still waits for the greeting.
+                pollfd entry{peer.Fd(), POLLIN, 0};
+                waitingAtRelease = ::poll(&entry, 1, 0) == 0;
+            }
+            TakeMail(peer, subjects, lock);
+        },
+        3);
+    SaveMailSettings("organizer@example.org", server.Port());
+    Start();
+    for (const Identifier id : {2000000002L, 2000000003L, 2000000004L}) {
+        AddSchedule(id, "Mail " + std::to_string(id), "", true);
+        Attend(id, 1000000002);
+    }
+    Frame().ScanReminders();
+    // Back on the window thread with every note open, the first mail held at the server.
+    EXPECT_EQ(OpenNotes().size(), 3u);
+    release = true;
+    server.Join();
+    EXPECT_TRUE(waitingAtRelease) << "the first session was over before the scan returned";
+    EXPECT_EQ(sessions, 3);
+    EXPECT_THAT(subjects,
+                ::testing::ElementsAre("Mail 2000000002", "Mail 2000000003", "Mail 2000000004"));
+}
+
+// "Exit" while a server keeps a mail waiting: the program waits a few seconds for it, then
+// aborts it and ends; that mail and the one queued behind it are logged as not sent.
+TEST_F(ReminderLoopTest, ExitWithAMailInFlightEndsAndLogsWhatWasNotSent) {
+    std::atomic<bool> closed{false};
+    test::ScriptedServer silent([&](test::Peer& peer) { closed = peer.WaitForClose(); });
+    SaveMailSettings("organizer@example.org", silent.Port());
+    Start();
+    AddSchedule(2000000002, "In flight", "", true);
+    AddSchedule(2000000003, "Queued", "", true);
+    Attend(2000000002, 1000000002);
+    Attend(2000000003, 1000000002);
+    const CapturedLog log;
+    Frame().ScanReminders();
+    Frame().ProcessCommand(resources::kIdExit);
+    PumpEvents();
+    EXPECT_EQ(wxTopLevelWindows.Find(&Frame()), nullptr);
+    silent.Join();
+    EXPECT_TRUE(closed) << "the session was still open after Exit";
+    const std::string text = log.Text();
+    for (const char* subject : {"In flight", "Queued"}) {
+        EXPECT_THAT(text, HasSubstr("Reminder \"" + std::string(subject) +
+                                    "\" (schedule 200000000" + (subject[0] == 'I' ? "2" : "3") +
+                                    "): the mail was not sent through 127.0.0.1, port " +
+                                    std::to_string(silent.Port()) +
+                                    ": the program ended before it went out\n"))
+            << text;
+    }
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
-// Reminder mail through a real SMTP server (aiosmtpd on loopback) from a real database.
+// Reminder mail through a real SMTP server (aiosmtpd on loopback) from a real database, in clear
+// and encrypted, with and without the login of the settings.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <stdexcept>
 
@@ -9,6 +11,7 @@
 #include "store/db_connection.h"
 #include "tests/mail/scripted_peer.h"
 #include "tests/mail/smtp_sink_server.h"
+#include "tests/mail/test_certificates.h"
 #include "tests/support/test_database.h"
 
 namespace calvendra {
@@ -184,7 +187,7 @@ TEST_F(ReminderMailTest, AMailThatCannotGoOutSaysWhy) {
     settings_.smtpPort = test::UnusedPort();
     EXPECT_THAT(FailureOf(send), HasSubstr("refused"));
     settings_.smtpServer = "";
-    EXPECT_THAT(FailureOf(send), Not(IsEmpty()));
+    EXPECT_THAT(FailureOf(send), HasSubstr("no SMTP server is set in the e-mail settings"));
     EXPECT_TRUE(server_.Messages().empty());
 
     database_.Execute("drop table schedule_contact");
@@ -198,6 +201,77 @@ TEST_F(ReminderMailTest, AMailThatCannotGoOutSaysWhy) {
 
 TEST(ReminderMailWithoutDatabase, NoConnectionCollectsNothing) {
     EXPECT_TRUE(CollectAttendantAddresses(nullptr, kSchedule).empty());
+}
+
+// A provider's submission port: the server takes mail only after STARTTLS, or speaks TLS from the
+// first byte, and only from a client that logged in. The settings' security, account and password
+// satisfy it; the test's CA comes in through the variable the organizer reads for that. The same
+// server without encryption gets CRAM-MD5, which shows no password; a wrong password or a
+// certificate the client cannot trust fails the mail with the reason.
+TEST(ReminderMailToAProvider, TheSettingsSecurityAndLoginSatisfyAServerThatAsksForThem) {
+    const test::TestCertificates certificates;
+    std::string why;
+    ASSERT_TRUE(certificates.Ready(why)) << why;
+    setenv(kExtraCaFileVariable, certificates.CaFile().c_str(), 1);
+    const struct {
+        const char* label;
+        MailSecurity security;
+        const char* password;
+        std::string login;    // what the server logged; empty: no login reached it
+        std::string failure;  // empty: the mail goes
+    } rows[] = {
+        {"STARTTLS", MailSecurity::StartTls, "Right pass", "PLAIN ann accepted", ""},
+        {"SSL/TLS", MailSecurity::Tls, "Right pass", "PLAIN ann accepted", ""},
+        {"none", MailSecurity::None, "Right pass", "CRAM-MD5 ann accepted", ""},
+        {"STARTTLS, wrong password", MailSecurity::StartTls, "wrong", "PLAIN ann refused",
+         "did not accept the login (AUTH PLAIN): 535 "},
+    };
+    for (const auto& row : rows) {
+        test::SmtpSinkServer server;
+        server.RequireLogin("ann", "Right pass");
+        if (row.security != MailSecurity::None) {
+            server.UseTls(row.security == MailSecurity::StartTls
+                              ? test::SmtpSinkServer::Tls::StartTls
+                              : test::SmtpSinkServer::Tls::Implicit,
+                          certificates.Loopback().certificate, certificates.Loopback().key);
+        }
+        ASSERT_TRUE(server.Start(why)) << why;
+        EmailSettings settings;
+        settings.senderAddress = "ann@example.org";
+        settings.smtpServer = "localhost";
+        settings.smtpPort = server.Port();
+        settings.smtpAccount = "ann";
+        settings.smtpPassword = row.password;
+        settings.security = row.security;
+        const std::string failure = FailureOf(
+            [&] { SendReminderMail("Standup", "Room 4.", {"bob@example.org"}, settings); });
+        if (row.failure.empty()) {
+            EXPECT_EQ(failure, "") << row.label;
+        } else {
+            EXPECT_THAT(failure, HasSubstr(row.failure)) << row.label;
+        }
+        EXPECT_THAT(server.Logins(), ElementsAre(row.login)) << row.label;
+        EXPECT_EQ(server.Messages().size(), row.failure.empty() ? 1u : 0u) << row.label;
+    }
+
+    // The CA the variable names is the only reason the test's certificate is trusted.
+    unsetenv(kExtraCaFileVariable);
+    test::SmtpSinkServer server;
+    server.RequireLogin("ann", "Right pass");
+    server.UseTls(test::SmtpSinkServer::Tls::Implicit, certificates.Loopback().certificate,
+                  certificates.Loopback().key);
+    ASSERT_TRUE(server.Start(why)) << why;
+    EmailSettings settings;
+    settings.senderAddress = "ann@example.org";
+    settings.smtpServer = "localhost";
+    settings.smtpPort = server.Port();
+    settings.smtpAccount = "ann";
+    settings.smtpPassword = "Right pass";
+    settings.security = MailSecurity::Tls;
+    EXPECT_THAT(FailureOf([&] { SendReminderMail("Standup", "", {"bob@example.org"}, settings); }),
+                HasSubstr("The mail server's certificate was refused: unable to get local issuer "
+                          "certificate"));
+    EXPECT_THAT(server.Logins(), IsEmpty());
 }
 
 }  // namespace

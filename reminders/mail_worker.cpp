@@ -1,0 +1,174 @@
+#include "reminders/mail_worker.h"
+
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <utility>
+
+#include "mail/smtp_connection.h"
+#include "platform/log.h"
+#include "reminders/reminder_mail.h"
+
+namespace calvendra {
+
+struct MailWorker::State {
+    std::mutex lock;
+    std::condition_variable changed;
+    std::deque<MailJob> queue;
+    bool stopping = false;
+    bool aborting = false;
+    bool finished = false;
+    std::string abortReason;
+    // The session of the mail on its way, for Stop to abort.
+    CKivSMTPConnection* inFlight = nullptr;
+    // Held while a report runs, so that Stop returns only once none can run any more.
+    std::mutex reportLock;
+    Report report;
+};
+
+namespace {
+
+MailOutcome NotSent(const MailJob& job, std::string reason) {
+    return {job.label, false, MailDestination(job.settings), std::move(reason)};
+}
+
+void LogNotSent(const MailOutcome& outcome) noexcept {
+    try {
+        LogError(MailFailureText(outcome));
+    } catch (...) {
+        // Not even the line could be made.
+    }
+}
+
+}  // namespace
+
+std::string MailDestination(const EmailSettings& settings) {
+    return settings.smtpServer + ", port " + std::to_string(settings.smtpPort);
+}
+
+std::string MailFailureText(const MailOutcome& outcome) {
+    return outcome.label + ": the mail was not sent" +
+           (outcome.destination.empty() ? "" : " through " + outcome.destination) + ": " +
+           outcome.reason;
+}
+
+MailWorker::MailWorker(Report report) : state_(std::make_shared<State>()) {
+    state_->report = std::move(report);
+    // The thread shares the state, not the worker: one left behind by Stop outlives the worker.
+    thread_ = std::thread([state = state_] {
+        for (;;) {
+            MailJob job;
+            {
+                std::unique_lock<std::mutex> guard(state->lock);
+                state->changed.wait(guard,
+                                    [&] { return !state->queue.empty() || state->stopping; });
+                if (state->queue.empty() || state->aborting) {
+                    break;
+                }
+                job = std::move(state->queue.front());
+                state->queue.pop_front();
+            }
+            MailOutcome outcome{job.label, true, MailDestination(job.settings), std::string()};
+            try {
+                CKivSMTPConnection session;
+                // Cleared before the session goes, so that Stop never aborts a session that is
+                // gone.
+                struct InFlight {
+                    State& state;
+                    InFlight(State& s, CKivSMTPConnection& session) : state(s) {
+                        const std::lock_guard<std::mutex> guard(state.lock);
+                        state.inFlight = &session;
+                        if (state.aborting) {
+                            session.Abort();
+                        }
+                    }
+                    ~InFlight() {
+                        const std::lock_guard<std::mutex> guard(state.lock);
+                        state.inFlight = nullptr;
+                    }
+                } inFlight(*state, session);
+                SendReminderMail(session, job.subject, job.text, job.addresses, job.settings);
+            } catch (const std::exception& failure) {
+                outcome.sent = false;
+                outcome.reason = failure.what();
+            } catch (...) {
+                outcome.sent = false;
+                outcome.reason = "an unknown failure";
+            }
+            if (!outcome.sent) {
+                const std::lock_guard<std::mutex> guard(state->lock);
+                if (state->aborting) {
+                    outcome.reason = state->abortReason;
+                }
+            }
+            if (!outcome.sent) {
+                LogNotSent(outcome);
+            }
+            const std::lock_guard<std::mutex> guard(state->reportLock);
+            if (state->report) {
+                state->report(outcome);
+            }
+        }
+        const std::lock_guard<std::mutex> guard(state->lock);
+        state->finished = true;
+        state->changed.notify_all();
+    });
+}
+
+MailWorker::~MailWorker() {
+    Stop(std::chrono::milliseconds(0));
+}
+
+void MailWorker::Queue(MailJob job) {
+    {
+        const std::lock_guard<std::mutex> guard(state_->lock);
+        if (!state_->stopping) {
+            state_->queue.push_back(std::move(job));
+            state_->changed.notify_all();
+            return;
+        }
+    }
+    LogNotSent(NotSent(job, "the program ended before it went out"));
+}
+
+void MailWorker::Stop(std::chrono::milliseconds grace, const std::string& why) {
+    if (!thread_.joinable()) {
+        return;
+    }
+    {
+        const std::lock_guard<std::mutex> guard(state_->lock);
+        state_->stopping = true;
+        state_->abortReason = why;
+        state_->changed.notify_all();
+    }
+    {
+        const std::lock_guard<std::mutex> guard(state_->reportLock);
+        state_->report = nullptr;
+    }
+    std::unique_lock<std::mutex> guard(state_->lock);
+    const auto ended = [&] { return state_->finished; };
+    if (!state_->changed.wait_for(guard, grace, ended)) {
+        state_->aborting = true;
+        if (state_->inFlight != nullptr) {
+            state_->inFlight->Abort();
+        }
+        std::deque<MailJob> left = std::move(state_->queue);
+        state_->queue.clear();
+        guard.unlock();
+        for (const MailJob& job : left) {
+            LogNotSent(NotSent(job, why));
+        }
+        guard.lock();
+        if (!state_->changed.wait_for(guard, kAbortWait, ended)) {
+            guard.unlock();
+            thread_.detach();
+            LogWarning("The mail worker did not end in time; the program ends without it.");
+            return;
+        }
+    }
+    guard.unlock();
+    thread_.join();
+}
+
+}  // namespace calvendra
