@@ -1,23 +1,34 @@
-// The e-mail settings: the record's defaults, the dialog's question, its port check, and what the
-// profile keeps across a restart.
+// The e-mail settings: the record's defaults, the dialog's question, its port check, the security
+// mode and the port that follows it, what the profile keeps across a restart, and the test
+// message that the dialog sends through real servers without waiting for them.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
 #include <filesystem>
 
 #include <wx/button.h>
+#include <wx/choice.h>
 #include <wx/config.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
 #include "editors/email_set_dlg.h"
+#include "reminders/reminder_mail.h"
 #include "resources/resource_ids.h"
 #include "settings/email_settings_profile.h"
 #include "settings/profile.h"
 #include "tests/gui/support/dialog_testing.h"
 #include "tests/gui/support/gui_test.h"
+#include "tests/mail/scripted_peer.h"
+#include "tests/mail/smtp_sink_server.h"
+#include "tests/mail/test_certificates.h"
 #include "tests/support/captured_log.h"
 #include "tests/support/odbc_sandbox.h"
 
@@ -69,6 +80,29 @@ protected:
         wxCommandEvent click(wxEVT_BUTTON, wxID_OK);
         click.SetEventObject(dialog.FindWindow(wxID_OK));
         dialog.GetEventHandler()->ProcessEvent(click);
+    }
+
+    // Picks a security mode as a user does, with the event the choice sends.
+    static void ChooseSecurity(CEmailSetDlg& dialog, MailSecurity security) {
+        wxChoice* choice = dialog.SecurityChoice();
+        choice->SetSelection(static_cast<int>(security));
+        wxCommandEvent picked(wxEVT_CHOICE, choice->GetId());
+        picked.SetEventObject(choice);
+        picked.SetInt(choice->GetSelection());
+        choice->GetEventHandler()->ProcessEvent(picked);
+    }
+
+    static void PressSendTest(CEmailSetDlg& dialog) {
+        wxCommandEvent click(wxEVT_BUTTON, dialog.TestButton()->GetId());
+        click.SetEventObject(dialog.TestButton());
+        dialog.TestButton()->GetEventHandler()->ProcessEvent(click);
+    }
+
+    static std::string TestResult(CEmailSetDlg& dialog) {
+        // The label is wrapped to the dialog's width: read it as one line.
+        std::string text = dialog.TestResult()->GetLabel().utf8_string();
+        std::replace(text.begin(), text.end(), '\n', ' ');
+        return text;
     }
 
     static std::string ProfileText() { return ReadFileText(ProfileFilePath()); }
@@ -313,6 +347,204 @@ TEST_F(EmailSettingsTest, ADamagedProfileIsSetAsideAndWhatCanBeReadIsKept) {
 TEST_F(EmailSettingsTest, TheProfileLivesInTheTestsOwnConfigFolder) {
     EXPECT_EQ(ProfileFilePath(), TestConfigFolder() + "/calvendra/calvendra.conf");
     EXPECT_FALSE(TestConfigFolder().empty());
+}
+
+TEST_F(EmailSettingsTest, TheSecurityModeIsStoredAsItsWordAndNoneIsTheDefault) {
+    {
+        CEmailSetDlg dialog(nullptr, settings_);
+        EXPECT_EQ(dialog.SecurityChoice()->GetCount(), 3u);
+        EXPECT_EQ(dialog.SecurityChoice()->GetString(0), "None");
+        EXPECT_EQ(dialog.SecurityChoice()->GetString(1), "STARTTLS");
+        EXPECT_EQ(dialog.SecurityChoice()->GetString(2), "SSL/TLS");
+        EXPECT_EQ(dialog.SecurityChoice()->GetSelection(), 0);
+    }
+    const struct {
+        MailSecurity security;
+        const char* stored;
+    } modes[] = {{MailSecurity::StartTls, "starttls"},
+                 {MailSecurity::Tls, "tls"},
+                 {MailSecurity::None, "none"}};
+    for (const auto& mode : modes) {
+        CEmailSetDlg dialog(nullptr, settings_);
+        dialog.Show();
+        ChooseSecurity(dialog, mode.security);
+        wxTEST_DIALOG(PressOk(dialog), ExpectMessage(kQuestion, wxYES));
+        EXPECT_EQ(settings_.security, mode.security) << mode.stored;
+        EXPECT_NE(ProfileText().find(std::string("SMTPSecurity=") + mode.stored + "\n"),
+                  std::string::npos)
+            << ProfileText();
+        Restart();
+        CEmailSetDlg reopened(nullptr, settings_);
+        EXPECT_EQ(reopened.SecurityChoice()->GetSelection(), static_cast<int>(mode.security));
+    }
+}
+
+// A profile from before the choice has no key; one edited by hand may hold any word.
+TEST_F(EmailSettingsTest, AStoredSecurityIsReadInAnyCaseAndAnUnknownOneCountsAsNoneAndIsLogged) {
+    const struct {
+        const char* line;
+        MailSecurity read;
+        bool logged;
+    } cases[] = {{"", MailSecurity::None, false},
+                 {"SMTPSecurity=starttls\n", MailSecurity::StartTls, false},
+                 {"SMTPSecurity=TLS\n", MailSecurity::Tls, false},
+                 {"SMTPSecurity=none\n", MailSecurity::None, false},
+                 {"SMTPSecurity=ssl\n", MailSecurity::None, true},
+                 {"SMTPSecurity=\n", MailSecurity::None, false}};
+    for (const auto& c : cases) {
+        WriteFileText(ProfileFilePath(), "[Calvendra1.0]\nSMTPServer=mx\n" + std::string(c.line));
+        const CapturedLog log;
+        Restart();
+        EXPECT_EQ(settings_.security, c.read) << c.line;
+        EXPECT_EQ(
+            log.Text().find("The stored SMTP security \"ssl\" is none of \"none\", "
+                            "\"starttls\" and \"tls\"; \"none\" is used.") != std::string::npos,
+            c.logged)
+            << c.line << log.Text();
+    }
+}
+
+// The usual port of a mode replaces the usual port of the mode before; a port of the user's own
+// stays.
+TEST_F(EmailSettingsTest, ThePortFollowsTheModeWhileItIsTheUsualPortOfTheModeBefore) {
+    CEmailSetDlg dialog(nullptr, settings_);
+    const struct {
+        const char* typed;  // typed into the port edit before the pick; null: as it stands
+        MailSecurity picked;
+        const char* port;
+    } steps[] = {
+        {nullptr, MailSecurity::StartTls, "587"}, {nullptr, MailSecurity::Tls, "465"},
+        {nullptr, MailSecurity::None, "25"},      {nullptr, MailSecurity::Tls, "465"},
+        {"2525", MailSecurity::StartTls, "2525"}, {"2525", MailSecurity::None, "2525"},
+        {"25", MailSecurity::None, "25"},         {"", MailSecurity::StartTls, ""},
+    };
+    for (const auto& step : steps) {
+        if (step.typed != nullptr) {
+            dialog.PortEdit()->ChangeValue(step.typed);
+        }
+        ChooseSecurity(dialog, step.picked);
+        EXPECT_EQ(dialog.PortEdit()->GetValue(), step.port)
+            << static_cast<int>(step.picked) << " after " << (step.typed ? step.typed : "-");
+    }
+}
+
+// The test message through a provider's submission port: STARTTLS and a login that the server
+// requires, with the values as they stand in the dialog, none of them saved.
+class EmailTestMessageTest : public EmailSettingsTest {
+protected:
+    void SetUp() override {
+        EmailSettingsTest::SetUp();
+        std::string why;
+        ASSERT_TRUE(certificates_.Ready(why)) << why;
+        setenv(kExtraCaFileVariable, certificates_.CaFile().c_str(), 1);
+    }
+    void TearDown() override {
+        unsetenv(kExtraCaFileVariable);
+        EmailSettingsTest::TearDown();
+    }
+
+    void StartServer() {
+        server_.RequireLogin("me", "s3cret");
+        server_.UseTls(test::SmtpSinkServer::Tls::StartTls, certificates_.Loopback().certificate,
+                       certificates_.Loopback().key);
+        std::string why;
+        ASSERT_TRUE(server_.Start(why)) << why;
+    }
+
+    // The dialog's values for the test's server, with the password given.
+    void TypeForServer(CEmailSetDlg& dialog, std::uint16_t port, const std::string& password) {
+        Type(dialog, {"Me <me@example.org>", "localhost", std::to_string(port), "me", password});
+        ChooseSecurity(dialog, MailSecurity::StartTls);
+        dialog.PortEdit()->ChangeValue(std::to_string(port));
+    }
+
+    test::TestCertificates certificates_;
+    test::SmtpSinkServer server_;
+};
+
+TEST_F(EmailTestMessageTest, GoesToTheSenderWithTheDialogsValuesAndSaysSo) {
+    StartServer();
+    CEmailSetDlg dialog(nullptr, settings_);
+    dialog.Show();
+    TypeForServer(dialog, server_.Port(), "s3cret");
+    PressSendTest(dialog);
+    EXPECT_FALSE(dialog.TestButton()->IsEnabled());
+    EXPECT_EQ(TestResult(dialog), "Sending a test message to me@example.org...");
+    ASSERT_TRUE(WaitUntil([&] { return dialog.TestButton()->IsEnabled(); }));
+    EXPECT_EQ(TestResult(dialog), "The test message was sent to me@example.org.");
+
+    const auto messages = server_.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].substr(0, messages[0].find("\r\n\r\n")),
+              "me@example.org\r\nme@example.org");
+    EXPECT_THAT(messages[0], ::testing::HasSubstr("\r\nSubject: Calvendra test message\r\n"));
+    EXPECT_THAT(messages[0],
+                ::testing::HasSubstr("server localhost, port " + std::to_string(server_.Port()) +
+                                     ", security STARTTLS, login me."));
+    EXPECT_THAT(server_.Logins(), ::testing::ElementsAre("PLAIN me accepted"));
+    // Only OK saves.
+    EXPECT_EQ(settings_.smtpServer, "");
+    EXPECT_EQ(ProfileText().find("SMTPServer"), std::string::npos);
+}
+
+TEST_F(EmailTestMessageTest, AFailureShowsTheServersReason) {
+    StartServer();
+    CEmailSetDlg dialog(nullptr, settings_);
+    dialog.Show();
+    TypeForServer(dialog, server_.Port(), "wrong");
+    PressSendTest(dialog);
+    ASSERT_TRUE(WaitUntil([&] { return dialog.TestButton()->IsEnabled(); }));
+    EXPECT_EQ(TestResult(dialog),
+              "Not sent through localhost, port " + std::to_string(server_.Port()) +
+                  ": The mail server did not accept the login (AUTH PLAIN): 535 5.7.8 "
+                  "Authentication credentials invalid");
+    EXPECT_TRUE(server_.Messages().empty());
+}
+
+TEST_F(EmailTestMessageTest, WhatCannotBeTriedIsSaidWithoutAMessageBox) {
+    CEmailSetDlg dialog(nullptr, settings_);
+    dialog.Show();
+    const struct {
+        Values typed;
+        const char* said;
+    } cases[] = {
+        {{"me@example.org", "mx", "x", "", ""}, "Port: Please enter an integer."},
+        {{"me@example.org", "", "25", "", ""}, "Enter the SMTP server first."},
+        {{"", "mx", "25", "", ""},
+         "Enter the display email address first: the test message goes to it."},
+    };
+    for (const auto& c : cases) {
+        Type(dialog, c.typed);
+        PressSendTest(dialog);  // the test main fails the test on any message box
+        EXPECT_EQ(TestResult(dialog), c.said);
+        EXPECT_TRUE(dialog.TestButton()->IsEnabled());
+    }
+}
+
+// A server that never answers: the dialog goes on taking input and saves with OK meanwhile, and
+// closing it ends the attempt (the server sees the connection go).
+TEST_F(EmailTestMessageTest, TheDialogStaysUsableWhileTheServerKeepsItWaiting) {
+    std::atomic<bool> closed{false};
+    test::ScriptedServer silent([&](test::Peer& peer) { closed = peer.WaitForClose(); });
+    const CapturedLog log;
+    {
+        CEmailSetDlg dialog(nullptr, settings_);
+        dialog.Show();
+        Type(dialog, {"me@example.org", "127.0.0.1", std::to_string(silent.Port()), "", ""});
+        PressSendTest(dialog);
+        PumpEvents();
+        EXPECT_EQ(TestResult(dialog), "Sending a test message to me@example.org...");
+        dialog.ServerEdit()->ChangeValue("smtp.example.org");
+        wxTEST_DIALOG(PressOk(dialog), ExpectMessage(kQuestion, wxYES));
+        EXPECT_FALSE(dialog.IsShown());
+        EXPECT_EQ(settings_.smtpServer, "smtp.example.org");
+    }
+    silent.Join();
+    EXPECT_TRUE(closed);
+    EXPECT_THAT(log.Text(), ::testing::HasSubstr(
+                                "The test message: the mail was not sent through 127.0.0.1, port " +
+                                std::to_string(silent.Port()) +
+                                ": the dialog was closed before it went out\n"));
 }
 
 }  // namespace
