@@ -5,7 +5,8 @@ Usage: check_delivered.py EXPECTED.json MESSAGE...
 EXPECTED.json lists the composed messages, each with its Message-ID, subject, sender, To and Cc
 lists (pairs of display name and address), the texts of its text parts in order, and its
 attachments (file name and content as hexadecimal digits), and optionally "authenticated_sender":
-the login that the server's Received line must name. Every MESSAGE is one delivered message
+the login that the server's Received line must name, and "received_over_tls": true when that line
+must say that the message came over TLS. Every MESSAGE is one delivered message
 as the server stored it. Each is parsed with the email package's default policy and must match the
 composed message of its Message-ID exactly, without any defect the parser noticed. Prints one
 line per difference and exits with 1 when there is any, else prints how many messages matched.
@@ -70,6 +71,10 @@ def differences(message, expected):
         mark = "(Authenticated sender: %s)" % expected["authenticated_sender"]
         compare("login named by the server",
                 any(mark in str(line) for line in message.get_all("Received", [])), True)
+    if expected.get("received_over_tls"):
+        compare("TLS named by the server",
+                any("(using TLSv1." in str(line) for line in message.get_all("Received", [])),
+                True)
     return found
 
 

@@ -63,6 +63,7 @@ struct Composed {
     std::vector<std::string> texts;  // every text part, line ends as LF
     std::vector<std::pair<std::string, std::string>> attachments;  // file name, bytes
     std::string authenticatedSender;  // the login the server must name, when there is one
+    bool overTls = false;             // the server must say that the message came over TLS
 };
 
 // What a reader sees of a composed name: line breaks become spaces.
@@ -258,7 +259,7 @@ std::string Expectations(const std::vector<Composed>& all) {
                (c.authenticatedSender.empty()
                     ? std::string()
                     : ", \"authenticated_sender\": " + Json(c.authenticatedSender)) +
-               "}";
+               (c.overTls ? ", \"received_over_tls\": true" : "") + "}";
     });
 }
 
@@ -669,6 +670,50 @@ TEST(AiosmtpdTls, StartTlsAndImplicitTlsCarryTheLoginAndTheMailAndNeverThePasswo
             << messages[0].substr(messages[0].find("\r\n\r\n") + 4);
         const auto [status, output] = CheckWithPython({composed}, {file}, folder.Path());
         EXPECT_EQ(status, 0) << row.label << ": " << output;
+    }
+}
+
+// A Postfix as providers run it on their submission port: STARTTLS required, logins (Cyrus SASL)
+// offered only after it. The session encrypts, logs in with PLAIN, and the server's Received line
+// names the login and the TLS version; no form of the password crossed the wire in clear.
+TEST(PostfixTls, SubmissionWithStartTlsAndALoginDeliversTheMail) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "Postfix's master process runs only as root";
+    }
+    const test::TestCertificates certificates;
+    std::string why;
+    ASSERT_TRUE(certificates.Ready(why)) << why;
+    test::PostfixServer server;
+    server.RequireLogin(kUser, kPassword);
+    server.RequireStartTls(certificates.Loopback().certificate, certificates.Loopback().key);
+    ASSERT_TRUE(server.Start(why)) << why;
+    test::RecordingRelay relay(server.Port());
+
+    Composed composed;
+    composed.label = "STARTTLS and PLAIN";
+    composed.message = LoginMessage(composed.label);
+    composed.texts = {"Logged in with " + composed.label + "\n"};
+    composed.authenticatedSender = std::string(kUser) + "@" + test::PostfixServer::kSaslRealm;
+    composed.overTls = true;
+    {
+        CKivSMTPConnection session;
+        session.SetReplyTimeout(10000);
+        session.SetSecurity(SmtpSecurity::StartTls);
+        session.SetExtraCaFile(certificates.CaFile());
+        try {
+            session.Connect("localhost", AuthMethod::BestOffered, kUser, kPassword, relay.Port());
+            session.SendMail(composed.message);
+        } catch (const CKivSMTPException& failure) {
+            FAIL() << failure.what() << "\n" << server.Log();
+        }
+    }
+    const auto deliveries = server.WaitForDeliveries(1, std::chrono::seconds(30));
+    ASSERT_EQ(deliveries.size(), 1u) << server.Log();
+    test::TempFolder folder;
+    const auto [status, output] = CheckWithPython({composed}, {deliveries[0].path}, folder.Path());
+    EXPECT_EQ(status, 0) << output;
+    for (const std::string& form : {std::string(kPassword), Base64Flat(kPassword)}) {
+        EXPECT_THAT(relay.ClientBytes(), Not(HasSubstr(form)));
     }
 }
 

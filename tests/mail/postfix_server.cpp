@@ -149,6 +149,7 @@ std::string MasterConfiguration(std::uint16_t port) {
            "virtual unix - n n - - virtual\n"
            "anvil unix - - n - 1 anvil\n"
            "scache unix - - n - 1 scache\n"
+           "tlsmgr unix - - n 1000? 1 tlsmgr\n"
            "postlog unix-dgram n - n - 1 postlogd\n";
 }
 
@@ -182,7 +183,13 @@ bool PostfixServer::Start(std::string& why) {
         return false;
     }
     std::ofstream(root / "conf" / "main.cf")
-        << MainConfiguration(root, owner->pw_uid, owner->pw_gid, login);
+        << MainConfiguration(root, owner->pw_uid, owner->pw_gid, login)
+        << (tlsCertificate_.empty()
+                ? std::string()
+                : "smtpd_tls_cert_file = " + tlsCertificate_ + "\nsmtpd_tls_key_file = " + tlsKey_ +
+                      "\nsmtpd_tls_security_level = encrypt\n"
+                      "smtpd_tls_auth_only = yes\n"
+                      "smtpd_tls_received_header = yes\n");
     std::ofstream(root / "conf" / "master.cf") << MasterConfiguration(port_);
 
     const std::string conf = (root / "conf").string();
@@ -219,6 +226,11 @@ bool PostfixServer::Start(std::string& why) {
     }
     Stop();
     return false;
+}
+
+void PostfixServer::RequireStartTls(std::string certificate, std::string key) {
+    tlsCertificate_ = std::move(certificate);
+    tlsKey_ = std::move(key);
 }
 
 void PostfixServer::RequireLogin(std::string user, std::string password) {

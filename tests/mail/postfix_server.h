@@ -31,6 +31,11 @@ public:
     // client that logged in. Delivered mail names the login in its Received line.
     void RequireLogin(std::string user, std::string password);
 
+    // Before Start: the server offers STARTTLS with the certificate and key (PEM files), takes
+    // nothing but STARTTLS, QUIT and EHLO before it, offers logins only after it, and names the
+    // TLS version in its Received line.
+    void RequireStartTls(std::string certificate, std::string key);
+
     // Writes the configuration, starts the master process and waits until the port answers;
     // false, with the reason in `why`, when it does not come up.
     bool Start(std::string& why);
@@ -62,6 +67,8 @@ private:
     int guardPipe_ = -1;
     std::string saslUser_;
     std::string saslPassword_;
+    std::string tlsCertificate_;
+    std::string tlsKey_;
 };
 
 }  // namespace calvendra::test
