@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <atomic>
 #include <ctime>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -35,6 +34,7 @@
 #include "tests/gui/support/gui_test.h"
 #include "tests/gui/support/organizer_fixture.h"
 #include "tests/gui/support/x11_probe.h"
+#include "tests/mail/mail_inbox.h"
 #include "tests/mail/scripted_peer.h"
 #include "tests/mail/smtp_sink_server.h"
 #include "tests/support/captured_log.h"
@@ -468,24 +468,6 @@ TEST_F(ReminderLoopTest, ExitEndsTheProgramWhileNotesAreOpen) {
     EXPECT_EQ(wxTopLevelWindows.GetCount(), 0u);
 }
 
-// A server of the test's own that takes every mail and keeps its subjects in arrival order.
-void TakeMail(test::Peer& peer, std::vector<std::string>& subjects, std::mutex& lock) {
-    peer.Send("220 mx.example.org\r\n");
-    for (std::string line = peer.ReadLine(); !line.empty(); line = peer.ReadLine()) {
-        if (line == "DATA\r\n") {
-            peer.Send("354 go ahead\r\n");
-            const std::string message = peer.ReadUntil("\r\n.\r\n");
-            const std::size_t at = message.find("\r\nSubject: ") + 11;
-            const std::lock_guard<std::mutex> guard(lock);
-            subjects.push_back(message.substr(at, message.find("\r\n", at) - at));
-        } else if (line == "QUIT\r\n") {
-            peer.Send("221 bye\r\n");
-            return;
-        }
-        peer.Send("250 ok\r\n");
-    }
-}
-
 // The worker mails in the order the reminders fell due, one mail after the other, while the scan
 // has long returned: a server that keeps the first mail's greeting back holds the others behind
 // it, and the window thread does not wait for any of them.
@@ -493,8 +475,7 @@ TEST_F(ReminderLoopTest, MailsGoOutInScanOrderWhileTheWindowThreadGoesOn) {
     std::atomic<bool> release{false};
     std::atomic<bool> waitingAtRelease{false};
     std::atomic<int> sessions{0};
-    std::mutex lock;
-    std::vector<std::string> subjects;
+    test::MailInbox inbox;
     test::ScriptedServer server(
         [&](test::Peer& peer) {
             if (sessions++ == 0) {
@@ -505,7 +486,7 @@ TEST_F(ReminderLoopTest, MailsGoOutInScanOrderWhileTheWindowThreadGoesOn) {
                 pollfd entry{peer.Fd(), POLLIN, 0};
                 waitingAtRelease = ::poll(&entry, 1, 0) == 0;
             }
-            TakeMail(peer, subjects, lock);
+            inbox.Take(peer);
         },
         3);
     SaveMailSettings("organizer@example.org", server.Port());
@@ -521,7 +502,7 @@ TEST_F(ReminderLoopTest, MailsGoOutInScanOrderWhileTheWindowThreadGoesOn) {
     server.Join();
     EXPECT_TRUE(waitingAtRelease) << "the first session was over before the scan returned";
     EXPECT_EQ(sessions, 3);
-    EXPECT_THAT(subjects,
+    EXPECT_THAT(inbox.Subjects(),
                 ::testing::ElementsAre("Mail 2000000002", "Mail 2000000003", "Mail 2000000004"));
 }
 
