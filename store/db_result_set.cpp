@@ -8,19 +8,14 @@
 
 namespace calvendra {
 
-namespace {
-
-constexpr std::size_t kChunkSize = 1024;
-
-}  // namespace
-
 void CDBResultSet::Close() {
     if (statement_) {
         connection_.Detach(this);
     }
+    block_.Release();
     statement_.Reset();
     columnCount_ = 0;
-    row_.clear();
+    currentRow_ = 0;
     rowCount_ = 0;
     endOfRows_ = true;
 }
@@ -64,6 +59,11 @@ bool CDBResultSet::OpenQuery(const std::string& query) {
     if (SQL_SUCCEEDED(SQLRowCount(statement.Get(), &rows))) {
         rowCount_ = static_cast<long>(rows);
     }
+    OdbcDiagnostic refused = block_.Bind(statement.Get(), columns);
+    if (!refused.Empty()) {
+        block_.Release();
+        return Fail(std::move(refused));
+    }
     statement_ = std::move(statement);
     connection_.Attach(this);
     columnCount_ = columns;
@@ -76,74 +76,50 @@ bool CDBResultSet::OpenQuery(const std::string& query) {
 }
 
 bool CDBResultSet::FetchRow() {
-    row_.clear();
-    const SQLRETURN rc = SQLFetch(statement_.Get());
-    if (!SQL_SUCCEEDED(rc)) {
-        endOfRows_ = true;
-        if (rc != SQL_NO_DATA) {
-            return FailCall(ReadDiagnostic(SQL_HANDLE_STMT, statement_.Get()));
-        }
-        return false;
+    if (block_.RowCount() > 0 && currentRow_ + 1 < block_.RowCount()) {
+        ++currentRow_;
+        return true;
     }
-    row_.resize(static_cast<std::size_t>(columnCount_));
-    for (SQLSMALLINT column = 1; column <= columnCount_; ++column) {
-        // A row the driver cannot hand out whole ends the rows, as a failed fetch does.
-        if (!ReadColumnText(static_cast<SQLUSMALLINT>(column), row_[column - 1])) {
-            row_.clear();
-            endOfRows_ = true;
-            return FailCall(ReadDiagnostic(SQL_HANDLE_STMT, statement_.Get()));
-        }
+    currentRow_ = 0;
+    OdbcDiagnostic failure;
+    if (block_.FetchNext(failure)) {
+        return true;
     }
-    return true;
+    // A block the driver cannot hand out whole ends the rows, as the end of the rows does.
+    endOfRows_ = true;
+    if (!failure.Empty()) {
+        return FailCall(std::move(failure));
+    }
+    return false;
 }
 
-bool CDBResultSet::ReadColumnText(SQLUSMALLINT column, std::string& value) {
-    value.clear();
-    char chunk[kChunkSize];
-    for (;;) {
-        SQLLEN indicator = 0;
-        const SQLRETURN rc =
-            SQLGetData(statement_.Get(), column, SQL_C_CHAR, chunk, sizeof chunk, &indicator);
-        if (rc == SQL_NO_DATA) {
-            break;
-        }
-        if (!SQL_SUCCEEDED(rc)) {
-            return false;
-        }
-        if (indicator == SQL_NULL_DATA) {
-            value.clear();
-            return true;
-        }
-        // On truncation the chunk is full save its terminating zero; otherwise the indicator
-        // tells what is left.
-        const bool truncated =
-            rc == SQL_SUCCESS_WITH_INFO &&
-            (indicator == SQL_NO_TOTAL || indicator >= static_cast<SQLLEN>(sizeof chunk));
-        const std::size_t length =
-            truncated ? sizeof chunk - 1 : static_cast<std::size_t>(indicator);
-        value.append(chunk, length);
-        if (!truncated) {
-            break;
-        }
-    }
-    return true;
-}
-
-bool CDBResultSet::ReadColumn(int position, std::string& value) {
-    value.clear();
-    if (!IsOpen() || endOfRows_) {
-        return false;
-    }
+void CDBResultSet::CheckPosition(int position) const {
     if (position < 0 || position >= columnCount_) {
         throw CDBException("Column " + std::to_string(position) +
                            " is outside the select list of the open query.");
     }
-    value = row_[static_cast<std::size_t>(position)];
+}
+
+bool CDBResultSet::ReadColumn(int position, std::string& value) {
+    value.clear();
+    if (!HasRow()) {
+        return false;
+    }
+    CheckPosition(position);
+    value.assign(block_.Value(currentRow_, static_cast<std::size_t>(position)));
     return true;
 }
 
+std::string_view CDBResultSet::ColumnText(int position) const {
+    if (!HasRow()) {
+        return std::string_view();
+    }
+    CheckPosition(position);
+    return block_.Value(currentRow_, static_cast<std::size_t>(position));
+}
+
 bool CDBResultSet::MoveToNext() {
-    if (!IsOpen() || endOfRows_) {
+    if (!HasRow()) {
         return false;
     }
     return FetchRow();

@@ -1,16 +1,17 @@
 #pragma once
 
 #include <string>
-#include <vector>
+#include <string_view>
 
 #include "store/db_connection.h"
 #include "store/odbc_handle.h"
+#include "store/row_block.h"
 
 namespace calvendra {
 
 // Runs one query at a time on a connection and hands out its rows column by column, as text.
 // Several result sets may be open on one connection at once, and statements may run on the
-// connection while they are.
+// connection while they are. Rows come from the driver a block at a time (RowBlock).
 class CDBResultSet {
 public:
     explicit CDBResultSet(CDBConnection& connection) : connection_(connection) {}
@@ -29,6 +30,10 @@ public:
     // False when no query is open or the rows are used up. A position outside the select list
     // raises CDBException.
     bool ReadColumn(int position, std::string& value);
+
+    // The same column without a copy: valid until the next MoveToNext, OpenQuery or Close. Empty
+    // when no query is open or the rows are used up.
+    std::string_view ColumnText(int position) const;
 
     // Moves to the next row; false when no query is open or there is no further row. A row the
     // driver fails to hand out ends the rows too, with its reason in LastError().
@@ -51,16 +56,18 @@ private:
     // The same for a failed driver call, which the connection hears of too.
     bool FailCall(OdbcDiagnostic diagnostic);
     bool IsOpen() const { return static_cast<bool>(statement_); }
-    // Fetches the next row into the current row; false at the end of the rows or on failure.
+    // Makes the next row the current row; false at the end of the rows or on failure.
     bool FetchRow();
-    bool ReadColumnText(SQLUSMALLINT column, std::string& value);
+    bool HasRow() const { return IsOpen() && !endOfRows_; }
+    void CheckPosition(int position) const;
 
     CDBConnection& connection_;
     OdbcHandle statement_;
     SQLSMALLINT columnCount_ = 0;
-    // The values of the current row, read whole when the row is fetched so that the columns can
-    // then be read in any order and more than once, whatever the driver allows.
-    std::vector<std::string> row_;
+    // The rows fetched last; the columns of the current one can be read in any order and more
+    // than once, whatever the driver allows.
+    RowBlock block_;
+    std::size_t currentRow_ = 0;
     long rowCount_ = 0;
     bool endOfRows_ = true;
     OdbcDiagnostic lastError_;
