@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace calvendra {
 
@@ -11,37 +12,59 @@ constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwx
 constexpr std::size_t kLineLength = 76;
 constexpr std::size_t kGroupsPerLine = kLineLength / 4;
 
-void AppendGroup(std::string& out, const unsigned char* in) {
-    const std::uint32_t bits = (std::uint32_t{in[0]} << 16) | (std::uint32_t{in[1]} << 8) | in[2];
-    out += kAlphabet[(bits >> 18) & 63];
-    out += kAlphabet[(bits >> 12) & 63];
-    out += kAlphabet[(bits >> 6) & 63];
-    out += kAlphabet[bits & 63];
+// The two characters of every 12-bit half of a group, so that a group of three bytes takes two
+// look-ups.
+using PairTable = std::array<std::array<char, 2>, 4096>;
+
+constexpr PairTable MakePairTable() {
+    PairTable table{};
+    for (std::size_t bits = 0; bits < table.size(); ++bits) {
+        table[bits][0] = kAlphabet[bits >> 6];
+        table[bits][1] = kAlphabet[bits & 63];
+    }
+    return table;
 }
 
-void AppendPaddedGroup(std::string& out, const unsigned char* in, std::size_t count) {
+constexpr PairTable kPairs = MakePairTable();
+
+// Writes the four characters of one full group; returns the position after them.
+inline char* WriteGroup(char* out, const unsigned char* in) {
+    const std::uint32_t bits = (std::uint32_t{in[0]} << 16) | (std::uint32_t{in[1]} << 8) | in[2];
+    std::memcpy(out, kPairs[bits >> 12].data(), 2);
+    std::memcpy(out + 2, kPairs[bits & 0xFFF].data(), 2);
+    return out + 4;
+}
+
+void WritePaddedGroup(char* out, const unsigned char* in, std::size_t count) {
     const std::uint32_t bits =
         (std::uint32_t{in[0]} << 16) | (count > 1 ? std::uint32_t{in[1]} << 8 : 0);
-    out += kAlphabet[(bits >> 18) & 63];
-    out += kAlphabet[(bits >> 12) & 63];
-    out += count > 1 ? kAlphabet[(bits >> 6) & 63] : '=';
-    out += '=';
+    out[0] = kAlphabet[(bits >> 18) & 63];
+    out[1] = kAlphabet[(bits >> 12) & 63];
+    out[2] = count > 1 ? kAlphabet[(bits >> 6) & 63] : '=';
+    out[3] = '=';
 }
 
 std::string Encode(std::string_view bytes, bool lines) {
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t groups = bytes.size() / 3;
     const std::size_t rest = bytes.size() % 3;
-    std::string out;
-    out.reserve((groups + 1) * 4 + (lines ? (groups / kGroupsPerLine) * 2 : 0));
-    for (std::size_t group = 0; group < groups; ++group) {
-        AppendGroup(out, in + group * 3);
-        if (lines && (group + 1) % kGroupsPerLine == 0) {
-            out += "\r\n";
+    // Every full line ends in CR LF, also the last one when the groups fill it exactly.
+    const std::size_t lineEnds = lines ? groups / kGroupsPerLine : 0;
+    std::string out(groups * 4 + (rest != 0 ? 4 : 0) + lineEnds * 2, '\0');
+    char* write = out.data();
+    std::size_t group = 0;
+    for (std::size_t line = 0; line < lineEnds; ++line) {
+        for (const std::size_t end = group + kGroupsPerLine; group < end; ++group) {
+            write = WriteGroup(write, in + group * 3);
         }
+        *write++ = '\r';
+        *write++ = '\n';
+    }
+    for (; group < groups; ++group) {
+        write = WriteGroup(write, in + group * 3);
     }
     if (rest != 0) {
-        AppendPaddedGroup(out, in + groups * 3, rest);
+        WritePaddedGroup(write, in + groups * 3, rest);
     }
     return out;
 }

@@ -13,6 +13,7 @@
 #include "mail/quoted_printable.h"
 #include "mail/utf8_conversion.h"
 #include "tests/mail/encoded_word_decoder.h"
+#include "tests/mail/encoder_reference.h"
 #include "tests/mail/qp_decoder.h"
 #include "tests/mail/text_pieces.h"
 
@@ -95,6 +96,55 @@ TEST(Base64, RandomBytesOfManyLengthsDecodeBackExactly) {
     }
     const std::string large = RandomBytes(random, 100000);
     EXPECT_EQ(Base64Decode(Base64Lines(large)), large);
+}
+
+// Texts built from the pieces that decide the encoding: blanks before every kind of line end and
+// at the end, escapes and runs of plain text landing on every position around the fold.
+std::string MixedText(std::mt19937& random, std::size_t length) {
+    static const std::string pieces[] = {"word",
+                                         " ",
+                                         "\t",
+                                         "\r\n",
+                                         "\n",
+                                         "\r",
+                                         "=",
+                                         "\xe9",
+                                         "\x00",
+                                         "\x7f",
+                                         " \r\n",
+                                         "\t\n",
+                                         std::string(70, 'x'),
+                                         std::string(16, 'a'),
+                                         std::string(15, 'b') + " ",
+                                         "..",
+                                         "?_"};
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(pieces) - 1);
+    std::string text;
+    while (text.size() < length) {
+        text += pieces[pick(random)];
+    }
+    text.resize(length);
+    return text;
+}
+
+TEST(Encoders, MatchTheCharacterAtATimeReferenceByteForByte) {
+    std::mt19937 random(15);
+    for (std::size_t length = 0; length < 400; ++length) {
+        for (int round = 0; round < 8; ++round) {
+            const std::string text = MixedText(random, length);
+            ASSERT_EQ(EncodeQuotedPrintable(text), test::ReferenceQuotedPrintable(text))
+                << "length " << length << " round " << round;
+            const std::string bytes = RandomBytes(random, length);
+            ASSERT_EQ(EncodeQuotedPrintable(bytes), test::ReferenceQuotedPrintable(bytes));
+            ASSERT_EQ(Base64Lines(bytes), test::ReferenceBase64(bytes, true)) << length;
+            ASSERT_EQ(Base64Flat(bytes), test::ReferenceBase64(bytes, false)) << length;
+        }
+    }
+    // Long texts, where the output grows past what was set aside for it.
+    const std::string escapes(100000, '\xff');
+    EXPECT_EQ(EncodeQuotedPrintable(escapes), test::ReferenceQuotedPrintable(escapes));
+    const std::string long_text = MixedText(random, 300000);
+    EXPECT_EQ(EncodeQuotedPrintable(long_text), test::ReferenceQuotedPrintable(long_text));
 }
 
 TEST(QuotedPrintable, LongWordIsCutInto75And75And50WithSoftBreaks) {
