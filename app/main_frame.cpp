@@ -3,6 +3,7 @@
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
+#include <wx/app.h>
 #include <wx/display.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
@@ -16,6 +17,7 @@
 #include "app/single_instance.h"
 #include "desktop/system_tray.h"
 #include "editors/option_dlg.h"
+#include "platform/data_source.h"
 #include "resources/images.h"
 #include "resources/menus.h"
 #include "resources/resource_ids.h"
@@ -90,6 +92,9 @@ CMainFrame::~CMainFrame() {
     timer_.Stop();
     // No report may reach the frame from now on; a mail still in flight is aborted.
     reminderDelivery_.StopMail(std::chrono::milliseconds(0));
+    // A reading still away is waited for and dropped.
+    scanner_.SetBackgroundReader(nullptr);
+    scheduleReader_.reset();
     if (keyStateHandler_ != 0) {
         g_signal_handler_disconnect(gdk_keymap_get_for_display(gdk_display_get_default()),
                                     keyStateHandler_);
@@ -120,8 +125,20 @@ bool CMainFrame::Create() {
     tray_ = std::make_unique<CSystemTray>(*this);
     tray_->Create(nullptr, kApplicationTitle, trayIcon_, kTrayMenuNumber);
 
-    // Each due reminder opens its note and mails its attendants.
+    // Each due reminder opens its note and mails its attendants. The schedules are read over a
+    // connection of the reader's own, to the same data source, and handed back to this thread.
     scanner_.SetDelivery(&reminderDelivery_);
+    scheduleReader_ = std::make_unique<BackgroundScheduleReader>(
+        [] {
+            return std::make_unique<CDBConnection>(kDataSourceName, kDataSourceUserId,
+                                                   kDataSourcePassword);
+        },
+        [](std::function<void()> task) {
+            if (wxTheApp != nullptr) {
+                wxTheApp->CallAfter(std::move(task));
+            }
+        });
+    scanner_.SetBackgroundReader(scheduleReader_.get());
     timer_.SetOwner(this, kReminderTimerId);
     timer_.Start(kReminderTimerPeriodMs);
     return true;

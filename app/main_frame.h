@@ -6,6 +6,7 @@
 #include <wx/timer.h>
 
 #include "app/desktop_reminder_delivery.h"
+#include "reminders/background_schedule_reader.h"
 #include "reminders/reminder_scanner.h"
 
 namespace calvendra {
@@ -38,8 +39,10 @@ public:
     const wxTimer& ReminderTimer() const { return timer_; }
 
     // What every tick of the reminder timer runs: one scan, which does nothing before the view
-    // has opened the database.
+    // has opened the database. The schedules are read on a thread of their own; what falls due is
+    // delivered when they come back.
     void ScanReminders() { scanner_.Scan(); }
+    const ReminderScanner& Scanner() const { return scanner_; }
 
     // "Show": the window ends maximised and in front.
     void ShowMaximised();
@@ -81,6 +84,7 @@ private:
     wxTimer timer_;
     DesktopReminderDelivery reminderDelivery_;
     ReminderScanner scanner_;
+    std::unique_ptr<BackgroundScheduleReader> scheduleReader_;
     std::unique_ptr<CSystemTray> tray_;
     CCalvendraView* view_ = nullptr;
     bool forwarding_ = false;

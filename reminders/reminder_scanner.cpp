@@ -5,19 +5,12 @@
 #include <utility>
 
 #include "platform/log.h"
+#include "reminders/background_schedule_reader.h"
 #include "reminders/minute_batch.h"
-#include "reminders/reminder_rule.h"
-#include "store/column_values.h"
-#include "store/db_result_set.h"
-#include "store/query_rows.h"
-#include "store/statement_catalogue.h"
-#include "store/statements.h"
 
 namespace calvendra {
 
 namespace {
-
-using Column = catalogue::ScheduleColumns;
 
 std::time_t MinuteStartOf(std::time_t instant) {
     const std::optional<LocalMinute> minute = LocalMinuteAt(instant);
@@ -48,6 +41,19 @@ void LogFailure(const char* what, const char* reason, Identifier scheduleId = 0)
     }
 }
 
+// Ends the scan with its reason in the log, however it failed. Never throws.
+template <class Work>
+void RunGuarded(Work&& work) noexcept {
+    try {
+        work();
+    } catch (const std::exception& failure) {
+        // A timer tick must never take the program down; the next tick starts afresh.
+        LogFailure("The reminder scan stopped", failure.what());
+    } catch (...) {
+        LogFailure("The reminder scan stopped", "an unknown failure");
+    }
+}
+
 // The one place where a failed delivery step ends: its reason goes to the log, nothing is shown
 // to the user, and the scan carries on with the next step.
 template <class Step>
@@ -72,11 +78,11 @@ ReminderScanner::ReminderScanner(Clock clock, std::time_t start, ConnectionSourc
       lastTickMinute_(anchor_) {}
 
 void ReminderScanner::Scan() noexcept {
-    if (scanning_) {
+    if (scanning_ || readInFlight_) {
         return;
     }
     ScanningFlag scanning(scanning_);
-    try {
+    RunGuarded([this] {
         CDBConnection* connection = connection_ ? connection_() : nullptr;
         if (connection == nullptr) {
             return;
@@ -85,26 +91,44 @@ void ReminderScanner::Scan() noexcept {
         if (!current) {
             return;
         }
-        const MinuteBatch batch(PendingMinutes(*current));
+        MinuteBatch batch(PendingMinutes(*current));
         if (batch.Minutes().empty()) {
             return;
         }
-        std::vector<DueReminder> due;
-        if (!ReadDueReminders(*connection, batch, due)) {
-            // The minutes stay unscanned: a later tick catches them up.
+        if (reader_ == nullptr) {
+            TakeReading(batch.Minutes(), ReadDueReminders(*connection, batch));
             return;
         }
-        for (const LocalMinute& minute : batch.Minutes()) {
-            scanned_.Add(minute.start, minute.end);
-        }
-        for (const DueReminder& reminder : due) {
-            Deliver(reminder);
-        }
-    } catch (const std::exception& failure) {
-        // A timer tick must never take the program down; the next tick starts afresh.
-        LogFailure("The reminder scan stopped", failure.what());
-    } catch (...) {
-        LogFailure("The reminder scan stopped", "an unknown failure");
+        std::vector<LocalMinute> minutes = batch.Minutes();
+        readInFlight_ = true;
+        reader_->Read(std::move(batch), [this, alive = std::weak_ptr<int>(alive_),
+                                         minutes = std::move(minutes)](ScheduleReading reading) {
+            if (!alive.expired()) {
+                OnReadingBack(minutes, reading);
+            }
+        });
+    });
+}
+
+void ReminderScanner::OnReadingBack(const std::vector<LocalMinute>& minutes,
+                                    const ScheduleReading& reading) noexcept {
+    readInFlight_ = false;
+    ScanningFlag scanning(scanning_);
+    RunGuarded([&] { TakeReading(minutes, reading); });
+}
+
+void ReminderScanner::TakeReading(const std::vector<LocalMinute>& minutes,
+                                  const ScheduleReading& reading) {
+    NoteReadFailure(reading.failure);
+    if (!reading.failure.Empty()) {
+        // The minutes stay unscanned: a later tick catches them up.
+        return;
+    }
+    for (const LocalMinute& minute : minutes) {
+        scanned_.Add(minute.start, minute.end);
+    }
+    for (const DueReminder& reminder : reading.due) {
+        Deliver(reminder);
     }
 }
 
@@ -136,43 +160,6 @@ std::vector<LocalMinute> ReminderScanner::PendingMinutes(const LocalMinute& curr
         cursor = minute->end;
     }
     return pending;
-}
-
-bool ReminderScanner::ReadDueReminders(CDBConnection& connection, const MinuteBatch& batch,
-                                       std::vector<DueReminder>& due) {
-    CDBResultSet results(connection);
-    std::vector<std::size_t> dueMinutes;
-    for (const ResultRow& row : QueryRows(results, statements::SelectSchedulesForScan())) {
-        const std::string remind = row.Text(Column::kRemind);
-        if (!IsFlagOn(remind)) {
-            continue;
-        }
-        const ReminderRule rule =
-            ReadReminderRule(remind, row.Text(Column::kRemindType), row.Text(Column::kRemindWeek),
-                             row.Text(Column::kRemindDate), row.Text(Column::kRemindTime));
-        batch.DueMinutes(rule, dueMinutes);
-        if (dueMinutes.empty()) {
-            continue;
-        }
-        DueReminder reminder;
-        reminder.scheduleId = row.Id(Column::kScheduleId);
-        reminder.subject = row.Text(Column::kSubject);
-        reminder.text = row.Text(Column::kText);
-        reminder.mail = row.Flag(Column::kEmailRemind);
-        for (const std::size_t minute : dueMinutes) {
-            reminder.minute = minute;
-            due.push_back(reminder);
-        }
-    }
-    NoteReadFailure(results.LastError());
-    if (!results.LastError().Empty()) {
-        return false;
-    }
-    // The minutes go out in time order, and within a minute in the order of the rows.
-    std::stable_sort(due.begin(), due.end(), [](const DueReminder& a, const DueReminder& b) {
-        return a.minute < b.minute;
-    });
-    return true;
 }
 
 void ReminderScanner::NoteReadFailure(const OdbcDiagnostic& failure) {

@@ -3,9 +3,11 @@
 #include <cstddef>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "reminders/due_reminders.h"
 #include "reminders/local_time.h"
 #include "reminders/reminder_delivery.h"
 #include "reminders/scanned_time.h"
@@ -15,7 +17,7 @@
 
 namespace calvendra {
 
-class MinuteBatch;
+class BackgroundScheduleReader;
 
 // Decides on every timer tick which schedules fall due and hands them to the delivery.
 //
@@ -47,7 +49,16 @@ public:
     void SetDelivery(ReminderDelivery* delivery) { delivery_ = delivery; }
     ReminderDelivery* Delivery() const { return delivery_; }
 
-    // One timer tick. Reads every schedule, then delivers what falls due in the tick's minutes.
+    // Not owned; must outlive the scanner or be unset first. While one is set, a tick hands the
+    // minutes to it and returns at once: the schedules are read on its thread, and what falls due
+    // is delivered when the reading comes back to this thread, exactly as a tick that read them
+    // itself would have delivered it. Ticks that come while a reading is away do nothing; their
+    // minutes go with the next tick's. Without one, a tick reads the schedules itself.
+    void SetBackgroundReader(BackgroundScheduleReader* reader) { reader_ = reader; }
+    bool IsReadingInBackground() const { return readInFlight_; }
+
+    // One timer tick. Reads every schedule (or has them read, see SetBackgroundReader), then
+    // delivers what falls due in the tick's minutes.
     // Returns at once without a connection, leaving the minutes for a later tick; a tick that
     // cannot read the schedules (a lock held too long, a lost connection, a failing query) leaves
     // them too, so a busy database delays a reminder but does not lose it. The reason is logged,
@@ -58,21 +69,15 @@ public:
     void Scan() noexcept;
 
 private:
-    struct DueReminder {
-        std::size_t minute = 0;  // position in the tick's batch
-        Identifier scheduleId = 0;
-        std::string subject;
-        std::string text;
-        bool mail = false;
-    };
-
     // The minutes this tick has to scan, in time order; they count as scanned once the schedules
     // have been read for them.
     std::vector<LocalMinute> PendingMinutes(const LocalMinute& current);
-    // Fills `due` with the reminders due in the batch's minutes, in the order they go out; false
-    // when the schedules could not be read.
-    bool ReadDueReminders(CDBConnection& connection, const MinuteBatch& batch,
-                          std::vector<DueReminder>& due);
+    // What a reading for `minutes` found: the minutes count as scanned and their reminders go
+    // out, or, when the schedules could not be read, the minutes stay for a later tick.
+    void TakeReading(const std::vector<LocalMinute>& minutes, const ScheduleReading& reading);
+    // The same for a reading that came back from the background reader.
+    void OnReadingBack(const std::vector<LocalMinute>& minutes,
+                       const ScheduleReading& reading) noexcept;
     void NoteReadFailure(const OdbcDiagnostic& failure);
     void Deliver(const DueReminder& reminder);
 
@@ -80,6 +85,10 @@ private:
     ConnectionSource connection_;
     std::time_t catchUp_;
     ReminderDelivery* delivery_ = nullptr;
+    BackgroundScheduleReader* reader_ = nullptr;
+    bool readInFlight_ = false;
+    // What a reading that comes back after the scanner has gone finds expired.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
     // No minute before this one is scanned: the start's, or the one the clock last went back to.
     std::time_t anchor_;
     // The start of the minute the clock showed at the last tick.

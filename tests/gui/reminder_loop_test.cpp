@@ -95,6 +95,13 @@ std::string Envelope(const std::string& received) {
 
 class ReminderLoopTest : public OrganizerTest {
 protected:
+    // One tick of the frame's scan, and the wait until the schedules it had read on the reader's
+    // thread are back and what fell due is delivered.
+    static void ScanAndDeliver(CMainFrame& frame) {
+        frame.ScanReminders();
+        ASSERT_TRUE(WaitUntil([&] { return !frame.Scanner().IsReadingInBackground(); }));
+    }
+
     void SetUp() override {
         OrganizerTest::SetUp();
         std::string why;
@@ -175,7 +182,7 @@ TEST_F(ReminderLoopTest,
     AddSchedule(2000000003, "Call Anna", "About the trip.", false);
     AddSchedule(2000000002, "Dentist", "At ten.", false);
 
-    Frame().ScanReminders();
+    ScanAndDeliver(Frame());
 
     const std::vector<CReminderWnd*> notes = OpenNotes();
     ASSERT_EQ(notes.size(), 2u);
@@ -205,7 +212,7 @@ TEST_F(ReminderLoopTest,
 TEST_F(ReminderLoopTest, AnEmptySubjectAndAnEmptyTextGiveAnEmptyCaptionAndAnEmptyTextBox) {
     Start();
     AddSchedule(2000000002, "", "", false);
-    Frame().ScanReminders();
+    ScanAndDeliver(Frame());
     const std::vector<CReminderWnd*> notes = OpenNotes();
     ASSERT_EQ(notes.size(), 1u);
     EXPECT_EQ(notes[0]->GetTitle(), "");
@@ -223,7 +230,7 @@ TEST_F(ReminderLoopTest, ThreeAttendantsGetOneMessageInQueryOrderFromTheConfigur
     const std::vector<std::string> attendants = AttendantsInQueryOrder(2000000002);
     ASSERT_EQ(attendants.size(), 3u);
 
-    Frame().ScanReminders();
+    ScanAndDeliver(Frame());
     // The settings were read when the reminder fell due; a change now is for the next mail.
     Document().MailSettings().senderAddress = "changed.too.late@example.org";
 
@@ -252,7 +259,7 @@ TEST_F(ReminderLoopTest, WithoutAttendantsTheNoteOpensAndNoSessionIsOpened) {
     AddSchedule(2000000002, "Alone", "Nobody to tell.", true);
     AddSchedule(2000000003, "Company", "Ann comes.", true);
     Attend(2000000003, 1000000002);
-    Frame().ScanReminders();
+    ScanAndDeliver(Frame());
     ASSERT_EQ(OpenNotes().size(), 2u);
     // The second schedule's mail is the only one, in the only session.
     const auto messages = WaitForMessages(1);
@@ -272,7 +279,7 @@ TEST_F(ReminderLoopTest, AnAttendantWithoutAddressLeavesTheOthersTheirMail) {
     ASSERT_EQ(std::count(attendants.begin(), attendants.end(), ""), 1);
     attendants.erase(std::find(attendants.begin(), attendants.end(), ""));
 
-    Frame().ScanReminders();
+    ScanAndDeliver(Frame());
 
     ASSERT_EQ(OpenNotes().size(), 1u);
     const auto messages = WaitForMessages(1);
@@ -295,7 +302,7 @@ TEST_F(ReminderLoopTest, AMailTheServerRefusesIsDroppedAndTheNextScheduleIsStill
     Attend(2000000003, 1000000003);
 
     const CapturedLog log;
-    Frame().ScanReminders();
+    ScanAndDeliver(Frame());
 
     const std::vector<CReminderWnd*> notes = OpenNotes();
     ASSERT_EQ(notes.size(), 2u);
@@ -323,7 +330,7 @@ TEST_F(ReminderLoopTest, AMailThatCannotGoOutIsLoggedWithItsReasonAndShownInTheS
     AddSchedule(2000000002, "Standup", "Room 4.", true);
     Attend(2000000002, 1000000002);
     const CapturedLog log;
-    Frame().ScanReminders();
+    ScanAndDeliver(Frame());
     EXPECT_EQ(OpenNotes().size(), 1u);
     const std::string line =
         "Reminder \"Standup\" (schedule 2000000002): the mail was not sent "
@@ -357,12 +364,12 @@ TEST_F(ReminderLoopTest, TheFramesScanWaitsForTheDatabaseAndThenCoversTheMinutes
     ASSERT_TRUE(frame->Create());
     AddSchedule(2000000002, "Now", "about now", false);
 
-    frame->ScanReminders();
+    ScanAndDeliver(*frame);
     EXPECT_TRUE(OpenNotes().empty()) << "no database yet";
 
     ASSERT_TRUE(document.Connection().OpenConnection());
-    frame->ScanReminders();
-    frame->ScanReminders();
+    ScanAndDeliver(*frame);
+    ScanAndDeliver(*frame);
     ASSERT_EQ(OpenNotes().size(), 1u);
     EXPECT_EQ(OpenNotes()[0]->GetTitle(), "Now");
     frame->Destroy();
@@ -428,7 +435,7 @@ TEST_F(ReminderLoopTest, ExitEndsTheProgramWhileNotesAreOpen) {
     AddSchedule(2000000002, "Stays open", "", false);
     AddSchedule(2000000003, "Closed by the user", "", false);
     AddSchedule(2000000004, "Also open", "", false);
-    Frame().ScanReminders();
+    ScanAndDeliver(Frame());
     std::vector<CReminderWnd*> notes = OpenNotes();
     ASSERT_EQ(notes.size(), 3u);
     ASSERT_TRUE(WaitUntil([&] { return IsOnScreen(notes[2]); }));
@@ -495,7 +502,7 @@ TEST_F(ReminderLoopTest, MailsGoOutInScanOrderWhileTheWindowThreadGoesOn) {
         AddSchedule(id, "Mail " + std::to_string(id), "", true);
         Attend(id, 1000000002);
     }
-    Frame().ScanReminders();
+    ScanAndDeliver(Frame());
     // Back on the window thread with every note open, the first mail held at the server.
     EXPECT_EQ(OpenNotes().size(), 3u);
     release = true;
@@ -518,7 +525,7 @@ TEST_F(ReminderLoopTest, ExitWithAMailInFlightEndsAndLogsWhatWasNotSent) {
     Attend(2000000002, 1000000002);
     Attend(2000000003, 1000000002);
     const CapturedLog log;
-    Frame().ScanReminders();
+    ScanAndDeliver(Frame());
     Frame().ProcessCommand(resources::kIdExit);
     PumpEvents();
     EXPECT_EQ(wxTopLevelWindows.Find(&Frame()), nullptr);

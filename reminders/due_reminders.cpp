@@ -1,0 +1,53 @@
+#include "reminders/due_reminders.h"
+
+#include <algorithm>
+
+#include "reminders/reminder_rule.h"
+#include "store/column_values.h"
+#include "store/db_result_set.h"
+#include "store/query_rows.h"
+#include "store/statement_catalogue.h"
+#include "store/statements.h"
+
+namespace calvendra {
+
+ScheduleReading ReadDueReminders(CDBConnection& connection, const MinuteBatch& batch) {
+    using Column = catalogue::ScheduleColumns;
+    ScheduleReading reading;
+    CDBResultSet results(connection);
+    std::vector<std::size_t> dueMinutes;
+    for (const ResultRow& row : QueryRows(results, statements::SelectSchedulesForScan())) {
+        const std::string remind = row.Text(Column::kRemind);
+        if (!IsFlagOn(remind)) {
+            continue;
+        }
+        const ReminderRule rule =
+            ReadReminderRule(remind, row.Text(Column::kRemindType), row.Text(Column::kRemindWeek),
+                             row.Text(Column::kRemindDate), row.Text(Column::kRemindTime));
+        batch.DueMinutes(rule, dueMinutes);
+        if (dueMinutes.empty()) {
+            continue;
+        }
+        DueReminder reminder;
+        reminder.scheduleId = row.Id(Column::kScheduleId);
+        reminder.subject = row.Text(Column::kSubject);
+        reminder.text = row.Text(Column::kText);
+        reminder.mail = row.Flag(Column::kEmailRemind);
+        for (const std::size_t minute : dueMinutes) {
+            reminder.minute = minute;
+            reading.due.push_back(reminder);
+        }
+    }
+    reading.failure = results.LastError();
+    if (!reading.failure.Empty()) {
+        reading.due.clear();
+        return reading;
+    }
+    // The minutes go out in time order, and within a minute in the order of the rows.
+    std::stable_sort(
+        reading.due.begin(), reading.due.end(),
+        [](const DueReminder& a, const DueReminder& b) { return a.minute < b.minute; });
+    return reading;
+}
+
+}  // namespace calvendra

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "reminders/minute_batch.h"
+#include "store/db_connection.h"
+#include "store/identifiers.h"
+#include "store/odbc_diagnostic.h"
+
+namespace calvendra {
+
+// A schedule that falls due in one minute of a scan.
+struct DueReminder {
+    std::size_t minute = 0;  // position in the scan's batch of minutes
+    Identifier scheduleId = 0;
+    std::string subject;
+    std::string text;
+    bool mail = false;
+};
+
+// What one read of the schedules found for a batch of minutes.
+struct ScheduleReading {
+    // Why the schedules could not be read; empty when they could (an empty table included).
+    OdbcDiagnostic failure;
+    // The reminders due, in the order they go out: the minutes in time order, and within a minute
+    // the schedules in ascending id.
+    std::vector<DueReminder> due;
+};
+
+// Reads every schedule on `connection` and decides which fall due in the batch's minutes. Touches
+// nothing but the connection, so it may run on any thread that owns the connection.
+ScheduleReading ReadDueReminders(CDBConnection& connection, const MinuteBatch& batch);
+
+}  // namespace calvendra
