@@ -66,22 +66,4 @@ std::vector<std::string> AttendantStatements(Identifier scheduleId,
     return inserts;
 }
 
-bool ReplaceAttendantLinks(CDBConnection& connection, Identifier scheduleId,
-                           const std::vector<std::string>& inserts) {
-    bool allRan = true;
-    const auto run = [&](const std::string& statement) {
-        if (!connection.ExecuteStatement(statement)) {
-            allRan = false;
-            LogFailure(connection.LastError(), "cannot store an attendant of schedule " +
-                                                   std::to_string(scheduleId) + " (" + statement +
-                                                   ")");
-        }
-    };
-    run(statements::DeleteAttendantLinks(scheduleId));
-    for (const std::string& insert : inserts) {
-        run(insert);
-    }
-    return allRan;
-}
-
 }  // namespace calvendra

@@ -42,9 +42,4 @@ AttendantChoice LoadAttendantChoice(CDBConnection& connection, Identifier schedu
 std::vector<std::string> AttendantStatements(Identifier scheduleId,
                                              const std::vector<Identifier>& attendants);
 
-// Replaces a schedule's attendants: deletes its links, then runs the inserts in order. Every
-// statement runs whatever the others did; false when one failed, with its reason in the log.
-bool ReplaceAttendantLinks(CDBConnection& connection, Identifier scheduleId,
-                           const std::vector<std::string>& inserts);
-
 }  // namespace calvendra

@@ -2,6 +2,7 @@
 
 #include "platform/log.h"
 #include "store/db_result_set.h"
+#include "store/db_transaction.h"
 #include "store/query_rows.h"
 #include "store/statement_catalogue.h"
 
@@ -15,7 +16,8 @@ ContactValues NewContactValues() {
     return values;
 }
 
-std::optional<StoredContact> LoadContact(CDBConnection& connection, Identifier contactId) {
+std::optional<StoredContact> LoadContact(CDBConnection& connection, Identifier contactId,
+                                         OdbcDiagnostic* failure) {
     using Column = catalogue::ContactColumns;
     CDBResultSet results(connection);
     for (const ResultRow& row : QueryRows(results, statements::SelectContact(contactId))) {
@@ -29,6 +31,9 @@ std::optional<StoredContact> LoadContact(CDBConnection& connection, Identifier c
     if (!results.LastError().Empty()) {
         LogWarning("cannot read contact " + std::to_string(contactId) + ": " +
                    results.LastError().Text());
+        if (failure != nullptr) {
+            *failure = results.LastError();
+        }
     }
     return std::nullopt;
 }
@@ -37,6 +42,13 @@ std::string ContactStatement(bool existing, Identifier contactId, Identifier gro
                              const ContactValues& values) {
     return existing ? statements::UpdateContact(contactId, groupId, values)
                     : statements::InsertContact(contactId, groupId, values);
+}
+
+NewRowOutcome StoreNewContact(CDBConnection& connection, Identifier proposedId, Identifier groupId,
+                              const ContactValues& values) {
+    return StoreNewRow(connection, IdKind::kContact, proposedId, [&](Identifier id) {
+        return RunAsOneChange(connection, {ContactStatement(false, id, groupId, values)});
+    });
 }
 
 }  // namespace calvendra

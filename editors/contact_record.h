@@ -6,6 +6,8 @@
 
 #include "store/db_connection.h"
 #include "store/identifiers.h"
+#include "store/new_identifier.h"
+#include "store/odbc_diagnostic.h"
 #include "store/statements.h"
 
 // A contact as its editor holds it, read from and written to the database. Needs no window.
@@ -59,11 +61,18 @@ struct StoredContact {
 };
 
 // Reads one contact for editing, its texts exactly as stored. Empty when there is no such
-// contact; a query that fails gives none too, and its reason goes to the log.
-std::optional<StoredContact> LoadContact(CDBConnection& connection, Identifier contactId);
+// contact; a query that fails gives none too, with its reason in the log and in `failure` when
+// given.
+std::optional<StoredContact> LoadContact(CDBConnection& connection, Identifier contactId,
+                                         OdbcDiagnostic* failure = nullptr);
 
 // The insert of a new contact, or the update of an existing one (`existing`).
 std::string ContactStatement(bool existing, Identifier contactId, Identifier groupId,
                              const ContactValues& values);
+
+// Stores a new contact under `proposedId`, or, when another contact took that id meanwhile, under
+// the next free one (StoreNewRow).
+NewRowOutcome StoreNewContact(CDBConnection& connection, Identifier proposedId, Identifier groupId,
+                              const ContactValues& values);
 
 }  // namespace calvendra

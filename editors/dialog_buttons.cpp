@@ -18,7 +18,15 @@ wxStdDialogButtonSizer* CreateOkCancelButtons(wxDialog* dialog) {
 }
 
 bool AskTips(wxWindow* parent, const char* question) {
-    return wxMessageBox(question, "Tips", wxYES_NO | wxICON_QUESTION, parent) == wxYES;
+    return AskTips(parent, question, wxEmptyString);
+}
+
+bool AskTips(wxWindow* parent, const char* question, const wxString& details) {
+    wxMessageDialog box(parent, question, "Tips", wxYES_NO | wxICON_QUESTION);
+    if (!details.empty()) {
+        box.SetExtendedMessage(details);
+    }
+    return box.ShowModal() == wxID_YES;
 }
 
 void FinishDialog(wxDialog& dialog, int code) {

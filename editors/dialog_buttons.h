@@ -2,6 +2,7 @@
 
 class wxDialog;
 class wxStdDialogButtonSizer;
+class wxString;
 class wxWindow;
 
 // How the editors end: "OK" (the default button) and "Cancel", the question before a change, and
@@ -14,8 +15,10 @@ inline constexpr char kSaveChangesQuestion[] = "Do you want to save all you chan
 // "OK" and "Cancel" in the platform's order, OK the default button.
 wxStdDialogButtonSizer* CreateOkCancelButtons(wxDialog* dialog);
 
-// Asks `question` in a message box captioned "Tips" with Yes and No; true only for Yes.
+// Asks `question` in a message box captioned "Tips" with Yes and No; true only for Yes. `details`,
+// when not empty, stand under the question.
 bool AskTips(wxWindow* parent, const char* question);
+bool AskTips(wxWindow* parent, const char* question, const wxString& details);
 
 // Ends the dialog with `code`, whether it runs modally or is shown as a plain window (as tests
 // and modal-dialog hooks run it).

@@ -1,5 +1,7 @@
 #include "editors/new_group_dlg.h"
 
+#include <algorithm>
+
 #include <wx/button.h>
 #include <wx/listctrl.h>
 #include <wx/msgdlg.h>
@@ -8,16 +10,18 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include "editors/attendant_choice.h"
 #include "editors/contact_record.h"
 #include "editors/dialog_buttons.h"
 #include "editors/new_contact_dlg.h"
 #include "editors/new_schedule_dlg.h"
 #include "editors/picker_rows.h"
 #include "editors/schedule_record.h"
+#include "editors/store_failure.h"
 #include "platform/log.h"
 #include "resources/store_text.h"
 #include "resources/strings.h"
+#include "store/db_transaction.h"
+#include "store/new_identifier.h"
 
 namespace calvendra {
 
@@ -145,30 +149,45 @@ void CNewGroupDlg::OnNewItem(wxCommandEvent&) {
 }
 
 void CNewGroupDlg::NewContact() {
-    const Identifier contactId = itemCounter_ + 1;
-    CNewContactDlg editor(this, connection_, EditMode::kNew, contactId, groupId_,
-                          NewContactValues(), launch_);
-    if (editor.ShowModal() != wxID_OK ||
-        !RunMemberStatement(connection_, editor.Statement(),
-                            "store the new contact " + std::to_string(contactId))) {
+    const std::optional<Identifier> contactId = IdAfter(IdKind::kContact, itemCounter_);
+    if (!contactId) {
+        ReportRangeUsedUp(this, IdKind::kContact);
         return;
     }
-    itemCounter_ = contactId;
-    AppendMember({contactId, ContactText(editor.Values()), true});
+    CNewContactDlg editor(this, connection_, EditMode::kNew, *contactId, groupId_,
+                          NewContactValues(), launch_);
+    if (editor.ShowModal() != wxID_OK) {
+        return;
+    }
+    const NewRowOutcome stored =
+        StoreNewContact(connection_, *contactId, editor.GroupId(), editor.Values());
+    if (!stored.Stored()) {
+        ReportNewRowFailure(this, resources::kInsertContactError, IdKind::kContact, stored);
+        return;
+    }
+    itemCounter_ = std::max(itemCounter_, stored.id);
+    AppendMember({stored.id, ContactText(editor.Values()), true});
 }
 
 void CNewGroupDlg::NewSchedule() {
-    const Identifier scheduleId = itemCounter_ + 1;
-    CNewScheduleDlg editor(this, connection_, EditMode::kNew, scheduleId, groupId_);
-    if (editor.ShowModal() != wxID_OK ||
-        !RunMemberStatement(connection_, editor.Statement(),
-                            "store the new schedule " + std::to_string(scheduleId))) {
+    const std::optional<Identifier> scheduleId = IdAfter(IdKind::kSchedule, itemCounter_);
+    if (!scheduleId) {
+        ReportRangeUsedUp(this, IdKind::kSchedule);
         return;
     }
-    itemCounter_ = scheduleId;
-    AppendMember({scheduleId, editor.Values().subject, true});
-    // Links left behind by an earlier schedule of the same id go; failures are logged there.
-    ReplaceAttendantLinks(connection_, scheduleId, editor.AttendantStatements());
+    CNewScheduleDlg editor(this, connection_, EditMode::kNew, *scheduleId, groupId_);
+    if (editor.ShowModal() != wxID_OK) {
+        return;
+    }
+    // With its attendants, and without links an earlier schedule of the same id left behind.
+    const NewRowOutcome stored = StoreNewSchedule(connection_, *scheduleId, editor.GroupId(),
+                                                  editor.Values(), editor.Attendants());
+    if (!stored.Stored()) {
+        ReportNewRowFailure(this, resources::kInsertScheduleError, IdKind::kSchedule, stored);
+        return;
+    }
+    itemCounter_ = std::max(itemCounter_, stored.id);
+    AppendMember({stored.id, editor.Values().subject, true});
 }
 
 void CNewGroupDlg::OnRemove(wxCommandEvent&) {
@@ -209,11 +228,16 @@ void CNewGroupDlg::ContactProperties(long row) {
     CNewContactDlg editor(this, connection_, EditMode::kExisting, contactId,
                           stored ? stored->groupId : groupId_,
                           stored ? stored->values : NewContactValues(), launch_);
-    if (editor.ShowModal() == wxID_OK &&
-        RunMemberStatement(connection_, editor.Statement(),
-                           "save contact " + std::to_string(contactId))) {
-        SetMemberText(row, ContactText(editor.Values()));
+    if (editor.ShowModal() != wxID_OK) {
+        return;
     }
+    const OdbcDiagnostic failure = RunAsOneChange(connection_, {editor.Statement()});
+    if (!failure.Empty()) {
+        ReportStoreFailure(this, resources::kUpdateContactError,
+                           "Cannot save contact " + std::to_string(contactId), failure);
+        return;
+    }
+    SetMemberText(row, ContactText(editor.Values()));
 }
 
 void CNewGroupDlg::ScheduleProperties(long row) {
@@ -225,16 +249,17 @@ void CNewGroupDlg::ScheduleProperties(long row) {
     }
     CNewScheduleDlg editor(this, connection_, EditMode::kExisting, scheduleId, stored->groupId,
                            stored->values);
-    if (editor.ShowModal() != wxID_OK ||
-        !RunMemberStatement(connection_, editor.Statement(),
-                            "save schedule " + std::to_string(scheduleId))) {
+    if (editor.ShowModal() != wxID_OK) {
+        return;
+    }
+    // Its attendants change only when its reminder settings were confirmed.
+    const OdbcDiagnostic failure = RunAsOneChange(connection_, editor.EditStatements());
+    if (!failure.Empty()) {
+        ReportStoreFailure(this, resources::kUpdateScheduleError,
+                           "Cannot save schedule " + std::to_string(scheduleId), failure);
         return;
     }
     SetMemberText(row, editor.Values().subject);
-    // Its attendants change only when its reminder settings were confirmed.
-    if (editor.RemindSettingConfirmed()) {
-        ReplaceAttendantLinks(connection_, scheduleId, editor.AttendantStatements());
-    }
 }
 
 void CNewGroupDlg::OnOk(wxCommandEvent&) {

@@ -91,6 +91,14 @@ void CNewScheduleDlg::OnRemindSetting(wxCommandEvent&) {
     // A later confirmation replaces an earlier one: the attendants are who was ticked last.
     attendants_ = AttendantSet(dialog.Attendants().begin(), dialog.Attendants().end());
     attendantStatements_ = dialog.AttendantStatements();
+    attendantIds_ = dialog.Attendants();
+}
+
+std::vector<std::string> CNewScheduleDlg::EditStatements() const {
+    if (!RemindSettingConfirmed()) {
+        return {statement_};
+    }
+    return ScheduleWithAttendants(statement_, scheduleId_, attendantStatements_);
 }
 
 void CNewScheduleDlg::OnChangeGroup(wxCommandEvent&) {

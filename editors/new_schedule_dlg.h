@@ -19,8 +19,8 @@ namespace calvendra {
 
 // "New Schedule": creates a schedule or changes a stored one (subject, text, group, and through
 // "Remind Setting" its reminder and attendants). It writes nothing itself: after OK its caller
-// runs Statement() and, when that succeeded, replaces the schedule's attendants with
-// AttendantStatements() (ReplaceAttendantLinks) for a new schedule, and for a stored one only
+// runs Statement() and, in the same change, replaces the schedule's attendants with
+// AttendantStatements() (ScheduleWithAttendants) for a new schedule, and for a stored one only
 // when RemindSettingConfirmed().
 class CNewScheduleDlg : public wxDialog {
 public:
@@ -39,6 +39,12 @@ public:
 
     // The link inserts of the last confirmation of "Remind Setting"; empty without one.
     const std::vector<std::string>& AttendantStatements() const { return attendantStatements_; }
+    // After OK on a stored schedule: what saves the editing as one change, its update followed,
+    // when RemindSettingConfirmed(), by the replacement of its attendants.
+    std::vector<std::string> EditStatements() const;
+
+    // The contacts those inserts link, in their order.
+    const std::vector<Identifier>& Attendants() const { return attendantIds_; }
 
     // The schedule as edited: subject and text as typed, the reminder as last confirmed.
     const ScheduleValues& Values() const { return values_; }
@@ -65,6 +71,7 @@ private:
     // The attendants of the last confirmation of "Remind Setting", which the next opening ticks.
     std::optional<AttendantSet> attendants_;
     std::vector<std::string> attendantStatements_;
+    std::vector<Identifier> attendantIds_;
 
     wxTextCtrl* subjectEdit_ = nullptr;
     wxTextCtrl* textEdit_ = nullptr;

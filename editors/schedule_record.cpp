@@ -1,14 +1,17 @@
 #include "editors/schedule_record.h"
 
+#include "editors/attendant_choice.h"
 #include "platform/log.h"
 #include "store/db_result_set.h"
+#include "store/db_transaction.h"
 #include "store/query_rows.h"
 #include "store/statement_catalogue.h"
 #include "store/statements.h"
 
 namespace calvendra {
 
-std::optional<StoredSchedule> LoadSchedule(CDBConnection& connection, Identifier scheduleId) {
+std::optional<StoredSchedule> LoadSchedule(CDBConnection& connection, Identifier scheduleId,
+                                           OdbcDiagnostic* failure) {
     using Column = catalogue::ScheduleColumns;
     CDBResultSet results(connection);
     for (const ResultRow& row : QueryRows(results, statements::SelectSchedule(scheduleId))) {
@@ -29,6 +32,9 @@ std::optional<StoredSchedule> LoadSchedule(CDBConnection& connection, Identifier
     if (!results.LastError().Empty()) {
         LogWarning("cannot read schedule " + std::to_string(scheduleId) + ": " +
                    results.LastError().Text());
+        if (failure != nullptr) {
+            *failure = results.LastError();
+        }
     }
     return std::nullopt;
 }
@@ -47,6 +53,25 @@ std::string ScheduleStatement(bool existing, Identifier scheduleId, Identifier g
     fields.emailRemind = reminder.emailRemind ? 1 : 0;
     return existing ? statements::UpdateSchedule(scheduleId, groupId, fields)
                     : statements::InsertSchedule(scheduleId, groupId, fields);
+}
+
+std::vector<std::string> ScheduleWithAttendants(const std::string& scheduleStatement,
+                                                Identifier scheduleId,
+                                                const std::vector<std::string>& attendantInserts) {
+    std::vector<std::string> change{scheduleStatement,
+                                    statements::DeleteAttendantLinks(scheduleId)};
+    change.insert(change.end(), attendantInserts.begin(), attendantInserts.end());
+    return change;
+}
+
+NewRowOutcome StoreNewSchedule(CDBConnection& connection, Identifier proposedId, Identifier groupId,
+                               const ScheduleValues& values,
+                               const std::vector<Identifier>& attendants) {
+    return StoreNewRow(connection, IdKind::kSchedule, proposedId, [&](Identifier id) {
+        return RunAsOneChange(
+            connection, ScheduleWithAttendants(ScheduleStatement(false, id, groupId, values), id,
+                                               AttendantStatements(id, attendants)));
+    });
 }
 
 }  // namespace calvendra

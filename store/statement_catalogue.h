@@ -176,6 +176,23 @@ struct LinkedContactColumns {
     enum : int { kContactId };
 };
 
+// The highest id of one kind that one column holds: texts of ten digits between the kind's first
+// and last id (column, table, column, first, last, column). New rows take an id above it.
+inline constexpr char kSelectHighestId[] =
+    "select max(%s) from %s where %s between '%ld' and '%ld' and length(%s)=10";
+struct HighestIdColumns {
+    enum : int { kHighestId };
+};
+
+// How many contacts or schedules a group holds: what deleting the group moves to the base group.
+inline constexpr char kCountContactsOfGroup[] =
+    "select count(*) from assist_contactmaininfo where group_id='%ld'";
+inline constexpr char kCountSchedulesOfGroup[] =
+    "select count(*) from assist_scheduleinfo where group_id='%ld'";
+struct CountColumns {
+    enum : int { kCount };
+};
+
 // Start-up's check that the database holds a table of the organizer's: it reads nothing, but
 // fails when the table is missing or the file is no database at all.
 inline constexpr char kCheckTable[] = "select * from %s where 1=0";

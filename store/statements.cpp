@@ -190,6 +190,19 @@ std::string SelectLinkedContacts(Identifier scheduleId) {
     return FormatText(kSelectLinkedContacts, scheduleId);
 }
 
+std::string SelectHighestId(const char* table, const char* column, Identifier first,
+                            Identifier last) {
+    return FormatText(kSelectHighestId, column, table, column, first, last, column);
+}
+
+std::string CountContactsOfGroup(Identifier groupId) {
+    return FormatText(kCountContactsOfGroup, groupId);
+}
+
+std::string CountSchedulesOfGroup(Identifier groupId) {
+    return FormatText(kCountSchedulesOfGroup, groupId);
+}
+
 std::string CheckTable(const char* table) {
     return FormatText(kCheckTable, table);
 }

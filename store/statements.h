@@ -65,6 +65,12 @@ std::string InsertAttendantLink(Identifier scheduleId, Identifier contactId);
 std::string DeleteAttendantLinks(Identifier scheduleId);
 std::string SelectLinkedContacts(Identifier scheduleId);
 
+// The highest id of the kind [first, last] in one column of a table; the count of a group's items.
+std::string SelectHighestId(const char* table, const char* column, Identifier first,
+                            Identifier last);
+std::string CountContactsOfGroup(Identifier groupId);
+std::string CountSchedulesOfGroup(Identifier groupId);
+
 // Start-up's check of one table (catalogue::kOrganizerTables).
 std::string CheckTable(const char* table);
 

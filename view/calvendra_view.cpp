@@ -89,7 +89,26 @@ wxBEGIN_EVENT_TABLE(CCalvendraView, wxPanel)
     EVT_TIMER(kReadAgainTimerId, CCalvendraView::OnReadAgainTimer)
     EVT_SIZE(CCalvendraView::OnSize)
     EVT_MENU(kIdEmailSetting, CCalvendraView::OnEmailSetting)
+    EVT_MENU(kIdNewContactGroup, CCalvendraView::OnNewContactGroup)
+    EVT_MENU(kIdNewGroupMenu, CCalvendraView::OnNewContactGroup)
+    EVT_MENU(kIdNewContact, CCalvendraView::OnNewContact)
+    EVT_MENU(kIdNewDocument, CCalvendraView::OnNewContact)
+    EVT_MENU(kIdNewScheduleGroup, CCalvendraView::OnNewScheduleGroup)
+    EVT_MENU(kIdNewSchedule, CCalvendraView::OnNewSchedule)
+    EVT_MENU(kIdDeleteItem, CCalvendraView::OnDeleteItem)
+    EVT_MENU(kIdDeleteContactGroup, CCalvendraView::OnDeleteContactGroup)
+    EVT_MENU(kIdDeleteScheduleGroup, CCalvendraView::OnDeleteScheduleGroup)
     EVT_UPDATE_UI(kIdEmailSetting, CCalvendraView::OnUpdateHandledCommand)
+    EVT_UPDATE_UI(kIdNewContactGroup, CCalvendraView::OnUpdateHandledCommand)
+    EVT_UPDATE_UI(kIdNewGroupMenu, CCalvendraView::OnUpdateHandledCommand)
+    EVT_UPDATE_UI(kIdNewContact, CCalvendraView::OnUpdateHandledCommand)
+    EVT_UPDATE_UI(kIdNewDocument, CCalvendraView::OnUpdateHandledCommand)
+    EVT_UPDATE_UI(kIdNewScheduleGroup, CCalvendraView::OnUpdateHandledCommand)
+    EVT_UPDATE_UI(kIdNewSchedule, CCalvendraView::OnUpdateHandledCommand)
+    EVT_UPDATE_UI(kIdDeleteItem, CCalvendraView::OnUpdateDeleteItem)
+    EVT_UPDATE_UI(kIdDeleteContactGroup, CCalvendraView::OnUpdateDeleteContactGroup)
+    EVT_UPDATE_UI(kIdDeleteScheduleGroup, CCalvendraView::OnUpdateDeleteScheduleGroup)
+    EVT_LIST_ITEM_ACTIVATED(kListControlId, CCalvendraView::OnListItemActivated)
 wxEND_EVENT_TABLE()
 
 CCalvendraView::CCalvendraView(wxWindow* parent, CDBConnection& connection,
@@ -113,6 +132,8 @@ CCalvendraView::CCalvendraView(wxWindow* parent, CDBConnection& connection,
     wxWindow* rows = RowsWindowOf(list_);
     rows->Bind(wxEVT_LEFT_UP, &CCalvendraView::OnListClick, this);
     rows->Bind(wxEVT_SET_FOCUS, &CCalvendraView::OnListFocus, this);
+    rows->Bind(wxEVT_LEFT_DCLICK, &CCalvendraView::OnListDoubleClick, this);
+    rows->Bind(wxEVT_KEY_DOWN, &CCalvendraView::OnListKeyDown, this);
 }
 
 CCalvendraView::~CCalvendraView() {
@@ -253,6 +274,16 @@ OdbcDiagnostic CCalvendraView::LoadHierarchy(const Hierarchy& hierarchy) {
     return results.LastError();
 }
 
+wxTreeItemId CCalvendraView::AddGroupItem(const wxTreeItemId& parent, Identifier groupId,
+                                          const std::string& name) {
+    const bool contacts = IsContactRange(groupId);
+    const int image = contacts ? kContactGroupImage : kScheduleGroupImage;
+    const wxTreeItemId item =
+        tree_->AppendItem(parent, FromStoreText(name), image, image, new GroupData(groupId));
+    (contacts ? contactGroups_ : scheduleGroups_)[static_cast<unsigned long>(groupId)] = item;
+    return item;
+}
+
 Identifier CCalvendraView::GroupIdOf(const wxTreeItemId& item) const {
     if (!item.IsOk()) {
         return 0;
@@ -339,6 +370,17 @@ void CCalvendraView::FillList(const wxTreeItemId& item) {
     } else {
         ClearReadFailure();
     }
+}
+
+bool CCalvendraView::SelectRow(Identifier itemId) {
+    const long row = list_->FindItem(-1, static_cast<wxUIntPtr>(itemId));
+    if (row < 0) {
+        return false;
+    }
+    list_->SetItemState(row, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
+                        wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+    list_->EnsureVisible(row);
+    return true;
 }
 
 void CCalvendraView::ReadAgain() {

@@ -12,14 +12,17 @@
 #include "settings/email_settings.h"
 #include "store/db_connection.h"
 #include "store/identifiers.h"
+#include "store/new_identifier.h"
 #include "store/odbc_diagnostic.h"
 #include "view/control_layout.h"
 
 class wxImageList;
+class wxKeyEvent;
 class wxListCtrl;
 class wxListEvent;
 class wxTreeCtrl;
 class wxTreeEvent;
+class wxUpdateUIEvent;
 
 namespace calvendra {
 
@@ -51,6 +54,10 @@ public:
     void ReadAgain();
     bool IsWaitingForTheDatabase() const { return readAgainTimer_.IsRunning(); }
     static constexpr int kReadAgainPeriodMs = 10000;
+
+    // Selects the list's row of this contact or schedule and scrolls it into view; false when the
+    // list does not show it.
+    bool SelectRow(Identifier itemId);
 
     wxTreeCtrl* Tree() const { return tree_; }
     wxListCtrl* List() const { return list_; }
@@ -95,6 +102,10 @@ private:
     bool LoadTree();
     // Empty when the hierarchy could be read, otherwise why not.
     OdbcDiagnostic LoadHierarchy(const Hierarchy& hierarchy);
+    // Appends the item of a new group under `parent`, with its kind's image, and enters it into
+    // its hierarchy's map.
+    wxTreeItemId AddGroupItem(const wxTreeItemId& parent, Identifier groupId,
+                              const std::string& name);
     void SetGroupFlags(const wxTreeItemId& item);
     void SetHeadings(const char* first, const char* second, const char* third);
     // Each gives why its rows could not be read, or empty.
@@ -112,6 +123,39 @@ private:
     void ReportInvalidWeekdays(int count, Identifier firstScheduleId, const std::string& stored);
     void ShowStatus(const wxString& text);
     void OnReadAgainTimer(wxTimerEvent& event);
+
+    // The commands (view_commands.cpp): new groups, contacts and schedules, the deletes, and the
+    // editing of a row.
+    void NewGroup(IdKind kind);
+    void NewContact();
+    void NewSchedule();
+    // Where a new contact or schedule goes: the selected group when it is one of the item's kind,
+    // otherwise the kind's root item with its base group.
+    wxTreeItemId NewItemTarget(IdKind groupKind, Identifier& groupId) const;
+    // After a new item: the list shows the group it went to, with its row selected.
+    void ShowNewItem(const wxTreeItemId& target, Identifier itemGroupId, Identifier itemId);
+    void DeleteItem();
+    void DeleteGroup(IdKind kind);
+    // Takes the item of a deleted group and of every group below it out of the tree and its map.
+    void RemoveGroupItem(const wxTreeItemId& item);
+    void EditItem(long row);
+    void EditContact(Identifier contactId);
+    void EditSchedule(Identifier scheduleId);
+    wxWindow* DialogParent();
+
+    void OnNewContactGroup(wxCommandEvent& event);
+    void OnNewScheduleGroup(wxCommandEvent& event);
+    void OnNewContact(wxCommandEvent& event);
+    void OnNewSchedule(wxCommandEvent& event);
+    void OnDeleteItem(wxCommandEvent& event);
+    void OnDeleteContactGroup(wxCommandEvent& event);
+    void OnDeleteScheduleGroup(wxCommandEvent& event);
+    void OnUpdateDeleteItem(wxUpdateUIEvent& event);
+    void OnUpdateDeleteContactGroup(wxUpdateUIEvent& event);
+    void OnUpdateDeleteScheduleGroup(wxUpdateUIEvent& event);
+    void OnListKeyDown(wxKeyEvent& event);
+    void OnListDoubleClick(wxMouseEvent& event);
+    void OnListItemActivated(wxListEvent& event);
 
     void OnTreeSelectionChanged(wxTreeEvent& event);
     void OnTreeClick(wxMouseEvent& event);

@@ -14,6 +14,7 @@
 #include "editors/schedule_record.h"
 #include "store/db_connection.h"
 #include "store/db_result_set.h"
+#include "store/db_transaction.h"
 #include "store/statements.h"
 #include "tests/editors/editor_test_data.h"
 #include "tests/support/captured_log.h"
@@ -129,33 +130,84 @@ TEST_P(EditorRecordsTest, AttendantsTheListCannotShowAreKeptAndLinksToNoContactA
     }
 }
 
-TEST_P(EditorRecordsTest, ReplacingAttendantsStoresExactlyTheChosenOnes) {
+TEST_P(EditorRecordsTest, ASchedulesChangeStoresExactlyTheChosenAttendants) {
     const Ids attendants{1000000013, 1000000014};
     const Strings inserts = AttendantStatements(kLinkedSchedule, attendants);
     EXPECT_EQ(inserts, (Strings{"insert into schedule_contact(schedule_id,contact_id) "
                                 "values('2999999990','1000000013')",
                                 "insert into schedule_contact(schedule_id,contact_id) "
                                 "values('2999999990','1000000014')"}));
-    EXPECT_TRUE(ReplaceAttendantLinks(connection_, kLinkedSchedule, inserts));
+    ScheduleValues values;
+    values.subject = "Standup";
+    EXPECT_TRUE(RunAsOneChange(connection_,
+                               ScheduleWithAttendants(
+                                   ScheduleStatement(true, kLinkedSchedule, 2000000002, values),
+                                   kLinkedSchedule, inserts))
+                    .Empty());
     EXPECT_EQ(Links(kLinkedSchedule), (Strings{"1000000013", "1000000014"}));
     // Another schedule's links stay.
     EXPECT_EQ(Links(2000000005), (Strings{"1000000012"}));
 
     // No attendants at all: the links go.
-    EXPECT_TRUE(ReplaceAttendantLinks(connection_, 2000000005, {}));
+    values.subject = "Dentist";
+    EXPECT_TRUE(
+        RunAsOneChange(connection_,
+                       ScheduleWithAttendants(
+                           ScheduleStatement(true, 2000000005, 2000000003, values), 2000000005, {}))
+            .Empty());
     EXPECT_TRUE(Links(2000000005).empty());
 }
 
-TEST_P(EditorRecordsTest, AFailingAttendantInsertIsLoggedAndTheOthersStillRun) {
-    testing::CapturedLog log;
+TEST_P(EditorRecordsTest, AFailingAttendantInsertTakesTheWholeScheduleChangeBack) {
+    ScheduleValues values;
+    values.subject = "Renamed";
     const Strings inserts{
-        "insert into schedule_contact(schedule_id,contact_id) values('2000000005')",
-        statements::InsertAttendantLink(2000000005, 1000000011)};
-    EXPECT_FALSE(ReplaceAttendantLinks(connection_, 2000000005, inserts));
-    EXPECT_EQ(Links(2000000005), (Strings{"1000000011"}));
-    EXPECT_NE(log.Text().find("cannot store an attendant of schedule 2000000005"),
-              std::string::npos)
-        << log.Text();
+        statements::InsertAttendantLink(2000000005, 1000000011),
+        "insert into schedule_contact(schedule_id,contact_id) values('2000000005')"};
+    const OdbcDiagnostic failure = RunAsOneChange(
+        connection_, ScheduleWithAttendants(ScheduleStatement(true, 2000000005, 2000000003, values),
+                                            2000000005, inserts));
+    EXPECT_FALSE(failure.Empty());
+    EXPECT_EQ(Links(2000000005), (Strings{"1000000012"}));
+    EXPECT_EQ(
+        Database().QueryValue(
+            "select schedule_subject from assist_scheduleinfo where schedule_id='2000000005'"),
+        "Dentist");
+}
+
+// A new item whose id another organizer took meanwhile is stored under the next free id, with
+// everything that belongs to it.
+TEST_P(EditorRecordsTest, NewItemsMeetATakenIdWithTheNextFreeOne) {
+    ContactValues contact = NewContactValues();
+    contact[ContactField::kFirstName] = "Lena";
+    // The counter lags behind: 1000000011 is Anna's. The attendant link to the deleted
+    // 1000000099 keeps that id from being taken over too.
+    const NewRowOutcome lena = StoreNewContact(connection_, 1000000011, 1000000002, contact);
+    EXPECT_EQ(lena.id, 1000000100);
+    EXPECT_EQ(Database().QueryValue("select first_name from assist_contactmaininfo "
+                                    "where contact_id='1000000100'"),
+              "Lena");
+    EXPECT_EQ(Database().QueryValue("select first_name from assist_contactmaininfo "
+                                    "where contact_id='1000000011'"),
+              "Anna");
+
+    ScheduleValues schedule;
+    schedule.subject = "Review";
+    const NewRowOutcome review =
+        StoreNewSchedule(connection_, 2000000005, 2000000002, schedule, {1000000013});
+    EXPECT_EQ(review.id, 2999999991);
+    EXPECT_EQ(Links(2999999991), (Strings{"1000000013"}));
+    EXPECT_EQ(Links(2000000005), (Strings{"1000000012"}));
+
+    // Nothing stored when the database refuses for another reason: no second try.
+    Database().Execute("alter table schedule_contact rename to links_elsewhere");
+    const NewRowOutcome refused =
+        StoreNewSchedule(connection_, 2999999992, 2000000002, schedule, {1000000013});
+    EXPECT_FALSE(refused.Stored());
+    EXPECT_FALSE(refused.failure.Empty());
+    EXPECT_EQ(Database().QueryValue(
+                  "select count(*) from assist_scheduleinfo where schedule_id='2999999992'"),
+              "0");
 }
 
 TEST_P(EditorRecordsTest, AStoredScheduleLoadsForEditingWithItsFullId) {

@@ -258,19 +258,39 @@ TEST_F(NewGroupTest, AFailingRemoveShowsItsMessageKeepsTheRowAndLogsWhy) {
         << log.Text();
 }
 
-TEST_F(NewGroupTest, AFailingNewContactLeavesListAndCounterAndSaysWhy) {
-    // The counter lags behind the stored contacts: the next id is Anna's.
+TEST_F(NewGroupTest, ANewContactWhoseIdIsTakenGetsTheNextFreeOne) {
+    // The counter lags behind the stored contacts: the next id is Anna's, and the ids up to the
+    // deleted contact that an attendant link still names are not free either.
     CNewGroupDlg dialog(nullptr, Connection(), kContactKind, kNewContactGroup, 1000000010);
     dialog.Show();
-    CapturedLog log;
     CreateContact(dialog, "Lena", "Holm", 1000000011);
-    EXPECT_TRUE(dialog.Members().empty());
-    EXPECT_EQ(dialog.ItemCounter(), 1000000010);
-    EXPECT_NE(log.Text().find("cannot store the new contact 1000000011: "), std::string::npos)
-        << log.Text();
+    EXPECT_EQ(MemberIds(dialog), (Strings{"1000000100"}));
+    EXPECT_EQ(dialog.ItemCounter(), 1000000100);
+    EXPECT_EQ(ContactGroup(1000000100), "1000000007");
     EXPECT_EQ(Database().QueryValue(
                   "select first_name from assist_contactmaininfo where contact_id='1000000011'"),
               "Anna");
+}
+
+TEST_F(NewGroupTest, AFailingNewContactLeavesListAndCounterAndSaysWhy) {
+    CNewGroupDlg dialog(nullptr, Connection(), kContactKind, kNewContactGroup, 1000000020);
+    dialog.Show();
+    Database().Execute("alter table assist_contactmaininfo rename to contacts_elsewhere");
+    CapturedLog log;
+    wxString reason;
+    wxTEST_DIALOG(PressButton(dialog, dialog.NewItemButton()->GetId()),
+                  ExpectDialog<CNewContactDlg>([](CNewContactDlg* editor) {
+                      editor->Edit(ContactField::kFirstName)->ChangeValue("Lena");
+                      wxTEST_DIALOG(PressButton(*editor, wxID_OK),
+                                    ExpectMessage(kCreateContact, wxYES));
+                      return editor->GetReturnCode();
+                  }),
+                  ExpectMessage(resources::WithSupportAddress(resources::kInsertContactError), wxOK,
+                                &reason));
+    EXPECT_TRUE(dialog.Members().empty());
+    EXPECT_EQ(dialog.ItemCounter(), 1000000020);
+    EXPECT_NE(reason.find("assist_contactmaininfo"), wxString::npos) << reason;
+    EXPECT_NE(log.Text().find("Cannot store the new contact: "), std::string::npos) << log.Text();
 }
 
 TEST_F(NewGroupTest, PropertiesSavesTheContactAtOnceAndRenamesItsRow) {

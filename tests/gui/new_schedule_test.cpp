@@ -19,6 +19,7 @@
 #include "editors/new_schedule_dlg.h"
 #include "editors/remind_set_dlg.h"
 #include "editors/schedule_record.h"
+#include "store/db_transaction.h"
 #include "tests/editors/editor_test_data.h"
 #include "tests/gui/support/dialog_testing.h"
 #include "tests/gui/support/editor_fixture.h"
@@ -52,15 +53,15 @@ protected:
                       }));
     }
 
-    // What the organizer does after OK: the statement, then the attendants of a new schedule, or
-    // of a stored one whose reminder settings were confirmed.
+    // What the organizer does after OK, as one change: the statement, then the attendants of a
+    // new schedule, or of a stored one whose reminder settings were confirmed.
     void RunAsTheCallerDoes(const CNewScheduleDlg& dialog, EditMode mode) {
-        ASSERT_TRUE(Connection().ExecuteStatement(dialog.Statement()))
-            << Connection().LastError().Text();
-        if (mode == EditMode::kNew || dialog.RemindSettingConfirmed()) {
-            EXPECT_TRUE(ReplaceAttendantLinks(Connection(), dialog.ScheduleId(),
-                                              dialog.AttendantStatements()));
-        }
+        const OdbcDiagnostic failure = RunAsOneChange(
+            Connection(), mode == EditMode::kNew
+                              ? ScheduleWithAttendants(dialog.Statement(), dialog.ScheduleId(),
+                                                       dialog.AttendantStatements())
+                              : dialog.EditStatements());
+        ASSERT_TRUE(failure.Empty()) << failure.Text();
     }
 
     std::string Stored(const std::string& column, long scheduleId) {

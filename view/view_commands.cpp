@@ -1,0 +1,432 @@
+// The commands of the organizer's form: new groups, contacts and schedules, the three deletes, the
+// editing of a row by double click, and their enabling. Each change is stored whole or not at
+// all, the tree and the list follow it, and a change the database refuses is said with its reason.
+
+#include <algorithm>
+
+#include <wx/listctrl.h>
+#include <wx/msgdlg.h>
+#include <wx/treectrl.h>
+
+#include "editors/contact_record.h"
+#include "editors/dialog_buttons.h"
+#include "editors/new_contact_dlg.h"
+#include "editors/new_group_dlg.h"
+#include "editors/new_schedule_dlg.h"
+#include "editors/picker_rows.h"
+#include "editors/schedule_record.h"
+#include "editors/store_failure.h"
+#include "resources/store_text.h"
+#include "resources/strings.h"
+#include "store/db_transaction.h"
+#include "view/calvendra_view.h"
+#include "view/organizer_changes.h"
+
+namespace calvendra {
+
+namespace {
+
+using namespace resources;
+
+constexpr char kInsertGroupError[] = "Insert group error, please contact ";
+constexpr char kDeleteItemQuestion[] = "Do you want to delete the selected item?";
+constexpr char kDeleteItemError[] = "Delete contact error,please item ";
+constexpr char kDeleteContactGroupQuestion[] = "Do you want to delete the selected group?";
+constexpr char kDeleteScheduleGroupQuestion[] =
+    "Do you want to delete the selected schedule group?";
+constexpr char kDeleteContactGroupError[] = "Delete group error,please contact ";
+constexpr char kDeleteScheduleGroupError[] = "Delete schedule group error,please contact ";
+constexpr char kBaseGroupRefusal[] = "Sorry,you cannot delete this basic group!";
+constexpr char kReadContactError[] = "Read contact error, please contact ";
+constexpr char kReadScheduleError[] = "Read schedule error, please contact ";
+
+bool IsContactKind(IdKind kind) {
+    return kind == IdKind::kContactGroup || kind == IdKind::kContact;
+}
+
+}  // namespace
+
+wxWindow* CCalvendraView::DialogParent() {
+    return wxGetTopLevelParent(this);
+}
+
+void CCalvendraView::OnNewContactGroup(wxCommandEvent&) {
+    NewGroup(IdKind::kContactGroup);
+}
+
+void CCalvendraView::OnNewScheduleGroup(wxCommandEvent&) {
+    NewGroup(IdKind::kScheduleGroup);
+}
+
+void CCalvendraView::OnNewContact(wxCommandEvent&) {
+    NewContact();
+}
+
+void CCalvendraView::OnNewSchedule(wxCommandEvent&) {
+    NewSchedule();
+}
+
+void CCalvendraView::OnDeleteItem(wxCommandEvent&) {
+    DeleteItem();
+}
+
+void CCalvendraView::OnDeleteContactGroup(wxCommandEvent&) {
+    DeleteGroup(IdKind::kContactGroup);
+}
+
+void CCalvendraView::OnDeleteScheduleGroup(wxCommandEvent&) {
+    DeleteGroup(IdKind::kScheduleGroup);
+}
+
+void CCalvendraView::OnUpdateDeleteItem(wxUpdateUIEvent& event) {
+    event.Enable(itemDeleteEnabled_);
+}
+
+void CCalvendraView::OnUpdateDeleteContactGroup(wxUpdateUIEvent& event) {
+    event.Enable(contactGroupDeleteEnabled_);
+}
+
+void CCalvendraView::OnUpdateDeleteScheduleGroup(wxUpdateUIEvent& event) {
+    event.Enable(scheduleGroupDeleteEnabled_);
+}
+
+void CCalvendraView::NewGroup(IdKind kind) {
+    const bool contacts = IsContactKind(kind);
+    const wxTreeItemId root = contacts ? contactRootItem_ : scheduleRootItem_;
+    Identifier& groupCounter = contacts ? lastContactGroupId_ : lastScheduleGroupId_;
+    Identifier& itemCounter = contacts ? lastContactId_ : lastScheduleId_;
+    const IdKind itemKind = contacts ? IdKind::kContact : IdKind::kSchedule;
+
+    if (!root.IsOk()) {
+        ReportStoreFailure(DialogParent(), kInsertGroupError,
+                           std::string("Cannot create a ") + NameOf(kind),
+                           {std::string(), 0, "The groups have not been read from the database."});
+        tree_->SetFocus();
+        return;
+    }
+    const std::optional<Identifier> groupId = NextNewId(connection_, kind, groupCounter);
+    if (!groupId) {
+        ReportRangeUsedUp(DialogParent(), kind);
+        tree_->SetFocus();
+        return;
+    }
+    // The editor creates items above the highest stored one; with none left, it refuses them.
+    const Identifier items =
+        NextNewId(connection_, itemKind, itemCounter).value_or(RangeOf(itemKind).last + 1) - 1;
+    CNewGroupDlg dialog(DialogParent(), connection_, contacts ? kContactKind : kScheduleKind,
+                        *groupId, items);
+    const bool saved = dialog.ShowModal() == wxID_OK;
+    // What the editor created is stored whether the group is saved or not.
+    itemCounter = std::max(itemCounter, dialog.ItemCounter());
+    if (saved) {
+        const NewRowOutcome stored =
+            StoreNewGroup(connection_, kind, *groupId, dialog.GroupName(), GroupIdOf(root),
+                          contacts ? kContactKind : kScheduleKind, dialog.Members());
+        if (stored.Stored()) {
+            groupCounter = std::max(groupCounter, stored.id);
+            tree_->EnsureVisible(AddGroupItem(root, stored.id, dialog.GroupName()));
+        } else {
+            ReportNewRowFailure(DialogParent(), kInsertGroupError, kind, stored);
+        }
+    }
+    // Items the editor created, picked or moved may have left or joined the listed group.
+    FillList(currentGroupItem_);
+    tree_->SetFocus();
+}
+
+wxTreeItemId CCalvendraView::NewItemTarget(IdKind groupKind, Identifier& groupId) const {
+    const bool contacts = IsContactKind(groupKind);
+    wxTreeItemId target = tree_->GetSelection();
+    if (!target.IsOk()) {
+        target = contacts ? contactRootItem_ : scheduleRootItem_;
+    }
+    groupId = GroupIdOf(target);
+    if (contacts ? !IsContactRange(groupId) : !IsScheduleRange(groupId)) {
+        target = contacts ? contactRootItem_ : scheduleRootItem_;
+        groupId = contacts ? kContactBaseGroupId : kScheduleBaseGroupId;
+    }
+    return target;
+}
+
+void CCalvendraView::NewContact() {
+    Identifier groupId = 0;
+    const wxTreeItemId target = NewItemTarget(IdKind::kContactGroup, groupId);
+    const std::optional<Identifier> contactId =
+        NextNewId(connection_, IdKind::kContact, lastContactId_);
+    if (!contactId) {
+        ReportRangeUsedUp(DialogParent(), IdKind::kContact);
+        return;
+    }
+    CNewContactDlg editor(DialogParent(), connection_, EditMode::kNew, *contactId, groupId);
+    if (editor.ShowModal() != wxID_OK || editor.Statement().empty()) {
+        return;
+    }
+    const NewRowOutcome stored =
+        StoreNewContact(connection_, *contactId, editor.GroupId(), editor.Values());
+    if (!stored.Stored()) {
+        ReportNewRowFailure(DialogParent(), kInsertContactError, IdKind::kContact, stored);
+        return;
+    }
+    lastContactId_ = std::max(lastContactId_, stored.id);
+    ShowNewItem(target, editor.GroupId(), stored.id);
+}
+
+void CCalvendraView::NewSchedule() {
+    Identifier groupId = 0;
+    const wxTreeItemId target = NewItemTarget(IdKind::kScheduleGroup, groupId);
+    const std::optional<Identifier> scheduleId =
+        NextNewId(connection_, IdKind::kSchedule, lastScheduleId_);
+    if (!scheduleId) {
+        ReportRangeUsedUp(DialogParent(), IdKind::kSchedule);
+        return;
+    }
+    CNewScheduleDlg editor(DialogParent(), connection_, EditMode::kNew, *scheduleId, groupId);
+    if (editor.ShowModal() != wxID_OK || editor.Statement().empty()) {
+        return;
+    }
+    // With its attendants, and without links an earlier schedule of the same id left behind.
+    const NewRowOutcome stored = StoreNewSchedule(connection_, *scheduleId, editor.GroupId(),
+                                                  editor.Values(), editor.Attendants());
+    if (!stored.Stored()) {
+        ReportNewRowFailure(DialogParent(), kInsertScheduleError, IdKind::kSchedule, stored);
+        return;
+    }
+    lastScheduleId_ = std::max(lastScheduleId_, stored.id);
+    ShowNewItem(target, editor.GroupId(), stored.id);
+}
+
+void CCalvendraView::ShowNewItem(const wxTreeItemId& target, Identifier itemGroupId,
+                                 Identifier itemId) {
+    // A base group lists every item of its kind; another group only its own, so when the editor
+    // filed the item elsewhere, that group is shown instead.
+    wxTreeItemId shown = target;
+    const Identifier targetId = GroupIdOf(target);
+    if (targetId != itemGroupId && targetId != kContactBaseGroupId &&
+        targetId != kScheduleBaseGroupId) {
+        const GroupMap& groups = IsContactRange(itemGroupId) ? contactGroups_ : scheduleGroups_;
+        const auto found = groups.find(static_cast<unsigned long>(itemGroupId));
+        if (found != groups.end()) {
+            shown = found->second;
+        }
+    }
+    if (shown.IsOk() && tree_->GetSelection() != shown) {
+        // The selection change fills the list.
+        tree_->SelectItem(shown);
+    } else {
+        FillList(shown);
+    }
+    if (SelectRow(itemId)) {
+        itemDeleteEnabled_ = true;
+    }
+}
+
+void CCalvendraView::DeleteItem() {
+    if (!AskTips(DialogParent(), kDeleteItemQuestion)) {
+        return;
+    }
+    const long row = list_->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+    if (row < 0) {
+        return;
+    }
+    const auto itemId = static_cast<Identifier>(list_->GetItemData(row));
+    const std::vector<std::string> change = DeleteItemChange(itemId);
+    if (change.empty()) {
+        return;
+    }
+    const OdbcDiagnostic failure = RunAsOneChange(connection_, change);
+    if (!failure.Empty()) {
+        ReportStoreFailure(DialogParent(), kDeleteItemError,
+                           "Cannot delete " + std::to_string(itemId), failure);
+        return;
+    }
+    list_->DeleteItem(row);
+    itemDeleteEnabled_ = list_->GetSelectedItemCount() > 0;
+}
+
+void CCalvendraView::DeleteGroup(IdKind kind) {
+    const bool contacts = IsContactKind(kind);
+    const wxTreeItemId item = tree_->GetSelection();
+    const Identifier groupId = GroupIdOf(item);
+    const bool ofKind = contacts ? IsContactRange(groupId) : IsScheduleRange(groupId);
+    const bool isBase = groupId == kContactBaseGroupId || groupId == kScheduleBaseGroupId;
+
+    // What goes with the group is said in the question, so it is read first.
+    std::optional<GroupSubtree> subtree;
+    OdbcDiagnostic readFailure;
+    wxString details;
+    if (item.IsOk() && ofKind && !isBase) {
+        subtree = ReadGroupSubtree(connection_, groupId, readFailure);
+        if (subtree) {
+            const GroupMap& groups = contacts ? contactGroups_ : scheduleGroups_;
+            const auto base = groups.find(
+                static_cast<unsigned long>(contacts ? kContactBaseGroupId : kScheduleBaseGroupId));
+            const std::string baseName =
+                base != groups.end()
+                    ? ToStoreText(tree_->GetItemText(base->second))
+                    : (contacts ? "the contact base group" : "the schedule base group");
+            details = FromStoreText(GroupDeletionDetails(*subtree, baseName));
+        }
+    }
+    if (!AskTips(DialogParent(),
+                 contacts ? kDeleteContactGroupQuestion : kDeleteScheduleGroupQuestion, details)) {
+        return;
+    }
+    // A group of the other kind is not this command's to delete.
+    if (!item.IsOk() || !ofKind) {
+        return;
+    }
+    if (isBase) {
+        wxMessageBox(kBaseGroupRefusal, kApplicationTitle, wxOK | wxICON_WARNING, DialogParent());
+        return;
+    }
+    const char* error = contacts ? kDeleteContactGroupError : kDeleteScheduleGroupError;
+    const std::string action =
+        std::string("Cannot delete the ") + NameOf(kind) + " " + std::to_string(groupId);
+    if (!subtree) {
+        ReportStoreFailure(DialogParent(), error, action, readFailure);
+        return;
+    }
+    const OdbcDiagnostic failure = RunAsOneChange(connection_, DeleteGroupsChange(subtree->groups));
+    if (!failure.Empty()) {
+        ReportStoreFailure(DialogParent(), error, action, failure);
+        return;
+    }
+    RemoveGroupItem(item);
+}
+
+void CCalvendraView::RemoveGroupItem(const wxTreeItemId& item) {
+    const bool contacts = IsContactRange(GroupIdOf(item));
+    GroupMap& groups = contacts ? contactGroups_ : scheduleGroups_;
+    wxTreeItemId& root = contacts ? contactRootItem_ : scheduleRootItem_;
+
+    // The groups whose items go with it.
+    std::vector<wxTreeItemId> removed{item};
+    for (std::size_t next = 0; next < removed.size(); ++next) {
+        wxTreeItemIdValue cookie;
+        for (wxTreeItemId child = tree_->GetFirstChild(removed[next], cookie); child.IsOk();
+             child = tree_->GetNextChild(removed[next], cookie)) {
+            removed.push_back(child);
+        }
+    }
+    bool rootRemoved = false;
+    for (const wxTreeItemId& gone : removed) {
+        groups.erase(static_cast<unsigned long>(GroupIdOf(gone)));
+        rootRemoved = rootRemoved || gone == root;
+    }
+    if (rootRemoved) {
+        const auto base = groups.find(
+            static_cast<unsigned long>(contacts ? kContactBaseGroupId : kScheduleBaseGroupId));
+        root = base != groups.end() ? base->second : wxTreeItemId();
+    }
+
+    // The selection moves to the parent (the root for a top-level group), whose list is then
+    // shown, before the item goes.
+    wxTreeItemId parent = tree_->GetItemParent(item);
+    if (!parent.IsOk() || parent == tree_->GetRootItem()) {
+        parent = root;
+    }
+    const wxTreeItemId selection = tree_->GetSelection();
+    if (std::find(removed.begin(), removed.end(), selection) != removed.end()) {
+        if (parent.IsOk()) {
+            tree_->SelectItem(parent);
+        } else {
+            tree_->Unselect();
+        }
+    }
+    if (std::find(removed.begin(), removed.end(), currentGroupItem_) != removed.end()) {
+        currentGroupItem_ = tree_->GetSelection();
+        FillList(currentGroupItem_);
+    }
+    tree_->Delete(item);
+}
+
+void CCalvendraView::OnListKeyDown(wxKeyEvent& event) {
+    event.Skip();
+    if (event.GetKeyCode() == WXK_DELETE || event.GetKeyCode() == WXK_NUMPAD_DELETE) {
+        DeleteItem();
+    }
+}
+
+void CCalvendraView::OnListDoubleClick(wxMouseEvent& event) {
+    event.Skip();
+    int flags = 0;
+    // A row is edited through its activation, which the list sends itself.
+    if (list_->HitTest(event.GetPosition(), flags) < 0) {
+        CallAfter([this] { EditItem(-1); });
+    }
+}
+
+void CCalvendraView::OnListItemActivated(wxListEvent& event) {
+    const long row = event.GetIndex();
+    // After the list has finished with the click, so that the focus stays where the edit puts it.
+    CallAfter([this, row] { EditItem(row); });
+}
+
+void CCalvendraView::EditItem(long row) {
+    if (row >= 0 && row < list_->GetItemCount()) {
+        const auto itemId = static_cast<Identifier>(list_->GetItemData(row));
+        if (IsContactRange(itemId)) {
+            EditContact(itemId);
+        } else {
+            EditSchedule(itemId);
+        }
+    }
+    if (currentGroupItem_.IsOk() && tree_->GetSelection() != currentGroupItem_) {
+        tree_->SelectItem(currentGroupItem_);
+    }
+    tree_->SetFocus();
+}
+
+void CCalvendraView::EditContact(Identifier contactId) {
+    OdbcDiagnostic readFailure;
+    const std::optional<StoredContact> stored = LoadContact(connection_, contactId, &readFailure);
+    if (!stored) {
+        // An editor without the stored values would write empty ones over them.
+        if (!readFailure.Empty()) {
+            ReportStoreFailure(DialogParent(), kReadContactError,
+                               "Cannot read contact " + std::to_string(contactId), readFailure);
+        }
+        FillList(currentGroupItem_);
+        return;
+    }
+    CNewContactDlg editor(DialogParent(), connection_, EditMode::kExisting, contactId,
+                          stored->groupId, stored->values);
+    if (editor.ShowModal() != wxID_OK || editor.Statement().empty()) {
+        return;
+    }
+    const OdbcDiagnostic failure = RunAsOneChange(connection_, {editor.Statement()});
+    if (!failure.Empty()) {
+        ReportStoreFailure(DialogParent(), kUpdateContactError,
+                           "Cannot save contact " + std::to_string(contactId), failure);
+    }
+    FillList(currentGroupItem_);
+    SelectRow(contactId);
+}
+
+void CCalvendraView::EditSchedule(Identifier scheduleId) {
+    OdbcDiagnostic readFailure;
+    const std::optional<StoredSchedule> stored =
+        LoadSchedule(connection_, scheduleId, &readFailure);
+    if (!stored) {
+        if (!readFailure.Empty()) {
+            ReportStoreFailure(DialogParent(), kReadScheduleError,
+                               "Cannot read schedule " + std::to_string(scheduleId), readFailure);
+        }
+        FillList(currentGroupItem_);
+        return;
+    }
+    CNewScheduleDlg editor(DialogParent(), connection_, EditMode::kExisting, stored->scheduleId,
+                           stored->groupId, stored->values);
+    if (editor.ShowModal() == wxID_OK && !editor.Statement().empty()) {
+        // Its attendants are replaced only when its reminder settings were confirmed.
+        const OdbcDiagnostic failure = RunAsOneChange(connection_, editor.EditStatements());
+        if (!failure.Empty()) {
+            ReportStoreFailure(DialogParent(), kUpdateScheduleError,
+                               "Cannot save schedule " + std::to_string(scheduleId), failure);
+        }
+    }
+    FillList(currentGroupItem_);
+    SelectRow(scheduleId);
+}
+
+}  // namespace calvendra
