@@ -121,6 +121,11 @@ OdbcDiagnostic CDBConnection::PrepareForUse() {
     if (!openRequested_) {
         return NotConnected();
     }
+    if (inTransaction_ && (health_.MustReopen() || !IsConnected())) {
+        return {std::string(), 0,
+                "the connection to the database was lost in the middle of a change",
+                FailureKind::kUnreachable};
+    }
     if (const OdbcDiagnostic* held = health_.HeldBackBy()) {
         return *held;
     }
@@ -142,6 +147,7 @@ void CDBConnection::NoteCallFailure(OdbcDiagnostic& failure) {
         dead == SQL_CD_TRUE) {
         failure.kind = FailureKind::kUnreachable;
     }
+    failedInTransaction_ = failedInTransaction_ || inTransaction_;
     health_.NoteFailure(failure);
 }
 

@@ -18,7 +18,9 @@ class CDBResultSet;
 // Nothing waits long: a statement waits about a second for a lock that another program holds
 // (lock_wait.h), and once OpenConnection has been asked for, a connection that failed to open or
 // was lost is opened again at the next use, held back as ConnectionHealth says. Reopening closes
-// the result sets still open on the old connection.
+// the result sets still open on the old connection. A connection lost while a transaction
+// (CDBTransaction) is open is not opened again until the transaction has ended: what runs after
+// the loss would otherwise be stored on its own, outside the change it belongs to.
 class CDBConnection {
 public:
     // Builds the connection string from the three values; does not connect.
@@ -61,6 +63,7 @@ public:
 
 private:
     friend class CDBResultSet;
+    friend class CDBTransaction;
 
     // Result sets with an open query on this connection. Their statements are closed before the
     // connection is, since a driver may refuse to disconnect while statements are open.
@@ -88,6 +91,9 @@ private:
     std::string connectionString_;
     OdbcDiagnostic lastError_;
     bool openRequested_ = false;
+    bool inTransaction_ = false;
+    // A call failed since the transaction began: it must not be committed.
+    bool failedInTransaction_ = false;
     ConnectionHealth health_;
     // Declared in this order so that the connection goes before its environment.
     OdbcHandle environment_;

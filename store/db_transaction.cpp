@@ -22,12 +22,19 @@ OdbcDiagnostic SetAutocommit(SQLHDBC connection, bool on) {
 }  // namespace
 
 CDBTransaction::CDBTransaction(CDBConnection& connection) : connection_(connection) {
-    if (!connection_.IsConnected()) {
-        lastError_ = NotConnected();
+    // A connection that was lost is opened again now, before the change begins, not half way.
+    lastError_ = connection_.PrepareForUse();
+    if (!lastError_.Empty()) {
         return;
     }
     lastError_ = SetAutocommit(connection_.ConnectionHandle(), false);
-    open_ = lastError_.Empty();
+    if (!lastError_.Empty()) {
+        connection_.NoteCallFailure(lastError_);
+        return;
+    }
+    open_ = true;
+    connection_.inTransaction_ = true;
+    connection_.failedInTransaction_ = false;
 }
 
 CDBTransaction::~CDBTransaction() {
@@ -49,18 +56,23 @@ bool CDBTransaction::Commit() {
 
 OdbcDiagnostic CDBTransaction::End(bool commit) {
     open_ = false;
+    connection_.inTransaction_ = false;
     SQLHDBC handle = connection_.ConnectionHandle();
     if (handle == SQL_NULL_HANDLE) {
         // The connection went; the database took back what was not committed.
         return NotConnected();
     }
     OdbcDiagnostic failure;
-    if (!SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, handle, commit ? SQL_COMMIT : SQL_ROLLBACK))) {
+    if (commit && connection_.failedInTransaction_) {
+        // What failed is no part of what could be kept. (A driver may even answer the commit of a
+        // transaction that the database already ended as if everything had been kept.)
+        failure = {std::string(), 0, "a statement of the change failed, so nothing of it was kept"};
+    } else if (commit && !SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, handle, SQL_COMMIT))) {
         failure = ReadDiagnostic(SQL_HANDLE_DBC, handle);
-        if (commit) {
-            // A commit that failed leaves nothing half kept.
-            SQLEndTran(SQL_HANDLE_DBC, handle, SQL_ROLLBACK);
-        }
+        connection_.NoteCallFailure(failure);
+    }
+    if (!commit || !failure.Empty()) {
+        SQLEndTran(SQL_HANDLE_DBC, handle, SQL_ROLLBACK);
     }
     // Automatic commit again. What the commit kept stays kept when this fails; the connection is
     // then most likely lost, and the statements that follow fail on their own.

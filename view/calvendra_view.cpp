@@ -213,6 +213,9 @@ void CCalvendraView::ReportInitializeError(const std::string& reason) {
 bool CCalvendraView::LoadTree() {
     // What an earlier attempt read before it failed is read again whole.
     tree_->DeleteChildren(tree_->GetRootItem());
+    // Every item went; none may be used again, also not by a command whose dialog the read ran
+    // under.
+    currentGroupItem_ = wxTreeItemId();
     contactRootItem_ = wxTreeItemId();
     scheduleRootItem_ = wxTreeItemId();
     contactGroups_.clear();

@@ -129,11 +129,12 @@ private:
     void NewGroup(IdKind kind);
     void NewContact();
     void NewSchedule();
-    // Where a new contact or schedule goes: the selected group when it is one of the item's kind,
-    // otherwise the kind's root item with its base group.
-    wxTreeItemId NewItemTarget(IdKind groupKind, Identifier& groupId) const;
-    // After a new item: the list shows the group it went to, with its row selected.
-    void ShowNewItem(const wxTreeItemId& target, Identifier itemGroupId, Identifier itemId);
+    // The group a new contact or schedule goes to: the selected one when it is of the item's
+    // kind, otherwise the kind's base group.
+    Identifier NewItemTarget(IdKind groupKind) const;
+    // After a new item: the list shows the target group, or the group the editor filed the item
+    // in when the target does not list it, with the item's row selected.
+    void ShowNewItem(Identifier targetGroupId, Identifier itemGroupId, Identifier itemId);
     void DeleteItem();
     void DeleteGroup(IdKind kind);
     // Takes the item of a deleted group and of every group below it out of the tree and its map.

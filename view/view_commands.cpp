@@ -92,15 +92,17 @@ void CCalvendraView::OnUpdateDeleteScheduleGroup(wxUpdateUIEvent& event) {
 
 void CCalvendraView::NewGroup(IdKind kind) {
     const bool contacts = IsContactKind(kind);
-    const wxTreeItemId root = contacts ? contactRootItem_ : scheduleRootItem_;
+    const wxTreeItemId& root = contacts ? contactRootItem_ : scheduleRootItem_;
     Identifier& groupCounter = contacts ? lastContactGroupId_ : lastScheduleGroupId_;
     Identifier& itemCounter = contacts ? lastContactId_ : lastScheduleId_;
     const IdKind itemKind = contacts ? IdKind::kContact : IdKind::kSchedule;
+    const int memberKind = contacts ? kContactKind : kScheduleKind;
+    const OdbcDiagnostic noTree{std::string(), 0,
+                                "The groups have not been read from the database yet."};
+    const std::string action = std::string("Cannot create a ") + NameOf(kind);
 
     if (!root.IsOk()) {
-        ReportStoreFailure(DialogParent(), kInsertGroupError,
-                           std::string("Cannot create a ") + NameOf(kind),
-                           {std::string(), 0, "The groups have not been read from the database."});
+        ReportStoreFailure(DialogParent(), kInsertGroupError, action, noTree);
         tree_->SetFocus();
         return;
     }
@@ -113,15 +115,16 @@ void CCalvendraView::NewGroup(IdKind kind) {
     // The editor creates items above the highest stored one; with none left, it refuses them.
     const Identifier items =
         NextNewId(connection_, itemKind, itemCounter).value_or(RangeOf(itemKind).last + 1) - 1;
-    CNewGroupDlg dialog(DialogParent(), connection_, contacts ? kContactKind : kScheduleKind,
-                        *groupId, items);
+    CNewGroupDlg dialog(DialogParent(), connection_, memberKind, *groupId, items);
     const bool saved = dialog.ShowModal() == wxID_OK;
     // What the editor created is stored whether the group is saved or not.
     itemCounter = std::max(itemCounter, dialog.ItemCounter());
-    if (saved) {
-        const NewRowOutcome stored =
-            StoreNewGroup(connection_, kind, *groupId, dialog.GroupName(), GroupIdOf(root),
-                          contacts ? kContactKind : kScheduleKind, dialog.Members());
+    // The tree may have been read again while the dialog was open: its root is taken now.
+    if (saved && !root.IsOk()) {
+        ReportStoreFailure(DialogParent(), kInsertGroupError, action, noTree);
+    } else if (saved) {
+        const NewRowOutcome stored = StoreNewGroup(connection_, kind, *groupId, dialog.GroupName(),
+                                                   GroupIdOf(root), memberKind, dialog.Members());
         if (stored.Stored()) {
             groupCounter = std::max(groupCounter, stored.id);
             tree_->EnsureVisible(AddGroupItem(root, stored.id, dialog.GroupName()));
@@ -134,30 +137,26 @@ void CCalvendraView::NewGroup(IdKind kind) {
     tree_->SetFocus();
 }
 
-wxTreeItemId CCalvendraView::NewItemTarget(IdKind groupKind, Identifier& groupId) const {
+Identifier CCalvendraView::NewItemTarget(IdKind groupKind) const {
     const bool contacts = IsContactKind(groupKind);
-    wxTreeItemId target = tree_->GetSelection();
-    if (!target.IsOk()) {
-        target = contacts ? contactRootItem_ : scheduleRootItem_;
-    }
-    groupId = GroupIdOf(target);
+    const wxTreeItemId selected = tree_->GetSelection();
+    const Identifier groupId =
+        GroupIdOf(selected.IsOk() ? selected : contacts ? contactRootItem_ : scheduleRootItem_);
     if (contacts ? !IsContactRange(groupId) : !IsScheduleRange(groupId)) {
-        target = contacts ? contactRootItem_ : scheduleRootItem_;
-        groupId = contacts ? kContactBaseGroupId : kScheduleBaseGroupId;
+        return contacts ? kContactBaseGroupId : kScheduleBaseGroupId;
     }
-    return target;
+    return groupId;
 }
 
 void CCalvendraView::NewContact() {
-    Identifier groupId = 0;
-    const wxTreeItemId target = NewItemTarget(IdKind::kContactGroup, groupId);
+    const Identifier target = NewItemTarget(IdKind::kContactGroup);
     const std::optional<Identifier> contactId =
         NextNewId(connection_, IdKind::kContact, lastContactId_);
     if (!contactId) {
         ReportRangeUsedUp(DialogParent(), IdKind::kContact);
         return;
     }
-    CNewContactDlg editor(DialogParent(), connection_, EditMode::kNew, *contactId, groupId);
+    CNewContactDlg editor(DialogParent(), connection_, EditMode::kNew, *contactId, target);
     if (editor.ShowModal() != wxID_OK || editor.Statement().empty()) {
         return;
     }
@@ -172,15 +171,14 @@ void CCalvendraView::NewContact() {
 }
 
 void CCalvendraView::NewSchedule() {
-    Identifier groupId = 0;
-    const wxTreeItemId target = NewItemTarget(IdKind::kScheduleGroup, groupId);
+    const Identifier target = NewItemTarget(IdKind::kScheduleGroup);
     const std::optional<Identifier> scheduleId =
         NextNewId(connection_, IdKind::kSchedule, lastScheduleId_);
     if (!scheduleId) {
         ReportRangeUsedUp(DialogParent(), IdKind::kSchedule);
         return;
     }
-    CNewScheduleDlg editor(DialogParent(), connection_, EditMode::kNew, *scheduleId, groupId);
+    CNewScheduleDlg editor(DialogParent(), connection_, EditMode::kNew, *scheduleId, target);
     if (editor.ShowModal() != wxID_OK || editor.Statement().empty()) {
         return;
     }
@@ -195,20 +193,22 @@ void CCalvendraView::NewSchedule() {
     ShowNewItem(target, editor.GroupId(), stored.id);
 }
 
-void CCalvendraView::ShowNewItem(const wxTreeItemId& target, Identifier itemGroupId,
+void CCalvendraView::ShowNewItem(Identifier targetGroupId, Identifier itemGroupId,
                                  Identifier itemId) {
     // A base group lists every item of its kind; another group only its own, so when the editor
-    // filed the item elsewhere, that group is shown instead.
-    wxTreeItemId shown = target;
-    const Identifier targetId = GroupIdOf(target);
-    if (targetId != itemGroupId && targetId != kContactBaseGroupId &&
-        targetId != kScheduleBaseGroupId) {
-        const GroupMap& groups = IsContactRange(itemGroupId) ? contactGroups_ : scheduleGroups_;
-        const auto found = groups.find(static_cast<unsigned long>(itemGroupId));
-        if (found != groups.end()) {
-            shown = found->second;
-        }
+    // filed the item elsewhere, that group is shown instead. The items are looked up now: the
+    // tree may have been read again while the editor was open.
+    const bool contacts = IsContactRange(itemId);
+    const GroupMap& groups = contacts ? contactGroups_ : scheduleGroups_;
+    const bool listsIt = targetGroupId == itemGroupId || targetGroupId == kContactBaseGroupId ||
+                         targetGroupId == kScheduleBaseGroupId;
+    auto found = groups.find(static_cast<unsigned long>(listsIt ? targetGroupId : itemGroupId));
+    if (found == groups.end()) {
+        found = groups.find(static_cast<unsigned long>(targetGroupId));
     }
+    const wxTreeItemId shown = found != groups.end() ? found->second
+                               : contacts            ? contactRootItem_
+                                                     : scheduleRootItem_;
     if (shown.IsOk() && tree_->GetSelection() != shown) {
         // The selection change fills the list.
         tree_->SelectItem(shown);
@@ -245,25 +245,24 @@ void CCalvendraView::DeleteItem() {
 
 void CCalvendraView::DeleteGroup(IdKind kind) {
     const bool contacts = IsContactKind(kind);
-    const wxTreeItemId item = tree_->GetSelection();
-    const Identifier groupId = GroupIdOf(item);
-    const bool ofKind = contacts ? IsContactRange(groupId) : IsScheduleRange(groupId);
-    const bool isBase = groupId == kContactBaseGroupId || groupId == kScheduleBaseGroupId;
+    const Identifier asked = GroupIdOf(tree_->GetSelection());
+    const bool ofKind = contacts ? IsContactRange(asked) : IsScheduleRange(asked);
+    const bool isBase = asked == kContactBaseGroupId || asked == kScheduleBaseGroupId;
 
     // What goes with the group is said in the question, so it is read first.
     std::optional<GroupSubtree> subtree;
     OdbcDiagnostic readFailure;
     wxString details;
-    if (item.IsOk() && ofKind && !isBase) {
-        subtree = ReadGroupSubtree(connection_, groupId, readFailure);
+    if (ofKind && !isBase) {
+        subtree = ReadGroupSubtree(connection_, asked, readFailure);
         if (subtree) {
             const GroupMap& groups = contacts ? contactGroups_ : scheduleGroups_;
             const auto base = groups.find(
                 static_cast<unsigned long>(contacts ? kContactBaseGroupId : kScheduleBaseGroupId));
             const std::string baseName =
-                base != groups.end()
-                    ? ToStoreText(tree_->GetItemText(base->second))
-                    : (contacts ? "the contact base group" : "the schedule base group");
+                base != groups.end() ? ToStoreText(tree_->GetItemText(base->second))
+                                     : (contacts ? "the contact base group"
+                                                 : "the schedule base group");
             details = FromStoreText(GroupDeletionDetails(*subtree, baseName));
         }
     }
@@ -271,8 +270,10 @@ void CCalvendraView::DeleteGroup(IdKind kind) {
                  contacts ? kDeleteContactGroupQuestion : kDeleteScheduleGroupQuestion, details)) {
         return;
     }
-    // A group of the other kind is not this command's to delete.
-    if (!item.IsOk() || !ofKind) {
+    // Taken after the question, as the user left it; a group of the other kind, or another group
+    // than the one asked about (the tree was read again meanwhile), is not deleted.
+    const wxTreeItemId item = tree_->GetSelection();
+    if (!item.IsOk() || !ofKind || GroupIdOf(item) != asked) {
         return;
     }
     if (isBase) {
@@ -281,7 +282,7 @@ void CCalvendraView::DeleteGroup(IdKind kind) {
     }
     const char* error = contacts ? kDeleteContactGroupError : kDeleteScheduleGroupError;
     const std::string action =
-        std::string("Cannot delete the ") + NameOf(kind) + " " + std::to_string(groupId);
+        std::string("Cannot delete the ") + NameOf(kind) + " " + std::to_string(asked);
     if (!subtree) {
         ReportStoreFailure(DialogParent(), error, action, readFailure);
         return;
