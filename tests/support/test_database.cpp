@@ -250,6 +250,22 @@ std::string TestDatabase::ClientCommand() const {
     return Psql(databaseName_);
 }
 
+void TestDatabase::RefuseWhere(const std::string& table, const std::string& event,
+                               const std::string& condition) {
+    const std::string name = "refuse_" + std::to_string(++refusals_);
+    if (backend_ == Backend::kSqlite) {
+        Execute("create trigger " + name + " before " + event + " on " + table +
+                " for each row when " + condition +
+                " begin select raise(abort, 'refused by the test'); end;");
+        return;
+    }
+    Execute("create or replace function calvendra_refuse() returns trigger as $$ begin "
+            "raise exception 'refused by the test'; end $$ language plpgsql;"
+            "create trigger " +
+            name + " before " + event + " on " + table + " for each row when (" + condition +
+            ") execute function calvendra_refuse();");
+}
+
 void TestDatabase::Remove() {
     if (backend_ == Backend::kSqlite) {
         std::remove(filePath_.c_str());

@@ -48,6 +48,12 @@ public:
     // The first column of the first row, or empty when there is none.
     std::string QueryValue(const std::string& sql) const;
 
+    // Makes the database refuse every `event` ("insert", "update" or "delete") on `table` for
+    // which `condition` holds (in terms of old.<column> and new.<column>), as a constraint would:
+    // the statement fails with "refused by the test". For tests of changes that fail half way.
+    void RefuseWhere(const std::string& table, const std::string& event,
+                     const std::string& condition);
+
     // Takes the database away while its data source still names it.
     void Remove();
 
@@ -65,6 +71,7 @@ private:
     std::string filePath_;      // SQLite
     std::string databaseName_;  // PostgreSQL
     bool removed_ = false;
+    int refusals_ = 0;
 };
 
 // Runs a command through /bin/sh; returns its exit status and fills `output` with what it printed
