@@ -29,10 +29,11 @@ std::optional<StoredContact> LoadContact(CDBConnection& connection, Identifier c
         return contact;
     }
     if (!results.LastError().Empty()) {
-        LogWarning("cannot read contact " + std::to_string(contactId) + ": " +
-                   results.LastError().Text());
         if (failure != nullptr) {
             *failure = results.LastError();
+        } else {
+            LogWarning("cannot read contact " + std::to_string(contactId) + ": " +
+                       results.LastError().Text());
         }
     }
     return std::nullopt;

@@ -61,8 +61,8 @@ struct StoredContact {
 };
 
 // Reads one contact for editing, its texts exactly as stored. Empty when there is no such
-// contact; a query that fails gives none too, with its reason in the log and in `failure` when
-// given.
+// contact; a query that fails gives none too, with its reason in `failure` when given, otherwise in
+// the log.
 std::optional<StoredContact> LoadContact(CDBConnection& connection, Identifier contactId,
                                          OdbcDiagnostic* failure = nullptr);
 

@@ -30,10 +30,11 @@ std::optional<StoredSchedule> LoadSchedule(CDBConnection& connection, Identifier
         return schedule;
     }
     if (!results.LastError().Empty()) {
-        LogWarning("cannot read schedule " + std::to_string(scheduleId) + ": " +
-                   results.LastError().Text());
         if (failure != nullptr) {
             *failure = results.LastError();
+        } else {
+            LogWarning("cannot read schedule " + std::to_string(scheduleId) + ": " +
+                       results.LastError().Text());
         }
     }
     return std::nullopt;

@@ -27,8 +27,8 @@ struct StoredSchedule {
 
 // Reads one schedule for editing: the flags are on for any value but 0, and an empty date or time
 // stays empty, so that the reminder settings start at their own defaults. Empty when there is no
-// such schedule; a query that fails gives none too, with its reason in the log and in `failure`
-// when given.
+// such schedule; a query that fails gives none too, with its reason in `failure` when given,
+// otherwise in the log.
 std::optional<StoredSchedule> LoadSchedule(CDBConnection& connection, Identifier scheduleId,
                                            OdbcDiagnostic* failure = nullptr);
 
