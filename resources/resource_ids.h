@@ -34,7 +34,7 @@ inline constexpr int kCmdOptionNumber = 32803;               // tray menu "Optio
 inline constexpr int kCmdEmailSettingNumber = 32804;         // "Email Setting", toolbar button 5
 
 // The framework's commands, by number.
-inline constexpr int kCmdNewDocumentNumber = 57600;  // "New Contact" (Ctrl+N), unhandled
+inline constexpr int kCmdNewDocumentNumber = 57600;  // "New Contact" (Ctrl+N): a new contact
 inline constexpr int kCmdAboutNumber = 57664;
 inline constexpr int kCmdExitNumber = 57665;
 inline constexpr int kCmdViewToolbarNumber = 59392;  // also the toolbar's control number

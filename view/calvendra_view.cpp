@@ -386,6 +386,18 @@ bool CCalvendraView::SelectRow(Identifier itemId) {
     return true;
 }
 
+long CCalvendraView::FirstSelectedRow() const {
+    return list_->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+}
+
+Identifier CCalvendraView::ItemIdAt(long row) const {
+    return static_cast<Identifier>(list_->GetItemData(row));
+}
+
+void CCalvendraView::RemoveRow(long row) {
+    list_->DeleteItem(row);
+}
+
 void CCalvendraView::ReadAgain() {
     unattended_ = true;
     if (!treeLoaded_) {

@@ -58,6 +58,11 @@ public:
     // Selects the list's row of this contact or schedule and scrolls it into view; false when the
     // list does not show it.
     bool SelectRow(Identifier itemId);
+    // The first selected row, or -1; the id of the item a row shows; a deleted item's row taken
+    // out of the list.
+    long FirstSelectedRow() const;
+    Identifier ItemIdAt(long row) const;
+    void RemoveRow(long row);
 
     wxTreeCtrl* Tree() const { return tree_; }
     wxListCtrl* List() const { return list_; }

@@ -224,11 +224,11 @@ void CCalvendraView::DeleteItem() {
     if (!AskTips(DialogParent(), kDeleteItemQuestion)) {
         return;
     }
-    const long row = list_->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+    const long row = FirstSelectedRow();
     if (row < 0) {
         return;
     }
-    const auto itemId = static_cast<Identifier>(list_->GetItemData(row));
+    const Identifier itemId = ItemIdAt(row);
     const std::vector<std::string> change = DeleteItemChange(itemId);
     if (change.empty()) {
         return;
@@ -239,8 +239,8 @@ void CCalvendraView::DeleteItem() {
                            "Cannot delete " + std::to_string(itemId), failure);
         return;
     }
-    list_->DeleteItem(row);
-    itemDeleteEnabled_ = list_->GetSelectedItemCount() > 0;
+    RemoveRow(row);
+    itemDeleteEnabled_ = FirstSelectedRow() >= 0;
 }
 
 void CCalvendraView::DeleteGroup(IdKind kind) {
@@ -365,7 +365,7 @@ void CCalvendraView::OnListItemActivated(wxListEvent& event) {
 
 void CCalvendraView::EditItem(long row) {
     if (row >= 0 && row < list_->GetItemCount()) {
-        const auto itemId = static_cast<Identifier>(list_->GetItemData(row));
+        const Identifier itemId = ItemIdAt(row);
         if (IsContactRange(itemId)) {
             EditContact(itemId);
         } else {

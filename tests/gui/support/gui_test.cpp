@@ -63,12 +63,19 @@ bool Activate(wxTopLevelWindow& window) {
     if (!WaitUntil([&] { return window.IsShownOnScreen(); })) {
         return false;
     }
-    // Window managers do not hand the focus to a window that no user has touched yet.
+    // Window managers do not hand the focus to a window that no user has touched yet. A click
+    // that comes while the window manager is still taking the window in goes unseen by it, so
+    // the user clicks again.
     wxUIActionSimulator mouse;
     const wxSize size = window.GetClientSize();
-    mouse.MouseMove(window.ClientToScreen(wxPoint(size.x / 2, size.y / 2)));
-    mouse.MouseClick();
-    return WaitUntil([&] { return window.IsActive(); });
+    for (int click = 0; click < 5; ++click) {
+        mouse.MouseMove(window.ClientToScreen(wxPoint(size.x / 2, size.y / 2)));
+        mouse.MouseClick();
+        if (WaitUntil([&] { return window.IsActive(); }, std::chrono::milliseconds(1000))) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void DestroyAllTopLevelWindows() {
