@@ -3,6 +3,7 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <wx/panel.h>
@@ -137,6 +138,11 @@ private:
     // The group a new contact or schedule goes to: the selected one when it is of the item's
     // kind, otherwise the kind's base group.
     Identifier NewItemTarget(IdKind groupKind) const;
+    // The id a new row of the kind takes; empty, after saying so, when the kind has none left.
+    std::optional<Identifier> ProposeNewId(IdKind kind, Identifier counter);
+    // After the editor of a new contact or schedule for the group `targetGroupId`: a refusal is
+    // said; a stored item raises its counter and is shown (ShowNewItem).
+    void TakeNewItem(const NewRowOutcome& stored, Identifier targetGroupId, Identifier itemGroupId);
     // After a new item: the list shows the target group, or the group the editor filed the item
     // in when the target does not list it, with the item's row selected.
     void ShowNewItem(Identifier targetGroupId, Identifier itemGroupId, Identifier itemId);

@@ -106,9 +106,8 @@ void CCalvendraView::NewGroup(IdKind kind) {
         tree_->SetFocus();
         return;
     }
-    const std::optional<Identifier> groupId = NextNewId(connection_, kind, groupCounter);
+    const std::optional<Identifier> groupId = ProposeNewId(kind, groupCounter);
     if (!groupId) {
-        ReportRangeUsedUp(DialogParent(), kind);
         tree_->SetFocus();
         return;
     }
@@ -140,57 +139,63 @@ void CCalvendraView::NewGroup(IdKind kind) {
 Identifier CCalvendraView::NewItemTarget(IdKind groupKind) const {
     const bool contacts = IsContactKind(groupKind);
     const wxTreeItemId selected = tree_->GetSelection();
-    const Identifier groupId =
-        GroupIdOf(selected.IsOk() ? selected : contacts ? contactRootItem_ : scheduleRootItem_);
+    const Identifier groupId = GroupIdOf(selected.IsOk() ? selected
+                                         : contacts      ? contactRootItem_
+                                                         : scheduleRootItem_);
     if (contacts ? !IsContactRange(groupId) : !IsScheduleRange(groupId)) {
         return contacts ? kContactBaseGroupId : kScheduleBaseGroupId;
     }
     return groupId;
 }
 
+std::optional<Identifier> CCalvendraView::ProposeNewId(IdKind kind, Identifier counter) {
+    const std::optional<Identifier> id = NextNewId(connection_, kind, counter);
+    if (!id) {
+        ReportRangeUsedUp(DialogParent(), kind);
+    }
+    return id;
+}
+
 void CCalvendraView::NewContact() {
     const Identifier target = NewItemTarget(IdKind::kContactGroup);
-    const std::optional<Identifier> contactId =
-        NextNewId(connection_, IdKind::kContact, lastContactId_);
+    const std::optional<Identifier> contactId = ProposeNewId(IdKind::kContact, lastContactId_);
     if (!contactId) {
-        ReportRangeUsedUp(DialogParent(), IdKind::kContact);
         return;
     }
     CNewContactDlg editor(DialogParent(), connection_, EditMode::kNew, *contactId, target);
-    if (editor.ShowModal() != wxID_OK || editor.Statement().empty()) {
-        return;
+    if (editor.ShowModal() == wxID_OK && !editor.Statement().empty()) {
+        TakeNewItem(StoreNewContact(connection_, *contactId, editor.GroupId(), editor.Values()),
+                    target, editor.GroupId());
     }
-    const NewRowOutcome stored =
-        StoreNewContact(connection_, *contactId, editor.GroupId(), editor.Values());
-    if (!stored.Stored()) {
-        ReportNewRowFailure(DialogParent(), kInsertContactError, IdKind::kContact, stored);
-        return;
-    }
-    lastContactId_ = std::max(lastContactId_, stored.id);
-    ShowNewItem(target, editor.GroupId(), stored.id);
 }
 
 void CCalvendraView::NewSchedule() {
     const Identifier target = NewItemTarget(IdKind::kScheduleGroup);
-    const std::optional<Identifier> scheduleId =
-        NextNewId(connection_, IdKind::kSchedule, lastScheduleId_);
+    const std::optional<Identifier> scheduleId = ProposeNewId(IdKind::kSchedule, lastScheduleId_);
     if (!scheduleId) {
-        ReportRangeUsedUp(DialogParent(), IdKind::kSchedule);
         return;
     }
     CNewScheduleDlg editor(DialogParent(), connection_, EditMode::kNew, *scheduleId, target);
-    if (editor.ShowModal() != wxID_OK || editor.Statement().empty()) {
-        return;
+    if (editor.ShowModal() == wxID_OK && !editor.Statement().empty()) {
+        // With its attendants, and without links an earlier schedule of the same id left behind.
+        TakeNewItem(StoreNewSchedule(connection_, *scheduleId, editor.GroupId(), editor.Values(),
+                                     editor.Attendants()),
+                    target, editor.GroupId());
     }
-    // With its attendants, and without links an earlier schedule of the same id left behind.
-    const NewRowOutcome stored = StoreNewSchedule(connection_, *scheduleId, editor.GroupId(),
-                                                  editor.Values(), editor.Attendants());
+}
+
+void CCalvendraView::TakeNewItem(const NewRowOutcome& stored, Identifier targetGroupId,
+                                 Identifier itemGroupId) {
+    // The item's kind is its group's: the two share their range.
+    const bool contacts = IsContactRange(targetGroupId);
     if (!stored.Stored()) {
-        ReportNewRowFailure(DialogParent(), kInsertScheduleError, IdKind::kSchedule, stored);
+        ReportNewRowFailure(DialogParent(), contacts ? kInsertContactError : kInsertScheduleError,
+                            contacts ? IdKind::kContact : IdKind::kSchedule, stored);
         return;
     }
-    lastScheduleId_ = std::max(lastScheduleId_, stored.id);
-    ShowNewItem(target, editor.GroupId(), stored.id);
+    Identifier& counter = contacts ? lastContactId_ : lastScheduleId_;
+    counter = std::max(counter, stored.id);
+    ShowNewItem(targetGroupId, itemGroupId, stored.id);
 }
 
 void CCalvendraView::ShowNewItem(Identifier targetGroupId, Identifier itemGroupId,
@@ -260,9 +265,9 @@ void CCalvendraView::DeleteGroup(IdKind kind) {
             const auto base = groups.find(
                 static_cast<unsigned long>(contacts ? kContactBaseGroupId : kScheduleBaseGroupId));
             const std::string baseName =
-                base != groups.end() ? ToStoreText(tree_->GetItemText(base->second))
-                                     : (contacts ? "the contact base group"
-                                                 : "the schedule base group");
+                base != groups.end()
+                    ? ToStoreText(tree_->GetItemText(base->second))
+                    : (contacts ? "the contact base group" : "the schedule base group");
             details = FromStoreText(GroupDeletionDetails(*subtree, baseName));
         }
     }

@@ -18,7 +18,7 @@
 #include "store/statements.h"
 #include "tests/editors/editor_test_data.h"
 #include "tests/support/captured_log.h"
-#include "tests/support/database_test.h"
+#include "tests/support/connected_database_test.h"
 
 namespace calvendra {
 namespace {
@@ -27,15 +27,13 @@ using testing::kLinkedSchedule;
 using Strings = std::vector<std::string>;
 using Ids = std::vector<Identifier>;
 
-class EditorRecordsTest : public testing::DatabaseTest {
+class EditorRecordsTest : public testing::ConnectedDatabaseTest {
 protected:
     void SetUp() override {
-        DatabaseTest::SetUp();
-        if (IsSkipped()) {
-            return;
+        ConnectedDatabaseTest::SetUp();
+        if (!IsSkipped()) {
+            Database().Execute(testing::kEditorRows);
         }
-        Database().Execute(testing::kEditorRows);
-        ASSERT_TRUE(connection_.OpenConnection());
     }
 
     // The query's rows as the database gives them, first column and the rest joined.
@@ -51,8 +49,6 @@ protected:
         return QueryIds("select contact_id from schedule_contact where schedule_id='" +
                         std::to_string(scheduleId) + "' order by contact_id");
     }
-
-    CDBConnection connection_{"Calvendra", "opal", "kelp"};
 };
 
 TEST_P(EditorRecordsTest, GroupsOfOneKindInAscendingOrder) {

@@ -1,6 +1,7 @@
 // Deleting rows and groups, and editing a row by double click: the questions, the refusals, the
 // whole subtree of a deleted group with its items moved to the base group, attendants replaced
-// only after confirmed reminder settings, and changes refused half way leaving everything as it was.
+// only after confirmed reminder settings, and changes refused half way leaving everything as it
+// was.
 
 #include "tests/gui/view_commands_fixture.h"
 
@@ -60,13 +61,8 @@ protected:
         PumpEvents();
     }
 
-    std::string Groups() {
-        std::string ids;
-        for (const auto& row :
-             Database().Query("select group_id from assist_group order by group_id")) {
-            ids += row.at(0) + " ";
-        }
-        return ids;
+    Strings Groups() {
+        return Database().QueryColumn("select group_id from assist_group order by group_id");
     }
 };
 
@@ -96,9 +92,9 @@ TEST_F(DeletesAndEditsTest, DeletingARowAsksFirstAndTakesOnlyASchedulesLinksAlon
     Database().RefuseWhere("assist_scheduleinfo", "delete", "1 = 1");
     SelectRowOf(2000000012);
     wxString reason;
-    wxTEST_DIALOG(PressDeleteKey(), ExpectMessage(kDeleteItemQuestion, wxYES),
-                  ExpectMessage(WithSupportAddress("Delete contact error,please item "), wxOK,
-                                &reason));
+    wxTEST_DIALOG(
+        PressDeleteKey(), ExpectMessage(kDeleteItemQuestion, wxYES),
+        ExpectMessage(WithSupportAddress("Delete contact error,please item "), wxOK, &reason));
     EXPECT_NE(reason.find("refused by the test"), wxString::npos) << reason;
     EXPECT_EQ(RowIds(), (Ids{2000000012}));
 }
@@ -106,14 +102,14 @@ TEST_F(DeletesAndEditsTest, DeletingARowAsksFirstAndTakesOnlyASchedulesLinksAlon
 TEST_F(DeletesAndEditsTest, TheBaseGroupsAreRefusedAfterTheQuestion) {
     Start();
     // Start-up selected the schedule base group.
-    wxTEST_DIALOG(Menu(kIdDeleteScheduleGroup),
-                  ExpectMessage(kDeleteScheduleGroupQuestion, wxYES),
+    wxTEST_DIALOG(Menu(kIdDeleteScheduleGroup), ExpectMessage(kDeleteScheduleGroupQuestion, wxYES),
                   ExpectMessage(kBaseGroupRefusal, wxOK));
     Select(1000000001);
     EXPECT_FALSE(MenuEnabled(kIdDeleteScheduleGroup));
     wxTEST_DIALOG(Menu(kIdDeleteContactGroup), ExpectMessage(kDeleteGroupQuestion, wxYES),
                   ExpectMessage(kBaseGroupRefusal, wxOK));
-    EXPECT_EQ(Groups(), "1000000001 1000000002 1000000003 2000000001 2000000002 ");
+    EXPECT_EQ(Groups(),
+              (Strings{"1000000001", "1000000002", "1000000003", "2000000001", "2000000002"}));
 }
 
 // Family holds Kids: both go, and Anna and Ben are found in the base group, also after a
@@ -122,14 +118,14 @@ TEST_F(DeletesAndEditsTest, ADeletedGroupTakesTheGroupsBelowItAndItsItemsMoveToT
     Start();
     Select(1000000002);
     wxString details;
-    wxTEST_DIALOG(Menu(kIdDeleteContactGroup),
-                  ExpectMessage(kDeleteGroupQuestion, wxNO, &details));
+    wxTEST_DIALOG(Menu(kIdDeleteContactGroup), ExpectMessage(kDeleteGroupQuestion, wxNO, &details));
     EXPECT_EQ(details.utf8_string(),
               "The group below it is deleted with it. 2 contacts move to \"All Contacts\".");
-    EXPECT_EQ(Groups(), "1000000001 1000000002 1000000003 2000000001 2000000002 ");
+    EXPECT_EQ(Groups(),
+              (Strings{"1000000001", "1000000002", "1000000003", "2000000001", "2000000002"}));
 
     wxTEST_DIALOG(Menu(kIdDeleteContactGroup), ExpectMessage(kDeleteGroupQuestion, wxYES));
-    EXPECT_EQ(Groups(), "1000000001 2000000001 2000000002 ");
+    EXPECT_EQ(Groups(), (Strings{"1000000001", "2000000001", "2000000002"}));
     EXPECT_EQ(ContactGroupOf(1000000011), "1000000001");
     EXPECT_EQ(ContactGroupOf(1000000012), "1000000001");
     EXPECT_TRUE(ChildTexts(Tree(), View().ContactRootItem()).empty());
@@ -149,12 +145,12 @@ TEST_F(DeletesAndEditsTest, AGroupDeletionRefusedHalfWayLeavesTheGroupAndItsItem
     Start();
     Select(2000000002);
     wxString reason;
-    wxTEST_DIALOG(Menu(kIdDeleteScheduleGroup),
-                  ExpectMessage(kDeleteScheduleGroupQuestion, wxYES),
+    wxTEST_DIALOG(Menu(kIdDeleteScheduleGroup), ExpectMessage(kDeleteScheduleGroupQuestion, wxYES),
                   ExpectMessage(WithSupportAddress("Delete schedule group error,please contact "),
                                 wxOK, &reason));
     EXPECT_NE(reason.find("refused by the test"), wxString::npos) << reason;
-    EXPECT_EQ(Groups(), "1000000001 1000000002 1000000003 2000000001 2000000002 ");
+    EXPECT_EQ(Groups(),
+              (Strings{"1000000001", "1000000002", "1000000003", "2000000001", "2000000002"}));
     EXPECT_EQ(Value("select group_id from assist_scheduleinfo where schedule_id='2000000011'"),
               "2000000002");
     EXPECT_EQ(ChildTexts(Tree(), View().ScheduleRootItem()), (Strings{"Work"}));

@@ -24,8 +24,7 @@ TEST_F(ViewCommandsTest, NewContactGroupsTakeTheNextIdsAndShowTheirNameOnce) {
     EXPECT_EQ(Database().Query("select group_name,parent_id from assist_group "
                                "where group_id='1000000004'"),
               (Rows{{"Tom's club", "1000000001"}}));
-    EXPECT_EQ(ChildTexts(Tree(), View().ContactRootItem()),
-              (Strings{"Family", "Tom's club"}));
+    EXPECT_EQ(ChildTexts(Tree(), View().ContactRootItem()), (Strings{"Family", "Tom's club"}));
     EXPECT_EQ(View().GroupIdOf(View().ContactGroups().at(1000000004)), 1000000004);
     // Not selected: the schedule root that start-up selected stays.
     EXPECT_EQ(SelectedGroup(), 2000000001);
@@ -105,26 +104,25 @@ TEST_F(ViewCommandsTest, ANewScheduleIsStoredWithItsReminderAndAttendantsInTheSe
     Database().Execute("insert into schedule_contact values('2000000013','1000000013')");
     Start();
     Select(2000000002);
-    wxTEST_DIALOG(
-        Menu(kIdNewSchedule), ExpectDialog<CNewScheduleDlg>([](CNewScheduleDlg* editor) {
-            EXPECT_EQ(editor->ScheduleId(), 2000000013);
-            EXPECT_EQ(editor->GroupId(), 2000000002);
-            wxTEST_DIALOG(PressButton(*editor, editor->RemindSettingButton()->GetId()),
-                          ExpectDialog<CRemindSetDlg>([](CRemindSetDlg* settings) {
-                              Click(settings->RemindCheck());
-                              Click(settings->TypeButton(3));
-                              CCheckedListCtrl& list = *settings->AttendantList();
-                              for (long row = 0; row < list.GetItemCount(); ++row) {
-                                  list.CheckItem(row, list.RowAt(row).id != 1000000013);
-                              }
-                              PressButton(*settings, wxID_OK);
-                              return settings->GetReturnCode();
-                          }));
-            editor->SubjectEdit()->ChangeValue("Planning");
-            wxTEST_DIALOG(PressButton(*editor, wxID_OK),
-                          ExpectMessage(kCreateScheduleQuestion, wxYES));
-            return editor->GetReturnCode();
-        }));
+    wxTEST_DIALOG(Menu(kIdNewSchedule), ExpectDialog<CNewScheduleDlg>([](CNewScheduleDlg* editor) {
+                      EXPECT_EQ(editor->ScheduleId(), 2000000013);
+                      EXPECT_EQ(editor->GroupId(), 2000000002);
+                      wxTEST_DIALOG(PressButton(*editor, editor->RemindSettingButton()->GetId()),
+                                    ExpectDialog<CRemindSetDlg>([](CRemindSetDlg* settings) {
+                                        Click(settings->RemindCheck());
+                                        Click(settings->TypeButton(3));
+                                        CCheckedListCtrl& list = *settings->AttendantList();
+                                        for (long row = 0; row < list.GetItemCount(); ++row) {
+                                            list.CheckItem(row, list.RowAt(row).id != 1000000013);
+                                        }
+                                        PressButton(*settings, wxID_OK);
+                                        return settings->GetReturnCode();
+                                    }));
+                      editor->SubjectEdit()->ChangeValue("Planning");
+                      wxTEST_DIALOG(PressButton(*editor, wxID_OK),
+                                    ExpectMessage(kCreateScheduleQuestion, wxYES));
+                      return editor->GetReturnCode();
+                  }));
     EXPECT_EQ(Database().Query("select group_id,schedule_subject,remind,remindtype "
                                "from assist_scheduleinfo where schedule_id='2000000013'"),
               (Rows{{"2000000002", "Planning", "1", "3"}}));
@@ -176,8 +174,7 @@ TEST_F(ViewCommandsTest, WhenTheIdsOfAKindAreUsedUpTheCommandRefusesBeforeAnyEdi
         "values('1999999999','1000000001','Last')");
     Start();
     CapturedLog log;
-    wxTEST_DIALOG(Menu(kIdNewDocument),
-                  ExpectMessage(RangeUsedUpText(IdKind::kContact), wxOK));
+    wxTEST_DIALOG(Menu(kIdNewDocument), ExpectMessage(RangeUsedUpText(IdKind::kContact), wxOK));
     EXPECT_NE(log.Text().find("No new contact can be created"), std::string::npos);
     // Groups of contacts have ids of their own kind left.
     wxTEST_DIALOG(Menu(kIdNewGroupMenu), SaveNewGroup("Still fine"));
@@ -190,9 +187,8 @@ TEST_F(ViewCommandsTest, ARefusedNewItemIsSaidWithTheReasonAndTheListStays) {
     Database().Execute("alter table assist_contactmaininfo rename to contacts_elsewhere");
     CapturedLog log;
     wxString reason;
-    wxTEST_DIALOG(
-        Menu(kIdNewDocument), SaveNewContact("Lost"),
-        ExpectMessage(WithSupportAddress(kInsertContactError), wxOK, &reason));
+    wxTEST_DIALOG(Menu(kIdNewDocument), SaveNewContact("Lost"),
+                  ExpectMessage(WithSupportAddress(kInsertContactError), wxOK, &reason));
     EXPECT_NE(reason.find("assist_contactmaininfo"), wxString::npos) << reason;
     EXPECT_NE(log.Text().find("Cannot store the new contact: "), std::string::npos) << log.Text();
     EXPECT_EQ(SelectedGroup(), 2000000001);
@@ -204,15 +200,14 @@ TEST_F(ViewCommandsTest, ANewGroupWhoseMemberCannotMoveIsNotStoredAtAll) {
     Database().RefuseWhere("assist_contactmaininfo", "update", "old.contact_id = '1000000013'");
     Start();
     wxString reason;
-    wxTEST_DIALOG(Tool(kIdNewContactGroup),
-                  ExpectDialog<CNewGroupDlg>([](CNewGroupDlg* dialog) {
-                      dialog->AddPicked({{1000000011, "Anna Berg"}, {1000000013, "Solo"}});
-                      dialog->NameEdit()->ChangeValue("Club");
-                      PressButton(*dialog, wxID_OK);
-                      return dialog->GetReturnCode();
-                  }),
-                  ExpectMessage(WithSupportAddress("Insert group error, please contact "), wxOK,
-                                &reason));
+    wxTEST_DIALOG(
+        Tool(kIdNewContactGroup), ExpectDialog<CNewGroupDlg>([](CNewGroupDlg* dialog) {
+            dialog->AddPicked({{1000000011, "Anna Berg"}, {1000000013, "Solo"}});
+            dialog->NameEdit()->ChangeValue("Club");
+            PressButton(*dialog, wxID_OK);
+            return dialog->GetReturnCode();
+        }),
+        ExpectMessage(WithSupportAddress("Insert group error, please contact "), wxOK, &reason));
     EXPECT_NE(reason.find("refused by the test"), wxString::npos) << reason;
     EXPECT_EQ(Value("select count(*) from assist_group where group_id='1000000004'"), "0");
     EXPECT_EQ(ContactGroupOf(1000000011), "1000000002");
@@ -235,8 +230,9 @@ protected:
 TEST_F(ViewCommandsOnPostgresTest, AGroupWhoseIdWasTakenMeanwhileIsStoredUnderTheNextOne) {
     Start();
     wxTEST_DIALOG(Tool(kIdNewScheduleGroup), ExpectDialog<CNewGroupDlg>([this](CNewGroupDlg* d) {
-                      Database().Execute("insert into assist_group values('2000000003','Theirs',"
-                                         "'2000000001')");
+                      Database().Execute(
+                          "insert into assist_group values('2000000003','Theirs',"
+                          "'2000000001')");
                       d->AddPicked({{2000000012, "Dentist"}});
                       d->NameEdit()->ChangeValue("Ours");
                       PressButton(*d, wxID_OK);

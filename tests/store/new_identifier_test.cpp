@@ -9,21 +9,13 @@
 #include "store/db_connection.h"
 #include "store/new_identifier.h"
 #include "store/statements.h"
-#include "tests/support/database_test.h"
+#include "tests/support/connected_database_test.h"
 
 namespace calvendra {
 namespace {
 
-class NewIdentifierTest : public testing::DatabaseTest {
+class NewIdentifierTest : public testing::ConnectedDatabaseTest {
 protected:
-    void SetUp() override {
-        DatabaseTest::SetUp();
-        if (IsSkipped()) {
-            return;
-        }
-        ASSERT_TRUE(connection_.OpenConnection());
-    }
-
     Identifier Highest(IdKind kind) {
         OdbcDiagnostic failure;
         const std::optional<Identifier> highest = ReadHighestStoredId(connection_, kind, failure);
@@ -40,8 +32,6 @@ protected:
         }
         return connection.LastError();
     }
-
-    CDBConnection connection_{"Calvendra", "opal", "kelp"};
 };
 
 TEST_P(NewIdentifierTest, TheHighestStoredIdCountsEveryPlaceThatNamesOneOfTheKind) {
@@ -60,7 +50,8 @@ TEST_P(NewIdentifierTest, TheHighestStoredIdCountsEveryPlaceThatNamesOneOfTheKin
         "insert into schedule_contact values('2000000030','1000000003');"
         "insert into assist_scheduleinfo(schedule_id,group_id) values('2000000009','2000000005');"
         // Ids of no kind's form: too long, of another range, too short.
-        "insert into assist_contactmaininfo(contact_id,group_id) values('19999999999','1000000001');"
+        "insert into assist_contactmaininfo(contact_id,group_id) "
+        "values('19999999999','1000000001');"
         "insert into assist_contactmaininfo(contact_id,group_id) values('3000000000','1000000001');"
         "insert into assist_group values('15','Short','0');");
     EXPECT_EQ(Highest(IdKind::kContact), 1000000020);
@@ -82,8 +73,7 @@ TEST_P(NewIdentifierTest, ANewIdIsAboveTheCounterAndTheStoredIdsAndWithinTheRang
         {IdKind::kContact, 1000000000, 1000000051},  // the stored ids decide
         {IdKind::kContact, 1000000070, 1000000071},  // this run handed out more
         {IdKind::kContact, 3000000005, 1000000051},  // a counter of another range does not count
-        {IdKind::kContact, 1999999999, std::nullopt},
-        {IdKind::kContactGroup, 0, 1000000002},
+        {IdKind::kContact, 1999999999, std::nullopt},  {IdKind::kContactGroup, 0, 1000000002},
         {IdKind::kSchedule, 2000000000, std::nullopt},  // the stored 2999999999 was the last
         {IdKind::kScheduleGroup, 0, 2000000002},
     };

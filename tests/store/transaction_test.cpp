@@ -11,7 +11,7 @@
 #include "store/db_transaction.h"
 #include "store/new_identifier.h"
 #include "store/statements.h"
-#include "tests/support/database_test.h"
+#include "tests/support/connected_database_test.h"
 
 namespace calvendra {
 namespace {
@@ -20,34 +20,19 @@ using testing::Backend;
 using testing::Rows;
 using Strings = std::vector<std::string>;
 
-class TransactionTest : public testing::DatabaseTest {
+class TransactionTest : public testing::ConnectedDatabaseTest {
 protected:
-    void SetUp() override {
-        DatabaseTest::SetUp();
-        if (IsSkipped()) {
-            return;
-        }
-        ASSERT_TRUE(connection_.OpenConnection());
+    Strings Groups() {
+        return Database().QueryColumn("select group_id from assist_group order by group_id");
     }
-
-    std::string Groups() {
-        std::string ids;
-        for (const auto& row :
-             Database().Query("select group_id from assist_group order by group_id")) {
-            ids += row.at(0) + " ";
-        }
-        return ids;
-    }
-
-    CDBConnection connection_{"Calvendra", "opal", "kelp"};
 };
 
 TEST_P(TransactionTest, AChangeIsKeptWholeOrNotAtAll) {
-    EXPECT_TRUE(RunAsOneChange(connection_,
-                               {statements::InsertGroup(1000000002, "Family", 1000000001),
-                                statements::InsertGroup(1000000003, "Work", 1000000001)})
-                    .Empty());
-    EXPECT_EQ(Groups(), "1000000001 1000000002 1000000003 2000000001 ");
+    EXPECT_TRUE(
+        RunAsOneChange(connection_, {statements::InsertGroup(1000000002, "Family", 1000000001),
+                                     statements::InsertGroup(1000000003, "Work", 1000000001)})
+            .Empty());
+    EXPECT_EQ(Groups(), (Strings{"1000000001", "1000000002", "1000000003", "2000000001"}));
 
     // The third statement meets a stored key: the two before it are taken back.
     const OdbcDiagnostic failure =
@@ -56,11 +41,11 @@ TEST_P(TransactionTest, AChangeIsKeptWholeOrNotAtAll) {
                                      statements::InsertGroup(1000000003, "Again", 1000000001),
                                      statements::DeleteGroup(1000000003)});
     EXPECT_TRUE(IsKeyConflict(failure)) << failure.Text();
-    EXPECT_EQ(Groups(), "1000000001 1000000002 1000000003 2000000001 ");
+    EXPECT_EQ(Groups(), (Strings{"1000000001", "1000000002", "1000000003", "2000000001"}));
 
     // Back in automatic commit: a lone statement is stored at once.
     ASSERT_TRUE(connection_.ExecuteStatement(statements::DeleteGroup(1000000003)));
-    EXPECT_EQ(Groups(), "1000000001 1000000002 2000000001 ");
+    EXPECT_EQ(Groups(), (Strings{"1000000001", "1000000002", "2000000001"}));
 }
 
 TEST_P(TransactionTest, ATransactionThatEndsWithoutCommitTakesItsStatementsBack) {
@@ -69,13 +54,13 @@ TEST_P(TransactionTest, ATransactionThatEndsWithoutCommitTakesItsStatementsBack)
         ASSERT_TRUE(transaction.IsOpen()) << transaction.LastError().Text();
         ASSERT_TRUE(connection_.ExecuteStatement(statements::DeleteGroup(2000000001)));
     }
-    EXPECT_EQ(Groups(), "1000000001 2000000001 ");
+    EXPECT_EQ(Groups(), (Strings{"1000000001", "2000000001"}));
 
     CDBTransaction transaction(connection_);
     ASSERT_TRUE(connection_.ExecuteStatement(statements::InsertGroup(2000000002, "W", 2000000001)));
     EXPECT_TRUE(transaction.Commit());
     EXPECT_FALSE(transaction.Commit());
-    EXPECT_EQ(Groups(), "1000000001 2000000001 2000000002 ");
+    EXPECT_EQ(Groups(), (Strings{"1000000001", "2000000001", "2000000002"}));
 
     // A statement that failed keeps the rest of its change from being kept.
     CDBTransaction failing(connection_);
@@ -83,16 +68,15 @@ TEST_P(TransactionTest, ATransactionThatEndsWithoutCommitTakesItsStatementsBack)
     EXPECT_FALSE(connection_.ExecuteStatement("insert into no_such_table values('1')"));
     EXPECT_FALSE(failing.Commit());
     EXPECT_NE(failing.LastError().message.find("nothing of it was kept"), std::string::npos);
-    EXPECT_EQ(Groups(), "1000000001 2000000001 2000000002 ");
+    EXPECT_EQ(Groups(), (Strings{"1000000001", "2000000001", "2000000002"}));
 }
 
 // The reminder scan may open its query inside an editor's loop, and the view keeps the result set
 // it read the edited item from: a change committed or taken back meanwhile leaves them readable.
 TEST_P(TransactionTest, OpenResultSetsKeepTheirRowsThroughCommitAndRollback) {
-    ASSERT_TRUE(RunAsOneChange(connection_,
-                               {statements::InsertGroup(1000000002, "A", 1000000001),
-                                statements::InsertGroup(1000000003, "B", 1000000001),
-                                statements::InsertGroup(1000000004, "C", 1000000001)})
+    ASSERT_TRUE(RunAsOneChange(connection_, {statements::InsertGroup(1000000002, "A", 1000000001),
+                                             statements::InsertGroup(1000000003, "B", 1000000001),
+                                             statements::InsertGroup(1000000004, "C", 1000000001)})
                     .Empty());
     CDBResultSet held(connection_);
     ASSERT_TRUE(held.OpenQuery(statements::SelectGroupsOfKind(1)));
@@ -101,8 +85,8 @@ TEST_P(TransactionTest, OpenResultSetsKeepTheirRowsThroughCommitAndRollback) {
     held.ReadColumn(0, id);
     read.push_back(id);
 
-    EXPECT_TRUE(
-        RunAsOneChange(connection_, {statements::InsertGroup(2000000002, "W", 2000000001)}).Empty());
+    EXPECT_TRUE(RunAsOneChange(connection_, {statements::InsertGroup(2000000002, "W", 2000000001)})
+                    .Empty());
     ASSERT_TRUE(held.MoveToNext()) << held.LastError().Text();
     held.ReadColumn(0, id);
     read.push_back(id);
@@ -125,7 +109,8 @@ TEST_P(TransactionTest, OpenResultSetsKeepTheirRowsThroughCommitAndRollback) {
     }
     EXPECT_TRUE(held.LastError().Empty()) << held.LastError().Text();
     EXPECT_EQ(read, (Strings{"1000000001", "1000000002", "1000000003", "1000000004"}));
-    EXPECT_EQ(Groups(), "1000000001 1000000002 1000000003 1000000004 2000000001 2000000002 ");
+    EXPECT_EQ(Groups(), (Strings{"1000000001", "1000000002", "1000000003", "1000000004",
+                                 "2000000001", "2000000002"}));
 }
 
 TEST_P(TransactionTest, AKeyConflictIsToldFromOtherFailures) {
@@ -162,11 +147,11 @@ TEST_P(TransactionTest, AConnectionLostInAChangeIsNotOpenedAgainBeforeTheChangeE
             << connection_.LastError().Text();
         EXPECT_FALSE(transaction.Commit());
     }
-    EXPECT_EQ(Groups(), "1000000001 2000000001 ");
+    EXPECT_EQ(Groups(), (Strings{"1000000001", "2000000001"}));
     // After the change, the next use opens the connection again.
     EXPECT_TRUE(connection_.ExecuteStatement(statements::InsertGroup(1000000005, "E", 1000000001)))
         << connection_.LastError().Text();
-    EXPECT_EQ(Groups(), "1000000001 1000000005 2000000001 ");
+    EXPECT_EQ(Groups(), (Strings{"1000000001", "1000000005", "2000000001"}));
 }
 
 CALVENDRA_FOR_EACH_BACKEND(TransactionTest);

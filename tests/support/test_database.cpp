@@ -250,6 +250,14 @@ std::string TestDatabase::ClientCommand() const {
     return Psql(databaseName_);
 }
 
+std::vector<std::string> TestDatabase::QueryColumn(const std::string& sql) const {
+    std::vector<std::string> values;
+    for (const auto& row : Query(sql)) {
+        values.push_back(row.empty() ? std::string() : row.front());
+    }
+    return values;
+}
+
 void TestDatabase::RefuseWhere(const std::string& table, const std::string& event,
                                const std::string& condition) {
     const std::string name = "refuse_" + std::to_string(++refusals_);
@@ -259,11 +267,12 @@ void TestDatabase::RefuseWhere(const std::string& table, const std::string& even
                 " begin select raise(abort, 'refused by the test'); end;");
         return;
     }
-    Execute("create or replace function calvendra_refuse() returns trigger as $$ begin "
-            "raise exception 'refused by the test'; end $$ language plpgsql;"
-            "create trigger " +
-            name + " before " + event + " on " + table + " for each row when (" + condition +
-            ") execute function calvendra_refuse();");
+    Execute(
+        "create or replace function calvendra_refuse() returns trigger as $$ begin "
+        "raise exception 'refused by the test'; end $$ language plpgsql;"
+        "create trigger " +
+        name + " before " + event + " on " + table + " for each row when (" + condition +
+        ") execute function calvendra_refuse();");
 }
 
 void TestDatabase::Remove() {

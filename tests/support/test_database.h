@@ -48,6 +48,9 @@ public:
     // The first column of the first row, or empty when there is none.
     std::string QueryValue(const std::string& sql) const;
 
+    // The first column of every row.
+    std::vector<std::string> QueryColumn(const std::string& sql) const;
+
     // Makes the database refuse every `event` ("insert", "update" or "delete") on `table` for
     // which `condition` holds (in terms of old.<column> and new.<column>), as a constraint would:
     // the statement fails with "refused by the test". For tests of changes that fail half way.

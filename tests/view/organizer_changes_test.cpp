@@ -11,13 +11,14 @@
 #include "store/db_connection.h"
 #include "store/db_transaction.h"
 #include "store/statements.h"
-#include "tests/support/database_test.h"
+#include "tests/support/connected_database_test.h"
 #include "view/organizer_changes.h"
 
 namespace calvendra {
 namespace {
 
 using Ids = std::vector<Identifier>;
+using Strings = std::vector<std::string>;
 
 // Family (1000000002) holds Kids (…03) with Baby (…04) and Cousins (…05); Work (…06) stands
 // beside it; two groups name each other as parent and hang nowhere; a schedule group names Family
@@ -40,38 +41,27 @@ constexpr char kGroupRows[] =
     " ('2000000011','2000000004','Flight'),('2000000012','2000000002','Odd one');"
     "insert into schedule_contact values('2000000011','1000000011');";
 
-class OrganizerChangesTest : public testing::DatabaseTest {
+class OrganizerChangesTest : public testing::ConnectedDatabaseTest {
 protected:
     void SetUp() override {
-        DatabaseTest::SetUp();
-        if (IsSkipped()) {
-            return;
+        ConnectedDatabaseTest::SetUp();
+        if (!IsSkipped()) {
+            Database().Execute(kGroupRows);
         }
-        Database().Execute(kGroupRows);
-        ASSERT_TRUE(connection_.OpenConnection());
     }
 
-    std::string Column(const std::string& sql) {
-        std::string values;
-        for (const auto& row : Database().Query(sql)) {
-            values += row.at(0) + " ";
-        }
-        return values;
-    }
-    std::string Groups() { return Column("select group_id from assist_group order by group_id"); }
-    std::string ContactGroups() {
+    Strings Column(const std::string& sql) { return Database().QueryColumn(sql); }
+    Strings Groups() { return Column("select group_id from assist_group order by group_id"); }
+    Strings ContactGroups() {
         return Column("select group_id from assist_contactmaininfo order by contact_id");
     }
 
     GroupSubtree Subtree(Identifier groupId) {
         OdbcDiagnostic failure;
-        const std::optional<GroupSubtree> subtree =
-            ReadGroupSubtree(connection_, groupId, failure);
+        const std::optional<GroupSubtree> subtree = ReadGroupSubtree(connection_, groupId, failure);
         EXPECT_TRUE(subtree) << failure.Text();
         return subtree.value_or(GroupSubtree{});
     }
-
-    CDBConnection connection_{"Calvendra", "opal", "kelp"};
 };
 
 TEST_P(OrganizerChangesTest, ADeletedGroupTakesTheGroupsBelowItAndTheirItemsMoveToTheBase) {
@@ -83,21 +73,21 @@ TEST_P(OrganizerChangesTest, ADeletedGroupTakesTheGroupsBelowItAndTheirItemsMove
     EXPECT_EQ(Subtree(2000000003).itemCount, 1);
 
     ASSERT_TRUE(RunAsOneChange(connection_, DeleteGroupsChange(family.groups)).Empty());
-    EXPECT_EQ(Groups(),
-              "1000000001 1000000006 1000000008 1000000009 2000000001 2000000002 2000000003 "
-              "2000000004 ");
-    EXPECT_EQ(ContactGroups(), "1000000001 1000000001 1000000001 1000000006 ");
+    EXPECT_EQ(Groups(), (Strings{"1000000001", "1000000006", "1000000008", "1000000009",
+                                 "2000000001", "2000000002", "2000000003", "2000000004"}));
+    EXPECT_EQ(ContactGroups(), (Strings{"1000000001", "1000000001", "1000000001", "1000000006"}));
 
-    ASSERT_TRUE(RunAsOneChange(connection_, DeleteGroupsChange(Subtree(2000000003).groups)).Empty());
+    ASSERT_TRUE(
+        RunAsOneChange(connection_, DeleteGroupsChange(Subtree(2000000003).groups)).Empty());
     EXPECT_EQ(Column("select group_id from assist_scheduleinfo order by schedule_id"),
-              "2000000001 2000000002 ");
+              (Strings{"2000000001", "2000000002"}));
 }
 
 TEST_P(OrganizerChangesTest, AGroupDeletionFailingHalfWayLeavesEveryGroupAndItemWhereItWas) {
     // The move out of Cousins, the sixth of eight statements, is refused.
     Database().RefuseWhere("assist_contactmaininfo", "update", "old.group_id = '1000000005'");
-    const std::string groups = Groups();
-    const std::string contacts = ContactGroups();
+    const Strings groups = Groups();
+    const Strings contacts = ContactGroups();
     const OdbcDiagnostic failure =
         RunAsOneChange(connection_, DeleteGroupsChange(Subtree(1000000002).groups));
     EXPECT_NE(failure.message.find("refused by the test"), std::string::npos) << failure.Text();
@@ -106,23 +96,23 @@ TEST_P(OrganizerChangesTest, AGroupDeletionFailingHalfWayLeavesEveryGroupAndItem
 }
 
 TEST_P(OrganizerChangesTest, ANewGroupMovesItsMembersInWholeOrNotAtAll) {
-    const std::vector<GroupMember> members{{1000000011, "Anna", false},
-                                           {1000000014, "Dan", false}};
+    const std::vector<GroupMember> members{{1000000011, "Anna", false}, {1000000014, "Dan", false}};
     Database().RefuseWhere("assist_contactmaininfo", "update", "old.contact_id = '1000000014'");
     const NewRowOutcome refused = StoreNewGroup(connection_, IdKind::kContactGroup, 1000000010,
                                                 "Club", 1000000001, kContactKind, members);
     EXPECT_FALSE(refused.Stored());
-    EXPECT_EQ(Column("select count(*) from assist_group where group_id='1000000010'"), "0 ");
-    EXPECT_EQ(ContactGroups(), "1000000002 1000000004 1000000005 1000000006 ");
+    EXPECT_EQ(Column("select count(*) from assist_group where group_id='1000000010'"),
+              (Strings{"0"}));
+    EXPECT_EQ(ContactGroups(), (Strings{"1000000002", "1000000004", "1000000005", "1000000006"}));
 
     // Another organizer took the id meanwhile: the group and its members go to the next one.
     ASSERT_TRUE(connection_.ExecuteStatement(statements::InsertGroup(1000000010, "Theirs", 0)));
-    const NewRowOutcome stored =
-        StoreNewGroup(connection_, IdKind::kContactGroup, 1000000010, "Club", 1000000001,
-                      kContactKind, {members.front()});
+    const NewRowOutcome stored = StoreNewGroup(connection_, IdKind::kContactGroup, 1000000010,
+                                               "Club", 1000000001, kContactKind, {members.front()});
     EXPECT_EQ(stored.id, 1000000011);
-    EXPECT_EQ(Column("select group_name from assist_group where group_id='1000000011'"), "Club ");
-    EXPECT_EQ(ContactGroups(), "1000000011 1000000004 1000000005 1000000006 ");
+    EXPECT_EQ(Column("select group_name from assist_group where group_id='1000000011'"),
+              (Strings{"Club"}));
+    EXPECT_EQ(ContactGroups(), (Strings{"1000000011", "1000000004", "1000000005", "1000000006"}));
 }
 
 TEST_P(OrganizerChangesTest, ADeletedScheduleTakesItsAttendantLinksAndADeletedContactNot) {
@@ -130,13 +120,13 @@ TEST_P(OrganizerChangesTest, ADeletedScheduleTakesItsAttendantLinksAndADeletedCo
         ASSERT_TRUE(RunAsOneChange(connection_, DeleteItemChange(item)).Empty());
     }
     EXPECT_EQ(Column("select count(*) from assist_contactmaininfo where contact_id='1000000011'"),
-              "0 ");
-    EXPECT_EQ(Column("select count(*) from schedule_contact"), "0 ");
+              (Strings{"0"}));
+    EXPECT_EQ(Column("select count(*) from schedule_contact"), (Strings{"0"}));
     EXPECT_TRUE(DeleteItemChange(3000000000).empty());
 
     Database().Execute("insert into schedule_contact values('2000000012','1000000012')");
     ASSERT_TRUE(RunAsOneChange(connection_, DeleteItemChange(1000000012)).Empty());
-    EXPECT_EQ(Column("select contact_id from schedule_contact"), "1000000012 ");
+    EXPECT_EQ(Column("select contact_id from schedule_contact"), (Strings{"1000000012"}));
 }
 
 CALVENDRA_FOR_EACH_BACKEND(OrganizerChangesTest);

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "store/db_connection.h"
+#include "tests/support/database_test.h"
+
+namespace calvendra::testing {
+
+// A DatabaseTest with the organizer's own connection open on the fresh database, for tests of
+// what the organizer reads and writes through it. The test program links the store.
+class ConnectedDatabaseTest : public DatabaseTest {
+protected:
+    void SetUp() override {
+        DatabaseTest::SetUp();
+        if (IsSkipped()) {
+            return;
+        }
+        ASSERT_TRUE(connection_.OpenConnection()) << connection_.LastError().Text();
+    }
+
+    CDBConnection connection_{"Calvendra", "opal", "kelp"};
+};
+
+}  // namespace calvendra::testing
