@@ -224,7 +224,14 @@ void CNewGroupDlg::OnProperties(wxCommandEvent&) {
 
 void CNewGroupDlg::ContactProperties(long row) {
     const Identifier contactId = members_.at(static_cast<std::size_t>(row)).id;
-    const std::optional<StoredContact> stored = LoadContact(connection_, contactId);
+    OdbcDiagnostic readFailure;
+    const std::optional<StoredContact> stored = LoadContact(connection_, contactId, &readFailure);
+    // An editor without the stored values would write empty ones over them.
+    if (!readFailure.Empty()) {
+        ReportStoreFailure(this, resources::kReadContactError,
+                           "Cannot read contact " + std::to_string(contactId), readFailure);
+        return;
+    }
     CNewContactDlg editor(this, connection_, EditMode::kExisting, contactId,
                           stored ? stored->groupId : groupId_,
                           stored ? stored->values : NewContactValues(), launch_);
@@ -242,7 +249,14 @@ void CNewGroupDlg::ContactProperties(long row) {
 
 void CNewGroupDlg::ScheduleProperties(long row) {
     const Identifier scheduleId = members_.at(static_cast<std::size_t>(row)).id;
-    const std::optional<StoredSchedule> stored = LoadSchedule(connection_, scheduleId);
+    OdbcDiagnostic readFailure;
+    const std::optional<StoredSchedule> stored =
+        LoadSchedule(connection_, scheduleId, &readFailure);
+    if (!readFailure.Empty()) {
+        ReportStoreFailure(this, resources::kReadScheduleError,
+                           "Cannot read schedule " + std::to_string(scheduleId), readFailure);
+        return;
+    }
     if (!stored) {
         LogWarning("schedule " + std::to_string(scheduleId) + " is no longer stored");
         return;

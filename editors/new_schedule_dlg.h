@@ -39,12 +39,12 @@ public:
 
     // The link inserts of the last confirmation of "Remind Setting"; empty without one.
     const std::vector<std::string>& AttendantStatements() const { return attendantStatements_; }
+    // The contacts those inserts link, in their order.
+    const std::vector<Identifier>& Attendants() const { return attendantIds_; }
+
     // After OK on a stored schedule: what saves the editing as one change, its update followed,
     // when RemindSettingConfirmed(), by the replacement of its attendants.
     std::vector<std::string> EditStatements() const;
-
-    // The contacts those inserts link, in their order.
-    const std::vector<Identifier>& Attendants() const { return attendantIds_; }
 
     // The schedule as edited: subject and text as typed, the reminder as last confirmed.
     const ScheduleValues& Values() const { return values_; }

@@ -11,7 +11,7 @@ class wxWindow;
 namespace calvendra {
 
 // Shows `message` followed by the support address, with the database's reason under it, and
-// writes "<action>: <reason>" to the log ("Cannot store the new contact 1000000004").
+// writes "<action>: <reason>" to the log (an action such as "Cannot save contact 1000000004").
 void ReportStoreFailure(wxWindow* parent, const char* message, const std::string& action,
                         const OdbcDiagnostic& reason);
 

@@ -17,12 +17,14 @@ inline constexpr long kInstanceMarker = 1010;
 // Where users are sent when the database fails them.
 inline constexpr char kSupportAddress[] = "support@brisklane.example";
 
-// What the organizer says when the database did not take a new or changed contact or schedule;
-// the support address follows.
+// What the organizer says when the database did not take a new or changed contact or schedule,
+// or would not hand out a stored one for editing; the support address follows.
 inline constexpr char kInsertContactError[] = "Insert contact error, please contact ";
 inline constexpr char kInsertScheduleError[] = "Insert schedule error, please contact ";
 inline constexpr char kUpdateContactError[] = "Update contact error, please contact ";
 inline constexpr char kUpdateScheduleError[] = "Update schedule error, please contact ";
+inline constexpr char kReadContactError[] = "Read contact error, please contact ";
+inline constexpr char kReadScheduleError[] = "Read schedule error, please contact ";
 
 // The About box.
 inline constexpr char kAboutCaption[] = "About Calvendra";

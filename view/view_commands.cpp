@@ -37,8 +37,6 @@ constexpr char kDeleteScheduleGroupQuestion[] =
 constexpr char kDeleteContactGroupError[] = "Delete group error,please contact ";
 constexpr char kDeleteScheduleGroupError[] = "Delete schedule group error,please contact ";
 constexpr char kBaseGroupRefusal[] = "Sorry,you cannot delete this basic group!";
-constexpr char kReadContactError[] = "Read contact error, please contact ";
-constexpr char kReadScheduleError[] = "Read schedule error, please contact ";
 
 bool IsContactKind(IdKind kind) {
     return kind == IdKind::kContactGroup || kind == IdKind::kContact;

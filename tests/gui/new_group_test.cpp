@@ -328,6 +328,24 @@ TEST_F(NewGroupTest, PropertiesSavesTheContactAtOnceAndRenamesItsRow) {
     EXPECT_EQ(RowTexts(dialog), (Strings{"Kim O'Neill"}));
 }
 
+// A contact that cannot be read opens no editor: one with empty fields would write them over the
+// stored ones.
+TEST_F(NewGroupTest, PropertiesOfAContactThatCannotBeReadSaysSoAndOpensNoEditor) {
+    CNewGroupDlg dialog(nullptr, Connection(), kContactKind, kNewContactGroup, 1000000020);
+    dialog.Show();
+    Pick(dialog, {1000000012});
+    SelectRow(dialog, 0);
+    Database().Execute("alter table assist_contactmaininfo rename column others to notes");
+    wxString reason;
+    wxTEST_DIALOG(
+        PressButton(dialog, dialog.PropertiesButton()->GetId()),
+        ExpectMessage(resources::WithSupportAddress(resources::kReadContactError), wxOK, &reason));
+    EXPECT_NE(reason.find("others"), wxString::npos) << reason;
+    EXPECT_EQ(Database().QueryValue(
+                  "select first_name from assist_contactmaininfo where contact_id='1000000012'"),
+              "Kim");
+}
+
 // In a schedule group "New Contact" creates a schedule with its attendants, "Remove" sends a
 // schedule created here back to the schedule base group, and "Properties" edits the schedule.
 TEST_F(NewGroupTest, InAScheduleGroupTheButtonsWorkOnSchedules) {

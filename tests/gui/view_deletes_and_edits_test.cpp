@@ -179,7 +179,6 @@ TEST_F(DeletesAndEditsTest, AnEditedContactIsSavedAndItsRowStaysSelected) {
 
     // Unreadable: said, and no empty editor that would write over the stored values.
     Select(1000000003);
-    Database().Execute("alter table assist_contactmaininfo add column spare text");
     Database().Execute("alter table assist_contactmaininfo rename column others to notes");
     wxTEST_DIALOG(ActivateRow(1000000012),
                   ExpectMessage(WithSupportAddress("Read contact error, please contact "), wxOK));
