@@ -128,7 +128,7 @@ bool CMainFrame::Create() {
     // Each due reminder opens its note and mails its attendants. The schedules are read over a
     // connection of the reader's own, to the same data source, and handed back to this thread.
     scanner_.SetDelivery(&reminderDelivery_);
-    scheduleReader_ = std::make_unique<BackgroundScheduleReader>(
+    scheduleReader_ = std::make_unique<ReadingThread>(
         [] {
             return std::make_unique<CDBConnection>(kDataSourceName, kDataSourceUserId,
                                                    kDataSourcePassword);

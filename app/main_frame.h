@@ -6,8 +6,8 @@
 #include <wx/timer.h>
 
 #include "app/desktop_reminder_delivery.h"
-#include "reminders/background_schedule_reader.h"
 #include "reminders/reminder_scanner.h"
+#include "store/reading_thread.h"
 
 namespace calvendra {
 
@@ -84,7 +84,7 @@ private:
     wxTimer timer_;
     DesktopReminderDelivery reminderDelivery_;
     ReminderScanner scanner_;
-    std::unique_ptr<BackgroundScheduleReader> scheduleReader_;
+    std::unique_ptr<ReadingThread> scheduleReader_;
     std::unique_ptr<CSystemTray> tray_;
     CCalvendraView* view_ = nullptr;
     bool forwarding_ = false;

@@ -1,6 +1,7 @@
 #include "reminders/due_reminders.h"
 
 #include <algorithm>
+#include <exception>
 
 #include "reminders/reminder_rule.h"
 #include "store/column_values.h"
@@ -11,7 +12,9 @@
 
 namespace calvendra {
 
-ScheduleReading ReadDueReminders(CDBConnection& connection, const MinuteBatch& batch) {
+namespace {
+
+ScheduleReading ReadEverySchedule(CDBConnection& connection, const MinuteBatch& batch) {
     using Column = catalogue::ScheduleColumns;
     ScheduleReading reading;
     CDBResultSet results(connection);
@@ -48,6 +51,22 @@ ScheduleReading ReadDueReminders(CDBConnection& connection, const MinuteBatch& b
         reading.due.begin(), reading.due.end(),
         [](const DueReminder& a, const DueReminder& b) { return a.minute < b.minute; });
     return reading;
+}
+
+}  // namespace
+
+ScheduleReading ReadDueReminders(CDBConnection& connection, const MinuteBatch& batch) {
+    try {
+        return ReadEverySchedule(connection, batch);
+    } catch (const std::exception& failure) {
+        ScheduleReading reading;
+        reading.failure = {std::string(), 0, failure.what()};
+        return reading;
+    } catch (...) {
+        ScheduleReading reading;
+        reading.failure = {std::string(), 0, "an unknown failure"};
+        return reading;
+    }
 }
 
 }  // namespace calvendra

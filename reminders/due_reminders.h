@@ -30,7 +30,8 @@ struct ScheduleReading {
 };
 
 // Reads every schedule on `connection` and decides which fall due in the batch's minutes. Touches
-// nothing but the connection, so it may run on any thread that owns the connection.
+// nothing but the connection, so it may run on any thread that owns the connection. Never throws:
+// a failure of any kind comes back as the reading's failure.
 ScheduleReading ReadDueReminders(CDBConnection& connection, const MinuteBatch& batch);
 
 }  // namespace calvendra

@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "platform/log.h"
-#include "reminders/background_schedule_reader.h"
 #include "reminders/minute_batch.h"
+#include "store/reading_thread.h"
 
 namespace calvendra {
 
@@ -101,12 +101,16 @@ void ReminderScanner::Scan() noexcept {
         }
         std::vector<LocalMinute> minutes = batch.Minutes();
         readInFlight_ = true;
-        reader_->Read(std::move(batch), [this, alive = std::weak_ptr<int>(alive_),
-                                         minutes = std::move(minutes)](ScheduleReading reading) {
-            if (!alive.expired()) {
-                OnReadingBack(minutes, reading);
-            }
-        });
+        reader_->Read<ScheduleReading>(
+            [batch = std::move(batch)](CDBConnection& reading) {
+                return ReadDueReminders(reading, batch);
+            },
+            [this, alive = std::weak_ptr<int>(alive_),
+             minutes = std::move(minutes)](ScheduleReading reading) {
+                if (!alive.expired()) {
+                    OnReadingBack(minutes, reading);
+                }
+            });
     });
 }
 

@@ -17,7 +17,7 @@
 
 namespace calvendra {
 
-class BackgroundScheduleReader;
+class ReadingThread;
 
 // Decides on every timer tick which schedules fall due and hands them to the delivery.
 //
@@ -54,7 +54,7 @@ public:
     // is delivered when the reading comes back to this thread, exactly as a tick that read them
     // itself would have delivered it. Ticks that come while a reading is away do nothing; their
     // minutes go with the next tick's. Without one, a tick reads the schedules itself.
-    void SetBackgroundReader(BackgroundScheduleReader* reader) { reader_ = reader; }
+    void SetBackgroundReader(ReadingThread* reader) { reader_ = reader; }
     bool IsReadingInBackground() const { return readInFlight_; }
 
     // One timer tick. Reads every schedule (or has them read, see SetBackgroundReader), then
@@ -85,7 +85,7 @@ private:
     ConnectionSource connection_;
     std::time_t catchUp_;
     ReminderDelivery* delivery_ = nullptr;
-    BackgroundScheduleReader* reader_ = nullptr;
+    ReadingThread* reader_ = nullptr;
     bool readInFlight_ = false;
     // What a reading that comes back after the scanner has gone finds expired.
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);

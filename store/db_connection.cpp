@@ -43,8 +43,16 @@ std::string DbmsName(SQLHDBC connection) {
 CDBConnection::CDBConnection(const std::string& dataSourceName, const std::string& userId,
                              const std::string& password)
     : dataSourceName_(dataSourceName),
+      userId_(userId),
+      password_(password),
       connectionString_(FormatText("DSN=%s;UID=%s;PSW=%s;", dataSourceName.c_str(), userId.c_str(),
                                    password.c_str())) {}
+
+std::unique_ptr<CDBConnection> CDBConnection::MakeAnother() const {
+    auto another = std::make_unique<CDBConnection>(dataSourceName_, userId_, password_);
+    another->SetClock(clock_);
+    return another;
+}
 
 void CDBConnection::Close() {
     // Closing a result set detaches it, so work on a copy.

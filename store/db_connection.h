@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <set>
 #include <string>
 
@@ -49,7 +50,14 @@ public:
     bool IsOpenRequested() const { return openRequested_; }
 
     // The clock that the hold-backs after a failure are measured with; for tests.
-    void SetClock(ConnectionHealth::Clock clock) { health_ = ConnectionHealth(std::move(clock)); }
+    void SetClock(ConnectionHealth::Clock clock) {
+        clock_ = clock;
+        health_ = ConnectionHealth(std::move(clock));
+    }
+
+    // Another connection to the same data source with the same user, password and clock; not
+    // connected yet. For work on another thread, which needs a connection of its own.
+    std::unique_ptr<CDBConnection> MakeAnother() const;
 
     const std::string& DataSourceName() const { return dataSourceName_; }
     const std::string& ConnectionString() const { return connectionString_; }
@@ -88,7 +96,10 @@ private:
     bool Fail(OdbcDiagnostic diagnostic);
 
     std::string dataSourceName_;
+    std::string userId_;
+    std::string password_;
     std::string connectionString_;
+    ConnectionHealth::Clock clock_ = &std::chrono::steady_clock::now;
     OdbcDiagnostic lastError_;
     bool openRequested_ = false;
     bool inTransaction_ = false;

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cctype>
 
+#include <wx/app.h>
 #include <wx/frame.h>
 #include <wx/imaglist.h>
-#include <wx/listctrl.h>
 #include <wx/msgdlg.h>
 #include <wx/statusbr.h>
 #include <wx/treectrl.h>
@@ -23,6 +23,7 @@
 #include "store/reminder_encoding.h"
 #include "store/statement_catalogue.h"
 #include "store/statements.h"
+#include "view/item_list_ctrl.h"
 
 namespace calvendra {
 
@@ -40,7 +41,6 @@ constexpr int kColumnWidths[] = {200, 300, 300};
 
 constexpr char kInitializeError[] = "Initialize error, please contact ";
 constexpr char kInvalidArgument[] = "An invalid argument was encountered.";
-constexpr char kNoReminder[] = "No Reminder setting for this schedule";
 
 // The group id that a tree item carries.
 class GroupData : public wxTreeItemData {
@@ -51,17 +51,6 @@ public:
 private:
     Identifier id_;
 };
-
-// The window of the list that shows the rows and takes clicks and the focus (the list's other
-// child is its header).
-wxWindow* RowsWindowOf(wxListCtrl* list) {
-    for (wxWindow* child : list->GetChildren()) {
-        if (child->GetClassInfo()->GetClassName() != wxString("wxListHeaderWindow")) {
-            return child;
-        }
-    }
-    return list;
-}
 
 constexpr int kReadAgainTimerId = 1;
 
@@ -124,12 +113,19 @@ CCalvendraView::CCalvendraView(wxWindow* parent, CDBConnection& connection,
         ConvertDialogToPixels(wxSize(120, 283)),
         wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_HIDE_ROOT | wxTR_SINGLE | wxBORDER_THEME);
     tree_->AddRoot(wxEmptyString);
-    list_ = new wxListCtrl(this, kListControlId, ConvertDialogToPixels(wxPoint(134, 7)),
-                           ConvertDialogToPixels(wxSize(386, 283)),
-                           wxLC_REPORT | wxLC_HRULES | wxLC_VRULES | wxBORDER_THEME);
+    list_ = new CItemListCtrl(this, kListControlId, ConvertDialogToPixels(wxPoint(134, 7)),
+                              ConvertDialogToPixels(wxSize(386, 283)),
+                              wxLC_REPORT | wxLC_HRULES | wxLC_VRULES | wxBORDER_THEME);
+    listReader_ =
+        std::make_unique<ReadingThread>([&connection] { return connection.MakeAnother(); },
+                                        [](std::function<void()> task) {
+                                            if (wxTheApp != nullptr) {
+                                                wxTheApp->CallAfter(std::move(task));
+                                            }
+                                        });
 
     tree_->Bind(wxEVT_LEFT_UP, &CCalvendraView::OnTreeClick, this);
-    wxWindow* rows = RowsWindowOf(list_);
+    wxWindow* rows = list_->RowsWindow();
     rows->Bind(wxEVT_LEFT_UP, &CCalvendraView::OnListClick, this);
     rows->Bind(wxEVT_SET_FOCUS, &CCalvendraView::OnListFocus, this);
     rows->Bind(wxEVT_LEFT_DCLICK, &CCalvendraView::OnListDoubleClick, this);
@@ -137,6 +133,8 @@ CCalvendraView::CCalvendraView(wxWindow* parent, CDBConnection& connection,
 }
 
 CCalvendraView::~CCalvendraView() {
+    // A reading still away is waited for and dropped.
+    listReader_.reset();
     // The controls use the image list until they go.
     DestroyChildren();
 }
@@ -360,19 +358,66 @@ void CCalvendraView::SetHeadings(const char* first, const char* second, const ch
 
 void CCalvendraView::FillList(const wxTreeItemId& item) {
     const Identifier groupId = GroupIdOf(item);
-    list_->DeleteAllItems();
-    OdbcDiagnostic failure;
-    if (IsContactRange(groupId)) {
-        failure = FillContacts(groupId);
-    } else if (IsScheduleRange(groupId)) {
-        failure = FillSchedules(groupId);
+    // A fill still away is not shown: this one takes its place.
+    const unsigned long generation = ++listGeneration_;
+    list_->Clear();
+    const ListKind kind = ListKindOf(groupId);
+    if (kind == ListKind::kNone) {
+        // No group: the list stays empty under the headings it had.
+        listFilling_ = false;
+        listFailed_ = false;
+        ClearReadFailure();
+        return;
     }
-    listFailed_ = !failure.Empty();
+    if (kind == ListKind::kContacts) {
+        SetHeadings("Name", "Home Phone", "Email");
+    } else {
+        SetHeadings("Subject", "Remind Time", "");
+    }
+    listFilling_ = true;
+    listReader_->Read<ListReading>(
+        [groupId, names = weekdayNames_](CDBConnection& connection) {
+            try {
+                return ReadListRows(connection, groupId, names);
+            } catch (const std::exception& failure) {
+                ListReading reading;
+                reading.groupId = groupId;
+                reading.kind = ListKindOf(groupId);
+                reading.failure = {std::string(), 0, failure.what()};
+                return reading;
+            }
+        },
+        [this, alive = std::weak_ptr<int>(alive_), generation,
+         unattended = unattended_](ListReading reading) {
+            if (!alive.expired() && generation == listGeneration_) {
+                ShowListReading(std::move(reading), unattended);
+            }
+        });
+}
+
+void CCalvendraView::ShowListReading(ListReading reading, bool unattended) {
+    listFilling_ = false;
+    const bool contacts = reading.kind == ListKind::kContacts;
+    list_->ShowRows(std::move(reading.rows), contacts ? kContactImage : kScheduleImage);
+    // Listing a base group raises its kind's counter past every item listed.
+    if (reading.groupId == kContactBaseGroupId) {
+        lastContactId_ = std::max(lastContactId_, reading.largestId);
+    } else if (reading.groupId == kScheduleBaseGroupId) {
+        lastScheduleId_ = std::max(lastScheduleId_, reading.largestId);
+    }
+    const bool wasUnattended = unattended_;
+    unattended_ = unattended;
+    if (reading.invalidWeekdays > 0) {
+        ReportInvalidWeekdays(reading.invalidWeekdays, reading.firstInvalidId,
+                              reading.firstInvalidText);
+    }
+    listFailed_ = !reading.failure.Empty();
     if (listFailed_) {
-        ReportReadFailure("the list", failure);
+        ReportReadFailure("the list", reading.failure);
     } else {
         ClearReadFailure();
     }
+    unattended_ = wasUnattended;
 }
 
 bool CCalvendraView::SelectRow(Identifier itemId) {
@@ -464,90 +509,6 @@ void CCalvendraView::ReportInvalidWeekdays(int count, Identifier firstScheduleId
         wxMessageBox(kInvalidArgument, kApplicationTitle, wxOK | wxICON_WARNING,
                      wxGetTopLevelParent(this));
     }
-}
-
-OdbcDiagnostic CCalvendraView::FillContacts(Identifier groupId) {
-    using Column = catalogue::ContactListColumns;
-    SetHeadings("Name", "Home Phone", "Email");
-    const bool all = groupId == kContactBaseGroupId;
-    CDBResultSet results(connection_);
-    long position = 0;
-    for (const ResultRow& row :
-         QueryRows(results, all ? statements::SelectAllContacts()
-                                : statements::SelectContactsOfGroup(groupId))) {
-        const Identifier contactId = row.Id(Column::kContactId);
-        list_->InsertItem(position, wxEmptyString, kContactImage);
-        list_->SetItem(
-            position, 0,
-            FromStoreText(row.Text(Column::kFirstName) + " " + row.Text(Column::kLastName)));
-        list_->SetItem(position, 1, FromStoreText(row.Text(Column::kHomePhone)));
-        list_->SetItem(position, 2, FromStoreText(row.Text(Column::kHomeEmail)));
-        list_->SetItemPtrData(position, static_cast<wxUIntPtr>(contactId));
-        if (all) {
-            lastContactId_ = std::max(lastContactId_, contactId);
-        }
-        ++position;
-    }
-    return results.LastError();
-}
-
-OdbcDiagnostic CCalvendraView::FillSchedules(Identifier groupId) {
-    using Column = catalogue::ScheduleListColumns;
-    SetHeadings("Subject", "Remind Time", "");
-    const bool all = groupId == kScheduleBaseGroupId;
-    CDBResultSet results(connection_);
-    long position = 0;
-    int invalidWeekdays = 0;
-    Identifier firstInvalid = 0;
-    std::string firstInvalidText;
-    for (const ResultRow& row :
-         QueryRows(results, all ? statements::SelectAllSchedules()
-                                : statements::SelectSchedulesOfGroup(groupId))) {
-        const Identifier scheduleId = row.Id(Column::kScheduleId);
-
-        // The day text matters only for a reminder that is on: whatever the other columns hold,
-        // a schedule without one lists as such.
-        const bool reminderOn = row.Flag(Column::kRemind);
-        std::string dayText;
-        switch (reminderOn ? row.Int(Column::kRemindType) : 0) {
-            case kRemindSpecialDay:
-                dayText = row.Text(Column::kRemindDate);
-                break;
-            case kRemindEveryWeek: {
-                const int weekday = row.Int(Column::kRemindWeek);
-                if (weekday >= 0 && weekday < kWeekdayCount) {
-                    dayText = weekdayNames_[static_cast<std::size_t>(weekday)];
-                    break;
-                }
-                // No weekday has this number: the row shows what is stored, and the fill goes
-                // on, so that no row hides behind it.
-                dayText = row.Text(Column::kRemindWeek);
-                if (invalidWeekdays++ == 0) {
-                    firstInvalid = scheduleId;
-                    firstInvalidText = dayText;
-                }
-                break;
-            }
-            default:
-                break;
-        }
-        const std::string reminder =
-            reminderOn ? "Reminder at " + dayText + " " + row.Text(Column::kRemindTime)
-                       : kNoReminder;
-
-        list_->InsertItem(position, wxEmptyString, kScheduleImage);
-        list_->SetItem(position, 0, FromStoreText(row.Text(Column::kSubject)));
-        list_->SetItem(position, 1, FromStoreText(reminder));
-        list_->SetItemPtrData(position, static_cast<wxUIntPtr>(scheduleId));
-        if (all) {
-            lastScheduleId_ = std::max(lastScheduleId_, scheduleId);
-        }
-        ++position;
-    }
-    if (invalidWeekdays > 0) {
-        ReportInvalidWeekdays(invalidWeekdays, firstInvalid, firstInvalidText);
-    }
-    return results.LastError();
 }
 
 }  // namespace calvendra

@@ -15,17 +15,20 @@
 #include "store/identifiers.h"
 #include "store/new_identifier.h"
 #include "store/odbc_diagnostic.h"
+#include "store/reading_thread.h"
 #include "view/control_layout.h"
+#include "view/list_reading.h"
 
 class wxImageList;
 class wxKeyEvent;
-class wxListCtrl;
 class wxListEvent;
 class wxTreeCtrl;
 class wxTreeEvent;
 class wxUpdateUIEvent;
 
 namespace calvendra {
+
+class CItemListCtrl;
 
 // The form that fills the main window: the tree of contact and schedule groups on the left, the
 // list of the selected group's contacts or schedules on the right.
@@ -47,7 +50,13 @@ public:
     // Every row is listed; a weekday out of range shows as stored, and "An invalid argument was
     // encountered." is said once for the fill. A list that cannot be read says why in the status
     // bar, so that it does not pass for an empty group.
+    //
+    // The headings change at once and the list empties; the rows are read on the list's reading
+    // thread, over a connection of its own, and shown when they are back, so that the window
+    // never waits for a large group. A fill asked for while another is under way replaces it.
     void FillList(const wxTreeItemId& item);
+    // Whether the rows of the last fill are still being read.
+    bool IsFillingList() const { return listFilling_; }
 
     // Reads again what could not be read: the group tree while it is not loaded, otherwise the
     // list when its last fill failed. While something is missing, a timer calls it every
@@ -66,7 +75,7 @@ public:
     void RemoveRow(long row);
 
     wxTreeCtrl* Tree() const { return tree_; }
-    wxListCtrl* List() const { return list_; }
+    CItemListCtrl* List() const { return list_; }
 
     // The group id that a tree item carries; 0 for an empty item.
     Identifier GroupIdOf(const wxTreeItemId& item) const;
@@ -114,9 +123,8 @@ private:
                               const std::string& name);
     void SetGroupFlags(const wxTreeItemId& item);
     void SetHeadings(const char* first, const char* second, const char* third);
-    // Each gives why its rows could not be read, or empty.
-    OdbcDiagnostic FillContacts(Identifier groupId);
-    OdbcDiagnostic FillSchedules(Identifier groupId);
+    // Shows the rows of a fill once they are back from the reading thread.
+    void ShowListReading(ListReading reading, bool unattended);
 
     // What could not be read (`what`: "the groups", "the list") and why: in the status bar and
     // the log, and the timer reads it again.
@@ -194,8 +202,14 @@ private:
     Identifier lastScheduleId_ = 0;
     Identifier lastScheduleGroupId_ = 0;
     wxTreeCtrl* tree_ = nullptr;
-    wxListCtrl* list_ = nullptr;
+    CItemListCtrl* list_ = nullptr;
     std::unique_ptr<wxImageList> images_;
+    // Reads the list's rows; the fill that was asked for last is the one shown.
+    std::unique_ptr<ReadingThread> listReader_;
+    unsigned long listGeneration_ = 0;
+    bool listFilling_ = false;
+    // What a reading that comes back after the view has gone finds expired.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 
     bool treeLoaded_ = false;
     bool listFailed_ = false;

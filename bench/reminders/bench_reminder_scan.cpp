@@ -20,20 +20,20 @@
 #include <string>
 #include <vector>
 
-#include "reminders/background_schedule_reader.h"
 #include "reminders/reminder_delivery.h"
 #include "reminders/reminder_scanner.h"
 #include "store/db_connection.h"
 #include "store/db_result_set.h"
+#include "store/reading_thread.h"
 #include "store/statements.h"
 #include "tests/support/test_database.h"
 
 namespace {
 
-using calvendra::BackgroundScheduleReader;
 using calvendra::CDBConnection;
 using calvendra::CDBResultSet;
 using calvendra::Identifier;
+using calvendra::ReadingThread;
 using calvendra::ReminderDelivery;
 using calvendra::ReminderScanner;
 using calvendra::testing::TestDatabase;
@@ -242,7 +242,7 @@ void Measure(int count, int dueEvery) {
     CountingDelivery reference;
     CountingDelivery background;
     Inbox inbox;
-    BackgroundScheduleReader reader(
+    ReadingThread reader(
         [] { return std::make_unique<CDBConnection>("Calvendra", "opal", "kelp"); },
         [&inbox](std::function<void()> task) { inbox.Post(std::move(task)); });
     std::vector<double> blocked;

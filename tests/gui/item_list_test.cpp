@@ -16,6 +16,7 @@
 #include "tests/gui/support/organizer_fixture.h"
 #include "tests/gui/support/x11_probe.h"
 #include "view/calvendra_view.h"
+#include "view/item_list_ctrl.h"
 
 namespace calvendra::testing {
 namespace {
@@ -45,13 +46,13 @@ protected:
 
     CCalvendraView& View() { return *Windows().view; }
     wxTreeCtrl& Tree() { return *View().Tree(); }
-    wxListCtrl& List() { return *View().List(); }
+    CItemListCtrl& List() { return *View().List(); }
 
     void Select(Identifier groupId) {
         const auto& groups =
             groupId < 2000000000 ? View().ContactGroups() : View().ScheduleGroups();
         Tree().SelectItem(groups.at(static_cast<unsigned long>(groupId)));
-        PumpEvents();
+        WaitForList();
     }
 
     int RowImage(long row) {
@@ -69,8 +70,8 @@ TEST_F(ItemListTest, ContactsOfAGroupShowNamePhoneAndAddressWithTheirIds) {
     EXPECT_EQ(Headings(List()), (Strings{"Name", "Home Phone", "Email"}));
     EXPECT_EQ(ListRows(List()), (Rows{{"Anna Berg", "555-0101", "anna@example.org"},
                                       {"Kim O'Neil", "555-0199", ""}}));
-    EXPECT_EQ(List().GetItemData(0), 1000000003);
-    EXPECT_EQ(List().GetItemData(1), 1000000005);
+    EXPECT_EQ(List().ItemIdAt(0), 1000000003);
+    EXPECT_EQ(List().ItemIdAt(1), 1000000005);
     EXPECT_EQ(RowImage(0), 2);
     // Only listing the base group moves the contact counter.
     EXPECT_EQ(View().LastContactId(), 1000000000);
@@ -95,7 +96,7 @@ TEST_F(ItemListTest, SchedulesShowTheirReminderInEachForm) {
                                       {"Stretch", "Reminder at  09:30:00", ""},
                                       {"Off", "No Reminder setting for this schedule", ""},
                                       {"Never", "No Reminder setting for this schedule", ""}}));
-    EXPECT_EQ(List().GetItemData(4), 2000000008);
+    EXPECT_EQ(List().ItemIdAt(4), 2000000008);
     EXPECT_EQ(RowImage(4), 3);
     EXPECT_EQ(View().LastScheduleId(), 2000000008);
 
@@ -141,7 +142,7 @@ TEST_F(ItemListTest, AWeekdayOutOfRangeShowsAsStoredAndEveryRowIsListed) {
                                       {"Broken", "Reminder at 7 10:00:00", ""},
                                       {"After", "Reminder at  11:00:00", ""},
                                       {"Also broken", "Reminder at -1 12:00:00", ""}}));
-    EXPECT_EQ(List().GetItemData(6), 2000000012);
+    EXPECT_EQ(List().ItemIdAt(6), 2000000012);
 }
 
 // What the list's header shows on the screen, read back from the X server once two readings

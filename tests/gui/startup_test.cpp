@@ -16,6 +16,7 @@
 #include "tests/support/captured_log.h"
 #include "tests/support/odbc_sandbox.h"
 #include "view/calvendra_view.h"
+#include "view/item_list_ctrl.h"
 
 namespace calvendra::testing {
 namespace {
@@ -30,7 +31,7 @@ protected:
     CCalvendraView& View() { return *Windows().view; }
     CDBConnection& Connection() { return Windows().document->Connection(); }
     wxTreeCtrl& Tree() { return *View().Tree(); }
-    wxListCtrl& List() { return *View().List(); }
+    CItemListCtrl& List() { return *View().List(); }
 };
 
 TEST_F(StartupTest, BaseGroupsOnlyShowTwoTopLevelItemsAndEverySchedule) {
@@ -51,7 +52,7 @@ TEST_F(StartupTest, BaseGroupsOnlyShowTwoTopLevelItemsAndEverySchedule) {
     ASSERT_EQ(List().GetItemCount(), 2);
     EXPECT_EQ(List().GetItemText(0, 0), "Dentist");
     EXPECT_EQ(List().GetItemText(1, 0), "Orphan");
-    EXPECT_EQ(List().GetItemData(1), 2000000009);
+    EXPECT_EQ(List().ItemIdAt(1), 2000000009);
     // Listing the schedule base group raised the schedule counter; the contact one is untouched.
     EXPECT_EQ(View().LastScheduleId(), 2000000009);
     EXPECT_EQ(View().LastContactId(), 1000000000);

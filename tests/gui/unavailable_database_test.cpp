@@ -43,15 +43,16 @@ protected:
 
     void SelectFamily() {
         Tree().SelectItem(View().ContactGroups().at(1000000002));
-        PumpEvents();
+        WaitForList();
     }
 
     // Reads again, as the view's timer does, until `done` holds; the connection's hold on a
-    // busy or lost database passes within seconds.
+    // busy or lost database passes within seconds. Each reading is waited for before the next.
     bool ReadAgainUntil(const std::function<bool()>& done) {
         return WaitUntil(
             [&] {
                 View().ReadAgain();
+                WaitForList();
                 return done();
             },
             10s);

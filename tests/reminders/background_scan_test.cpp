@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "reminders/background_schedule_reader.h"
 #include "reminders/reminder_scanner.h"
 #include "store/connection_health.h"
 #include "store/db_connection.h"
+#include "store/reading_thread.h"
 #include "tests/reminders/reminder_test_support.h"
 #include "tests/support/captured_log.h"
 #include "tests/support/database_test.h"
@@ -111,8 +111,8 @@ protected:
     }
 
     // The reader's own connection runs its hold-backs on the test's clock too.
-    std::unique_ptr<BackgroundScheduleReader> MakeReader() {
-        return std::make_unique<BackgroundScheduleReader>(
+    std::unique_ptr<ReadingThread> MakeReader() {
+        return std::make_unique<ReadingThread>(
             [this] {
                 auto connection = std::make_unique<CDBConnection>("Calvendra", "opal", "kelp");
                 connection->SetClock([this] { return steadyNow_; });

@@ -9,6 +9,7 @@
 #include "settings/profile.h"
 #include "tests/gui/support/gui_test.h"
 #include "view/calvendra_view.h"
+#include "view/item_list_ctrl.h"
 
 namespace calvendra::testing {
 
@@ -27,6 +28,13 @@ void OrganizerTest::Start(bool show) {
         windows_.frame->Show(true);
     }
     PumpEvents();
+    WaitForList();
+}
+
+void OrganizerTest::WaitForList() {
+    ASSERT_TRUE(WaitUntil([this] { return !View().IsFillingList(); }))
+        << "the list's rows did not come";
+    PumpEvents();
 }
 
 void OrganizerTest::TearDown() {
@@ -43,7 +51,7 @@ wxTreeCtrl& OrganizerTest::Tree() const {
     return *View().Tree();
 }
 
-wxListCtrl& OrganizerTest::List() const {
+CItemListCtrl& OrganizerTest::List() const {
     return *View().List();
 }
 

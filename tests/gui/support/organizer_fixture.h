@@ -11,6 +11,7 @@
 
 #include "app/window_set.h"
 #include "tests/support/test_database.h"
+#include "view/item_list_ctrl.h"
 
 class wxListCtrl;
 class wxTreeCtrl;
@@ -40,7 +41,11 @@ protected:
     // The form and its two controls, once started.
     CCalvendraView& View() const { return *windows_.view; }
     wxTreeCtrl& Tree() const;
-    wxListCtrl& List() const;
+    CItemListCtrl& List() const;
+
+    // Waits until the list shows the rows of its last fill, which are read on a thread of their
+    // own.
+    void WaitForList();
 
 private:
     std::unique_ptr<TestDatabase> database_;

@@ -1,0 +1,382 @@
+// Listing a group and starting the organizer on 10,000 and 100,000 contacts and schedules.
+//
+// List: "All Schedules" and "All Contacts" selected in the organizer's window. The window thread's
+// longest stretch of work from the click until the list is complete, and the time until it is
+// complete, against the result set's read of the same rows (CDBResultSet, every column) and
+// against the list as it was filled before: a report list that holds its rows, each row inserted
+// and each cell set on the window thread. Memory: what the listed rows take, per row, beside the
+// text a row shows, and the process's resident memory that each way of listing adds per row.
+//
+// Start-up: the window set made, shown and drawn with its tree, as start-up does it, against the
+// same on an empty database; then the time until the list is complete.
+//
+// Needs an X server: scripts/bench runs it on a virtual one.
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <wx/app.h>
+#include <wx/docview.h>
+#include <wx/frame.h>
+#include <wx/init.h>
+#include <wx/listctrl.h>
+#include <wx/treectrl.h>
+
+#include "app/calvendra_doc.h"
+#include "app/main_frame.h"
+#include "app/window_set.h"
+#include "settings/profile.h"
+#include "store/db_connection.h"
+#include "store/db_result_set.h"
+#include "store/identifiers.h"
+#include "store/query_rows.h"
+#include "store/statements.h"
+#include "tests/gui/support/previous_list_fill.h"
+#include "tests/support/test_database.h"
+#include "view/calvendra_view.h"
+#include "view/item_list_ctrl.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using calvendra::CDBConnection;
+using calvendra::Identifier;
+
+constexpr int kRuns = 5;
+
+double MillisecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+void Exec(sqlite3* db, const char* sql) {
+    char* error = nullptr;
+    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+        const std::string message = error == nullptr ? "?" : error;
+        sqlite3_free(error);
+        throw std::runtime_error(message);
+    }
+}
+
+// `count` contacts and `count` schedules of every reminder kind, spread over 40 groups of each.
+void FillDatabase(const std::string& file, int count) {
+    sqlite3* db = nullptr;
+    sqlite3_open(file.c_str(), &db);
+    std::unique_ptr<sqlite3, int (*)(sqlite3*)> owner(db, sqlite3_close);
+    Exec(db, "begin");
+    for (int g = 0; g < 40; ++g) {
+        for (const long base : {1000000002L, 2000000002L}) {
+            const std::string sql = "insert into assist_group values('" + std::to_string(base + g) +
+                                    "','Group " + std::to_string(g) + "','" +
+                                    std::to_string(base - 1) + "')";
+            Exec(db, sql.c_str());
+        }
+    }
+    sqlite3_stmt* contact = nullptr;
+    sqlite3_prepare_v2(db,
+                       "insert into assist_contactmaininfo(contact_id,group_id,first_name,"
+                       "last_name,home_phone,home_email) values(?,?,?,?,?,?)",
+                       -1, &contact, nullptr);
+    sqlite3_stmt* schedule = nullptr;
+    sqlite3_prepare_v2(db, "insert into assist_scheduleinfo values(?,?,?,?,?,?,?,?,?,0)", -1,
+                       &schedule, nullptr);
+    for (int i = 0; i < count; ++i) {
+        const std::string texts[] = {std::to_string(1000000002L + 40 + i),
+                                     std::to_string(1000000002L + i % 40),
+                                     "First" + std::to_string(i),
+                                     "Last" + std::to_string(i),
+                                     "555-" + std::to_string(1000 + i % 9000),
+                                     "person" + std::to_string(i) + "@example.org"};
+        for (int column = 0; column < 6; ++column) {
+            sqlite3_bind_text(contact, column + 1, texts[column].c_str(), -1, SQLITE_TRANSIENT);
+        }
+        const std::string id = std::to_string(2000000002L + 40 + i);
+        const std::string group = std::to_string(2000000002L + i % 40);
+        const std::string subject = "Schedule number " + std::to_string(i);
+        const std::string text = "Bring the figures for item " + std::to_string(i) + ".";
+        const std::string week = std::to_string(i % 7);
+        const std::string date =
+            "2024-" + std::to_string(1 + i % 12) + "-" + std::to_string(1 + i % 28);
+        const std::string time = std::to_string(i % 24) + ":" + std::to_string(10 + i % 50) + ":00";
+        sqlite3_bind_text(schedule, 1, id.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(schedule, 2, group.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(schedule, 3, subject.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(schedule, 4, text.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int(schedule, 5, i % 5 == 0 ? 0 : 1);
+        sqlite3_bind_int(schedule, 6, 1 + i % 3);
+        sqlite3_bind_text(schedule, 7, week.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(schedule, 8, date.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(schedule, 9, time.c_str(), -1, SQLITE_TRANSIENT);
+        for (sqlite3_stmt* insert : {contact, schedule}) {
+            if (sqlite3_step(insert) != SQLITE_DONE) {
+                throw std::runtime_error(sqlite3_errmsg(db));
+            }
+            sqlite3_reset(insert);
+        }
+    }
+    sqlite3_finalize(contact);
+    sqlite3_finalize(schedule);
+    Exec(db, "commit");
+}
+
+long ResidentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    long size = 0;
+    long resident = 0;
+    statm >> size >> resident;
+    return resident * sysconf(_SC_PAGESIZE);
+}
+
+// The result set's read of the rows a group lists, every column as text.
+std::size_t ReadRows(CDBConnection& connection, const std::string& query) {
+    std::size_t rows = 0;
+    calvendra::CDBResultSet results(connection);
+    std::string value;
+    for (const calvendra::ResultRow& row : calvendra::QueryRows(results, query)) {
+        for (int column = 0; column < 7; ++column) {
+            try {
+                value = row.Text(column);
+            } catch (const std::exception&) {
+                break;  // the contacts' query has five columns
+            }
+        }
+        ++rows;
+    }
+    return rows;
+}
+
+// The window thread from a click until the list is complete and drawn: its longest stretch of
+// work and the whole time.
+struct Listing {
+    double longest = 0;
+    double complete = 0;
+};
+
+Listing ListGroup(calvendra::CCalvendraView& view, const wxTreeItemId& group) {
+    wxTheApp->Yield(true);
+    Listing listing;
+    const Clock::time_point start = Clock::now();
+    // What a click on the group does.
+    view.FillList(group);
+    listing.longest = MillisecondsSince(start);
+    do {
+        if (!wxTheApp->Pending()) {
+            wxMilliSleep(1);
+        }
+        const Clock::time_point stretch = Clock::now();
+        wxTheApp->Yield(true);
+        view.List()->Update();
+        listing.longest = std::max(listing.longest, MillisecondsSince(stretch));
+    } while (view.IsFillingList());
+    listing.complete = MillisecondsSince(start);
+    return listing;
+}
+
+struct Group {
+    const char* name;
+    Identifier id;
+    std::string query;
+};
+
+void MeasureList(int count, calvendra::CCalvendraView& view, CDBConnection& connection,
+                 wxFrame& previous) {
+    const Group groups[] = {{"All Schedules", calvendra::kScheduleBaseGroupId,
+                             calvendra::statements::SelectAllSchedules()},
+                            {"All Contacts", calvendra::kContactBaseGroupId,
+                             calvendra::statements::SelectAllContacts()}};
+    for (const Group& group : groups) {
+        const auto found =
+            (calvendra::IsContactRange(group.id) ? view.ContactGroups() : view.ScheduleGroups())
+                .find(static_cast<unsigned long>(group.id));
+        std::vector<double> read, longest, complete, before;
+        for (int run = 0; run < kRuns; ++run) {
+            Clock::time_point start = Clock::now();
+            if (ReadRows(connection, group.query) != static_cast<std::size_t>(count)) {
+                throw std::runtime_error("the result set read other rows");
+            }
+            read.push_back(MillisecondsSince(start));
+            const Listing listing = ListGroup(view, found->second);
+            longest.push_back(listing.longest);
+            complete.push_back(listing.complete);
+            if (view.List()->GetItemCount() != count) {
+                throw std::runtime_error("the list shows other rows");
+            }
+        }
+        // The previous fill, with the memory its rows add.
+        auto* list = new wxListCtrl(&previous, wxID_ANY, wxDefaultPosition, wxSize(800, 600),
+                                    wxLC_REPORT | wxLC_HRULES | wxLC_VRULES);
+        for (int column = 0; column < 3; ++column) {
+            list->InsertColumn(column, wxEmptyString, wxLIST_FORMAT_LEFT, 300);
+        }
+        const long residentBefore = ResidentBytes();
+        const int previousRuns = count > 50000 ? 1 : kRuns;
+        for (int run = 0; run < previousRuns; ++run) {
+            const Clock::time_point start = Clock::now();
+            calvendra::testing::FillThePreviousWay(*list, connection, group.id);
+            list->Update();
+            before.push_back(MillisecondsSince(start));
+        }
+        const double previousPerRow = static_cast<double>(ResidentBytes() - residentBefore) / count;
+        list->Destroy();
+        wxTheApp->Yield(true);
+
+        const calvendra::ListedRows& rows = view.List()->Rows();
+        double textBytes = 0;
+        for (std::size_t row = 0; row < rows.Size(); ++row) {
+            for (int column = 0; column < 3; ++column) {
+                textBytes += rows.Text(row, column).size();
+            }
+        }
+        textBytes /= count;
+        const double perRow = static_cast<double>(rows.MemoryBytes()) / count;
+        std::printf("%-13s %7d | %8.1f %8.1f %9.1f %6.2f | %9.1f | %7.0f %7.0f %9.0f\n", group.name,
+                    count, Median(read), Median(longest), Median(complete),
+                    Median(complete) / Median(read), Median(before), textBytes, perRow,
+                    previousPerRow);
+        const std::string what =
+            std::string("\"") + group.name + "\", " + std::to_string(count / 1000) + ",000 rows";
+        std::printf(
+            "summary: %s: longest block of the window thread; %.1f ms; %.0f ms (the "
+            "previous fill); %.3f\n",
+            what.c_str(), Median(longest), Median(before), Median(longest) / Median(before));
+        std::printf("summary: %s: list complete; %.0f ms; %.0f ms (result set read); %.2f\n",
+                    what.c_str(), Median(complete), Median(read), Median(complete) / Median(read));
+        std::printf(
+            "summary: %s: memory per listed row; %.0f bytes; %.0f bytes of shown text + "
+            "100; %.2f\n",
+            what.c_str(), perRow, textBytes, perRow / (textBytes + 100));
+    }
+}
+
+// Start-up as the application does it: the window set made, then shown maximised and drawn.
+struct StartUp {
+    double shown = 0;
+    double listComplete = 0;
+};
+
+StartUp StartOrganizer() {
+    wxDocManager documents;
+    calvendra::RegisterDocumentTemplate(documents);
+    StartUp times;
+    const Clock::time_point start = Clock::now();
+    const calvendra::WindowSet windows = calvendra::CreateWindowSet(documents);
+    if (windows.frame == nullptr) {
+        throw std::runtime_error("the window set could not be made");
+    }
+    windows.frame->Maximize(true);
+    windows.frame->Show(true);
+    windows.frame->Update();
+    times.shown = MillisecondsSince(start);
+    if (windows.view->Tree()->GetCount() == 0) {
+        throw std::runtime_error("the window came without its tree");
+    }
+    while (windows.view->IsFillingList()) {
+        wxTheApp->Yield(true);
+        wxMilliSleep(1);
+    }
+    times.listComplete = MillisecondsSince(start);
+    windows.frame->Destroy();
+    wxTheApp->Yield(true);
+    return times;
+}
+
+void MeasureStartUp(int count, double emptyShown) {
+    std::vector<double> shown, complete;
+    for (int run = 0; run < kRuns; ++run) {
+        const StartUp times = StartOrganizer();
+        shown.push_back(times.shown);
+        complete.push_back(times.listComplete);
+    }
+    std::printf(
+        "start-up      %7d | shown with its tree %8.1f ms (empty: %.1f ms, %.2f) | list "
+        "complete %8.1f ms\n",
+        count, Median(shown), emptyShown, Median(shown) / emptyShown, Median(complete));
+    if (count > 0) {
+        std::printf(
+            "summary: start-up, %d,000 rows: window shown with its tree; %.0f ms; %.0f ms "
+            "(empty database); %.2f\n",
+            count / 1000, Median(shown), emptyShown, Median(shown) / emptyShown);
+    }
+}
+
+double EmptyStartUp() {
+    calvendra::testing::TestDatabase database;
+    StartOrganizer();  // the toolkit's first windows
+    std::vector<double> shown;
+    for (int run = 0; run < kRuns; ++run) {
+        shown.push_back(StartOrganizer().shown);
+    }
+    return Median(shown);
+}
+
+class BenchApp : public wxApp {
+public:
+    bool OnInit() override { return true; }
+};
+
+int Run() {
+    calvendra::SelectProfile();
+    const double emptyShown = EmptyStartUp();
+    std::printf("Milliseconds, median of %d runs; memory in bytes per listed row.\n\n", kRuns);
+    std::printf("%-13s %7s | %8s %8s %9s %6s | %9s | %7s %7s %9s\n", "", "", "result", "longest",
+                "list", "", "previous", "shown", "listed", "previous");
+    std::printf("%-13s %7s | %8s %8s %9s %6s | %9s | %7s %7s %9s\n", "group", "rows", "set read",
+                "block", "complete", "ratio", "fill", "text", "rows", "list RSS");
+    for (int count : {10000, 100000}) {
+        calvendra::testing::TestDatabase database;
+        FillDatabase(database.FilePath(), count);
+        CDBConnection connection("Calvendra", "opal", "kelp");
+        if (!connection.OpenConnection()) {
+            throw std::runtime_error(connection.LastError().Text());
+        }
+        MeasureStartUp(count, emptyShown);
+        wxDocManager documents;
+        calvendra::RegisterDocumentTemplate(documents);
+        const calvendra::WindowSet windows = calvendra::CreateWindowSet(documents);
+        windows.frame->Maximize(true);
+        windows.frame->Show(true);
+        auto* previous = new wxFrame(nullptr, wxID_ANY, "previous fill");
+        previous->Show();
+        MeasureList(count, *windows.view, connection, *previous);
+        previous->Destroy();
+        windows.frame->Destroy();
+        wxTheApp->Yield(true);
+    }
+    return 0;
+}
+
+}  // namespace
+
+wxIMPLEMENT_APP_NO_MAIN(BenchApp);
+
+int main(int argc, char** argv) {
+    if (!wxEntryStart(argc, argv)) {
+        std::fprintf(stderr, "no X server: run it under xvfb-run, as scripts/bench does\n");
+        return 1;
+    }
+    int result = 1;
+    if (wxTheApp->CallOnInit()) {
+        try {
+            result = Run();
+        } catch (const std::exception& failure) {
+            std::fprintf(stderr, "%s\n", failure.what());
+        }
+        wxTheApp->OnExit();
+    }
+    wxEntryCleanup();
+    return result;
+}

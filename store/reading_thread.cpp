@@ -1,0 +1,65 @@
+#include "store/reading_thread.h"
+
+#include <exception>
+#include <string>
+#include <utility>
+
+#include "platform/log.h"
+
+namespace calvendra {
+
+ReadingThread::ReadingThread(ConnectionFactory makeConnection, PostToWindowThread post)
+    : makeConnection_(std::move(makeConnection)),
+      post_(std::move(post)),
+      thread_(&ReadingThread::Run, this) {}
+
+ReadingThread::~ReadingThread() {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+        jobs_.clear();
+    }
+    wake_.notify_one();
+    thread_.join();
+}
+
+void ReadingThread::Queue(Job job) {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        jobs_.push_back(std::move(job));
+    }
+    wake_.notify_one();
+}
+
+void ReadingThread::Run() {
+    std::unique_ptr<CDBConnection> connection;
+    for (;;) {
+        Job job;
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            wake_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
+            if (stopping_) {
+                return;
+            }
+            job = std::move(jobs_.front());
+            jobs_.pop_front();
+        }
+        try {
+            if (!connection) {
+                connection = makeConnection_();
+            }
+            // Opened once; after that a connection that failed or was lost is opened again by
+            // the next read itself, held back after failures as the connection's health says.
+            if (!connection->IsOpenRequested()) {
+                connection->OpenConnection();
+            }
+            post_(job(*connection));
+        } catch (const std::exception& failure) {
+            LogError(std::string("A read for the window failed: ") + failure.what());
+        } catch (...) {
+            LogError("A read for the window failed: an unknown failure");
+        }
+    }
+}
+
+}  // namespace calvendra

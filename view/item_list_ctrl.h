@@ -1,0 +1,45 @@
+#pragma once
+
+#include <wx/listctrl.h>
+
+#include "store/identifiers.h"
+#include "view/listed_rows.h"
+
+namespace calvendra {
+
+// The item list: a report list that holds no rows of its own but shows the rows it is given
+// (wxLC_VIRTUAL), so that listing a large group costs what reading it costs and the list never
+// measures or lays out a row that is not on the screen. Each row shows the one image of its kind
+// in its first column; its item id is the row's item data.
+class CItemListCtrl : public wxListCtrl {
+public:
+    CItemListCtrl(wxWindow* parent, wxWindowID id, const wxPoint& position, const wxSize& size,
+                  long style);
+
+    // Shows these rows with this image, in place of the rows shown so far.
+    void ShowRows(ListedRows rows, int image);
+    // Shows no rows.
+    void Clear();
+
+    const ListedRows& Rows() const { return rows_; }
+    // The item id of a row, as item data; 0 outside the rows.
+    Identifier ItemIdAt(long row) const;
+    // The row that shows this item; -1 when none does.
+    long FindRow(Identifier itemId) const { return rows_.Find(itemId); }
+    // Takes one row out; the rows after it, and their selection, move up.
+    void RemoveRow(long row);
+
+    // The window that shows the rows and takes the clicks, the keys and the focus (the list's
+    // other part is its header).
+    wxWindow* RowsWindow() const;
+
+protected:
+    wxString OnGetItemText(long item, long column) const override;
+    int OnGetItemImage(long item) const override;
+
+private:
+    ListedRows rows_;
+    int image_ = -1;
+};
+
+}  // namespace calvendra

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "store/db_connection.h"
+#include "store/identifiers.h"
+#include "store/odbc_diagnostic.h"
+#include "view/listed_rows.h"
+
+namespace calvendra {
+
+// What the item list shows for a group: its contacts or its schedules.
+enum class ListKind { kNone, kContacts, kSchedules };
+
+ListKind ListKindOf(Identifier groupId);
+
+using WeekdayNames = std::array<const char*, 7>;
+
+// The rows of one group as the list shows them, read in one go.
+struct ListReading {
+    Identifier groupId = 0;
+    ListKind kind = ListKind::kNone;
+    ListedRows rows;
+    // Why the rows could not be read (or ended early); empty when they could.
+    OdbcDiagnostic failure;
+    // The largest item id listed; 0 for none.
+    Identifier largestId = 0;
+    // Weekly reminders whose weekday is none: how many, and the first one's id and stored text.
+    int invalidWeekdays = 0;
+    Identifier firstInvalidId = 0;
+    std::string firstInvalidText;
+};
+
+// Reads the contacts or schedules of the group and builds each row's texts: a contact's name,
+// home phone and e-mail; a schedule's subject and its reminder ("Reminder at " the day, a space
+// and the time, or "No Reminder setting for this schedule"). A weekday out of range shows as
+// stored. Touches nothing but the connection, so it may run on any thread that owns it.
+ListReading ReadListRows(CDBConnection& connection, Identifier groupId,
+                         const WeekdayNames& weekdayNames);
+
+}  // namespace calvendra

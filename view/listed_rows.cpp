@@ -1,0 +1,55 @@
+#include "view/listed_rows.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace calvendra {
+
+void ListedRows::Add(Identifier id, std::string_view first, std::string_view second,
+                     std::string_view third) {
+    if (texts_.size() + first.size() + second.size() + third.size() > UINT32_MAX) {
+        throw std::length_error("the list's texts pass 4 GB");
+    }
+    ids_.push_back(id);
+    for (const std::string_view text : {first, second, third}) {
+        texts_.append(text);
+        ends_.push_back(static_cast<std::uint32_t>(texts_.size()));
+    }
+}
+
+std::size_t ListedRows::Start(std::size_t row, int column) const {
+    const std::size_t index = row * kColumns + static_cast<std::size_t>(column);
+    return index == 0 ? 0 : ends_[index - 1];
+}
+
+std::string_view ListedRows::Text(std::size_t row, int column) const {
+    const std::size_t start = Start(row, column);
+    const std::size_t end = ends_[row * kColumns + static_cast<std::size_t>(column)];
+    return std::string_view(texts_).substr(start, end - start);
+}
+
+long ListedRows::Find(Identifier id) const {
+    const auto found = std::find(ids_.begin(), ids_.end(), id);
+    return found == ids_.end() ? -1 : static_cast<long>(found - ids_.begin());
+}
+
+void ListedRows::Remove(std::size_t row) {
+    const std::size_t start = Start(row, 0);
+    const std::size_t end = ends_[row * kColumns + kColumns - 1];
+    const auto length = static_cast<std::uint32_t>(end - start);
+    texts_.erase(start, end - start);
+    const auto first = ends_.begin() + static_cast<std::ptrdiff_t>(row * kColumns);
+    ends_.erase(first, first + kColumns);
+    for (auto later = ends_.begin() + static_cast<std::ptrdiff_t>(row * kColumns);
+         later != ends_.end(); ++later) {
+        *later -= length;
+    }
+    ids_.erase(ids_.begin() + static_cast<std::ptrdiff_t>(row));
+}
+
+std::size_t ListedRows::MemoryBytes() const {
+    return ids_.capacity() * sizeof(Identifier) + ends_.capacity() * sizeof(std::uint32_t) +
+           texts_.capacity();
+}
+
+}  // namespace calvendra

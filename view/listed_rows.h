@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/identifiers.h"
+
+namespace calvendra {
+
+// The rows that the item list shows, held compactly: per row the item's id and the ends of its
+// three column texts, and the texts of all rows one after the other in one block, as the store
+// gave them (UTF-8). A row costs its texts and 20 bytes.
+class ListedRows {
+public:
+    static constexpr int kColumns = 3;
+
+    std::size_t Size() const { return ids_.size(); }
+    bool Empty() const { return ids_.empty(); }
+
+    void Add(Identifier id, std::string_view first, std::string_view second,
+             std::string_view third);
+
+    Identifier Id(std::size_t row) const { return ids_[row]; }
+    std::string_view Text(std::size_t row, int column) const;
+
+    // The first row that shows this item; -1 when none does.
+    long Find(Identifier id) const;
+
+    // Takes one row out; the rows after it move up.
+    void Remove(std::size_t row);
+
+    // What the rows take in memory, all they have reserved included.
+    std::size_t MemoryBytes() const;
+
+private:
+    std::size_t Start(std::size_t row, int column) const;
+
+    std::vector<Identifier> ids_;
+    // Where each column's text ends in texts_, kColumns a row.
+    std::vector<std::uint32_t> ends_;
+    std::string texts_;
+};
+
+}  // namespace calvendra
