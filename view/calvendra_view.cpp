@@ -377,15 +377,7 @@ void CCalvendraView::FillList(const wxTreeItemId& item) {
     listFilling_ = true;
     listReader_->Read<ListReading>(
         [groupId, names = weekdayNames_](CDBConnection& connection) {
-            try {
-                return ReadListRows(connection, groupId, names);
-            } catch (const std::exception& failure) {
-                ListReading reading;
-                reading.groupId = groupId;
-                reading.kind = ListKindOf(groupId);
-                reading.failure = {std::string(), 0, failure.what()};
-                return reading;
-            }
+            return ReadListRows(connection, groupId, names);
         },
         [this, alive = std::weak_ptr<int>(alive_), generation,
          unattended = unattended_](ListReading reading) {

@@ -1,6 +1,7 @@
 #include "view/list_reading.h"
 
 #include <algorithm>
+#include <exception>
 
 #include "store/db_result_set.h"
 #include "store/query_rows.h"
@@ -99,16 +100,23 @@ ListReading ReadListRows(CDBConnection& connection, Identifier groupId,
     ListReading reading;
     reading.groupId = groupId;
     reading.kind = ListKindOf(groupId);
-    switch (reading.kind) {
-        case ListKind::kContacts:
-            ReadContacts(connection, reading);
-            break;
-        case ListKind::kSchedules:
-            ReadSchedules(connection, weekdayNames, reading);
-            break;
-        case ListKind::kNone:
-            break;
+    try {
+        switch (reading.kind) {
+            case ListKind::kContacts:
+                ReadContacts(connection, reading);
+                break;
+            case ListKind::kSchedules:
+                ReadSchedules(connection, weekdayNames, reading);
+                break;
+            case ListKind::kNone:
+                break;
+        }
+    } catch (const std::exception& failure) {
+        // The rows read so far stay, as after a failed fetch.
+        reading.failure = {std::string(), 0, failure.what()};
     }
+    // The rows are kept as long as the list shows them.
+    reading.rows.ShrinkToFit();
     return reading;
 }
 

@@ -35,7 +35,8 @@ struct ListReading {
 // Reads the contacts or schedules of the group and builds each row's texts: a contact's name,
 // home phone and e-mail; a schedule's subject and its reminder ("Reminder at " the day, a space
 // and the time, or "No Reminder setting for this schedule"). A weekday out of range shows as
-// stored. Touches nothing but the connection, so it may run on any thread that owns it.
+// stored. Touches nothing but the connection, so it may run on any thread that owns it. Never
+// throws: a failure of any kind comes back as the reading's failure, with the rows read before it.
 ListReading ReadListRows(CDBConnection& connection, Identifier groupId,
                          const WeekdayNames& weekdayNames);
 

@@ -47,6 +47,12 @@ void ListedRows::Remove(std::size_t row) {
     ids_.erase(ids_.begin() + static_cast<std::ptrdiff_t>(row));
 }
 
+void ListedRows::ShrinkToFit() {
+    ids_.shrink_to_fit();
+    ends_.shrink_to_fit();
+    texts_.shrink_to_fit();
+}
+
 std::size_t ListedRows::MemoryBytes() const {
     return ids_.capacity() * sizeof(Identifier) + ends_.capacity() * sizeof(std::uint32_t) +
            texts_.capacity();

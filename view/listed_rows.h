@@ -32,6 +32,9 @@ public:
     // Takes one row out; the rows after it move up.
     void Remove(std::size_t row);
 
+    // Gives back the room reserved beyond what the rows take.
+    void ShrinkToFit();
+
     // What the rows take in memory, all they have reserved included.
     std::size_t MemoryBytes() const;
 

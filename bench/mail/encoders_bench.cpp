@@ -103,6 +103,16 @@ int main() {
     std::printf("Base64Lines bytes          %8.1f MB/s  (%.1f%% of memcpy)\n", base64,
                 100 * base64 / copy);
     std::printf("(checksum %zu)\n", sink);
+    const struct {
+        const char* what;
+        double speed;
+    } summaries[] = {{"quoted-printable, mail-like Latin-1 text", qp},
+                     {"quoted-printable, plain ASCII prose", qpProse},
+                     {"base64 in lines, random bytes", base64}};
+    for (const auto& summary : summaries) {
+        std::printf("summary: %s; %.0f MB/s; %.0f MB/s (memcpy); %.3f\n", summary.what,
+                    summary.speed, copy, summary.speed / copy);
+    }
     std::printf(
         "text: mail-like Latin-1 text, a byte to escape or a line end every 11 bytes on average; "
         "prose: plain\nASCII, a line end every 60 bytes. Quoted-printable copies runs of plain "

@@ -283,6 +283,11 @@ void Measure(int count, int dueEvery) {
     const auto longest = [](const std::vector<double>& values) {
         return *std::max_element(values.begin(), values.end());
     };
+    std::printf(
+        "summary: scan tick, %d,000 schedules, %ld due: longest block of the window "
+        "thread; %.1f ms; %.0f ms (the tick reading on the window thread); %.3f\n",
+        count / 1000, reference.windows / rounds, longest(blocked), medians[2],
+        longest(blocked) / medians[2]);
     std::printf("%9d %6ld %9.1f %10.1f | %10.1f %9.2f %9.2f %9.1f | %10.1f %9.2f\n", count,
                 reference.windows / rounds, medians[0], medians[1], medians[2], median(blocked),
                 longest(blocked), median(away), medians[4], longest(catchUpBlocked));

@@ -5,20 +5,19 @@
 // complete, against the result set's read of the same rows (CDBResultSet, every column) and
 // against the list as it was filled before: a report list that holds its rows, each row inserted
 // and each cell set on the window thread. Memory: what the listed rows take, per row, beside the
-// text a row shows, and the process's resident memory that each way of listing adds per row.
+// text a row shows, and the heap that the previous list took per row.
 //
 // Start-up: the window set made, shown and drawn with its tree, as start-up does it, against the
 // same on an empty database; then the time until the list is complete.
 //
 // Needs an X server: scripts/bench runs it on a virtual one.
+#include <malloc.h>
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -45,6 +44,7 @@
 #include "tests/support/test_database.h"
 #include "view/calvendra_view.h"
 #include "view/item_list_ctrl.h"
+#include "view/list_reading.h"
 
 namespace {
 
@@ -52,7 +52,7 @@ using Clock = std::chrono::steady_clock;
 using calvendra::CDBConnection;
 using calvendra::Identifier;
 
-constexpr int kRuns = 5;
+constexpr int kRuns = 7;
 
 double MillisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -72,13 +72,14 @@ void Exec(sqlite3* db, const char* sql) {
     }
 }
 
-// `count` contacts and `count` schedules of every reminder kind, spread over 40 groups of each.
+// `count` contacts and `count` schedules of every reminder kind, spread over 40 groups of each, and
+// one empty group of each kind.
 void FillDatabase(const std::string& file, int count) {
     sqlite3* db = nullptr;
     sqlite3_open(file.c_str(), &db);
     std::unique_ptr<sqlite3, int (*)(sqlite3*)> owner(db, sqlite3_close);
     Exec(db, "begin");
-    for (int g = 0; g < 40; ++g) {
+    for (int g = 0; g <= 40; ++g) {  // the last group stays empty
         for (const long base : {1000000002L, 2000000002L}) {
             const std::string sql = "insert into assist_group values('" + std::to_string(base + g) +
                                     "','Group " + std::to_string(g) + "','" +
@@ -133,26 +134,20 @@ void FillDatabase(const std::string& file, int count) {
     Exec(db, "commit");
 }
 
-long ResidentBytes() {
-    std::ifstream statm("/proc/self/statm");
-    long size = 0;
-    long resident = 0;
-    statm >> size >> resident;
-    return resident * sysconf(_SC_PAGESIZE);
+// What the process has allocated from the heap and is still using.
+long AllocatedBytes() {
+    const struct mallinfo2 heap = mallinfo2();
+    return static_cast<long>(heap.uordblks + heap.hblkhd);
 }
 
 // The result set's read of the rows a group lists, every column as text.
-std::size_t ReadRows(CDBConnection& connection, const std::string& query) {
+std::size_t ReadRows(CDBConnection& connection, const std::string& query, int columns) {
     std::size_t rows = 0;
     calvendra::CDBResultSet results(connection);
     std::string value;
     for (const calvendra::ResultRow& row : calvendra::QueryRows(results, query)) {
-        for (int column = 0; column < 7; ++column) {
-            try {
-                value = row.Text(column);
-            } catch (const std::exception&) {
-                break;  // the contacts' query has five columns
-            }
+        for (int column = 0; column < columns; ++column) {
+            value = row.Text(column);
         }
         ++rows;
     }
@@ -190,25 +185,32 @@ struct Group {
     const char* name;
     Identifier id;
     std::string query;
+    int columns;
 };
 
 void MeasureList(int count, calvendra::CCalvendraView& view, CDBConnection& connection,
                  wxFrame& previous) {
     const Group groups[] = {{"All Schedules", calvendra::kScheduleBaseGroupId,
-                             calvendra::statements::SelectAllSchedules()},
+                             calvendra::statements::SelectAllSchedules(), 7},
                             {"All Contacts", calvendra::kContactBaseGroupId,
-                             calvendra::statements::SelectAllContacts()}};
+                             calvendra::statements::SelectAllContacts(), 5}};
     for (const Group& group : groups) {
         const auto found =
             (calvendra::IsContactRange(group.id) ? view.ContactGroups() : view.ScheduleGroups())
                 .find(static_cast<unsigned long>(group.id));
-        std::vector<double> read, longest, complete, before;
+        std::vector<double> read, rowsRead, longest, complete, before;
         for (int run = 0; run < kRuns; ++run) {
             Clock::time_point start = Clock::now();
-            if (ReadRows(connection, group.query) != static_cast<std::size_t>(count)) {
+            if (ReadRows(connection, group.query, group.columns) !=
+                static_cast<std::size_t>(count)) {
                 throw std::runtime_error("the result set read other rows");
             }
             read.push_back(MillisecondsSince(start));
+            start = Clock::now();
+            calvendra::ReadListRows(
+                connection, group.id,
+                {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"});
+            rowsRead.push_back(MillisecondsSince(start));
             const Listing listing = ListGroup(view, found->second);
             longest.push_back(listing.longest);
             complete.push_back(listing.complete);
@@ -216,24 +218,7 @@ void MeasureList(int count, calvendra::CCalvendraView& view, CDBConnection& conn
                 throw std::runtime_error("the list shows other rows");
             }
         }
-        // The previous fill, with the memory its rows add.
-        auto* list = new wxListCtrl(&previous, wxID_ANY, wxDefaultPosition, wxSize(800, 600),
-                                    wxLC_REPORT | wxLC_HRULES | wxLC_VRULES);
-        for (int column = 0; column < 3; ++column) {
-            list->InsertColumn(column, wxEmptyString, wxLIST_FORMAT_LEFT, 300);
-        }
-        const long residentBefore = ResidentBytes();
-        const int previousRuns = count > 50000 ? 1 : kRuns;
-        for (int run = 0; run < previousRuns; ++run) {
-            const Clock::time_point start = Clock::now();
-            calvendra::testing::FillThePreviousWay(*list, connection, group.id);
-            list->Update();
-            before.push_back(MillisecondsSince(start));
-        }
-        const double previousPerRow = static_cast<double>(ResidentBytes() - residentBefore) / count;
-        list->Destroy();
-        wxTheApp->Yield(true);
-
+        // What the listed rows take, and the text they show.
         const calvendra::ListedRows& rows = view.List()->Rows();
         double textBytes = 0;
         for (std::size_t row = 0; row < rows.Size(); ++row) {
@@ -243,6 +228,37 @@ void MeasureList(int count, calvendra::CCalvendraView& view, CDBConnection& conn
         }
         textBytes /= count;
         const double perRow = static_cast<double>(rows.MemoryBytes()) / count;
+        // What a fill costs whatever its rows: handing the reading over and back, and drawing.
+        const auto empty =
+            (calvendra::IsContactRange(group.id) ? view.ContactGroups() : view.ScheduleGroups())
+                .find(static_cast<unsigned long>(group.id + 41));
+        std::vector<double> emptyComplete;
+        for (int run = 0; run < kRuns; ++run) {
+            emptyComplete.push_back(ListGroup(view, empty->second).complete);
+        }
+        // The previous fill, with the memory its rows add.
+        auto* list = new wxListCtrl(&previous, wxID_ANY, wxDefaultPosition, wxSize(800, 600),
+                                    wxLC_REPORT | wxLC_HRULES | wxLC_VRULES);
+        for (int column = 0; column < 3; ++column) {
+            list->InsertColumn(column, wxEmptyString, wxLIST_FORMAT_LEFT, 300);
+        }
+        const long allocatedBefore = AllocatedBytes();
+        const int previousRuns = count > 50000 ? 1 : kRuns;
+        for (int run = 0; run < previousRuns; ++run) {
+            const Clock::time_point start = Clock::now();
+            calvendra::testing::FillThePreviousWay(*list, connection, group.id);
+            list->Update();
+            before.push_back(MillisecondsSince(start));
+        }
+        const double previousPerRow =
+            static_cast<double>(AllocatedBytes() - allocatedBefore) / count;
+        list->Destroy();
+        wxTheApp->Yield(true);
+
+        std::printf(
+            "%s: the list's own reading of the rows %.1f ms; an empty group listed "
+            "in %.1f ms\n",
+            group.name, Median(rowsRead), Median(emptyComplete));
         std::printf("%-13s %7d | %8.1f %8.1f %9.1f %6.2f | %9.1f | %7.0f %7.0f %9.0f\n", group.name,
                     count, Median(read), Median(longest), Median(complete),
                     Median(complete) / Median(read), Median(before), textBytes, perRow,
@@ -256,8 +272,12 @@ void MeasureList(int count, calvendra::CCalvendraView& view, CDBConnection& conn
         std::printf("summary: %s: list complete; %.0f ms; %.0f ms (result set read); %.2f\n",
                     what.c_str(), Median(complete), Median(read), Median(complete) / Median(read));
         std::printf(
-            "summary: %s: memory per listed row; %.0f bytes; %.0f bytes of shown text + "
-            "100; %.2f\n",
+            "summary: %s: memory per listed row; %.0f bytes; %.0f bytes (the previous "
+            "list); %.2f\n",
+            what.c_str(), perRow, previousPerRow, perRow / previousPerRow);
+        std::printf(
+            "summary: %s: memory per listed row against its text; %.0f bytes; %.0f bytes "
+            "of shown text + 100; %.2f\n",
             what.c_str(), perRow, textBytes, perRow / (textBytes + 100));
     }
 }
@@ -330,13 +350,14 @@ public:
 
 int Run() {
     calvendra::SelectProfile();
-    const double emptyShown = EmptyStartUp();
     std::printf("Milliseconds, median of %d runs; memory in bytes per listed row.\n\n", kRuns);
     std::printf("%-13s %7s | %8s %8s %9s %6s | %9s | %7s %7s %9s\n", "", "", "result", "longest",
                 "list", "", "previous", "shown", "listed", "previous");
     std::printf("%-13s %7s | %8s %8s %9s %6s | %9s | %7s %7s %9s\n", "group", "rows", "set read",
-                "block", "complete", "ratio", "fill", "text", "rows", "list RSS");
+                "block", "complete", "ratio", "fill", "text", "rows", "list");
     for (int count : {10000, 100000}) {
+        // Right before, so that the machine's load weighs on both alike.
+        const double emptyShown = EmptyStartUp();
         calvendra::testing::TestDatabase database;
         FillDatabase(database.FilePath(), count);
         CDBConnection connection("Calvendra", "opal", "kelp");

@@ -45,6 +45,9 @@ TEST(ListedRows, ARowCostsItsTextsAndLittleMore) {
     }
     // Reserved room included: the vectors and the text may have grown to twice what they hold.
     EXPECT_LT(rows.MemoryBytes(), 2 * (text + 20 * rows.Size()));
+    rows.ShrinkToFit();
+    EXPECT_EQ(rows.MemoryBytes(), text + 20 * rows.Size());
+    EXPECT_EQ(rows.Text(9999, 0), "Schedule number 9999");
 }
 
 }  // namespace
