@@ -3,7 +3,6 @@
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
-#include <wx/app.h>
 #include <wx/display.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
@@ -17,12 +16,12 @@
 #include "app/single_instance.h"
 #include "desktop/system_tray.h"
 #include "editors/option_dlg.h"
-#include "platform/data_source.h"
 #include "resources/images.h"
 #include "resources/menus.h"
 #include "resources/resource_ids.h"
 #include "resources/strings.h"
 #include "view/calvendra_view.h"
+#include "view/window_reading.h"
 
 namespace calvendra {
 
@@ -81,6 +80,7 @@ CMainFrame::CMainFrame(CCalvendraDoc& document)
                             // From the mail worker's thread to the window's.
                             CallAfter([this, outcome] { ShowMailOutcome(outcome); });
                         }),
+      document_(document),
       scanner_(SystemClock, SystemClock(), [&document]() -> CDBConnection* {
           // Until the view has opened the database there is nothing to scan; after that, a
           // connection that failed or was lost is opened again by the scan's query.
@@ -128,16 +128,7 @@ bool CMainFrame::Create() {
     // Each due reminder opens its note and mails its attendants. The schedules are read over a
     // connection of the reader's own, to the same data source, and handed back to this thread.
     scanner_.SetDelivery(&reminderDelivery_);
-    scheduleReader_ = std::make_unique<ReadingThread>(
-        [] {
-            return std::make_unique<CDBConnection>(kDataSourceName, kDataSourceUserId,
-                                                   kDataSourcePassword);
-        },
-        [](std::function<void()> task) {
-            if (wxTheApp != nullptr) {
-                wxTheApp->CallAfter(std::move(task));
-            }
-        });
+    scheduleReader_ = MakeReadingThreadFor(*this, document_.Connection());
     scanner_.SetBackgroundReader(scheduleReader_.get());
     timer_.SetOwner(this, kReminderTimerId);
     timer_.Start(kReminderTimerPeriodMs);

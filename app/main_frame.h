@@ -83,6 +83,7 @@ private:
     wxBitmap trayIcon_;
     wxTimer timer_;
     DesktopReminderDelivery reminderDelivery_;
+    CCalvendraDoc& document_;
     ReminderScanner scanner_;
     std::unique_ptr<ReadingThread> scheduleReader_;
     std::unique_ptr<CSystemTray> tray_;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 
-#include <wx/app.h>
 #include <wx/frame.h>
 #include <wx/imaglist.h>
 #include <wx/msgdlg.h>
@@ -24,6 +23,7 @@
 #include "store/statement_catalogue.h"
 #include "store/statements.h"
 #include "view/item_list_ctrl.h"
+#include "view/window_reading.h"
 
 namespace calvendra {
 
@@ -116,13 +116,7 @@ CCalvendraView::CCalvendraView(wxWindow* parent, CDBConnection& connection,
     list_ = new CItemListCtrl(this, kListControlId, ConvertDialogToPixels(wxPoint(134, 7)),
                               ConvertDialogToPixels(wxSize(386, 283)),
                               wxLC_REPORT | wxLC_HRULES | wxLC_VRULES | wxBORDER_THEME);
-    listReader_ =
-        std::make_unique<ReadingThread>([&connection] { return connection.MakeAnother(); },
-                                        [](std::function<void()> task) {
-                                            if (wxTheApp != nullptr) {
-                                                wxTheApp->CallAfter(std::move(task));
-                                            }
-                                        });
+    listReader_ = MakeReadingThreadFor(*this, connection);
 
     tree_->Bind(wxEVT_LEFT_UP, &CCalvendraView::OnTreeClick, this);
     wxWindow* rows = list_->RowsWindow();
