@@ -352,8 +352,10 @@ void CCalvendraView::SetHeadings(const char* first, const char* second, const ch
 
 void CCalvendraView::FillList(const wxTreeItemId& item) {
     const Identifier groupId = GroupIdOf(item);
-    // A fill still away is not shown: this one takes its place.
+    // A fill still away is not shown: this one takes its place, and so does a selection that
+    // waited for it.
     const unsigned long generation = ++listGeneration_;
+    waitingSelection_.reset();
     list_->Clear();
     const ListKind kind = ListKindOf(groupId);
     if (kind == ListKind::kNone) {
@@ -385,6 +387,7 @@ void CCalvendraView::ShowListReading(ListReading reading, bool unattended) {
     listFilling_ = false;
     const bool contacts = reading.kind == ListKind::kContacts;
     list_->ShowRows(std::move(reading.rows), contacts ? kContactImage : kScheduleImage);
+    SelectWaitingRow();
     // Listing a base group raises its kind's counter past every item listed.
     if (reading.groupId == kContactBaseGroupId) {
         lastContactId_ = std::max(lastContactId_, reading.largestId);
@@ -406,15 +409,29 @@ void CCalvendraView::ShowListReading(ListReading reading, bool unattended) {
     unattended_ = wasUnattended;
 }
 
-bool CCalvendraView::SelectRow(Identifier itemId) {
-    const long row = list_->FindItem(-1, static_cast<wxUIntPtr>(itemId));
+void CCalvendraView::SelectRowOnceListed(Identifier itemId, bool enablesDelete) {
+    waitingSelection_ = WaitingSelection{itemId, enablesDelete};
+    if (!listFilling_) {
+        SelectWaitingRow();
+    }
+}
+
+void CCalvendraView::SelectWaitingRow() {
+    if (!waitingSelection_) {
+        return;
+    }
+    const WaitingSelection waiting = *waitingSelection_;
+    waitingSelection_.reset();
+    const long row = list_->FindRow(waiting.itemId);
     if (row < 0) {
-        return false;
+        return;
     }
     list_->SetItemState(row, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
                         wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
     list_->EnsureVisible(row);
-    return true;
+    if (waiting.enablesDelete) {
+        itemDeleteEnabled_ = true;
+    }
 }
 
 long CCalvendraView::FirstSelectedRow() const {
@@ -422,11 +439,11 @@ long CCalvendraView::FirstSelectedRow() const {
 }
 
 Identifier CCalvendraView::ItemIdAt(long row) const {
-    return static_cast<Identifier>(list_->GetItemData(row));
+    return list_->ItemIdAt(row);
 }
 
 void CCalvendraView::RemoveRow(long row) {
-    list_->DeleteItem(row);
+    list_->RemoveRow(row);
 }
 
 void CCalvendraView::ReadAgain() {

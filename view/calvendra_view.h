@@ -65,9 +65,11 @@ public:
     bool IsWaitingForTheDatabase() const { return readAgainTimer_.IsRunning(); }
     static constexpr int kReadAgainPeriodMs = 10000;
 
-    // Selects the list's row of this contact or schedule and scrolls it into view; false when the
-    // list does not show it.
-    bool SelectRow(Identifier itemId);
+    // Selects the list's row of this contact or schedule and scrolls it into view, as soon as the
+    // list shows the rows of the fill under way (at once when none is); nothing when the list
+    // does not show it. With `enablesDelete`, a row found also enables the item delete. A fill
+    // asked for afterwards drops the selection that still waits.
+    void SelectRowOnceListed(Identifier itemId, bool enablesDelete = false);
     // The first selected row, or -1; the id of the item a row shows; a deleted item's row taken
     // out of the list.
     long FirstSelectedRow() const;
@@ -125,6 +127,7 @@ private:
     void SetHeadings(const char* first, const char* second, const char* third);
     // Shows the rows of a fill once they are back from the reading thread.
     void ShowListReading(ListReading reading, bool unattended);
+    void SelectWaitingRow();
 
     // What could not be read (`what`: "the groups", "the list") and why: in the status bar and
     // the log, and the timer reads it again.
@@ -208,6 +211,13 @@ private:
     std::unique_ptr<ReadingThread> listReader_;
     unsigned long listGeneration_ = 0;
     bool listFilling_ = false;
+    // The row to select once the fill under way is shown: its item, and whether it enables the
+    // item delete.
+    struct WaitingSelection {
+        Identifier itemId = 0;
+        bool enablesDelete = false;
+    };
+    std::optional<WaitingSelection> waitingSelection_;
     // What a reading that comes back after the view has gone finds expired.
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 

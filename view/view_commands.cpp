@@ -20,6 +20,7 @@
 #include "resources/strings.h"
 #include "store/db_transaction.h"
 #include "view/calvendra_view.h"
+#include "view/item_list_ctrl.h"
 #include "view/organizer_changes.h"
 
 namespace calvendra {
@@ -218,9 +219,7 @@ void CCalvendraView::ShowNewItem(Identifier targetGroupId, Identifier itemGroupI
     } else {
         FillList(shown);
     }
-    if (SelectRow(itemId)) {
-        itemDeleteEnabled_ = true;
-    }
+    SelectRowOnceListed(itemId, true);
 }
 
 void CCalvendraView::DeleteItem() {
@@ -404,7 +403,7 @@ void CCalvendraView::EditContact(Identifier contactId) {
                            "Cannot save contact " + std::to_string(contactId), failure);
     }
     FillList(currentGroupItem_);
-    SelectRow(contactId);
+    SelectRowOnceListed(contactId);
 }
 
 void CCalvendraView::EditSchedule(Identifier scheduleId) {
@@ -430,7 +429,7 @@ void CCalvendraView::EditSchedule(Identifier scheduleId) {
         }
     }
     FillList(currentGroupItem_);
-    SelectRow(scheduleId);
+    SelectRowOnceListed(scheduleId);
 }
 
 }  // namespace calvendra

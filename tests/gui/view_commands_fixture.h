@@ -69,7 +69,7 @@ protected:
     void Menu(int id) {
         ASSERT_TRUE(MenuEnabled(id)) << id;
         Frame().ProcessCommand(id);
-        PumpEvents();
+        WaitForList();
     }
 
     // A click on a toolbar button.
@@ -78,14 +78,14 @@ protected:
         wxCommandEvent click(wxEVT_TOOL, id);
         click.SetEventObject(bar);
         bar->ProcessWindowEvent(click);
-        PumpEvents();
+        WaitForList();
     }
 
     void Select(Identifier groupId) {
         const auto& groups =
             groupId < 2000000000 ? View().ContactGroups() : View().ScheduleGroups();
         Tree().SelectItem(groups.at(static_cast<unsigned long>(groupId)));
-        PumpEvents();
+        WaitForList();
     }
 
     Identifier SelectedGroup() { return View().GroupIdOf(Tree().GetSelection()); }
@@ -94,7 +94,7 @@ protected:
     std::vector<Identifier> RowIds() {
         std::vector<Identifier> ids;
         for (long row = 0; row < List().GetItemCount(); ++row) {
-            ids.push_back(static_cast<Identifier>(List().GetItemData(row)));
+            ids.push_back(List().ItemIdAt(row));
         }
         return ids;
     }
@@ -102,7 +102,7 @@ protected:
         std::vector<Identifier> ids;
         for (long row = List().GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); row >= 0;
              row = List().GetNextItem(row, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED)) {
-            ids.push_back(static_cast<Identifier>(List().GetItemData(row)));
+            ids.push_back(List().ItemIdAt(row));
         }
         return ids;
     }

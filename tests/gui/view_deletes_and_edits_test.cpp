@@ -27,26 +27,19 @@ constexpr char kBaseGroupRefusal[] = "Sorry,you cannot delete this basic group!"
 
 class DeletesAndEditsTest : public ViewCommandsTest {
 protected:
-    // The window of the list that takes keys and clicks (the other child is its header).
-    wxWindow& Rows() {
-        for (wxWindow* child : List().GetChildren()) {
-            if (child->GetClassInfo()->GetClassName() != wxString("wxListHeaderWindow")) {
-                return *child;
-            }
-        }
-        return List();
-    }
+    // The window of the list that takes keys and clicks.
+    wxWindow& Rows() { return *List().RowsWindow(); }
 
     void PressDeleteKey() {
         wxKeyEvent key(wxEVT_KEY_DOWN);
         key.m_keyCode = WXK_DELETE;
         key.SetEventObject(&Rows());
         Rows().ProcessWindowEvent(key);
-        PumpEvents();
+        WaitForList();
     }
 
     void SelectRowOf(Identifier id) {
-        const long row = List().FindItem(-1, static_cast<wxUIntPtr>(id));
+        const long row = List().FindRow(id);
         ASSERT_GE(row, 0) << id;
         List().SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
     }
@@ -55,10 +48,10 @@ protected:
     void ActivateRow(Identifier id) {
         wxListEvent activated(wxEVT_LIST_ITEM_ACTIVATED, List().GetId());
         activated.SetEventObject(&List());
-        activated.m_itemIndex = List().FindItem(-1, static_cast<wxUIntPtr>(id));
+        activated.m_itemIndex = List().FindRow(id);
         ASSERT_GE(activated.m_itemIndex, 0) << id;
         List().ProcessWindowEvent(activated);
-        PumpEvents();
+        WaitForList();
     }
 
     Strings Groups() {
