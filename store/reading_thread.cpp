@@ -1,9 +1,5 @@
 #include "store/reading_thread.h"
 
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-
 #include <exception>
 #include <string>
 #include <utility>
@@ -11,12 +7,6 @@
 #include "platform/log.h"
 
 namespace calvendra {
-
-namespace {
-
-constexpr int kReadingNice = 5;
-
-}  // namespace
 
 ReadingThread::ReadingThread(ConnectionFactory makeConnection, PostToWindowThread post)
     : makeConnection_(std::move(makeConnection)),
@@ -42,9 +32,6 @@ void ReadingThread::Queue(Job job) {
 }
 
 void ReadingThread::Run() {
-    // The window thread comes first: on a busy machine a long read takes the time the window
-    // leaves, not the other way round. Linux gives each thread a nice value of its own.
-    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), kReadingNice);
     std::unique_ptr<CDBConnection> connection;
     for (;;) {
         Job job;
