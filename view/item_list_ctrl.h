@@ -10,7 +10,7 @@ namespace calvendra {
 // The item list: a report list that holds no rows of its own but shows the rows it is given
 // (wxLC_VIRTUAL), so that listing a large group costs what reading it costs and the list never
 // measures or lays out a row that is not on the screen. Each row shows the one image of its kind
-// in its first column; its item id is the row's item data.
+// in its first column. A virtual list keeps no item data: a row's item id is ItemIdAt.
 class CItemListCtrl : public wxListCtrl {
 public:
     CItemListCtrl(wxWindow* parent, wxWindowID id, const wxPoint& position, const wxSize& size,
@@ -22,7 +22,7 @@ public:
     void Clear();
 
     const ListedRows& Rows() const { return rows_; }
-    // The item id of a row, as item data; 0 outside the rows.
+    // The item id of a row; 0 outside the rows.
     Identifier ItemIdAt(long row) const;
     // The row that shows this item; -1 when none does.
     long FindRow(Identifier itemId) const { return rows_.Find(itemId); }
