@@ -60,6 +60,9 @@ CREATE TABLE schedule_contact (
     contact_id  TEXT NOT NULL
 );
 CREATE INDEX schedule_contact_schedule ON schedule_contact (schedule_id);
+-- A new contact's id is chosen above the highest contact id stored here too: the index keeps that
+-- look-up from reading every link.
+CREATE INDEX schedule_contact_contact ON schedule_contact (contact_id);
 
 INSERT INTO assist_group (group_id, group_name, parent_id) VALUES ('1000000001', 'All Contacts', '0');
 INSERT INTO assist_group (group_id, group_name, parent_id) VALUES ('2000000001', 'All Schedules', '0');
