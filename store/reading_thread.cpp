@@ -53,7 +53,13 @@ void ReadingThread::Run() {
             if (!connection->IsOpenRequested()) {
                 connection->OpenConnection();
             }
-            post_(job(*connection));
+            std::function<void()> back = job(*connection);
+            // Handed over under the lock, so that nothing comes back once the destructor has
+            // begun: what a read returns while its reader goes reaches nobody.
+            const std::lock_guard<std::mutex> lock(mutex_);
+            if (!stopping_) {
+                post_(std::move(back));
+            }
         } catch (const std::exception& failure) {
             LogError(std::string("A read for the window failed: ") + failure.what());
         } catch (...) {

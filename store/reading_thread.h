@@ -22,7 +22,9 @@ namespace calvendra {
 class ReadingThread {
 public:
     using ConnectionFactory = std::function<std::unique_ptr<CDBConnection>()>;
-    // Runs a task on the window thread, later; must be callable from any thread.
+    // Runs a task on the window thread, later; must be callable from any thread. It only queues
+    // the task: it is called under the reader's lock, and a task run there at once could not ask
+    // for another read.
     using PostToWindowThread = std::function<void(std::function<void()>)>;
 
     ReadingThread(ConnectionFactory makeConnection, PostToWindowThread post);

@@ -9,10 +9,12 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "reminders/reminder_scanner.h"
@@ -62,6 +64,11 @@ public:
         }
         task();
         return true;
+    }
+
+    bool Empty() {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        return tasks_.empty();
     }
 
 private:
@@ -240,6 +247,37 @@ TEST_P(BackgroundScanTest, AReadingThatComesBackAfterTheScannerWentIsDropped) {
     scanner.reset();
     ASSERT_TRUE(inbox_.RunNext());
     EXPECT_TRUE(background_.calls.empty());
+}
+
+// A reader that goes while it reads hands nothing back: the reads waiting never run, and what the
+// read under way returns reaches nobody, even though the window thread's queue outlives it.
+TEST_P(BackgroundScanTest, AReaderThatGoesWhileItReadsHandsNothingBack) {
+    auto reader = MakeReader();
+    std::promise<void> underWay;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    bool waitingReadRan = false;
+    reader->Read<int>(
+        [&](CDBConnection&) {
+            underWay.set_value();
+            released.wait();
+            return 1;
+        },
+        [](int) {});
+    reader->Read<int>(
+        [&](CDBConnection&) {
+            waitingReadRan = true;
+            return 2;
+        },
+        [](int) {});
+    underWay.get_future().wait();
+    std::thread going([&] { reader.reset(); });
+    // Time for the destructor to tell the thread to go before the read ends.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    release.set_value();
+    going.join();
+    EXPECT_FALSE(waitingReadRan);
+    EXPECT_TRUE(inbox_.Empty());
 }
 
 CALVENDRA_FOR_EACH_BACKEND(BackgroundScanTest);
