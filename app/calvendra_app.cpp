@@ -8,6 +8,7 @@
 #include "app/calvendra_doc.h"
 #include "app/main_frame.h"
 #include "app/single_instance.h"
+#include "app/user_locale.h"
 #include "app/window_set.h"
 #include "app/x11_window.h"
 #include "platform/product_folder.h"
@@ -39,6 +40,8 @@ bool CCalvendraApp::OnInit() {
     if (!wxApp::OnInit()) {
         return false;
     }
+    // Before the reading thread and the mail worker start.
+    FollowUserLocale();
     // The mail transport writes to sockets that the server may close: that must fail the write,
     // not end the program.
     std::signal(SIGPIPE, SIG_IGN);

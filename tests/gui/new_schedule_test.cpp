@@ -5,14 +5,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
+#include <cstdlib>
+#include <optional>
+#include <string>
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
+#include <wx/datectrl.h>
 #include <wx/radiobut.h>
 #include <wx/textctrl.h>
 #include <wx/timectrl.h>
 
+#include "app/user_locale.h"
 #include "editors/attendant_choice.h"
 #include "editors/checked_list_ctrl.h"
 #include "editors/group_list_dlg.h"
@@ -24,6 +30,7 @@
 #include "tests/gui/support/dialog_testing.h"
 #include "tests/gui/support/editor_fixture.h"
 #include "tests/gui/support/gui_test.h"
+#include "tests/support/scoped_locale.h"
 
 namespace calvendra::testing {
 namespace {
@@ -283,6 +290,111 @@ TEST_F(NewScheduleTest, ChangeGroupTakesThePickedScheduleGroupOnlyOnOk) {
               std::string::npos)
         << dialog.Statement();
 }
+
+// The organizer as started by a user whose environment names this locale (LC_ALL, which
+// scripts/test sets too), for the life of the object; the C locale comes back afterwards.
+class UserLocale {
+public:
+    explicit UserLocale(const char* name) : previous_(Variable("LC_ALL")) {
+        setenv("LC_ALL", name, 1);
+        FollowUserLocale();
+    }
+    ~UserLocale() {
+        setenv("LC_ALL", "C", 1);
+        FollowUserLocale();
+        if (previous_) {
+            setenv("LC_ALL", previous_->c_str(), 1);
+        } else {
+            unsetenv("LC_ALL");
+        }
+    }
+    UserLocale(const UserLocale&) = delete;
+    UserLocale& operator=(const UserLocale&) = delete;
+
+private:
+    static std::optional<std::string> Variable(const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+    }
+    std::optional<std::string> previous_;
+};
+
+// The text that a date picker shows in its box.
+std::string ShownDate(wxWindow& picker) {
+    for (wxWindow* child : picker.GetChildren()) {
+        if (auto* box = wxDynamicCast(child, wxTextCtrl)) {
+            return box->GetValue().utf8_string();
+        }
+        if (const std::string shown = ShownDate(*child); !shown.empty()) {
+            return shown;
+        }
+    }
+    return std::string();
+}
+
+// What the schedule editor made, and the date its reminder settings showed.
+struct Made {
+    std::string shownDate;
+    Strings statements;
+};
+
+class ScheduleEditorInLocale : public NewScheduleTest,
+                               public ::testing::WithParamInterface<const char*> {
+protected:
+    // A special-day reminder on 7 March 2005 at 14:05:09 with a subject that holds a decimal
+    // comma, mailed to one attendant.
+    Made MakeSchedule() {
+        Made made;
+        CNewScheduleDlg dialog(nullptr, Connection(), EditMode::kNew, 2000000077, 2000000002);
+        dialog.Show();
+        ConfirmRemindSetting(dialog, [&made](CRemindSetDlg& settings) {
+            Click(settings.RemindCheck());
+            Click(settings.TypeButton(1));
+            settings.DatePicker()->SetValue(wxDateTime(7, wxDateTime::Mar, 2005));
+            settings.TimePicker()->SetTime(14, 5, 9);
+            Click(settings.EmailCheck());
+            Tick(*settings.AttendantList(), "Anna Berg", true);
+            made.shownDate = ShownDate(*settings.DatePicker());
+        });
+        Type(dialog, "Zahnarzt 1,5 h", "Praxis M\xc3\xbcller");
+        wxTEST_DIALOG(PressButton(dialog, wxID_OK), ExpectMessage(kCreateQuestion, wxYES));
+        made.statements.push_back(dialog.Statement());
+        for (const std::string& statement : dialog.AttendantStatements()) {
+            made.statements.push_back(statement);
+        }
+        return made;
+    }
+};
+
+// The pickers show the user's forms, and the statements stay byte for byte those of the C locale:
+// the reminder scan and every other organizer on the database read them.
+TEST_P(ScheduleEditorInLocale, ShowsTheUsersDateAndStoresWhatTheCLocaleStores) {
+    Made inC;
+    {
+        const UserLocale locale("C");
+        inC = MakeSchedule();
+    }
+    ASSERT_EQ(inC.shownDate, "03/07/2005");
+    ASSERT_EQ(inC.statements.size(), 2u);
+    EXPECT_NE(inC.statements[0].find("'Zahnarzt 1,5 h','Praxis M\xc3\xbcller',1,1,'0','2005-3-7',"
+                                     "'14:05:09',1)"),
+              std::string::npos)
+        << inC.statements[0];
+
+    const UserLocale locale(GetParam());
+    ASSERT_STREQ(std::setlocale(LC_TIME, nullptr), GetParam())
+        << GetParam() << " is not generated: run scripts/install-deps";
+    // Numbers keep the C form, whatever the user's locale writes.
+    EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
+    EXPECT_EQ(wxString::Format("%.1f", 1.5), "1.5");
+    const Made inUsers = MakeSchedule();
+    EXPECT_EQ(inUsers.shownDate,
+              std::string(GetParam()) == "de_DE.UTF-8" ? "07.03.2005" : "03/07/2005");
+    EXPECT_EQ(inUsers.statements, inC.statements);
+}
+
+INSTANTIATE_TEST_SUITE_P(Locales, ScheduleEditorInLocale,
+                         ::testing::Values("de_DE.UTF-8", "en_US.UTF-8"), LocaleParamName);
 
 }  // namespace
 }  // namespace calvendra::testing
