@@ -115,8 +115,8 @@ int main() {
     }
     std::printf(
         "text: mail-like Latin-1 text, a byte to escape or a line end every 11 bytes on average; "
-        "prose: plain\nASCII, a line end every 60 bytes. Quoted-printable copies runs of plain "
-        "bytes 16 at a time; each\nbyte to escape or line end costs a step of its own, which "
-        "is what remains on the text.\n");
+        "prose: plain\nASCII, a line end every 60 bytes. Quoted-printable escapes 16 bytes at a "
+        "time, up to three escapes\nwithout a branch, then cuts the escaped text into lines a "
+        "line's length at a time, from bit\nmasks of its line ends, blanks and escapes.\n");
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <random>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "mail/base64.h"
 #include "mail/dot_stuff.h"
@@ -109,7 +110,7 @@ std::string MixedText(std::mt19937& random, std::size_t length) {
                                          "\r",
                                          "=",
                                          "\xe9",
-                                         "\x00",
+                                         "\x00"s,
                                          "\x7f",
                                          " \r\n",
                                          "\t\n",
@@ -145,6 +146,72 @@ TEST(Encoders, MatchTheCharacterAtATimeReferenceByteForByte) {
     EXPECT_EQ(EncodeQuotedPrintable(escapes), test::ReferenceQuotedPrintable(escapes));
     const std::string long_text = MixedText(random, 300000);
     EXPECT_EQ(EncodeQuotedPrintable(long_text), test::ReferenceQuotedPrintable(long_text));
+}
+
+// Texts whose lines end, or must be cut, right at the limits: plain runs of every length up to
+// past a line's, so that blanks, escapes and line ends land on every column around the cut after
+// the 75th character; CR and LF alone and together, blanks before them, words far longer than a
+// line, and runs of escapes.
+std::string TextAtTheLimits(std::mt19937& random, std::size_t length) {
+    static const std::string pieces[] = {
+        " ",    "\t",    "=",    "\xe9", "\x00"s, "\r", "\n",
+        "\r\n", " \r\n", "\t\n", " \r",  "x",     "..", "\xff\xfe\x80\x01",
+        "  ",   "=\r\n"};
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(pieces) + 2);
+    std::uniform_int_distribution<std::size_t> runLength(0, 80);
+    std::string text;
+    while (text.size() < length) {
+        const std::size_t piece = pick(random);
+        if (piece < std::size(pieces)) {
+            text += pieces[piece];
+        } else if (piece == std::size(pieces)) {
+            text += std::string(runLength(random) * 40, 'w');
+        } else {
+            text += std::string(runLength(random), 'a');
+        }
+    }
+    text.resize(length);
+    return text;
+}
+
+TEST(Encoders, QuotedPrintableMatchesTheReferenceAtLineAndChunkLimits) {
+    std::mt19937 random(76);
+    // Lengths around the 4096-byte steps that the encoder takes through the text, so that lines,
+    // escapes and a CR LF pair are split between two steps, and a blank ends the text there.
+    std::vector<std::size_t> lengths;
+    for (std::size_t steps = 1; steps <= 3; ++steps) {
+        for (std::size_t length = steps * 4096 - 100; length <= steps * 4096 + 100; ++length) {
+            lengths.push_back(length);
+        }
+    }
+    std::uniform_int_distribution<std::size_t> anyLength(0, 20000);
+    for (int round = 0; round < 400; ++round) {
+        lengths.push_back(anyLength(random));
+    }
+    for (const std::size_t length : lengths) {
+        const std::string text = TextAtTheLimits(random, length);
+        ASSERT_EQ(EncodeQuotedPrintable(text), test::ReferenceQuotedPrintable(text))
+            << "length " << length;
+        const std::string withBlankAtEnd = text + (length % 2 == 0 ? " " : "\t");
+        ASSERT_EQ(EncodeQuotedPrintable(withBlankAtEnd),
+                  test::ReferenceQuotedPrintable(withBlankAtEnd))
+            << "length " << length;
+    }
+    EXPECT_EQ(EncodeQuotedPrintable(""), "");
+    // Lines of exactly 76 characters stay whole before any kind of line end, also where a step
+    // through the text ends with the whole line and the next one begins with its line end.
+    for (const std::string& line : {std::string(76, 'a'), std::string(73, 'a') + "\xe9"}) {
+        for (const char* lineEnd : {"\r\n", "\r", "\n"}) {
+            for (std::size_t shift = 0; shift < 80; ++shift) {
+                const std::string text = std::string(shift / 2, 's') + "\n" +
+                                         std::string(shift - shift / 2, 't') + "\n" +
+                                         Repeat(line + lineEnd, 60);
+                const std::string encoded = EncodeQuotedPrintable(text);
+                ASSERT_EQ(encoded, test::ReferenceQuotedPrintable(text)) << shift;
+                ASSERT_EQ(encoded.find("=\r\n"), std::string::npos) << shift;
+            }
+        }
+    }
 }
 
 TEST(QuotedPrintable, LongWordIsCutInto75And75And50WithSoftBreaks) {
