@@ -8,6 +8,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "editors/dialog_buttons.h"
 #include "editors/integer_text.h"
 #include "mail/smtp_address.h"
 #include "reminders/mail_worker.h"
@@ -84,13 +85,7 @@ CEmailSetDlg::CEmailSetDlg(wxWindow* parent, EmailSettings& settings)
     testButton_->Bind(wxEVT_BUTTON, &CEmailSetDlg::OnSendTest, this);
     senderEdit_->SetMinSize(wxSize(FromDIP(260), -1));
 
-    auto* buttons = new wxStdDialogButtonSizer;
-    auto* ok = new wxButton(this, wxID_OK, "OK");
-    auto* cancel = new wxButton(this, wxID_CANCEL, "Cancel");
-    buttons->AddButton(ok);
-    buttons->AddButton(cancel);
-    buttons->Realize();
-    ok->SetDefault();
+    wxStdDialogButtonSizer* buttons = CreateOkCancelButtons(this);
 
     auto* top = new wxBoxSizer(wxVERTICAL);
     top->Add(senderGrid, wxSizerFlags().Expand().Border(wxLEFT | wxRIGHT | wxTOP, 12));
@@ -210,7 +205,7 @@ void CEmailSetDlg::ShowTestOutcome(const MailOutcome& outcome) {
 }
 
 void CEmailSetDlg::OnOk(wxCommandEvent&) {
-    if (wxMessageBox(kSaveQuestion, "Tips", wxYES_NO | wxICON_QUESTION, this) != wxYES) {
+    if (!AskTips(this, kSaveQuestion)) {
         return;
     }
     if (!ReadEdits()) {
@@ -218,16 +213,7 @@ void CEmailSetDlg::OnOk(wxCommandEvent&) {
     }
     settings_ = edited_;
     SaveEmailSettings(settings_);
-    Finish(wxID_OK);
-}
-
-void CEmailSetDlg::Finish(int code) {
-    if (IsModal()) {
-        EndModal(code);
-    } else {
-        SetReturnCode(code);
-        Hide();
-    }
+    FinishDialog(*this, wxID_OK);
 }
 
 }  // namespace calvendra

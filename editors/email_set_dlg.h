@@ -54,8 +54,6 @@ private:
     // Reads the edits into the members; false, after telling the user, when the port is no
     // integer or no port number.
     bool ReadEdits();
-    // Closes the dialog with `code`, whether it runs modally or not.
-    void Finish(int code);
 
     EmailSettings& settings_;
     // The dialog's own copy, which OK hands to `settings_`.
