@@ -19,6 +19,8 @@
 #include <wx/app.h>
 #include <wx/init.h>
 
+#include "bench/support/bench_figures.h"
+#include "bench/support/windowed_bench.h"
 #include "editors/attendant_choice.h"
 #include "editors/checked_list_ctrl.h"
 #include "editors/remind_set_dlg.h"
@@ -30,22 +32,16 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using calvendra::Identifier;
+using calvendra::bench::Clock;
+using calvendra::bench::Exec;
+using calvendra::bench::Median;
+using calvendra::bench::MillisecondsSince;
 
 constexpr Identifier kScheduleId = 2000000002;
 constexpr int kGroups = 40;
 constexpr int kAttendants = 25;
 constexpr int kRuns = 5;
-
-void Exec(sqlite3* db, const char* sql) {
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        const std::string message = error == nullptr ? "?" : error;
-        sqlite3_free(error);
-        throw std::runtime_error(message);
-    }
-}
 
 // `count` contacts spread over the groups, and a schedule whose attendants are spread over them.
 void FillContacts(const std::string& file, int count) {
@@ -97,10 +93,9 @@ double MedianMs(const std::function<void()>& run) {
         wxTheApp->Yield(true);
         const Clock::time_point start = Clock::now();
         run();
-        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        times.push_back(MillisecondsSince(start));
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return Median(times);
 }
 
 // The contacts query alone, every column of every row read as the dialog reads them.
@@ -143,11 +138,6 @@ std::size_t OpenRemindSetting(calvendra::CDBConnection& connection, bool show) {
     }
     return dialog.AttendantList()->CheckedRows().size();
 }
-
-class BenchApp : public wxApp {
-public:
-    bool OnInit() override { return true; }
-};
 
 int Run() {
     std::printf("%9s %16s %14s %7s %16s %16s\n", "contacts", "contacts query", "opening", "ratio",
@@ -194,18 +184,8 @@ int Run() {
 
 }  // namespace
 
-wxIMPLEMENT_APP_NO_MAIN(BenchApp);
+wxIMPLEMENT_APP_NO_MAIN(calvendra::bench::WindowedBenchApp);
 
 int main(int argc, char** argv) {
-    if (!wxEntryStart(argc, argv)) {
-        std::fprintf(stderr, "no X server: run it under xvfb-run, as scripts/bench does\n");
-        return 1;
-    }
-    int result = 1;
-    if (wxTheApp->CallOnInit()) {
-        result = Run();
-        wxTheApp->OnExit();
-    }
-    wxEntryCleanup();
-    return result;
+    return calvendra::bench::RunWithWindows(argc, argv, Run);
 }

@@ -8,13 +8,10 @@
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <ctime>
-#include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -26,6 +23,7 @@
 #include "store/db_result_set.h"
 #include "store/reading_thread.h"
 #include "store/statements.h"
+#include "tests/support/task_inbox.h"
 #include "tests/support/test_database.h"
 
 namespace {
@@ -36,36 +34,13 @@ using calvendra::Identifier;
 using calvendra::ReadingThread;
 using calvendra::ReminderDelivery;
 using calvendra::ReminderScanner;
+using calvendra::testing::TaskInbox;
 using calvendra::testing::TestDatabase;
 using Clock = std::chrono::steady_clock;
 
 double MillisecondsBetween(Clock::time_point begin, Clock::time_point end) {
     return std::chrono::duration<double, std::milli>(end - begin).count();
 }
-
-// The window thread's queue, as the benchmark plays the window thread.
-class Inbox {
-public:
-    void Post(std::function<void()> task) {
-        {
-            const std::lock_guard<std::mutex> lock(mutex_);
-            tasks_.push_back(std::move(task));
-        }
-        posted_.notify_one();
-    }
-    std::function<void()> Take() {
-        std::unique_lock<std::mutex> lock(mutex_);
-        posted_.wait(lock, [this] { return !tasks_.empty(); });
-        std::function<void()> task = std::move(tasks_.front());
-        tasks_.pop_front();
-        return task;
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable posted_;
-    std::deque<std::function<void()>> tasks_;
-};
 
 // The scan runs at 03:17:30 on Wednesday 12 June 2024, local time.
 std::time_t ScanInstant(int minuteOffset = 0) {
@@ -103,7 +78,7 @@ struct BackgroundTick {
     double away = 0;
 };
 
-BackgroundTick TickInBackground(ReminderScanner& scanner, Inbox& inbox) {
+BackgroundTick TickInBackground(ReminderScanner& scanner, TaskInbox& inbox) {
     BackgroundTick tick;
     const Clock::time_point begin = Clock::now();
     scanner.Scan();
@@ -241,7 +216,7 @@ void Measure(int count, int dueEvery) {
     const int rounds = count > 50000 ? 5 : 15;
     CountingDelivery reference;
     CountingDelivery background;
-    Inbox inbox;
+    TaskInbox inbox;
     ReadingThread reader(
         [] { return std::make_unique<CDBConnection>("Calvendra", "opal", "kelp"); },
         [&inbox](std::function<void()> task) { inbox.Post(std::move(task)); });

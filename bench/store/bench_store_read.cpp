@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/bench_figures.h"
 #include "store/db_connection.h"
 #include "store/db_result_set.h"
 #include "store/row_block.h"
@@ -23,11 +24,10 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double MillisecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
+using calvendra::bench::Clock;
+using calvendra::bench::Exec;
+using calvendra::bench::Median;
+using calvendra::bench::MillisecondsSince;
 
 constexpr int kColumns = 10;
 
@@ -35,7 +35,7 @@ void FillSchedules(const std::string& file, int count) {
     sqlite3* db = nullptr;
     sqlite3_open(file.c_str(), &db);
     std::unique_ptr<sqlite3, int (*)(sqlite3*)> owner(db, sqlite3_close);
-    sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
+    Exec(db, "begin");
     sqlite3_stmt* insert = nullptr;
     sqlite3_prepare_v2(db,
                        "insert into assist_scheduleinfo values (?, '2000000001', ?, ?, 1, 3, '0', "
@@ -54,7 +54,7 @@ void FillSchedules(const std::string& file, int count) {
         sqlite3_reset(insert);
     }
     sqlite3_finalize(insert);
-    sqlite3_exec(db, "commit", nullptr, nullptr, nullptr);
+    Exec(db, "commit");
 }
 
 // Where one read through the result set spent its time.
@@ -130,11 +130,6 @@ std::size_t ReadThroughSqlite(const std::string& file) {
     }
     sqlite3_finalize(query);
     return bytes;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 }  // namespace

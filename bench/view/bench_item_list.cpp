@@ -34,6 +34,8 @@
 #include "app/calvendra_doc.h"
 #include "app/main_frame.h"
 #include "app/window_set.h"
+#include "bench/support/bench_figures.h"
+#include "bench/support/windowed_bench.h"
 #include "settings/profile.h"
 #include "store/db_connection.h"
 #include "store/db_result_set.h"
@@ -48,29 +50,14 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using calvendra::CDBConnection;
 using calvendra::Identifier;
+using calvendra::bench::Clock;
+using calvendra::bench::Exec;
+using calvendra::bench::Median;
+using calvendra::bench::MillisecondsSince;
 
 constexpr int kRuns = 7;
-
-double MillisecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-void Exec(sqlite3* db, const char* sql) {
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        const std::string message = error == nullptr ? "?" : error;
-        sqlite3_free(error);
-        throw std::runtime_error(message);
-    }
-}
 
 // `count` contacts and `count` schedules of every reminder kind, spread over 40 groups of each, and
 // one empty group of each kind.
@@ -343,11 +330,6 @@ double EmptyStartUp() {
     return Median(shown);
 }
 
-class BenchApp : public wxApp {
-public:
-    bool OnInit() override { return true; }
-};
-
 int Run() {
     calvendra::SelectProfile();
     std::printf("Milliseconds, median of %d runs; memory in bytes per listed row.\n\n", kRuns);
@@ -382,22 +364,8 @@ int Run() {
 
 }  // namespace
 
-wxIMPLEMENT_APP_NO_MAIN(BenchApp);
+wxIMPLEMENT_APP_NO_MAIN(calvendra::bench::WindowedBenchApp);
 
 int main(int argc, char** argv) {
-    if (!wxEntryStart(argc, argv)) {
-        std::fprintf(stderr, "no X server: run it under xvfb-run, as scripts/bench does\n");
-        return 1;
-    }
-    int result = 1;
-    if (wxTheApp->CallOnInit()) {
-        try {
-            result = Run();
-        } catch (const std::exception& failure) {
-            std::fprintf(stderr, "%s\n", failure.what());
-        }
-        wxTheApp->OnExit();
-    }
-    wxEntryCleanup();
-    return result;
+    return calvendra::bench::RunWithWindows(argc, argv, Run);
 }

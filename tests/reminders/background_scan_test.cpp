@@ -6,12 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <condition_variable>
-#include <deque>
 #include <functional>
 #include <future>
 #include <memory>
-#include <mutex>
 #include <random>
 #include <string>
 #include <thread>
@@ -25,6 +22,7 @@
 #include "tests/support/captured_log.h"
 #include "tests/support/database_test.h"
 #include "tests/support/lock_holder.h"
+#include "tests/support/task_inbox.h"
 
 namespace calvendra {
 namespace {
@@ -37,45 +35,8 @@ using testing::LocalTime;
 using testing::LockHolder;
 using testing::RecordingDelivery;
 using testing::ScopedTimeZone;
+using testing::TaskInbox;
 using Calls = std::vector<std::string>;
-
-// The window thread's queue of tasks, as the test plays the window thread.
-class Inbox {
-public:
-    void Post(std::function<void()> task) {
-        {
-            const std::lock_guard<std::mutex> lock(mutex_);
-            tasks_.push_back(std::move(task));
-        }
-        posted_.notify_one();
-    }
-
-    // Waits for the next task and runs it; false when none came within half a minute.
-    bool RunNext() {
-        std::function<void()> task;
-        {
-            std::unique_lock<std::mutex> lock(mutex_);
-            if (!posted_.wait_for(lock, std::chrono::seconds(30),
-                                  [this] { return !tasks_.empty(); })) {
-                return false;
-            }
-            task = std::move(tasks_.front());
-            tasks_.pop_front();
-        }
-        task();
-        return true;
-    }
-
-    bool Empty() {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        return tasks_.empty();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable posted_;
-    std::deque<std::function<void()>> tasks_;
-};
 
 // Schedules of every kind: each type, times that carry and times that never fire, special days
 // around the scanned days, weekdays in and out of range, reminders off or written as words, and
@@ -139,7 +100,7 @@ protected:
     CDBConnection connection_{"Calvendra", "opal", "kelp"};
     std::chrono::steady_clock::time_point steadyNow_;
     std::time_t now_ = 0;
-    Inbox inbox_;
+    TaskInbox inbox_;
     RecordingDelivery reference_;
     RecordingDelivery background_;
 };

@@ -1,0 +1,43 @@
+#pragma once
+
+// The start and end of a benchmark that opens windows, on the X server that DISPLAY names
+// (scripts/bench runs a virtual one). The benchmark's program says
+//     wxIMPLEMENT_APP_NO_MAIN(calvendra::bench::WindowedBenchApp);
+// and its main returns RunWithWindows(argc, argv, Run).
+
+#include <cstdio>
+#include <exception>
+#include <functional>
+
+#include <wx/app.h>
+#include <wx/init.h>
+
+namespace calvendra::bench {
+
+// Does nothing at start: the benchmark makes and drives its windows itself.
+class WindowedBenchApp : public wxApp {
+public:
+    bool OnInit() override { return true; }
+};
+
+// Starts wxWidgets, runs the benchmark and ends wxWidgets again. Returns what `run` returns, or 1
+// when wxWidgets could not start or the benchmark failed.
+inline int RunWithWindows(int argc, char** argv, const std::function<int()>& run) {
+    if (!wxEntryStart(argc, argv)) {
+        std::fprintf(stderr, "no X server: run it under xvfb-run, as scripts/bench does\n");
+        return 1;
+    }
+    int result = 1;
+    if (wxTheApp->CallOnInit()) {
+        try {
+            result = run();
+        } catch (const std::exception& failure) {
+            std::fprintf(stderr, "%s\n", failure.what());
+        }
+        wxTheApp->OnExit();
+    }
+    wxEntryCleanup();
+    return result;
+}
+
+}  // namespace calvendra::bench
