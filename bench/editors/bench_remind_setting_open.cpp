@@ -37,6 +37,8 @@ using calvendra::bench::Clock;
 using calvendra::bench::Exec;
 using calvendra::bench::Median;
 using calvendra::bench::MillisecondsSince;
+using calvendra::bench::OpenSqlite;
+using calvendra::bench::SqliteFile;
 
 constexpr Identifier kScheduleId = 2000000002;
 constexpr int kGroups = 40;
@@ -45,9 +47,8 @@ constexpr int kRuns = 5;
 
 // `count` contacts spread over the groups, and a schedule whose attendants are spread over them.
 void FillContacts(const std::string& file, int count) {
-    sqlite3* db = nullptr;
-    sqlite3_open(file.c_str(), &db);
-    std::unique_ptr<sqlite3, int (*)(sqlite3*)> owner(db, sqlite3_close);
+    const SqliteFile owner = OpenSqlite(file);
+    sqlite3* db = owner.get();
     Exec(db, "begin");
     for (int g = 0; g < kGroups; ++g) {
         const std::string sql = "insert into assist_group values('" +

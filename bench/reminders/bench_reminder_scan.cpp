@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/bench_figures.h"
 #include "reminders/reminder_delivery.h"
 #include "reminders/reminder_scanner.h"
 #include "store/db_connection.h"
@@ -34,9 +35,12 @@ using calvendra::Identifier;
 using calvendra::ReadingThread;
 using calvendra::ReminderDelivery;
 using calvendra::ReminderScanner;
+using calvendra::bench::Clock;
+using calvendra::bench::Median;
+using calvendra::bench::OpenSqlite;
+using calvendra::bench::SqliteFile;
 using calvendra::testing::TaskInbox;
 using calvendra::testing::TestDatabase;
-using Clock = std::chrono::steady_clock;
 
 double MillisecondsBetween(Clock::time_point begin, Clock::time_point end) {
     return std::chrono::duration<double, std::milli>(end - begin).count();
@@ -100,8 +104,8 @@ void Check(int rc, sqlite3* db, const char* what) {
 
 // Schedules of every kind at times spread over the day, none at 03:17 except the due ones.
 void FillSchedules(const std::string& path, int count, int dueEvery) {
-    sqlite3* db = nullptr;
-    Check(sqlite3_open(path.c_str(), &db), db, "open");
+    const SqliteFile owner = OpenSqlite(path);
+    sqlite3* db = owner.get();
     Check(sqlite3_exec(db, "begin", nullptr, nullptr, nullptr), db, "begin");
     sqlite3_stmt* insert = nullptr;
     Check(sqlite3_prepare_v2(
@@ -147,7 +151,6 @@ void FillSchedules(const std::string& path, int count, int dueEvery) {
     }
     sqlite3_finalize(insert);
     Check(sqlite3_exec(db, "commit", nullptr, nullptr, nullptr), db, "commit");
-    sqlite3_close(db);
 }
 
 // The median milliseconds of each task over `rounds` rounds. The tasks take turns within a round,
@@ -157,24 +160,22 @@ std::vector<double> MedianMilliseconds(int rounds,
     std::vector<std::vector<double>> times(tasks.size());
     for (int round = 0; round < rounds; ++round) {
         for (std::size_t task = 0; task < tasks.size(); ++task) {
-            const auto begin = std::chrono::steady_clock::now();
+            const Clock::time_point begin = Clock::now();
             tasks[task]();
-            const auto end = std::chrono::steady_clock::now();
-            times[task].push_back(std::chrono::duration<double, std::milli>(end - begin).count());
+            times[task].push_back(MillisecondsBetween(begin, Clock::now()));
         }
     }
     std::vector<double> medians;
-    for (std::vector<double>& taskTimes : times) {
-        std::sort(taskTimes.begin(), taskTimes.end());
-        medians.push_back(taskTimes[taskTimes.size() / 2]);
+    for (const std::vector<double>& taskTimes : times) {
+        medians.push_back(Median(taskTimes));
     }
     return medians;
 }
 
 // Every row of the statement, every column as text, through SQLite's C API.
 long RawRead(const std::string& path) {
-    sqlite3* db = nullptr;
-    Check(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), db, "open");
+    const SqliteFile owner = OpenSqlite(path, SQLITE_OPEN_READONLY);
+    sqlite3* db = owner.get();
     sqlite3_stmt* query = nullptr;
     const std::string sql = calvendra::statements::SelectSchedulesForScan();
     Check(sqlite3_prepare_v2(db, sql.c_str(), -1, &query, nullptr), db, "prepare");
@@ -186,7 +187,6 @@ long RawRead(const std::string& path) {
         }
     }
     sqlite3_finalize(query);
-    sqlite3_close(db);
     return bytes;
 }
 
@@ -251,10 +251,6 @@ void Measure(int count, int dueEvery) {
     if (reference.order != background.order) {
         throw std::runtime_error("the two scans delivered different reminders");
     }
-    const auto median = [](std::vector<double> values) {
-        std::sort(values.begin(), values.end());
-        return values[values.size() / 2];
-    };
     const auto longest = [](const std::vector<double>& values) {
         return *std::max_element(values.begin(), values.end());
     };
@@ -264,8 +260,8 @@ void Measure(int count, int dueEvery) {
         count / 1000, reference.windows / rounds, longest(blocked), medians[2],
         longest(blocked) / medians[2]);
     std::printf("%9d %6ld %9.1f %10.1f | %10.1f %9.2f %9.2f %9.1f | %10.1f %9.2f\n", count,
-                reference.windows / rounds, medians[0], medians[1], medians[2], median(blocked),
-                longest(blocked), median(away), medians[4], longest(catchUpBlocked));
+                reference.windows / rounds, medians[0], medians[1], medians[2], Median(blocked),
+                longest(blocked), Median(away), medians[4], longest(catchUpBlocked));
 }
 
 }  // namespace

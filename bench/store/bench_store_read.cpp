@@ -28,13 +28,14 @@ using calvendra::bench::Clock;
 using calvendra::bench::Exec;
 using calvendra::bench::Median;
 using calvendra::bench::MillisecondsSince;
+using calvendra::bench::OpenSqlite;
+using calvendra::bench::SqliteFile;
 
 constexpr int kColumns = 10;
 
 void FillSchedules(const std::string& file, int count) {
-    sqlite3* db = nullptr;
-    sqlite3_open(file.c_str(), &db);
-    std::unique_ptr<sqlite3, int (*)(sqlite3*)> owner(db, sqlite3_close);
+    const SqliteFile owner = OpenSqlite(file);
+    sqlite3* db = owner.get();
     Exec(db, "begin");
     sqlite3_stmt* insert = nullptr;
     sqlite3_prepare_v2(db,
@@ -115,9 +116,8 @@ std::size_t ReadValueByValue(calvendra::CDBConnection& connection) {
 }
 
 std::size_t ReadThroughSqlite(const std::string& file) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    std::unique_ptr<sqlite3, int (*)(sqlite3*)> owner(db, sqlite3_close);
+    const SqliteFile owner = OpenSqlite(file, SQLITE_OPEN_READONLY);
+    sqlite3* db = owner.get();
     sqlite3_stmt* query = nullptr;
     const std::string text = calvendra::statements::SelectSchedulesForScan();
     sqlite3_prepare_v2(db, text.c_str(), -1, &query, nullptr);

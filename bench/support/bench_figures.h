@@ -1,12 +1,13 @@
 #pragma once
 
 // What the benchmarks share: times in milliseconds, the median of a benchmark's rounds, and the
-// SQL that fills a SQLite file before the organizer reads it.
+// SQLite file that a benchmark fills before the organizer reads it.
 
 #include <sqlite3.h>
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -24,6 +25,23 @@ inline double MillisecondsSince(Clock::time_point start) {
 inline double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
+}
+
+// A SQLite file opened by a benchmark, closed when it goes.
+using SqliteFile = std::unique_ptr<sqlite3, int (*)(sqlite3*)>;
+
+// Opens `path` as `flags` say (by default for writing, made when missing); a file that cannot be
+// opened ends the benchmark with SQLite's reason rather than measuring nothing.
+inline SqliteFile OpenSqlite(const std::string& path,
+                             int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) {
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+    SqliteFile file(db, sqlite3_close);
+    if (rc != SQLITE_OK) {
+        throw std::runtime_error("cannot open " + path + ": " +
+                                 (db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc)));
+    }
+    return file;
 }
 
 // Runs `sql` on the open database; a failure ends the benchmark with SQLite's message.

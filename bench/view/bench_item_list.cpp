@@ -56,15 +56,16 @@ using calvendra::bench::Clock;
 using calvendra::bench::Exec;
 using calvendra::bench::Median;
 using calvendra::bench::MillisecondsSince;
+using calvendra::bench::OpenSqlite;
+using calvendra::bench::SqliteFile;
 
 constexpr int kRuns = 7;
 
 // `count` contacts and `count` schedules of every reminder kind, spread over 40 groups of each, and
 // one empty group of each kind.
 void FillDatabase(const std::string& file, int count) {
-    sqlite3* db = nullptr;
-    sqlite3_open(file.c_str(), &db);
-    std::unique_ptr<sqlite3, int (*)(sqlite3*)> owner(db, sqlite3_close);
+    const SqliteFile owner = OpenSqlite(file);
+    sqlite3* db = owner.get();
     Exec(db, "begin");
     for (int g = 0; g <= 40; ++g) {  // the last group stays empty
         for (const long base : {1000000002L, 2000000002L}) {
