@@ -37,7 +37,6 @@ public:
     bool FetchNext(OdbcDiagnostic& failure);
 
     std::size_t RowCount() const { return rowsFetched_; }
-    std::size_t ColumnCount() const { return columns_.size(); }
 
     // A value of a fetched row; NULL reads as empty. Valid until the next fetch.
     std::string_view Value(std::size_t row, std::size_t column) const;
