@@ -36,14 +36,16 @@ AttendantChoice LoadAttendantChoice(CDBConnection& connection, Identifier schedu
     using Column = catalogue::ContactChoiceColumns;
     AttendantSet attendants = chosen ? *chosen : LoadLinkedContacts(connection, scheduleId);
 
+    const std::string baseName = BaseGroupName(connection, kContactKind);
     AttendantChoice choice;
     CDBResultSet results(connection);
-    for (const ResultRow& row : QueryRows(results, statements::SelectContactsForAttendants())) {
+    for (const ResultRow& row : QueryRows(results, statements::SelectContactsForPicker())) {
         AttendantCandidate candidate;
         candidate.contactId = row.Id(Column::kContactId);
         candidate.name = ContactName(row.Text(Column::kFirstName), row.Text(Column::kLastName));
         candidate.email = row.Text(Column::kHomeEmail);
-        candidate.group = row.Text(Column::kGroupName);
+        candidate.group =
+            ShownGroupName(row.Text(Column::kGroupName), row.Text(Column::kGroupId), baseName);
         candidate.ticked = attendants.count(candidate.contactId) > 0;
         choice.listed.push_back(std::move(candidate));
     }

@@ -23,17 +23,18 @@ struct AttendantCandidate {
 };
 
 struct AttendantChoice {
-    // Every contact whose group is stored, in the order of the contacts query.
+    // Every stored contact in ascending order of id, one whose group row is missing with the base
+    // group's name (ShownGroupName).
     std::vector<AttendantCandidate> listed;
-    // Attendants that the list cannot show, because their contact's group row is missing, in
-    // ascending order. They stay attendants: nobody could untick them.
+    // Chosen attendants that the list does not show, because no contact has their id (one that
+    // was deleted meanwhile), in ascending order. They stay attendants: nobody could untick them.
     std::vector<Identifier> unlisted;
 };
 
 // Reads the contacts with one query and ticks the attendants among them. The attendants are
-// `chosen` when given (what an earlier confirmation in the same editing chose), else the stored
-// links of the schedule that name a stored contact, read with one more query. A query that fails
-// lists or ticks nothing, and its reason goes to the log.
+// `chosen` when given (what an earlier confirmation in the same editing chose, or none for a new
+// schedule), else the stored links of the schedule that name a stored contact, read with one more
+// query. A query that fails lists or ticks nothing, and its reason goes to the log.
 AttendantChoice LoadAttendantChoice(CDBConnection& connection, Identifier scheduleId,
                                     const std::optional<AttendantSet>& chosen);
 

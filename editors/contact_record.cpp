@@ -1,5 +1,7 @@
 #include "editors/contact_record.h"
 
+#include <iterator>
+
 #include "platform/log.h"
 #include "store/db_result_set.h"
 #include "store/db_transaction.h"
@@ -7,6 +9,25 @@
 #include "store/statement_catalogue.h"
 
 namespace calvendra {
+
+namespace {
+
+// The editor's labels of the 26 fields, the business page's with "Business" where the home block
+// has the same label.
+constexpr const char* kFieldLabels[] = {
+    "First Name",          "Last Name",          "Gender",
+    "Email",               "Street Address",     "City",
+    "State/Province",      "Zip Code",           "Country/Region",
+    "Phone",               "Fax",                "Mobile",
+    "Web",                 "Business Email",     "Business Street Address",
+    "Business City",       "Business State/Province", "Business Zip Code",
+    "Business Country/Region", "Job Title",      "Department",
+    "Office",              "Business Phone",     "Business Fax",
+    "Business Web",        "Others",
+};
+static_assert(std::size(kFieldLabels) == statements::kContactTextColumnCount);
+
+}  // namespace
 
 ContactValues NewContactValues() {
     ContactValues values;
@@ -39,17 +60,53 @@ std::optional<StoredContact> LoadContact(CDBConnection& connection, Identifier c
     return std::nullopt;
 }
 
+std::vector<std::string> ContactDifferences(const StoredContact& one, const StoredContact& other) {
+    std::vector<std::string> fields;
+    for (std::size_t field = 0; field < one.values.size(); ++field) {
+        if (one.values[field] != other.values[field]) {
+            fields.push_back(kFieldLabels[field]);
+        }
+    }
+    if (one.groupId != other.groupId) {
+        fields.push_back("Group");
+    }
+    return fields;
+}
+
 std::string ContactStatement(bool existing, Identifier contactId, Identifier groupId,
                              const ContactValues& values) {
     return existing ? statements::UpdateContact(contactId, groupId, values)
                     : statements::InsertContact(contactId, groupId, values);
 }
 
-NewRowOutcome StoreNewContact(CDBConnection& connection, Identifier proposedId, Identifier groupId,
-                              const ContactValues& values) {
-    return StoreNewRow(connection, IdKind::kContact, proposedId, [&](Identifier id) {
-        return RunAsOneChange(connection, {ContactStatement(false, id, groupId, values)});
-    });
+NewItemOutcome StoreNewContact(CDBConnection& connection, Identifier proposedId, Identifier groupId,
+                               const ContactValues& values, Identifier pendingGroupId) {
+    return StoreNewItem(connection, IdKind::kContact, proposedId, groupId, pendingGroupId,
+                        [&](Identifier id, Identifier filedIn) {
+                            return std::vector<std::string>{
+                                ContactStatement(false, id, filedIn, values)};
+                        });
+}
+
+SaveOutcome SaveEditedContact(CDBConnection& connection, Identifier contactId,
+                              const StoredContact& remembered, const StoredContact& edited,
+                              Identifier pendingGroupId) {
+    CheckedUpdate update;
+    update.lockStatement = statements::LockContact(contactId);
+    update.unchanged = [&](OdbcDiagnostic& failure) -> std::optional<bool> {
+        const std::optional<StoredContact> now = LoadContact(connection, contactId, &failure);
+        if (!failure.Empty()) {
+            return std::nullopt;
+        }
+        return now && *now == remembered;
+    };
+    update.chosenGroupId = edited.groupId;
+    update.baseGroupId = kContactBaseGroupId;
+    update.pendingGroupId = pendingGroupId;
+    update.statements = [&](Identifier groupId) {
+        return std::vector<std::string>{ContactStatement(true, contactId, groupId, edited.values)};
+    };
+    return SaveChecked(connection, update);
 }
 
 }  // namespace calvendra

@@ -4,8 +4,12 @@
 #include <optional>
 #include <string>
 
+#include <vector>
+
+#include "store/checked_update.h"
 #include "store/db_connection.h"
 #include "store/identifiers.h"
+#include "store/item_filing.h"
 #include "store/new_identifier.h"
 #include "store/odbc_diagnostic.h"
 #include "store/statements.h"
@@ -58,7 +62,16 @@ ContactValues NewContactValues();
 struct StoredContact {
     Identifier groupId = 0;
     ContactValues values;
+
+    bool operator==(const StoredContact& other) const {
+        return groupId == other.groupId && values == other.values;
+    }
+    bool operator!=(const StoredContact& other) const { return !(*this == other); }
 };
+
+// The fields in which two versions of a contact differ, named as the editor's labels name them
+// ("Phone", "Business Phone"), in table order, "Group" last.
+std::vector<std::string> ContactDifferences(const StoredContact& one, const StoredContact& other);
 
 // Reads one contact for editing, its texts exactly as stored. Empty when there is no such
 // contact; a query that fails gives none too, with its reason in `failure` when given, otherwise in
@@ -71,8 +84,15 @@ std::string ContactStatement(bool existing, Identifier contactId, Identifier gro
                              const ContactValues& values);
 
 // Stores a new contact under `proposedId`, or, when another contact took that id meanwhile, under
-// the next free one (StoreNewRow).
-NewRowOutcome StoreNewContact(CDBConnection& connection, Identifier proposedId, Identifier groupId,
-                              const ContactValues& values);
+// the next free one (StoreNewRow). It is filed in `groupId` while that group is stored, otherwise
+// in the contact base group (FileItem; `pendingGroupId` is the group editor's unstored group).
+NewItemOutcome StoreNewContact(CDBConnection& connection, Identifier proposedId, Identifier groupId,
+                               const ContactValues& values, Identifier pendingGroupId = 0);
+
+// Saves `edited` over the stored contact, but only while it is still stored as its editor read
+// it (`remembered`); filed as StoreNewContact files it (SaveChecked).
+SaveOutcome SaveEditedContact(CDBConnection& connection, Identifier contactId,
+                              const StoredContact& remembered, const StoredContact& edited,
+                              Identifier pendingGroupId = 0);
 
 }  // namespace calvendra

@@ -1,5 +1,7 @@
 #include "editors/group_members.h"
 
+#include <algorithm>
+
 #include "editors/picker_rows.h"
 #include "platform/log.h"
 #include "store/statements.h"
@@ -27,6 +29,32 @@ std::vector<std::string> MemberStatements(int kind, Identifier groupId,
 std::string ReleaseMemberStatement(int kind, Identifier id) {
     return kind == kScheduleKind ? statements::MoveScheduleToGroup(kScheduleBaseGroupId, id)
                                  : statements::MoveContactToBase(id);
+}
+
+std::vector<std::string> ReleaseCreatedMembersChange(int kind, Identifier groupId,
+                                                     const std::vector<GroupMember>& members) {
+    std::vector<std::string> change;
+    for (const GroupMember& member : members) {
+        if (member.createdHere) {
+            change.push_back(kind == kScheduleKind
+                                 ? statements::ReleaseScheduleFromGroup(member.id, groupId)
+                                 : statements::ReleaseContactFromGroup(member.id, groupId));
+        }
+    }
+    return change;
+}
+
+std::string CreatedMembersStayText(int kind, const std::vector<GroupMember>& members,
+                                   const std::string& baseGroupName) {
+    const auto count = std::count_if(members.begin(), members.end(),
+                                     [](const GroupMember& member) { return member.createdHere; });
+    if (count == 0) {
+        return std::string();
+    }
+    const bool one = count == 1;
+    return std::to_string(count) + " " + (kind == kScheduleKind ? "schedule" : "contact") +
+           (one ? "" : "s") + " made here " + (one ? "stays" : "stay") + ", in " + baseGroupName +
+           ".";
 }
 
 bool RunMemberStatement(CDBConnection& connection, const std::string& statement,

@@ -32,6 +32,18 @@ std::vector<std::string> MemberStatements(int kind, Identifier groupId,
 // base group, a schedule to the schedule base group.
 std::string ReleaseMemberStatement(int kind, Identifier id);
 
+// The statements that send the members made in the group editor back to the base group of their
+// kind when its group `groupId` is not stored after all (cancelled, or refused by the database):
+// each only while it is still filed in that group, so that an item filed elsewhere meanwhile
+// stays there. Run as one change.
+std::vector<std::string> ReleaseCreatedMembersChange(int kind, Identifier groupId,
+                                                     const std::vector<GroupMember>& members);
+
+// What the group editor's Cancel question adds when members were made in it: "1 contact made
+// here stays, in All Contacts." (the base group's name); empty when none was.
+std::string CreatedMembersStayText(int kind, const std::vector<GroupMember>& members,
+                                   const std::string& baseGroupName);
+
 // Runs one of the group editor's own statements now. False when it failed, with `what` and the
 // database's reason in the log.
 bool RunMemberStatement(CDBConnection& connection, const std::string& statement,

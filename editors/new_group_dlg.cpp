@@ -10,6 +10,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "editors/changed_elsewhere.h"
 #include "editors/contact_record.h"
 #include "editors/dialog_buttons.h"
 #include "editors/new_contact_dlg.h"
@@ -17,10 +18,8 @@
 #include "editors/picker_rows.h"
 #include "editors/schedule_record.h"
 #include "editors/store_failure.h"
-#include "platform/log.h"
 #include "resources/store_text.h"
 #include "resources/strings.h"
-#include "store/db_transaction.h"
 #include "store/new_identifier.h"
 
 namespace calvendra {
@@ -37,6 +36,7 @@ enum ControlId : int {
 
 constexpr char kNoName[] = "Please input the new group name!";
 constexpr char kRemoveError[] = "Remove error, please contact ";
+constexpr char kCancelQuestion[] = "Do you want to cancel this new group?";
 
 std::string ContactText(const ContactValues& values) {
     return MemberContactText(values[ContactField::kFirstName], values[ContactField::kLastName]);
@@ -52,6 +52,7 @@ wxBEGIN_EVENT_TABLE(CNewGroupDlg, wxDialog)
     EVT_LIST_ITEM_SELECTED(kIdMembers, CNewGroupDlg::OnSelectionChanged)
     EVT_LIST_ITEM_DESELECTED(kIdMembers, CNewGroupDlg::OnSelectionChanged)
     EVT_BUTTON(wxID_OK, CNewGroupDlg::OnOk)
+    EVT_BUTTON(wxID_CANCEL, CNewGroupDlg::OnCancel)
 wxEND_EVENT_TABLE()
 
 CNewGroupDlg::CNewGroupDlg(wxWindow* parent, CDBConnection& connection, int kind,
@@ -159,12 +160,13 @@ void CNewGroupDlg::NewContact() {
     if (editor.ShowModal() != wxID_OK) {
         return;
     }
-    const NewRowOutcome stored =
-        StoreNewContact(connection_, *contactId, editor.GroupId(), editor.Values());
+    const NewItemOutcome stored =
+        StoreNewContact(connection_, *contactId, editor.GroupId(), editor.Values(), groupId_);
     if (!stored.Stored()) {
         ReportNewRowFailure(this, resources::kInsertContactError, IdKind::kContact, stored);
         return;
     }
+    TellFiling(stored.filing);
     itemCounter_ = std::max(itemCounter_, stored.id);
     AppendMember({stored.id, ContactText(editor.Values()), true});
 }
@@ -180,14 +182,21 @@ void CNewGroupDlg::NewSchedule() {
         return;
     }
     // With its attendants, and without links an earlier schedule of the same id left behind.
-    const NewRowOutcome stored = StoreNewSchedule(connection_, *scheduleId, editor.GroupId(),
-                                                  editor.Values(), editor.Attendants());
+    const NewItemOutcome stored = StoreNewSchedule(connection_, *scheduleId, editor.GroupId(),
+                                                   editor.Values(), editor.Attendants(), groupId_);
     if (!stored.Stored()) {
         ReportNewRowFailure(this, resources::kInsertScheduleError, IdKind::kSchedule, stored);
         return;
     }
+    TellFiling(stored.filing);
     itemCounter_ = std::max(itemCounter_, stored.id);
     AppendMember({stored.id, editor.Values().subject, true});
+}
+
+void CNewGroupDlg::TellFiling(const Filing& filing) {
+    if (filing.chosenGroupMissing) {
+        ReportFiledInBaseGroup(this, kind_, BaseGroupName(connection_, kind_));
+    }
 }
 
 void CNewGroupDlg::OnRemove(wxCommandEvent&) {
@@ -222,58 +231,57 @@ void CNewGroupDlg::OnProperties(wxCommandEvent&) {
     }
 }
 
+ItemEditingContext CNewGroupDlg::EditingContext() const {
+    ItemEditingContext context;
+    context.newIdCounter = itemCounter_;
+    context.pendingGroupId = groupId_;
+    context.launch = launch_;
+    return context;
+}
+
+void CNewGroupDlg::TakeEditedMember(long row, ItemEditingResult result, Identifier id,
+                                    const std::string& text) {
+    switch (result) {
+        case ItemEditingResult::kSavedAsNew:
+            // The row stands for the item that now holds what was entered.
+            members_.at(static_cast<std::size_t>(row)).id = id;
+            itemCounter_ = std::max(itemCounter_, id);
+            SetMemberText(row, text);
+            break;
+        case ItemEditingResult::kSaved:
+            SetMemberText(row, text);
+            break;
+        case ItemEditingResult::kGone:
+            members_.erase(members_.begin() + row);
+            memberList_->DeleteItem(row);
+            UpdateRowButtons();
+            break;
+        case ItemEditingResult::kCancelled:
+        case ItemEditingResult::kFailed:
+            break;
+    }
+}
+
 void CNewGroupDlg::ContactProperties(long row) {
-    const Identifier contactId = members_.at(static_cast<std::size_t>(row)).id;
-    OdbcDiagnostic readFailure;
-    const std::optional<StoredContact> stored = LoadContact(connection_, contactId, &readFailure);
-    // An editor without the stored values would write empty ones over them.
-    if (!readFailure.Empty()) {
-        ReportStoreFailure(this, resources::kReadContactError,
-                           "Cannot read contact " + std::to_string(contactId), readFailure);
-        return;
-    }
-    CNewContactDlg editor(this, connection_, EditMode::kExisting, contactId,
-                          stored ? stored->groupId : groupId_,
-                          stored ? stored->values : NewContactValues(), launch_);
-    if (editor.ShowModal() != wxID_OK) {
-        return;
-    }
-    const OdbcDiagnostic failure = RunAsOneChange(connection_, {editor.Statement()});
-    if (!failure.Empty()) {
-        ReportStoreFailure(this, resources::kUpdateContactError,
-                           "Cannot save contact " + std::to_string(contactId), failure);
-        return;
-    }
-    SetMemberText(row, ContactText(editor.Values()));
+    const ContactEditing edited = EditStoredContact(
+        this, connection_, members_.at(static_cast<std::size_t>(row)).id, EditingContext());
+    TakeEditedMember(row, edited.result, edited.contactId, ContactText(edited.stored.values));
 }
 
 void CNewGroupDlg::ScheduleProperties(long row) {
-    const Identifier scheduleId = members_.at(static_cast<std::size_t>(row)).id;
-    OdbcDiagnostic readFailure;
-    const std::optional<StoredSchedule> stored =
-        LoadSchedule(connection_, scheduleId, &readFailure);
-    if (!readFailure.Empty()) {
-        ReportStoreFailure(this, resources::kReadScheduleError,
-                           "Cannot read schedule " + std::to_string(scheduleId), readFailure);
+    const ScheduleEditing edited = EditStoredSchedule(
+        this, connection_, members_.at(static_cast<std::size_t>(row)).id, EditingContext());
+    TakeEditedMember(row, edited.result, edited.scheduleId, edited.values.subject);
+}
+
+void CNewGroupDlg::OnCancel(wxCommandEvent&) {
+    // What was made here is stored already; the question says where it stays.
+    const std::string stays = CreatedMembersStayText(kind_, members_, BaseGroupName(connection_, kind_));
+    if (!stays.empty() &&
+        !AskTips(this, kCancelQuestion, resources::FromStoreText(stays))) {
         return;
     }
-    if (!stored) {
-        LogWarning("schedule " + std::to_string(scheduleId) + " is no longer stored");
-        return;
-    }
-    CNewScheduleDlg editor(this, connection_, EditMode::kExisting, scheduleId, stored->groupId,
-                           stored->values);
-    if (editor.ShowModal() != wxID_OK) {
-        return;
-    }
-    // Its attendants change only when its reminder settings were confirmed.
-    const OdbcDiagnostic failure = RunAsOneChange(connection_, editor.EditStatements());
-    if (!failure.Empty()) {
-        ReportStoreFailure(this, resources::kUpdateScheduleError,
-                           "Cannot save schedule " + std::to_string(scheduleId), failure);
-        return;
-    }
-    SetMemberText(row, editor.Values().subject);
+    FinishDialog(*this, wxID_CANCEL);
 }
 
 void CNewGroupDlg::OnOk(wxCommandEvent&) {

@@ -8,6 +8,7 @@
 #include "editors/contact_list_dlg.h"
 #include "editors/default_browser.h"
 #include "editors/group_members.h"
+#include "editors/stored_item_editing.h"
 #include "editors/web_address.h"
 #include "store/db_connection.h"
 #include "store/identifiers.h"
@@ -22,7 +23,9 @@ namespace calvendra {
 // "New Group Dialog": names a new contact group (kind 1) or schedule group (kind 2) and gathers
 // its members, picked among the stored items or created on the spot. The caller inserts the group
 // after OK and then runs MemberStatements(). What "New Contact", "Remove" and "Properties" do to
-// items is written at once, and stays written whether the group is saved or not.
+// items is written at once, and stays written whether the group is saved or not; when it is not,
+// the caller sends the items made here to the base group (ReleaseCreatedMembersChange), which
+// Cancel says before it happens.
 class CNewGroupDlg : public wxDialog {
 public:
     // `groupId` is the id the new group will have; `itemCounter` the highest contact id (kind 1)
@@ -67,6 +70,14 @@ private:
     void NewSchedule();
     void ContactProperties(long row);
     void ScheduleProperties(long row);
+    // How the editing of a member's item goes: above the items made here, in this group.
+    ItemEditingContext EditingContext() const;
+    // The member row after its item was edited: renamed, standing for the item stored as new, or
+    // gone with its item.
+    void TakeEditedMember(long row, ItemEditingResult result, Identifier id,
+                          const std::string& text);
+    // Says where an item made here went when the group chosen for it was deleted meanwhile.
+    void TellFiling(const Filing& filing);
 
     void OnSelect(wxCommandEvent& event);
     void OnNewItem(wxCommandEvent& event);
@@ -74,6 +85,7 @@ private:
     void OnProperties(wxCommandEvent& event);
     void OnSelectionChanged(wxListEvent& event);
     void OnOk(wxCommandEvent& event);
+    void OnCancel(wxCommandEvent& event);
 
     CDBConnection& connection_;
     int kind_;

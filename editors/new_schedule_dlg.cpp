@@ -83,7 +83,11 @@ void CNewScheduleDlg::ReadEdits() {
 }
 
 void CNewScheduleDlg::OnRemindSetting(wxCommandEvent&) {
-    CRemindSetDlg dialog(this, connection_, scheduleId_, values_.reminder, attendants_);
+    // A new schedule starts without attendants. Its id is only proposed: links stored under it
+    // belong to a schedule of another user, or to none.
+    const std::optional<AttendantSet> chosen =
+        attendants_ || mode_ == EditMode::kExisting ? attendants_ : AttendantSet();
+    CRemindSetDlg dialog(this, connection_, scheduleId_, values_.reminder, chosen);
     if (dialog.ShowModal() != wxID_OK) {
         return;
     }

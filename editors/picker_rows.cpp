@@ -20,12 +20,15 @@ void LogFailedQuery(const CDBResultSet& results, const char* what) {
 
 std::vector<PickerRow> LoadContacts(CDBConnection& connection) {
     using Column = catalogue::ContactChoiceColumns;
+    const std::string baseName = BaseGroupName(connection, kContactKind);
     std::vector<PickerRow> rows;
     CDBResultSet results(connection);
     for (const ResultRow& row : QueryRows(results, statements::SelectContactsForPicker())) {
         rows.push_back({row.Id(Column::kContactId),
                         {ContactName(row.Text(Column::kFirstName), row.Text(Column::kLastName)),
-                         row.Text(Column::kHomeEmail), row.Text(Column::kGroupName)}});
+                         row.Text(Column::kHomeEmail),
+                         ShownGroupName(row.Text(Column::kGroupName), row.Text(Column::kGroupId),
+                                        baseName)}});
     }
     LogFailedQuery(results, "the contacts to pick from");
     return rows;
@@ -33,6 +36,7 @@ std::vector<PickerRow> LoadContacts(CDBConnection& connection) {
 
 std::vector<PickerRow> LoadSchedules(CDBConnection& connection) {
     using Column = catalogue::ScheduleChoiceColumns;
+    const std::string baseName = BaseGroupName(connection, kScheduleKind);
     std::vector<PickerRow> rows;
     CDBResultSet results(connection);
     for (const ResultRow& row : QueryRows(results, statements::SelectSchedulesForPicker())) {
@@ -40,7 +44,8 @@ std::vector<PickerRow> LoadSchedules(CDBConnection& connection) {
             {row.Id(Column::kScheduleId),
              {row.Text(Column::kSubject),
               RemindDateAndTime(row.Text(Column::kRemindDate), row.Text(Column::kRemindTime)),
-              row.Text(Column::kGroupName)}});
+              ShownGroupName(row.Text(Column::kGroupName), row.Text(Column::kGroupId),
+                             baseName)}});
     }
     LogFailedQuery(results, "the schedules to pick from");
     return rows;
@@ -54,6 +59,27 @@ std::string ContactName(const std::string& firstName, const std::string& lastNam
 
 std::string RemindDateAndTime(const std::string& remindDate, const std::string& remindTime) {
     return remindDate.empty() ? remindTime : remindDate + " " + remindTime;
+}
+
+std::optional<std::string> LoadGroupName(CDBConnection& connection, Identifier groupId) {
+    using Column = catalogue::GroupNameColumns;
+    CDBResultSet results(connection);
+    for (const ResultRow& row : QueryRows(results, statements::SelectGroupName(groupId))) {
+        return row.Text(Column::kGroupName);
+    }
+    LogFailedQuery(results, "the name of a group");
+    return std::nullopt;
+}
+
+std::string BaseGroupName(CDBConnection& connection, int kind) {
+    const bool contacts = kind == kContactKind;
+    return LoadGroupName(connection, contacts ? kContactBaseGroupId : kScheduleBaseGroupId)
+        .value_or(contacts ? "the contact base group" : "the schedule base group");
+}
+
+std::string ShownGroupName(const std::string& groupName, const std::string& groupId,
+                           const std::string& baseGroupName) {
+    return groupId.empty() ? baseGroupName : groupName;
 }
 
 std::vector<GroupEntry> LoadGroupsOfKind(CDBConnection& connection, int kindDigit) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,19 @@ struct GroupEntry {
     std::string name;
 };
 
+// The name of one group; empty when it is not stored or cannot be read (the reason in the log).
+std::optional<std::string> LoadGroupName(CDBConnection& connection, Identifier groupId);
+
+// The base group of a kind's name for what the user is told; "the contact base group" or "the
+// schedule base group" when it cannot be read.
+std::string BaseGroupName(CDBConnection& connection, int kind);
+
+// The group name a choice shows for an item: the name of the group it is filed in, or, when that
+// group's row is missing (the query's group id column reads empty), the base group's name, which
+// is where the item is listed in the tree.
+std::string ShownGroupName(const std::string& groupName, const std::string& groupId,
+                           const std::string& baseGroupName);
+
 // The groups whose ids begin with `kindDigit`, in ascending order of id. A query that fails gives
 // none, and its reason goes to the log.
 std::vector<GroupEntry> LoadGroupsOfKind(CDBConnection& connection, int kindDigit);
@@ -41,9 +55,9 @@ struct PickerRow {
 // The item picker's column headings for `kind`; none for a kind that is neither.
 std::vector<std::string> PickerHeadings(int kind);
 
-// The contacts or schedules that have a stored group, in the order the item picker shows them:
-// the query's last row first. None for any other kind; a query that fails gives none, and its
-// reason goes to the log.
+// Every stored contact or schedule, also one whose group row is missing (ShownGroupName), in the
+// order the item picker shows them: the query's last row first. None for any other kind; a query
+// that fails gives none, and its reason goes to the log.
 std::vector<PickerRow> LoadPickerRows(CDBConnection& connection, int kind);
 
 }  // namespace calvendra

@@ -1,5 +1,8 @@
 #include "editors/schedule_record.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "editors/attendant_choice.h"
 #include "platform/log.h"
 #include "store/db_result_set.h"
@@ -10,9 +13,68 @@
 
 namespace calvendra {
 
+namespace {
+
+// Whether and when the two remind; whether they mail is the other half.
+bool SameReminder(const ReminderSettings& one, const ReminderSettings& other) {
+    return one.remind == other.remind && one.remindType == other.remindType &&
+           one.remindWeek == other.remindWeek && one.remindDate == other.remindDate &&
+           one.remindTime == other.remindTime;
+}
+
+// The attendant links as stored, ascending; empty, with the reason in `failure`, when they cannot
+// be read.
+std::optional<std::vector<Identifier>> LoadAttendantLinks(CDBConnection& connection,
+                                                          Identifier scheduleId,
+                                                          OdbcDiagnostic& failure) {
+    using Column = catalogue::LinkedContactColumns;
+    std::vector<Identifier> links;
+    CDBResultSet results(connection);
+    for (const ResultRow& row : QueryRows(results, statements::SelectAttendantLinks(scheduleId))) {
+        links.push_back(row.Id(Column::kContactId));
+    }
+    if (!results.LastError().Empty()) {
+        failure = results.LastError();
+        return std::nullopt;
+    }
+    // The text order of ten-digit ids is their order; anything else is put in order here.
+    std::sort(links.begin(), links.end());
+    return links;
+}
+
+}  // namespace
+
+bool operator==(const ScheduleValues& one, const ScheduleValues& other) {
+    return one.subject == other.subject && one.text == other.text &&
+           SameReminder(one.reminder, other.reminder) &&
+           one.reminder.emailRemind == other.reminder.emailRemind;
+}
+
+std::vector<std::string> ScheduleDifferences(const StoredSchedule& one,
+                                             const StoredSchedule& other) {
+    std::vector<std::string> differences;
+    const ScheduleValues& a = one.values;
+    const ScheduleValues& b = other.values;
+    const std::pair<bool, const char*> checks[] = {
+        {a.subject != b.subject, "Subject"},
+        {a.text != b.text, "Text"},
+        {one.groupId != other.groupId, "Group"},
+        {!SameReminder(a.reminder, b.reminder), "Reminder"},
+        {a.reminder.emailRemind != b.reminder.emailRemind, "Email to remind attendant"},
+        {one.attendantLinks != other.attendantLinks, "Attendants"},
+    };
+    for (const auto& [differs, name] : checks) {
+        if (differs) {
+            differences.push_back(name);
+        }
+    }
+    return differences;
+}
+
 std::optional<StoredSchedule> LoadSchedule(CDBConnection& connection, Identifier scheduleId,
                                            OdbcDiagnostic* failure) {
     using Column = catalogue::ScheduleColumns;
+    std::optional<StoredSchedule> found;
     CDBResultSet results(connection);
     for (const ResultRow& row : QueryRows(results, statements::SelectSchedule(scheduleId))) {
         StoredSchedule schedule;
@@ -27,14 +89,21 @@ std::optional<StoredSchedule> LoadSchedule(CDBConnection& connection, Identifier
         reminder.remindDate = row.Text(Column::kRemindDate);
         reminder.remindTime = row.Text(Column::kRemindTime);
         reminder.emailRemind = row.Int(Column::kEmailRemind) != 0;
-        return schedule;
+        found = schedule;
+        break;
     }
-    if (!results.LastError().Empty()) {
+    OdbcDiagnostic error = results.LastError();
+    if (found && error.Empty()) {
+        if (auto links = LoadAttendantLinks(connection, scheduleId, error)) {
+            found->attendantLinks = std::move(*links);
+            return found;
+        }
+    }
+    if (!error.Empty()) {
         if (failure != nullptr) {
-            *failure = results.LastError();
+            *failure = error;
         } else {
-            LogWarning("cannot read schedule " + std::to_string(scheduleId) + ": " +
-                       results.LastError().Text());
+            LogWarning("cannot read schedule " + std::to_string(scheduleId) + ": " + error.Text());
         }
     }
     return std::nullopt;
@@ -65,14 +134,45 @@ std::vector<std::string> ScheduleWithAttendants(const std::string& scheduleState
     return change;
 }
 
-NewRowOutcome StoreNewSchedule(CDBConnection& connection, Identifier proposedId, Identifier groupId,
-                               const ScheduleValues& values,
-                               const std::vector<Identifier>& attendants) {
-    return StoreNewRow(connection, IdKind::kSchedule, proposedId, [&](Identifier id) {
-        return RunAsOneChange(
-            connection, ScheduleWithAttendants(ScheduleStatement(false, id, groupId, values), id,
-                                               AttendantStatements(id, attendants)));
-    });
+NewItemOutcome StoreNewSchedule(CDBConnection& connection, Identifier proposedId,
+                                Identifier groupId, const ScheduleValues& values,
+                                const std::vector<Identifier>& attendants,
+                                Identifier pendingGroupId) {
+    // The insert comes first: an id that another schedule holds fails it before any link of
+    // that schedule is touched, and the next try takes the links along to the next id.
+    return StoreNewItem(connection, IdKind::kSchedule, proposedId, groupId, pendingGroupId,
+                        [&](Identifier id, Identifier filedIn) {
+                            return ScheduleWithAttendants(
+                                ScheduleStatement(false, id, filedIn, values), id,
+                                AttendantStatements(id, attendants));
+                        });
+}
+
+SaveOutcome SaveEditedSchedule(CDBConnection& connection, const StoredSchedule& remembered,
+                               Identifier groupId, const ScheduleValues& values,
+                               const std::optional<std::vector<Identifier>>& attendants,
+                               Identifier pendingGroupId) {
+    const Identifier scheduleId = remembered.scheduleId;
+    CheckedUpdate update;
+    update.lockStatement = statements::LockSchedule(scheduleId);
+    update.unchanged = [&](OdbcDiagnostic& failure) -> std::optional<bool> {
+        const std::optional<StoredSchedule> now = LoadSchedule(connection, scheduleId, &failure);
+        if (!failure.Empty()) {
+            return std::nullopt;
+        }
+        return now && *now == remembered;
+    };
+    update.chosenGroupId = groupId;
+    update.baseGroupId = kScheduleBaseGroupId;
+    update.pendingGroupId = pendingGroupId;
+    update.statements = [&](Identifier filedIn) {
+        const std::string row = ScheduleStatement(true, scheduleId, filedIn, values);
+        if (!attendants) {
+            return std::vector<std::string>{row};
+        }
+        return ScheduleWithAttendants(row, scheduleId, AttendantStatements(scheduleId, *attendants));
+    };
+    return SaveChecked(connection, update);
 }
 
 }  // namespace calvendra

@@ -13,8 +13,10 @@ namespace calvendra {
 
 namespace {
 
-// Runs a statement on its own handle; empty when it succeeded, otherwise why not.
-OdbcDiagnostic RunStatement(SQLHDBC connection, const std::string& statement) {
+// Runs a statement on its own handle; empty when it succeeded, otherwise why not. `changedRows`,
+// when given, receives how many rows an insert, update or delete changed.
+OdbcDiagnostic RunStatement(SQLHDBC connection, const std::string& statement,
+                            long* changedRows = nullptr) {
     OdbcHandle handle = OdbcHandle::Allocate(SQL_HANDLE_STMT, connection);
     if (!handle) {
         return ReadDiagnostic(SQL_HANDLE_DBC, connection);
@@ -23,10 +25,24 @@ OdbcDiagnostic RunStatement(SQLHDBC connection, const std::string& statement) {
         handle.Get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(statement.c_str())),
         static_cast<SQLINTEGER>(statement.size()));
     // An update or delete that matches no row answers SQL_NO_DATA; it did not fail.
-    if (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA) {
+    if (rc == SQL_NO_DATA) {
+        if (changedRows != nullptr) {
+            *changedRows = 0;
+        }
         return {};
     }
-    return ReadDiagnostic(SQL_HANDLE_STMT, handle.Get());
+    if (!SQL_SUCCEEDED(rc)) {
+        return ReadDiagnostic(SQL_HANDLE_STMT, handle.Get());
+    }
+    if (changedRows != nullptr) {
+        // Defined after an insert, update or delete on every driver (unlike after a select).
+        SQLLEN count = 0;
+        if (!SQL_SUCCEEDED(SQLRowCount(handle.Get(), &count))) {
+            return ReadDiagnostic(SQL_HANDLE_STMT, handle.Get());
+        }
+        *changedRows = static_cast<long>(count);
+    }
+    return {};
 }
 
 std::string DbmsName(SQLHDBC connection) {
@@ -160,11 +176,20 @@ void CDBConnection::NoteCallFailure(OdbcDiagnostic& failure) {
 }
 
 bool CDBConnection::ExecuteStatement(const std::string& statement) {
+    return Execute(statement, nullptr);
+}
+
+bool CDBConnection::ExecuteStatement(const std::string& statement, long& changedRows) {
+    changedRows = 0;
+    return Execute(statement, &changedRows);
+}
+
+bool CDBConnection::Execute(const std::string& statement, long* changedRows) {
     lastError_ = PrepareForUse();
     if (!lastError_.Empty()) {
         return false;
     }
-    OdbcDiagnostic failure = RunStatement(connection_.Get(), statement);
+    OdbcDiagnostic failure = RunStatement(connection_.Get(), statement, changedRows);
     if (!failure.Empty()) {
         NoteCallFailure(failure);
         return Fail(std::move(failure));

@@ -42,6 +42,10 @@ public:
     // OpenConnection was ever asked for, and while the connection is held back. A statement that
     // changes no row still succeeds.
     bool ExecuteStatement(const std::string& statement);
+    // The same for an insert, update or delete, with the number of rows it changed (for an
+    // update, the rows its condition matched) in `changedRows`: a change that must find its row
+    // tells from it that the row is gone.
+    bool ExecuteStatement(const std::string& statement, long& changedRows);
 
     bool IsConnected() const { return static_cast<bool>(connection_); }
 
@@ -87,6 +91,7 @@ private:
     void NoteCallFailure(OdbcDiagnostic& failure);
     void NoteCallSuccess() { health_.NoteSuccess(); }
 
+    bool Execute(const std::string& statement, long* changedRows);
     bool Connect();
     // Bounds the wait for locks in the session just opened, where the database needs statements
     // for it.

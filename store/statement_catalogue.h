@@ -28,6 +28,11 @@ struct GroupsOfKindColumns {
 inline constexpr char kInsertGroup[] =
     "insert into assist_group(group_id,group_name,parent_id) values('%ld','%s','%ld')";
 inline constexpr char kDeleteGroup[] = "delete from assist_group where group_id='%ld'";
+inline constexpr char kSelectGroupName[] =
+    "select group_name from assist_group where group_id='%ld'";
+struct GroupNameColumns {
+    enum : int { kGroupName };
+};
 
 // Contacts.
 inline constexpr char kSelectAllContacts[] =
@@ -75,18 +80,25 @@ inline constexpr char kMoveContactToBase[] =
     "update assist_contactmaininfo set group_id='1000000001' where contact_id='%ld'";
 inline constexpr char kMoveContactToGroup[] =
     "update assist_contactmaininfo set group_id='%ld' where contact_id='%ld'";
+// The contacts with a stored group, the reminder settings' list of earlier versions, which left out
+// every contact whose group row is missing; the benchmark of opening the settings compares with it.
 inline constexpr char kSelectContactsForAttendants[] =
     "select contact_id,first_name,last_name,home_email,group_name from "
     "assist_contactmaininfo,assist_group where "
     "assist_group.group_id=assist_contactmaininfo.group_id";
+// Every contact with its group's name, also a contact whose group row is missing (its group
+// columns read empty): the item picker and the reminder settings offer every stored contact.
 inline constexpr char kSelectContactsForPicker[] =
     "select assist_contactmaininfo.contact_id,assist_contactmaininfo.first_name,"
-    "assist_contactmaininfo.last_name,assist_contactmaininfo.home_email,assist_group.group_name "
-    "from assist_contactmaininfo,assist_group "
-    "where assist_contactmaininfo.group_id=assist_group.group_id";
-// Of both contact choices.
+    "assist_contactmaininfo.last_name,assist_contactmaininfo.home_email,assist_group.group_name,"
+    "assist_group.group_id "
+    "from assist_contactmaininfo left join assist_group "
+    "on assist_contactmaininfo.group_id=assist_group.group_id "
+    "order by assist_contactmaininfo.contact_id";
+// Of both contact choices; the second leaves the group's id out. The group id is empty when the
+// contact's group row is missing.
 struct ContactChoiceColumns {
-    enum : int { kContactId, kFirstName, kLastName, kHomeEmail, kGroupName };
+    enum : int { kContactId, kFirstName, kLastName, kHomeEmail, kGroupName, kGroupId };
 };
 inline constexpr char kSelectAttendantEmails[] =
     "select home_email from assist_contactmaininfo,schedule_contact "
@@ -150,13 +162,16 @@ inline constexpr char kMoveSchedulesOfGroupToBase[] =
     "update assist_scheduleinfo set group_id='2000000001' where group_id='%ld'";
 inline constexpr char kMoveScheduleToGroup[] =
     "update assist_scheduleinfo set group_id='%ld' where schedule_id='%ld'";
+// Every schedule with its group's name, also one whose group row is missing.
 inline constexpr char kSelectSchedulesForPicker[] =
     "select assist_scheduleinfo.schedule_id,assist_scheduleinfo.schedule_subject,"
-    "assist_scheduleinfo.remind_date,assist_scheduleinfo.remind_time,assist_group.group_name "
-    "from assist_scheduleinfo,assist_group where "
-    "assist_scheduleinfo.group_id=assist_group.group_id";
+    "assist_scheduleinfo.remind_date,assist_scheduleinfo.remind_time,assist_group.group_name,"
+    "assist_group.group_id "
+    "from assist_scheduleinfo left join assist_group "
+    "on assist_scheduleinfo.group_id=assist_group.group_id "
+    "order by assist_scheduleinfo.schedule_id";
 struct ScheduleChoiceColumns {
-    enum : int { kScheduleId, kSubject, kRemindDate, kRemindTime, kGroupName };
+    enum : int { kScheduleId, kSubject, kRemindDate, kRemindTime, kGroupName, kGroupId };
 };
 
 // Attendant links.
@@ -172,9 +187,33 @@ inline constexpr char kSelectLinkedContacts[] =
     "select schedule_contact.contact_id from schedule_contact,assist_contactmaininfo "
     "where schedule_contact.schedule_id='%ld' "
     "and schedule_contact.contact_id=assist_contactmaininfo.contact_id";
+// Every attendant link of one schedule as stored, a link to a deleted contact too, in one order:
+// a schedule's attendants are part of what an editor compares before it saves.
+inline constexpr char kSelectAttendantLinks[] =
+    "select contact_id from schedule_contact where schedule_id='%ld' order by contact_id";
+// Of both link queries.
 struct LinkedContactColumns {
     enum : int { kContactId };
 };
+
+// Updates that change nothing but take the row's write lock until the change ends, so that no
+// other user changes or deletes the row meanwhile; the rows they match tell whether it is stored.
+inline constexpr char kLockGroup[] =
+    "update assist_group set group_id=group_id where group_id='%ld'";
+inline constexpr char kLockContact[] =
+    "update assist_contactmaininfo set contact_id=contact_id where contact_id='%ld'";
+inline constexpr char kLockSchedule[] =
+    "update assist_scheduleinfo set schedule_id=schedule_id where schedule_id='%ld'";
+
+// A contact or schedule back to the base group of its kind, but only while it is still filed in
+// the given group (contact or schedule id, group id): the group editor's own items when its group
+// was never stored.
+inline constexpr char kReleaseContactFromGroup[] =
+    "update assist_contactmaininfo set group_id='1000000001' "
+    "where contact_id='%ld' and group_id='%ld'";
+inline constexpr char kReleaseScheduleFromGroup[] =
+    "update assist_scheduleinfo set group_id='2000000001' "
+    "where schedule_id='%ld' and group_id='%ld'";
 
 // The highest id of one kind that one column holds: texts of ten digits between the kind's first
 // and last id (column, table, column, first, last, column). New rows take an id above it.

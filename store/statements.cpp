@@ -68,6 +68,14 @@ std::string DeleteGroup(Identifier groupId) {
     return FormatText(kDeleteGroup, groupId);
 }
 
+std::string SelectGroupName(Identifier groupId) {
+    return FormatText(kSelectGroupName, groupId);
+}
+
+std::string LockGroup(Identifier groupId) {
+    return FormatText(kLockGroup, groupId);
+}
+
 std::string SelectAllContacts() {
     return FormatText(kSelectAllContacts);
 }
@@ -114,6 +122,14 @@ std::string MoveContactToBase(Identifier contactId) {
 
 std::string MoveContactToGroup(Identifier groupId, Identifier contactId) {
     return FormatText(kMoveContactToGroup, groupId, contactId);
+}
+
+std::string ReleaseContactFromGroup(Identifier contactId, Identifier groupId) {
+    return FormatText(kReleaseContactFromGroup, contactId, groupId);
+}
+
+std::string LockContact(Identifier contactId) {
+    return FormatText(kLockContact, contactId);
 }
 
 std::string SelectContactsForAttendants() {
@@ -170,6 +186,14 @@ std::string MoveScheduleToGroup(Identifier groupId, Identifier scheduleId) {
     return FormatText(kMoveScheduleToGroup, groupId, scheduleId);
 }
 
+std::string ReleaseScheduleFromGroup(Identifier scheduleId, Identifier groupId) {
+    return FormatText(kReleaseScheduleFromGroup, scheduleId, groupId);
+}
+
+std::string LockSchedule(Identifier scheduleId) {
+    return FormatText(kLockSchedule, scheduleId);
+}
+
 std::string SelectSchedulesForPicker() {
     return FormatText(kSelectSchedulesForPicker);
 }
@@ -188,6 +212,10 @@ std::string DeleteAttendantLinks(Identifier scheduleId) {
 
 std::string SelectLinkedContacts(Identifier scheduleId) {
     return FormatText(kSelectLinkedContacts, scheduleId);
+}
+
+std::string SelectAttendantLinks(Identifier scheduleId) {
+    return FormatText(kSelectAttendantLinks, scheduleId);
 }
 
 std::string SelectHighestId(const char* table, const char* column, Identifier first,

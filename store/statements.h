@@ -32,6 +32,8 @@ std::string SelectScheduleGroupTree();
 std::string SelectGroupsOfKind(int leadingDigit);
 std::string InsertGroup(Identifier groupId, const std::string& name, Identifier parentId);
 std::string DeleteGroup(Identifier groupId);
+std::string SelectGroupName(Identifier groupId);
+std::string LockGroup(Identifier groupId);
 
 // Contacts.
 std::string SelectAllContacts();
@@ -43,6 +45,8 @@ std::string DeleteContact(Identifier contactId);
 std::string MoveContactsOfGroupToBase(Identifier groupId);
 std::string MoveContactToBase(Identifier contactId);
 std::string MoveContactToGroup(Identifier groupId, Identifier contactId);
+std::string ReleaseContactFromGroup(Identifier contactId, Identifier groupId);
+std::string LockContact(Identifier contactId);
 std::string SelectContactsForAttendants();
 std::string SelectContactsForPicker();
 std::string SelectAttendantEmails(Identifier scheduleId);
@@ -57,6 +61,8 @@ std::string UpdateSchedule(Identifier scheduleId, Identifier groupId, const Sche
 std::string DeleteSchedule(Identifier scheduleId);
 std::string MoveSchedulesOfGroupToBase(Identifier groupId);
 std::string MoveScheduleToGroup(Identifier groupId, Identifier scheduleId);
+std::string ReleaseScheduleFromGroup(Identifier scheduleId, Identifier groupId);
+std::string LockSchedule(Identifier scheduleId);
 std::string SelectSchedulesForPicker();
 
 // Attendant links.
@@ -64,6 +70,7 @@ std::string SelectAttendantLink(Identifier scheduleId, Identifier contactId);
 std::string InsertAttendantLink(Identifier scheduleId, Identifier contactId);
 std::string DeleteAttendantLinks(Identifier scheduleId);
 std::string SelectLinkedContacts(Identifier scheduleId);
+std::string SelectAttendantLinks(Identifier scheduleId);
 
 // The highest id of the kind [first, last] in one column of a table; the count of a group's items.
 std::string SelectHighestId(const char* table, const char* column, Identifier first,

@@ -438,6 +438,15 @@ long CCalvendraView::FirstSelectedRow() const {
     return list_->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
 }
 
+std::vector<Identifier> CCalvendraView::SelectedItemIds() const {
+    std::vector<Identifier> ids;
+    for (long row = FirstSelectedRow(); row >= 0;
+         row = list_->GetNextItem(row, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED)) {
+        ids.push_back(list_->ItemIdAt(row));
+    }
+    return ids;
+}
+
 Identifier CCalvendraView::ItemIdAt(long row) const {
     return list_->ItemIdAt(row);
 }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <wx/panel.h>
 #include <wx/timer.h>
@@ -29,6 +30,9 @@ class wxUpdateUIEvent;
 namespace calvendra {
 
 class CItemListCtrl;
+struct GroupMember;
+struct NewItemOutcome;
+enum class ItemEditingResult;
 
 // The form that fills the main window: the tree of contact and schedule groups on the left, the
 // list of the selected group's contacts or schedules on the right.
@@ -70,9 +74,10 @@ public:
     // does not show it. With `enablesDelete`, a row found also enables the item delete. A fill
     // asked for afterwards drops the selection that still waits.
     void SelectRowOnceListed(Identifier itemId, bool enablesDelete = false);
-    // The first selected row, or -1; the id of the item a row shows; a deleted item's row taken
-    // out of the list.
+    // The first selected row, or -1; the items of the selected rows, in list order; the id of the
+    // item a row shows; a deleted item's row taken out of the list.
     long FirstSelectedRow() const;
+    std::vector<Identifier> SelectedItemIds() const;
     Identifier ItemIdAt(long row) const;
     void RemoveRow(long row);
 
@@ -151,9 +156,17 @@ private:
     Identifier NewItemTarget(IdKind groupKind) const;
     // The id a new row of the kind takes; empty, after saying so, when the kind has none left.
     std::optional<Identifier> ProposeNewId(IdKind kind, Identifier counter);
-    // After the editor of a new contact or schedule for the group `targetGroupId`: a refusal is
-    // said; a stored item raises its counter and is shown (ShowNewItem).
-    void TakeNewItem(const NewRowOutcome& stored, Identifier targetGroupId, Identifier itemGroupId);
+    // After the editor of a new contact or schedule for the group `targetGroupId`, which filed it
+    // in `chosenGroupId`: a refusal is said, and so is a chosen group deleted meanwhile; a stored
+    // item raises its counter and is shown (ShowNewItem).
+    void TakeNewItem(const NewItemOutcome& stored, Identifier targetGroupId,
+                     Identifier chosenGroupId);
+    // The name of a group as the tree shows it; empty when the tree does not show it.
+    std::string GroupNameInTree(Identifier groupId) const;
+    // After the group editor ended without its group stored: the items made in it go to the base
+    // group of their kind.
+    void ReleaseCreatedMembers(int memberKind, Identifier groupId,
+                               const std::vector<GroupMember>& members);
     // After a new item: the list shows the target group, or the group the editor filed the item
     // in when the target does not list it, with the item's row selected.
     void ShowNewItem(Identifier targetGroupId, Identifier itemGroupId, Identifier itemId);
@@ -164,6 +177,10 @@ private:
     void EditItem(long row);
     void EditContact(Identifier contactId);
     void EditSchedule(Identifier scheduleId);
+    // The list after an editing: read again, with the edited item's row selected (or the row of
+    // the new item that holds what was entered, whose id raises `counter`).
+    void ShowEditedItem(ItemEditingResult result, Identifier editedId, Identifier storedId,
+                        Identifier& counter);
     wxWindow* DialogParent();
 
     void OnNewContactGroup(wxCommandEvent& event);

@@ -4,6 +4,7 @@
 #include <set>
 #include <utility>
 
+#include "editors/picker_rows.h"
 #include "store/db_result_set.h"
 #include "store/db_transaction.h"
 #include "store/query_rows.h"
@@ -12,16 +13,45 @@
 
 namespace calvendra {
 
-NewRowOutcome StoreNewGroup(CDBConnection& connection, IdKind kind, Identifier proposedId,
-                            const std::string& name, Identifier parentId, int memberKind,
-                            const std::vector<GroupMember>& members) {
-    return StoreNewRow(connection, kind, proposedId, [&](Identifier groupId) {
-        std::vector<std::string> change{statements::InsertGroup(groupId, name, parentId)};
-        for (std::string& move : MemberStatements(memberKind, groupId, members)) {
-            change.push_back(std::move(move));
-        }
-        return RunAsOneChange(connection, change);
-    });
+NewGroupOutcome StoreNewGroup(CDBConnection& connection, IdKind kind, Identifier proposedId,
+                              const std::string& name, Identifier parentId, int memberKind,
+                              const std::vector<GroupMember>& members) {
+    NewGroupOutcome outcome;
+    static_cast<NewRowOutcome&>(outcome) =
+        StoreNewRow(connection, kind, proposedId, [&](Identifier groupId) -> OdbcDiagnostic {
+            outcome.missingMembers.clear();
+            CDBTransaction transaction(connection);
+            if (!transaction.IsOpen()) {
+                return transaction.LastError();
+            }
+            if (!connection.ExecuteStatement(statements::InsertGroup(groupId, name, parentId))) {
+                return connection.LastError();
+            }
+            const std::vector<std::string> moves = MemberStatements(memberKind, groupId, members);
+            for (std::size_t i = 0; i < moves.size(); ++i) {
+                long moved = 0;
+                if (!connection.ExecuteStatement(moves[i], moved)) {
+                    return connection.LastError();
+                }
+                if (moved == 0) {
+                    outcome.missingMembers.push_back(members[i].id);
+                }
+            }
+            if (!transaction.Commit()) {
+                return transaction.LastError();
+            }
+            return {};
+        });
+    return outcome;
+}
+
+std::string MissingMembersNotice(int memberKind, std::size_t count) {
+    const bool one = count == 1;
+    const std::string items = std::to_string(count) + " of the " +
+                              (memberKind == kScheduleKind ? "schedules" : "contacts") +
+                              " picked for it";
+    return "The group is stored, but " + items + (one ? " was" : " were") +
+           " deleted elsewhere meanwhile.";
 }
 
 std::vector<std::string> DeleteItemChange(Identifier itemId) {
@@ -32,6 +62,23 @@ std::vector<std::string> DeleteItemChange(Identifier itemId) {
         return {statements::DeleteSchedule(itemId), statements::DeleteAttendantLinks(itemId)};
     }
     return {};
+}
+
+std::vector<std::string> DeleteItemsChange(const std::vector<Identifier>& itemIds) {
+    std::vector<std::string> change;
+    for (Identifier itemId : itemIds) {
+        for (std::string& statement : DeleteItemChange(itemId)) {
+            change.push_back(std::move(statement));
+        }
+    }
+    return change;
+}
+
+std::string DeleteItemsQuestion(std::size_t count) {
+    if (count <= 1) {
+        return "Do you want to delete the selected item?";
+    }
+    return "Do you want to delete the " + std::to_string(count) + " selected items?";
 }
 
 std::optional<GroupSubtree> ReadGroupSubtree(CDBConnection& connection, Identifier groupId,

@@ -14,16 +14,33 @@
 // one transaction where a change is several of them. Needs no window.
 namespace calvendra {
 
+struct NewGroupOutcome : NewRowOutcome {
+    // Members that no longer exist (deleted elsewhere meanwhile), whose move found no row; the
+    // group is stored with the others.
+    std::vector<Identifier> missingMembers;
+};
+
 // Stores a new group under the root `parentId` with its members moved into it (the group
 // editor's member rows of `memberKind`), all or nothing, under `proposedId` or, when another
 // group took that id meanwhile, under the next free one (StoreNewRow).
-NewRowOutcome StoreNewGroup(CDBConnection& connection, IdKind kind, Identifier proposedId,
-                            const std::string& name, Identifier parentId, int memberKind,
-                            const std::vector<GroupMember>& members);
+NewGroupOutcome StoreNewGroup(CDBConnection& connection, IdKind kind, Identifier proposedId,
+                              const std::string& name, Identifier parentId, int memberKind,
+                              const std::vector<GroupMember>& members);
+
+// What the user is told when the group was stored but `count` of its picked members (of
+// `memberKind`) were deleted elsewhere meanwhile.
+std::string MissingMembersNotice(int memberKind, std::size_t count);
 
 // The statements that delete one listed item: a contact alone (its attendant links stay), or a
 // schedule with its attendant links. None for an id of neither range.
 std::vector<std::string> DeleteItemChange(Identifier itemId);
+
+// The statements that delete these items, one after the other, as one change.
+std::vector<std::string> DeleteItemsChange(const std::vector<Identifier>& itemIds);
+
+// The question before deleting `count` selected items: the one for a single item, or one that
+// says how many.
+std::string DeleteItemsQuestion(std::size_t count);
 
 // A group with every group below it, as the database holds them.
 struct GroupSubtree {

@@ -8,6 +8,7 @@
 #include <wx/msgdlg.h>
 #include <wx/treectrl.h>
 
+#include "editors/changed_elsewhere.h"
 #include "editors/contact_record.h"
 #include "editors/dialog_buttons.h"
 #include "editors/new_contact_dlg.h"
@@ -16,9 +17,12 @@
 #include "editors/picker_rows.h"
 #include "editors/schedule_record.h"
 #include "editors/store_failure.h"
+#include "editors/stored_item_editing.h"
+#include "platform/log.h"
 #include "resources/store_text.h"
 #include "resources/strings.h"
 #include "store/db_transaction.h"
+#include "store/item_filing.h"
 #include "view/calvendra_view.h"
 #include "view/item_list_ctrl.h"
 #include "view/organizer_changes.h"
@@ -30,7 +34,6 @@ namespace {
 using namespace resources;
 
 constexpr char kInsertGroupError[] = "Insert group error, please contact ";
-constexpr char kDeleteItemQuestion[] = "Do you want to delete the selected item?";
 constexpr char kDeleteItemError[] = "Delete contact error,please item ";
 constexpr char kDeleteContactGroupQuestion[] = "Do you want to delete the selected group?";
 constexpr char kDeleteScheduleGroupQuestion[] =
@@ -117,22 +120,57 @@ void CCalvendraView::NewGroup(IdKind kind) {
     const bool saved = dialog.ShowModal() == wxID_OK;
     // What the editor created is stored whether the group is saved or not.
     itemCounter = std::max(itemCounter, dialog.ItemCounter());
+    bool groupStored = false;
     // The tree may have been read again while the dialog was open: its root is taken now.
     if (saved && !root.IsOk()) {
         ReportStoreFailure(DialogParent(), kInsertGroupError, action, noTree);
     } else if (saved) {
-        const NewRowOutcome stored = StoreNewGroup(connection_, kind, *groupId, dialog.GroupName(),
-                                                   GroupIdOf(root), memberKind, dialog.Members());
-        if (stored.Stored()) {
+        const NewGroupOutcome stored = StoreNewGroup(connection_, kind, *groupId, dialog.GroupName(),
+                                                     GroupIdOf(root), memberKind, dialog.Members());
+        groupStored = stored.Stored();
+        if (groupStored) {
             groupCounter = std::max(groupCounter, stored.id);
             tree_->EnsureVisible(AddGroupItem(root, stored.id, dialog.GroupName()));
+            if (!stored.missingMembers.empty()) {
+                const std::string notice =
+                    MissingMembersNotice(memberKind, stored.missingMembers.size());
+                WriteLog(LogLevel::kInfo, notice);
+                wxMessageBox(FromStoreText(notice), kApplicationTitle, wxOK | wxICON_WARNING,
+                             DialogParent());
+            }
         } else {
             ReportNewRowFailure(DialogParent(), kInsertGroupError, kind, stored);
         }
     }
+    if (!groupStored) {
+        ReleaseCreatedMembers(memberKind, *groupId, dialog.Members());
+    }
     // Items the editor created, picked or moved may have left or joined the listed group.
     FillList(currentGroupItem_);
     tree_->SetFocus();
+}
+
+void CCalvendraView::ReleaseCreatedMembers(int memberKind, Identifier groupId,
+                                           const std::vector<GroupMember>& members) {
+    const std::vector<std::string> change =
+        ReleaseCreatedMembersChange(memberKind, groupId, members);
+    if (change.empty()) {
+        return;
+    }
+    const OdbcDiagnostic failure = RunAsOneChange(connection_, change);
+    if (!failure.Empty()) {
+        ReportStoreFailure(
+            DialogParent(), memberKind == kContactKind ? kUpdateContactError : kUpdateScheduleError,
+            "Cannot move the items made for the group " + std::to_string(groupId) +
+                " to the base group",
+            failure);
+    }
+}
+
+std::string CCalvendraView::GroupNameInTree(Identifier groupId) const {
+    const GroupMap& groups = IsContactRange(groupId) ? contactGroups_ : scheduleGroups_;
+    const auto found = groups.find(static_cast<unsigned long>(groupId));
+    return found != groups.end() ? ToStoreText(tree_->GetItemText(found->second)) : std::string();
 }
 
 Identifier CCalvendraView::NewItemTarget(IdKind groupKind) const {
@@ -183,8 +221,8 @@ void CCalvendraView::NewSchedule() {
     }
 }
 
-void CCalvendraView::TakeNewItem(const NewRowOutcome& stored, Identifier targetGroupId,
-                                 Identifier itemGroupId) {
+void CCalvendraView::TakeNewItem(const NewItemOutcome& stored, Identifier targetGroupId,
+                                 Identifier chosenGroupId) {
     // The item's kind is its group's: the two share their range.
     const bool contacts = IsContactRange(targetGroupId);
     if (!stored.Stored()) {
@@ -194,7 +232,16 @@ void CCalvendraView::TakeNewItem(const NewRowOutcome& stored, Identifier targetG
     }
     Identifier& counter = contacts ? lastContactId_ : lastScheduleId_;
     counter = std::max(counter, stored.id);
-    ShowNewItem(targetGroupId, itemGroupId, stored.id);
+    if (stored.filing.chosenGroupMissing) {
+        const std::string baseName = GroupNameInTree(stored.filing.groupId);
+        ReportFiledInBaseGroup(DialogParent(), contacts ? kContactKind : kScheduleKind,
+                               baseName.empty() ? BaseGroupName(connection_, contacts
+                                                                                 ? kContactKind
+                                                                                 : kScheduleKind)
+                                                : baseName,
+                               GroupNameInTree(chosenGroupId));
+    }
+    ShowNewItem(targetGroupId, stored.filing.groupId, stored.id);
 }
 
 void CCalvendraView::ShowNewItem(Identifier targetGroupId, Identifier itemGroupId,
@@ -223,25 +270,31 @@ void CCalvendraView::ShowNewItem(Identifier targetGroupId, Identifier itemGroupI
 }
 
 void CCalvendraView::DeleteItem() {
-    if (!AskTips(DialogParent(), kDeleteItemQuestion)) {
+    // What the question counts is what goes: the rows selected when it is asked.
+    const std::vector<Identifier> selected = SelectedItemIds();
+    if (!AskTips(DialogParent(), DeleteItemsQuestion(selected.size()).c_str())) {
         return;
     }
-    const long row = FirstSelectedRow();
-    if (row < 0) {
-        return;
-    }
-    const Identifier itemId = ItemIdAt(row);
-    const std::vector<std::string> change = DeleteItemChange(itemId);
+    const std::vector<std::string> change = DeleteItemsChange(selected);
     if (change.empty()) {
         return;
     }
     const OdbcDiagnostic failure = RunAsOneChange(connection_, change);
     if (!failure.Empty()) {
-        ReportStoreFailure(DialogParent(), kDeleteItemError,
-                           "Cannot delete " + std::to_string(itemId), failure);
+        std::string action = "Cannot delete";
+        for (Identifier itemId : selected) {
+            action += " " + std::to_string(itemId);
+        }
+        ReportStoreFailure(DialogParent(), kDeleteItemError, action, failure);
         return;
     }
-    RemoveRow(row);
+    // By id: the list may have been read again while the question was open.
+    for (Identifier itemId : selected) {
+        const long row = list_->FindRow(itemId);
+        if (row >= 0) {
+            RemoveRow(row);
+        }
+    }
     itemDeleteEnabled_ = FirstSelectedRow() >= 0;
 }
 
@@ -381,55 +434,33 @@ void CCalvendraView::EditItem(long row) {
 }
 
 void CCalvendraView::EditContact(Identifier contactId) {
-    OdbcDiagnostic readFailure;
-    const std::optional<StoredContact> stored = LoadContact(connection_, contactId, &readFailure);
-    if (!stored) {
-        // An editor without the stored values would write empty ones over them.
-        if (!readFailure.Empty()) {
-            ReportStoreFailure(DialogParent(), kReadContactError,
-                               "Cannot read contact " + std::to_string(contactId), readFailure);
-        }
-        FillList(currentGroupItem_);
-        return;
+    ItemEditingContext context;
+    context.newIdCounter = lastContactId_;
+    const ContactEditing edited =
+        EditStoredContact(DialogParent(), connection_, contactId, context);
+    if (edited.result != ItemEditingResult::kCancelled) {
+        ShowEditedItem(edited.result, contactId, edited.contactId, lastContactId_);
     }
-    CNewContactDlg editor(DialogParent(), connection_, EditMode::kExisting, contactId,
-                          stored->groupId, stored->values);
-    if (editor.ShowModal() != wxID_OK || editor.Statement().empty()) {
-        return;
-    }
-    const OdbcDiagnostic failure = RunAsOneChange(connection_, {editor.Statement()});
-    if (!failure.Empty()) {
-        ReportStoreFailure(DialogParent(), kUpdateContactError,
-                           "Cannot save contact " + std::to_string(contactId), failure);
-    }
-    FillList(currentGroupItem_);
-    SelectRowOnceListed(contactId);
 }
 
 void CCalvendraView::EditSchedule(Identifier scheduleId) {
-    OdbcDiagnostic readFailure;
-    const std::optional<StoredSchedule> stored =
-        LoadSchedule(connection_, scheduleId, &readFailure);
-    if (!stored) {
-        if (!readFailure.Empty()) {
-            ReportStoreFailure(DialogParent(), kReadScheduleError,
-                               "Cannot read schedule " + std::to_string(scheduleId), readFailure);
-        }
-        FillList(currentGroupItem_);
-        return;
-    }
-    CNewScheduleDlg editor(DialogParent(), connection_, EditMode::kExisting, stored->scheduleId,
-                           stored->groupId, stored->values);
-    if (editor.ShowModal() == wxID_OK && !editor.Statement().empty()) {
-        // Its attendants are replaced only when its reminder settings were confirmed.
-        const OdbcDiagnostic failure = RunAsOneChange(connection_, editor.EditStatements());
-        if (!failure.Empty()) {
-            ReportStoreFailure(DialogParent(), kUpdateScheduleError,
-                               "Cannot save schedule " + std::to_string(scheduleId), failure);
-        }
-    }
+    ItemEditingContext context;
+    context.newIdCounter = lastScheduleId_;
+    const ScheduleEditing edited =
+        EditStoredSchedule(DialogParent(), connection_, scheduleId, context);
+    // Read again also after Cancel: the schedule's reminder settings read the database.
+    ShowEditedItem(edited.result, scheduleId, edited.scheduleId, lastScheduleId_);
+}
+
+void CCalvendraView::ShowEditedItem(ItemEditingResult result, Identifier editedId,
+                                    Identifier storedId, Identifier& counter) {
     FillList(currentGroupItem_);
-    SelectRowOnceListed(scheduleId);
+    if (result == ItemEditingResult::kSavedAsNew) {
+        counter = std::max(counter, storedId);
+        SelectRowOnceListed(storedId);
+    } else if (result != ItemEditingResult::kGone) {
+        SelectRowOnceListed(editedId);
+    }
 }
 
 }  // namespace calvendra
