@@ -67,7 +67,7 @@ TEST_P(EditorRecordsTest, GroupsOfOneKindInAscendingOrder) {
 }
 
 TEST_P(EditorRecordsTest, PickerRowsComeInTheReverseOfTheQuerysOrder) {
-    // The order the database gives the joined rows in, turned round.
+    // The order the database gives the rows in, turned round.
     Strings expected = QueryIds(statements::SelectContactsForPicker());
     std::reverse(expected.begin(), expected.end());
     Strings ids;
@@ -75,8 +75,8 @@ TEST_P(EditorRecordsTest, PickerRowsComeInTheReverseOfTheQuerysOrder) {
         ids.push_back(std::to_string(row.id));
     }
     EXPECT_EQ(ids, expected);
-    // The contact whose group row is missing is not among them.
-    EXPECT_EQ(std::count(ids.begin(), ids.end(), "1000000014"), 0);
+    // Every contact, the one whose group row is missing too.
+    EXPECT_EQ(ids, (Strings{"1000000014", "1000000013", "1000000012", "1000000011"}));
 
     expected = QueryIds(statements::SelectSchedulesForPicker());
     std::reverse(expected.begin(), expected.end());
@@ -85,7 +85,7 @@ TEST_P(EditorRecordsTest, PickerRowsComeInTheReverseOfTheQuerysOrder) {
         ids.push_back(std::to_string(row.id));
     }
     EXPECT_EQ(ids, expected);
-    EXPECT_EQ(ids.size(), 2u);
+    EXPECT_EQ(ids, (Strings{"2999999990", "2000000006", "2000000005"}));
 
     EXPECT_TRUE(LoadPickerRows(connection_, 3).empty());
     EXPECT_TRUE(LoadPickerRows(connection_, 0).empty());
@@ -95,7 +95,7 @@ TEST_P(EditorRecordsTest, PickerRowsComeInTheReverseOfTheQuerysOrder) {
 TEST_P(EditorRecordsTest, AttendantTicksEqualOneLinkQueryPerContact) {
     for (Identifier scheduleId : {kLinkedSchedule, 2000000005L, 2000000006L, 2000000077L}) {
         const AttendantChoice choice = LoadAttendantChoice(connection_, scheduleId, std::nullopt);
-        ASSERT_EQ(choice.listed.size(), 3u);
+        ASSERT_EQ(choice.listed.size(), 4u);
         for (const AttendantCandidate& candidate : choice.listed) {
             CDBResultSet link(connection_);
             const bool linked =
@@ -106,16 +106,18 @@ TEST_P(EditorRecordsTest, AttendantTicksEqualOneLinkQueryPerContact) {
     }
 }
 
-TEST_P(EditorRecordsTest, AttendantsTheListCannotShowAreKeptAndLinksToNoContactAreNot) {
+TEST_P(EditorRecordsTest, EveryContactIsListedChosenOnesTheListCannotShowStayAndDeletedOnesGo) {
     const AttendantChoice stored = LoadAttendantChoice(connection_, kLinkedSchedule, std::nullopt);
-    // The contact without a group row stays an attendant; the deleted contact does not.
-    EXPECT_EQ(stored.unlisted, (Ids{1000000014}));
+    // The contact without a group row is listed, under the base group, and ticked; the deleted
+    // contact's link is not handed on.
+    EXPECT_TRUE(stored.unlisted.empty());
     Strings listed;
     for (const AttendantCandidate& candidate : stored.listed) {
-        listed.push_back(candidate.name + (candidate.ticked ? " ticked" : ""));
+        listed.push_back(candidate.name + " in " + candidate.group +
+                         (candidate.ticked ? " ticked" : ""));
     }
-    std::sort(listed.begin(), listed.end());
-    EXPECT_EQ(listed, (Strings{"Anna Berg ticked", "Kim O'Neil", "Solo"}));
+    EXPECT_EQ(listed, (Strings{"Anna Berg in Family ticked", "Kim O'Neil in Work mates",
+                               "Solo in All Contacts", "Hidden Person in All Contacts ticked"}));
 
     // What an earlier confirmation chose wins over the stored links.
     const AttendantChoice chosen =

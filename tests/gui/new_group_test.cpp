@@ -159,7 +159,14 @@ TEST_F(NewGroupTest, NewContactsTakeTheNextIdsAndStayStoredWhenTheGroupIsCancell
     EXPECT_EQ(dialog.ItemCounter(), 1000000022);
     EXPECT_EQ(dialog.Members().size(), 2u);
 
-    PressButton(dialog, wxID_CANCEL);
+    // Cancel says where the contacts made here stay; No keeps the dialog open.
+    wxString details;
+    wxTEST_DIALOG(PressButton(dialog, wxID_CANCEL),
+                  ExpectMessage("Do you want to cancel this new group?", wxNO, &details));
+    EXPECT_EQ(details, "2 contacts made here stay, in All Contacts.");
+    EXPECT_TRUE(dialog.IsShown());
+    wxTEST_DIALOG(PressButton(dialog, wxID_CANCEL),
+                  ExpectMessage("Do you want to cancel this new group?", wxYES));
     EXPECT_FALSE(dialog.IsShown());
     EXPECT_TRUE(dialog.GroupName().empty());
     EXPECT_TRUE(dialog.MemberStatements().empty());

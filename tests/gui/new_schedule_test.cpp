@@ -195,7 +195,8 @@ TEST_F(NewScheduleTest, ASecondReminderConfirmationReplacesTheFirst) {
                            stored->groupId, stored->values);
     dialog.Show();
     ConfirmRemindSetting(dialog, [](CRemindSetDlg& settings) {
-        EXPECT_EQ(TickedNames(*settings.AttendantList()), (Strings{"Anna Berg"}));
+        // Hidden Person's group row is missing: listed all the same, and ticked.
+        EXPECT_EQ(TickedNames(*settings.AttendantList()), (Strings{"Anna Berg", "Hidden Person"}));
         Tick(*settings.AttendantList(), "Anna Berg", false);
         Tick(*settings.AttendantList(), "Kim O'Neil", true);
         Tick(*settings.AttendantList(), "Solo", true);
@@ -206,12 +207,13 @@ TEST_F(NewScheduleTest, ASecondReminderConfirmationReplacesTheFirst) {
 
     // The second opening shows what the first chose, not what is stored.
     ConfirmRemindSetting(dialog, [](CRemindSetDlg& settings) {
-        EXPECT_EQ(TickedNames(*settings.AttendantList()), (Strings{"Kim O'Neil", "Solo"}));
+        EXPECT_EQ(TickedNames(*settings.AttendantList()),
+                  (Strings{"Hidden Person", "Kim O'Neil", "Solo"}));
         EXPECT_FALSE(settings.EmailCheck()->GetValue());
         Tick(*settings.AttendantList(), "Solo", false);
         Click(settings.TypeButton(3));
     });
-    // Kim once, Solo no more, and the contact the list cannot show still there.
+    // Kim once, Solo no more, and Hidden Person still there.
     EXPECT_EQ(dialog.AttendantStatements(),
               (Strings{"insert into schedule_contact(schedule_id,contact_id) "
                        "values('2999999990','1000000012')",

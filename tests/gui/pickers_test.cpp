@@ -96,7 +96,9 @@ TEST_F(PickerTest, TheItemPickerListsEachRowAboveThePreviousOne) {
     EXPECT_EQ(RowIds(list), ReversedIds(Database(), statements::SelectContactsForPicker()));
     Rows rows = RowTexts(list);
     std::sort(rows.begin(), rows.end());
+    // Hidden Person's group row is missing: listed under the base group, where the tree has her.
     EXPECT_EQ(rows, (Rows{{"Anna Berg", "anna@example.org", "Family"},
+                          {"Hidden Person", "hidden@example.org", "All Contacts"},
                           {"Kim O'Neil", "kim@example.org", "Work mates"},
                           {"Solo", "solo@example.org", "All Contacts"}}));
     EXPECT_TRUE(CheckedRows(list).empty());
@@ -112,8 +114,9 @@ TEST_F(PickerTest, TheItemPickerListsEachRowAboveThePreviousOne) {
               ReversedIds(Database(), statements::SelectSchedulesForPicker()));
     rows = RowTexts(*schedules.List());
     std::sort(rows.begin(), rows.end());
-    EXPECT_EQ(rows,
-              (Rows{{"Dentist", "2005-3-7 14:00:00", "Home"}, {"Standup", "09:30:00", "Work"}}));
+    EXPECT_EQ(rows, (Rows{{"Dentist", "2005-3-7 14:00:00", "Home"},
+                          {"Orphan", "", "All Schedules"},
+                          {"Standup", "09:30:00", "Work"}}));
 
     CContactListDlg nothing(nullptr, Connection(), 3);
     EXPECT_EQ(nothing.List()->GetItemCount(), 0);
@@ -127,7 +130,7 @@ TEST_F(PickerTest, PickedItemsComeBackInIdOrderWhateverTheirPlaceOnScreen) {
     CContactListDlg dialog(nullptr, Connection(), 1);
     dialog.Show();
     CCheckedListCtrl& list = *dialog.List();
-    ASSERT_EQ(list.GetItemCount(), 4);
+    ASSERT_EQ(list.GetItemCount(), 5);
     // Three rows from the bottom up, the last one twice; a fourth ticked and unticked again.
     for (long row : {3L, 2L, 1L, 0L, 0L}) {
         list.CheckItem(row, true);

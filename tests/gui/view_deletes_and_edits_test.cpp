@@ -165,9 +165,11 @@ TEST_F(DeletesAndEditsTest, AnEditedContactIsSavedAndItsRowStaysSelected) {
     EXPECT_EQ(SelectedRowIds(), (Ids{1000000011}));
     EXPECT_EQ(SelectedGroup(), 1000000002);
 
-    // Deleted behind the organizer's back: no editor opens, and the list shows what is stored.
+    // Deleted behind the organizer's back: said, no editor opens, and the list shows what is
+    // stored.
     Database().Execute("delete from assist_contactmaininfo where contact_id='1000000011'");
-    ActivateRow(1000000011);
+    wxTEST_DIALOG(ActivateRow(1000000011),
+                  ExpectMessage("This contact no longer exists: it was deleted elsewhere.", wxOK));
     EXPECT_TRUE(RowIds().empty());
 
     // Unreadable: said, and no empty editor that would write over the stored values.

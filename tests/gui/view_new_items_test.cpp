@@ -42,24 +42,26 @@ TEST_F(ViewCommandsTest, NewContactGroupsTakeTheNextIdsAndShowTheirNameOnce) {
     EXPECT_EQ(ChildTexts(Tree(), View().ScheduleRootItem()), (Strings{"Work", "Trips"}));
 }
 
-// A group whose editor stored a contact and was then cancelled: the contact keeps its id and
-// the id of the group that never was, and neither id is handed out again.
-TEST_F(ViewCommandsTest, WhatACancelledGroupEditorStoredKeepsItsIdsToItself) {
+// A group whose editor stored a contact and was then cancelled: the contact keeps its id, which
+// is not handed out again, and goes to the base group, so that the id of the group that never
+// was names nothing and the next new group takes it without taking the contact along.
+TEST_F(ViewCommandsTest, WhatACancelledGroupEditorStoredKeepsItsIdAndGoesToTheBaseGroup) {
     Start();
-    wxTEST_DIALOG(Tool(kIdNewContactGroup), ExpectDialog<CNewGroupDlg>([](CNewGroupDlg* dialog) {
-                      wxTEST_DIALOG(PressButton(*dialog, dialog->NewItemButton()->GetId()),
+    wxTEST_DIALOG(Tool(kIdNewContactGroup), ExpectDialog<CNewGroupDlg>([this](CNewGroupDlg* d) {
+                      wxTEST_DIALOG(PressButton(*d, d->NewItemButton()->GetId()),
                                     SaveNewContact("Lena"));
+                      EXPECT_EQ(ContactGroupOf(1000000014), "1000000004");
                       return wxID_CANCEL;
                   }));
-    EXPECT_EQ(ContactGroupOf(1000000014), "1000000004");
+    EXPECT_EQ(ContactGroupOf(1000000014), "1000000001");
 
     Identifier id = 0;
     wxTEST_DIALOG(Menu(kIdNewDocument), SaveNewContact("Mia", &id));
     EXPECT_EQ(id, 1000000015);
     wxTEST_DIALOG(Tool(kIdNewContactGroup), SaveNewGroup("Club"));
-    EXPECT_EQ(Value("select group_name from assist_group where group_id='1000000005'"), "Club");
+    EXPECT_EQ(Value("select group_name from assist_group where group_id='1000000004'"), "Club");
     // Lena stays out of the new group, reachable in the base group.
-    EXPECT_EQ(ContactGroupOf(1000000014), "1000000004");
+    EXPECT_EQ(ContactGroupOf(1000000014), "1000000001");
 }
 
 TEST_F(ViewCommandsTest, ANewContactInAScheduleGroupLandsInTheBaseGroupSelectedAndVisible) {
