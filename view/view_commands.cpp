@@ -438,9 +438,8 @@ void CCalvendraView::EditContact(Identifier contactId) {
     context.newIdCounter = lastContactId_;
     const ContactEditing edited =
         EditStoredContact(DialogParent(), connection_, contactId, context);
-    if (edited.result != ItemEditingResult::kCancelled) {
-        ShowEditedItem(edited.result, contactId, edited.contactId, lastContactId_);
-    }
+    // Read again after Cancel too: the row may have changed elsewhere meanwhile.
+    ShowEditedItem(edited.result, contactId, edited.contactId, lastContactId_);
 }
 
 void CCalvendraView::EditSchedule(Identifier scheduleId) {
@@ -448,12 +447,12 @@ void CCalvendraView::EditSchedule(Identifier scheduleId) {
     context.newIdCounter = lastScheduleId_;
     const ScheduleEditing edited =
         EditStoredSchedule(DialogParent(), connection_, scheduleId, context);
-    // Read again also after Cancel: the schedule's reminder settings read the database.
     ShowEditedItem(edited.result, scheduleId, edited.scheduleId, lastScheduleId_);
 }
 
 void CCalvendraView::ShowEditedItem(ItemEditingResult result, Identifier editedId,
                                     Identifier storedId, Identifier& counter) {
+    // Also after Cancel: the list shows what is stored now, whoever changed it.
     FillList(currentGroupItem_);
     if (result == ItemEditingResult::kSavedAsNew) {
         counter = std::max(counter, storedId);
