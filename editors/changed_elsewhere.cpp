@@ -74,8 +74,8 @@ bool AskStoreDeletedAsNew(wxWindow* parent, int kind) {
 }
 
 void ReportDeletedElsewhere(wxWindow* parent, int kind) {
-    ShowNotice(parent, std::string("This ") + Noun(kind) +
-                           " no longer exists: it was deleted elsewhere.");
+    ShowNotice(parent,
+               std::string("This ") + Noun(kind) + " no longer exists: it was deleted elsewhere.");
 }
 
 void ReportFiledInBaseGroup(wxWindow* parent, int kind, const std::string& baseGroupName,

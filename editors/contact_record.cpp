@@ -15,15 +15,32 @@ namespace {
 // The editor's labels of the 26 fields, the business page's with "Business" where the home block
 // has the same label.
 constexpr const char* kFieldLabels[] = {
-    "First Name",          "Last Name",          "Gender",
-    "Email",               "Street Address",     "City",
-    "State/Province",      "Zip Code",           "Country/Region",
-    "Phone",               "Fax",                "Mobile",
-    "Web",                 "Business Email",     "Business Street Address",
-    "Business City",       "Business State/Province", "Business Zip Code",
-    "Business Country/Region", "Job Title",      "Department",
-    "Office",              "Business Phone",     "Business Fax",
-    "Business Web",        "Others",
+    "First Name",
+    "Last Name",
+    "Gender",
+    "Email",
+    "Street Address",
+    "City",
+    "State/Province",
+    "Zip Code",
+    "Country/Region",
+    "Phone",
+    "Fax",
+    "Mobile",
+    "Web",
+    "Business Email",
+    "Business Street Address",
+    "Business City",
+    "Business State/Province",
+    "Business Zip Code",
+    "Business Country/Region",
+    "Job Title",
+    "Department",
+    "Office",
+    "Business Phone",
+    "Business Fax",
+    "Business Web",
+    "Others",
 };
 static_assert(std::size(kFieldLabels) == statements::kContactTextColumnCount);
 
@@ -81,11 +98,11 @@ std::string ContactStatement(bool existing, Identifier contactId, Identifier gro
 
 NewItemOutcome StoreNewContact(CDBConnection& connection, Identifier proposedId, Identifier groupId,
                                const ContactValues& values, Identifier pendingGroupId) {
-    return StoreNewItem(connection, IdKind::kContact, proposedId, groupId, pendingGroupId,
-                        [&](Identifier id, Identifier filedIn) {
-                            return std::vector<std::string>{
-                                ContactStatement(false, id, filedIn, values)};
-                        });
+    return StoreNewItem(
+        connection, IdKind::kContact, proposedId, groupId, pendingGroupId,
+        [&](Identifier id, Identifier filedIn) {
+            return std::vector<std::string>{ContactStatement(false, id, filedIn, values)};
+        });
 }
 
 SaveOutcome SaveEditedContact(CDBConnection& connection, Identifier contactId,

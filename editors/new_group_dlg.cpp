@@ -276,9 +276,9 @@ void CNewGroupDlg::ScheduleProperties(long row) {
 
 void CNewGroupDlg::OnCancel(wxCommandEvent&) {
     // What was made here is stored already; the question says where it stays.
-    const std::string stays = CreatedMembersStayText(kind_, members_, BaseGroupName(connection_, kind_));
-    if (!stays.empty() &&
-        !AskTips(this, kCancelQuestion, resources::FromStoreText(stays))) {
+    const std::string stays =
+        CreatedMembersStayText(kind_, members_, BaseGroupName(connection_, kind_));
+    if (!stays.empty() && !AskTips(this, kCancelQuestion, resources::FromStoreText(stays))) {
         return;
     }
     FinishDialog(*this, wxID_CANCEL);

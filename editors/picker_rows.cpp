@@ -24,11 +24,11 @@ std::vector<PickerRow> LoadContacts(CDBConnection& connection) {
     std::vector<PickerRow> rows;
     CDBResultSet results(connection);
     for (const ResultRow& row : QueryRows(results, statements::SelectContactsForPicker())) {
-        rows.push_back({row.Id(Column::kContactId),
-                        {ContactName(row.Text(Column::kFirstName), row.Text(Column::kLastName)),
-                         row.Text(Column::kHomeEmail),
-                         ShownGroupName(row.Text(Column::kGroupName), row.Text(Column::kGroupId),
-                                        baseName)}});
+        rows.push_back(
+            {row.Id(Column::kContactId),
+             {ContactName(row.Text(Column::kFirstName), row.Text(Column::kLastName)),
+              row.Text(Column::kHomeEmail),
+              ShownGroupName(row.Text(Column::kGroupName), row.Text(Column::kGroupId), baseName)}});
     }
     LogFailedQuery(results, "the contacts to pick from");
     return rows;
@@ -44,8 +44,7 @@ std::vector<PickerRow> LoadSchedules(CDBConnection& connection) {
             {row.Id(Column::kScheduleId),
              {row.Text(Column::kSubject),
               RemindDateAndTime(row.Text(Column::kRemindDate), row.Text(Column::kRemindTime)),
-              ShownGroupName(row.Text(Column::kGroupName), row.Text(Column::kGroupId),
-                             baseName)}});
+              ShownGroupName(row.Text(Column::kGroupName), row.Text(Column::kGroupId), baseName)}});
     }
     LogFailedQuery(results, "the schedules to pick from");
     return rows;

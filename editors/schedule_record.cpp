@@ -170,7 +170,8 @@ SaveOutcome SaveEditedSchedule(CDBConnection& connection, const StoredSchedule& 
         if (!attendants) {
             return std::vector<std::string>{row};
         }
-        return ScheduleWithAttendants(row, scheduleId, AttendantStatements(scheduleId, *attendants));
+        return ScheduleWithAttendants(row, scheduleId,
+                                      AttendantStatements(scheduleId, *attendants));
     };
     return SaveChecked(connection, update);
 }

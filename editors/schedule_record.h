@@ -40,7 +40,8 @@ struct StoredSchedule {
 
 // What in two versions of a schedule differs, named as the editor names it: "Subject", "Text",
 // "Group", "Reminder", "Email to remind attendant", "Attendants".
-std::vector<std::string> ScheduleDifferences(const StoredSchedule& one, const StoredSchedule& other);
+std::vector<std::string> ScheduleDifferences(const StoredSchedule& one,
+                                             const StoredSchedule& other);
 
 // Reads one schedule for editing, with its attendant links: the flags are on for any value but 0,
 // and an empty date or time stays empty, so that the reminder settings start at their own

@@ -81,8 +81,7 @@ public:
                 switch (saved.result) {
                     case SaveResult::kSaved:
                         TellFiling(parent_, connection_, steps_.kind, saved.filing);
-                        return Kept(ItemEditingResult::kSaved, steps_.id, *edited,
-                                    saved.filing);
+                        return Kept(ItemEditingResult::kSaved, steps_.id, *edited, saved.filing);
                     case SaveResult::kFailed:
                         ReportStoreFailure(parent_, steps_.updateError, Action("save"),
                                            saved.failure);
@@ -193,8 +192,7 @@ ContactEditing EditStoredContact(wxWindow* parent, CDBConnection& connection, Id
         return StoredContact{editor.GroupId(), editor.Values()};
     };
     steps.save = [&](const StoredContact& remembered, const StoredContact& edited) {
-        return SaveEditedContact(connection, contactId, remembered, edited,
-                                 context.pendingGroupId);
+        return SaveEditedContact(connection, contactId, remembered, edited, context.pendingGroupId);
     };
     steps.differences = ContactDifferences;
     steps.storeAsNew = [&](Identifier proposedId, const StoredContact& edited) {

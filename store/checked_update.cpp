@@ -42,8 +42,8 @@ SaveOutcome SaveChecked(CDBConnection& connection, const CheckedUpdate& update) 
     if (!*unchanged) {
         return Ended(SaveResult::kChangedMeanwhile);
     }
-    const std::optional<Filing> filing = FileItem(connection, update.chosenGroupId,
-                                                  update.baseGroupId, update.pendingGroupId);
+    const std::optional<Filing> filing =
+        FileItem(connection, update.chosenGroupId, update.baseGroupId, update.pendingGroupId);
     if (!filing) {
         return Failed(connection.LastError());
     }

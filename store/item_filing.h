@@ -45,7 +45,8 @@ struct NewItemOutcome : NewRowOutcome {
 };
 
 // The statements that store a new item under its id in the group it is filed in.
-using NewItemStatements = std::function<std::vector<std::string>(Identifier id, Identifier groupId)>;
+using NewItemStatements =
+    std::function<std::vector<std::string>(Identifier id, Identifier groupId)>;
 
 // Stores a new contact or schedule (`kind`) under `proposedId`, or, when another user took that
 // id meanwhile, under the next free one (StoreNewRow), filed as StoreFiledItem files it.

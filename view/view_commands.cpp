@@ -125,8 +125,9 @@ void CCalvendraView::NewGroup(IdKind kind) {
     if (saved && !root.IsOk()) {
         ReportStoreFailure(DialogParent(), kInsertGroupError, action, noTree);
     } else if (saved) {
-        const NewGroupOutcome stored = StoreNewGroup(connection_, kind, *groupId, dialog.GroupName(),
-                                                     GroupIdOf(root), memberKind, dialog.Members());
+        const NewGroupOutcome stored =
+            StoreNewGroup(connection_, kind, *groupId, dialog.GroupName(), GroupIdOf(root),
+                          memberKind, dialog.Members());
         groupStored = stored.Stored();
         if (groupStored) {
             groupCounter = std::max(groupCounter, stored.id);
@@ -159,11 +160,11 @@ void CCalvendraView::ReleaseCreatedMembers(int memberKind, Identifier groupId,
     }
     const OdbcDiagnostic failure = RunAsOneChange(connection_, change);
     if (!failure.Empty()) {
-        ReportStoreFailure(
-            DialogParent(), memberKind == kContactKind ? kUpdateContactError : kUpdateScheduleError,
-            "Cannot move the items made for the group " + std::to_string(groupId) +
-                " to the base group",
-            failure);
+        ReportStoreFailure(DialogParent(),
+                           memberKind == kContactKind ? kUpdateContactError : kUpdateScheduleError,
+                           "Cannot move the items made for the group " + std::to_string(groupId) +
+                               " to the base group",
+                           failure);
     }
 }
 
@@ -234,12 +235,11 @@ void CCalvendraView::TakeNewItem(const NewItemOutcome& stored, Identifier target
     counter = std::max(counter, stored.id);
     if (stored.filing.chosenGroupMissing) {
         const std::string baseName = GroupNameInTree(stored.filing.groupId);
-        ReportFiledInBaseGroup(DialogParent(), contacts ? kContactKind : kScheduleKind,
-                               baseName.empty() ? BaseGroupName(connection_, contacts
-                                                                                 ? kContactKind
-                                                                                 : kScheduleKind)
-                                                : baseName,
-                               GroupNameInTree(chosenGroupId));
+        ReportFiledInBaseGroup(
+            DialogParent(), contacts ? kContactKind : kScheduleKind,
+            baseName.empty() ? BaseGroupName(connection_, contacts ? kContactKind : kScheduleKind)
+                             : baseName,
+            GroupNameInTree(chosenGroupId));
     }
     ShowNewItem(targetGroupId, stored.filing.groupId, stored.id);
 }

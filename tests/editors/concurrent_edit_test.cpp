@@ -68,8 +68,9 @@ protected:
     }
 
     Strings Links(Identifier scheduleId) {
-        return Database().QueryColumn("select contact_id from schedule_contact where schedule_id='" +
-                                      std::to_string(scheduleId) + "' order by contact_id");
+        return Database().QueryColumn(
+            "select contact_id from schedule_contact where schedule_id='" +
+            std::to_string(scheduleId) + "' order by contact_id");
     }
 
     // Another organizer on the same database.
@@ -125,11 +126,13 @@ TEST_P(ConcurrentChangeRecords, AScheduleCountsItsAttendantLinksAsPartOfItself) 
 
     ScheduleValues mine = mineRead.values;
     mine.subject = "Dentist at nine";
-    EXPECT_EQ(SaveEditedSchedule(connection_, mineRead, mineRead.groupId, mine, std::nullopt).result,
-              SaveResult::kChangedMeanwhile);
-    EXPECT_EQ(Database().QueryValue(
-                  "select schedule_subject from assist_scheduleinfo where schedule_id='2000000005'"),
-              "Dentist");
+    EXPECT_EQ(
+        SaveEditedSchedule(connection_, mineRead, mineRead.groupId, mine, std::nullopt).result,
+        SaveResult::kChangedMeanwhile);
+    EXPECT_EQ(
+        Database().QueryValue(
+            "select schedule_subject from assist_scheduleinfo where schedule_id='2000000005'"),
+        "Dentist");
     const StoredSchedule now = LoadS(connection_, kDentist);
     EXPECT_EQ(ScheduleDifferences(mineRead, now), (Strings{"Attendants"}));
 
@@ -147,8 +150,9 @@ TEST_P(ConcurrentChangeRecords, AScheduleCountsItsAttendantLinksAsPartOfItself) 
     minePlusSubject.values = mine;
     EXPECT_EQ(ScheduleDifferences(minePlusSubject, later),
               (Strings{"Reminder", "Email to remind attendant"}));
-    ASSERT_EQ(SaveEditedSchedule(connection_, later, later.groupId, later.values, Ids{kAnna}).result,
-              SaveResult::kSaved);
+    ASSERT_EQ(
+        SaveEditedSchedule(connection_, later, later.groupId, later.values, Ids{kAnna}).result,
+        SaveResult::kSaved);
     EXPECT_EQ(Links(kDentist), (Strings{"1000000011"}));
 }
 
@@ -232,7 +236,8 @@ TEST_P(ConcurrentChangeRecords, ANewSchedulesLinksGoWithItToItsIdAndTouchNoOther
     }
     ScheduleValues second;
     second.subject = "Mine";
-    const NewItemOutcome mine = StoreNewSchedule(connection_, 2999999991, 2000000002, second, {kSolo});
+    const NewItemOutcome mine =
+        StoreNewSchedule(connection_, 2999999991, 2000000002, second, {kSolo});
     ASSERT_TRUE(mine.Stored()) << mine.failure.Text();
     EXPECT_EQ(mine.id, 2999999992);
     EXPECT_EQ(Links(2999999991), (Strings{"1000000011"}));
@@ -255,8 +260,8 @@ TEST_P(ConcurrentChangeRecords, ThePickersOfferItemsWhoseGroupAnotherProgramDele
     for (const PickerRow& row : LoadPickerRows(connection_, kScheduleKind)) {
         schedules.push_back(row.texts[0] + " in " + row.texts[2]);
     }
-    EXPECT_EQ(schedules, (Strings{"Standup in All Schedules", "Orphan in All Schedules",
-                                  "Dentist in Home"}));
+    EXPECT_EQ(schedules,
+              (Strings{"Standup in All Schedules", "Orphan in All Schedules", "Dentist in Home"}));
 
     Strings attendants;
     for (const AttendantCandidate& candidate :

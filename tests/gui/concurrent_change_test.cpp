@@ -43,7 +43,8 @@ constexpr char kScheduleDeleted[] =
 constexpr int kKeepMine = wxYES;
 constexpr int kTakeStored = wxNO;
 
-class ConcurrentChangeTest : public ViewCommandsTest, public ::testing::WithParamInterface<Backend> {
+class ConcurrentChangeTest : public ViewCommandsTest,
+                             public ::testing::WithParamInterface<Backend> {
 protected:
     void SetUp() override {
         if (GetParam() == Backend::kPostgres &&
@@ -122,9 +123,11 @@ TEST_P(ConcurrentChangeTest, AContactChangedElsewhereIsNeverOverwrittenWithoutAs
     // Cancel: nothing of the user's is stored, and the list shows what is.
     wxString details;
     wxTEST_DIALOG(ActivateRow(kAnna),
-                  EditContact([this](CNewContactDlg&) {
-                      OtherSavesContact(kAnna, ContactField::kHomePhone, "555-0199");
-                  }, ContactField::kHomeCity, "Bergen"),
+                  EditContact(
+                      [this](CNewContactDlg&) {
+                          OtherSavesContact(kAnna, ContactField::kHomePhone, "555-0199");
+                      },
+                      ContactField::kHomeCity, "Bergen"),
                   ExpectMessage(kContactChanged, wxCANCEL, &details));
     EXPECT_TRUE(details.StartsWith("Changed elsewhere: Phone.\nChanged by you: City.\n\n"))
         << details;
@@ -133,21 +136,27 @@ TEST_P(ConcurrentChangeTest, AContactChangedElsewhereIsNeverOverwrittenWithoutAs
 
     // The stored version: the editor opens again on it, and the user's second try is stored.
     wxTEST_DIALOG(ActivateRow(kAnna),
-                  EditContact([this](CNewContactDlg&) {
-                      OtherSavesContact(kAnna, ContactField::kHomePhone, "555-0177");
-                  }, ContactField::kHomeCity, "Bergen"),
+                  EditContact(
+                      [this](CNewContactDlg&) {
+                          OtherSavesContact(kAnna, ContactField::kHomePhone, "555-0177");
+                      },
+                      ContactField::kHomeCity, "Bergen"),
                   ExpectMessage(kContactChanged, kTakeStored),
-                  EditContact([](CNewContactDlg& editor) {
-                      EXPECT_EQ(editor.Edit(ContactField::kHomePhone)->GetValue(), "555-0177");
-                      EXPECT_EQ(editor.Edit(ContactField::kHomeCity)->GetValue(), "");
-                  }, ContactField::kHomeCity, "Bergen"));
+                  EditContact(
+                      [](CNewContactDlg& editor) {
+                          EXPECT_EQ(editor.Edit(ContactField::kHomePhone)->GetValue(), "555-0177");
+                          EXPECT_EQ(editor.Edit(ContactField::kHomeCity)->GetValue(), "");
+                      },
+                      ContactField::kHomeCity, "Bergen"));
     EXPECT_EQ(ContactColumn("home_phone||'/'||home_city", kAnna), "555-0177/Bergen");
 
     // The user's version, over the other's change; the row stays selected.
     wxTEST_DIALOG(ActivateRow(kAnna),
-                  EditContact([this](CNewContactDlg&) {
-                      OtherSavesContact(kAnna, ContactField::kHomePhone, "555-0155");
-                  }, ContactField::kHomeCity, "Oslo"),
+                  EditContact(
+                      [this](CNewContactDlg&) {
+                          OtherSavesContact(kAnna, ContactField::kHomePhone, "555-0155");
+                      },
+                      ContactField::kHomeCity, "Oslo"),
                   ExpectMessage(kContactChanged, kKeepMine));
     EXPECT_EQ(ContactColumn("home_phone||'/'||home_city", kAnna), "555-0177/Oslo");
     EXPECT_EQ(RowOf(kAnna), (Strings{"Anna Berg", "555-0177", "anna@example.org"}));
@@ -198,14 +207,18 @@ TEST_P(ConcurrentChangeTest, AScheduleWhoseAttendantsChangedElsewhereIsAskedAbou
 TEST_P(ConcurrentChangeTest, AnItemDeletedWhileItWasEditedIsOfferedAsANewOne) {
     Start();
     Select(1000000002);
-    wxTEST_DIALOG(ActivateRow(kAnna), EditContact([this](CNewContactDlg&) {
-                      ASSERT_TRUE(other_.ExecuteStatement(statements::DeleteContact(kAnna)));
-                  }, ContactField::kHomePhone, "555-0142"),
+    wxTEST_DIALOG(ActivateRow(kAnna),
+                  EditContact(
+                      [this](CNewContactDlg&) {
+                          ASSERT_TRUE(other_.ExecuteStatement(statements::DeleteContact(kAnna)));
+                      },
+                      ContactField::kHomePhone, "555-0142"),
                   ExpectMessage(kContactDeleted, wxYES));
     // Above every stored contact id, Anna's attendant link's included.
     const Identifier again = 1000000014;
     EXPECT_EQ(Database().Query("select group_id,first_name,home_phone from assist_contactmaininfo "
-                               "where contact_id='" + std::to_string(again) + "'"),
+                               "where contact_id='" +
+                               std::to_string(again) + "'"),
               (Rows{{"1000000002", "Anna", "555-0142"}}));
     EXPECT_EQ(RowIds(), (Ids{again}));
     EXPECT_EQ(SelectedRowIds(), (Ids{again}));
@@ -230,20 +243,19 @@ TEST_P(ConcurrentChangeTest, ANewItemWhoseGroupWasDeletedMeanwhileGoesToTheBaseG
     Start();
     Select(1000000002);
     Identifier id = 0;
-    wxTEST_DIALOG(Tool(kIdNewContact), ExpectDialog<CNewContactDlg>([this, &id](CNewContactDlg* e) {
-                      id = e->ContactId();
-                      EXPECT_EQ(e->GroupId(), 1000000002);
-                      EXPECT_TRUE(RunAsOneChange(other_, DeleteGroupsChange({1000000002,
-                                                                             1000000003}))
-                                      .Empty());
-                      e->Edit(ContactField::kFirstName)->ChangeValue("Lena");
-                      wxTEST_DIALOG(PressButton(*e, wxID_OK),
-                                    ExpectMessage(kCreateContactQuestion, wxYES));
-                      return e->GetReturnCode();
-                  }),
-                  ExpectMessage("The group \"Family\" was deleted elsewhere meanwhile: the contact "
-                                "is stored in \"All Contacts\".",
-                                wxOK));
+    wxTEST_DIALOG(
+        Tool(kIdNewContact), ExpectDialog<CNewContactDlg>([this, &id](CNewContactDlg* e) {
+            id = e->ContactId();
+            EXPECT_EQ(e->GroupId(), 1000000002);
+            EXPECT_TRUE(
+                RunAsOneChange(other_, DeleteGroupsChange({1000000002, 1000000003})).Empty());
+            e->Edit(ContactField::kFirstName)->ChangeValue("Lena");
+            wxTEST_DIALOG(PressButton(*e, wxID_OK), ExpectMessage(kCreateContactQuestion, wxYES));
+            return e->GetReturnCode();
+        }),
+        ExpectMessage("The group \"Family\" was deleted elsewhere meanwhile: the contact "
+                      "is stored in \"All Contacts\".",
+                      wxOK));
     EXPECT_EQ(ContactGroupOf(id), "1000000001");
     EXPECT_EQ(Value("select count(*) from assist_contactmaininfo where group_id not in "
                     "(select group_id from assist_group)"),
@@ -258,40 +270,40 @@ TEST_P(ConcurrentChangeTest, ANewItemWhoseGroupWasDeletedMeanwhileGoesToTheBaseG
 TEST_P(ConcurrentChangeTest, ItemsWhoseGroupIsMissingStayWithinReachOfThePickers) {
     Database().Execute("delete from assist_group where group_id='1000000003'");
     Start();
-    wxTEST_DIALOG(
-        Tool(kIdNewContactGroup), ExpectDialog<CNewGroupDlg>([](CNewGroupDlg* dialog) {
-            wxTEST_DIALOG(PressButton(*dialog, dialog->SelectButton()->GetId()),
-                          ExpectDialog<CContactListDlg>([](CContactListDlg* picker) {
-                              const long row = picker->List()->FindItem(-1, "Ben Berg");
-                              EXPECT_GE(row, 0);
-                              EXPECT_EQ(picker->List()->GetItemText(row, 2), "All Contacts");
-                              picker->List()->CheckItem(row, true);
-                              PressButton(*picker, wxID_OK);
-                              return picker->GetReturnCode();
-                          }));
-            dialog->NameEdit()->ChangeValue("Club");
-            PressButton(*dialog, wxID_OK);
-            return dialog->GetReturnCode();
-        }));
+    wxTEST_DIALOG(Tool(kIdNewContactGroup), ExpectDialog<CNewGroupDlg>([](CNewGroupDlg* dialog) {
+                      wxTEST_DIALOG(PressButton(*dialog, dialog->SelectButton()->GetId()),
+                                    ExpectDialog<CContactListDlg>([](CContactListDlg* picker) {
+                                        const long row = picker->List()->FindItem(-1, "Ben Berg");
+                                        EXPECT_GE(row, 0);
+                                        EXPECT_EQ(picker->List()->GetItemText(row, 2),
+                                                  "All Contacts");
+                                        picker->List()->CheckItem(row, true);
+                                        PressButton(*picker, wxID_OK);
+                                        return picker->GetReturnCode();
+                                    }));
+                      dialog->NameEdit()->ChangeValue("Club");
+                      PressButton(*dialog, wxID_OK);
+                      return dialog->GetReturnCode();
+                  }));
     EXPECT_EQ(ContactGroupOf(kBen), "1000000004");
 
     Database().Execute("delete from assist_group where group_id='1000000004'");
     Select(2000000002);
-    wxTEST_DIALOG(
-        ActivateRow(kStandup), ExpectDialog<CNewScheduleDlg>([](CNewScheduleDlg* editor) {
-            wxTEST_DIALOG(PressButton(*editor, editor->RemindSettingButton()->GetId()),
-                          ExpectDialog<CRemindSetDlg>([](CRemindSetDlg* settings) {
-                              CCheckedListCtrl& list = *settings->AttendantList();
-                              const long row = list.FindItem(-1, "Ben Berg");
-                              EXPECT_GE(row, 0);
-                              EXPECT_EQ(list.GetItemText(row, 2), "All Contacts");
-                              list.CheckItem(row, true);
-                              PressButton(*settings, wxID_OK);
-                              return settings->GetReturnCode();
-                          }));
-            wxTEST_DIALOG(PressButton(*editor, wxID_OK), ExpectMessage(kSaveQuestion, wxYES));
-            return editor->GetReturnCode();
-        }));
+    wxTEST_DIALOG(ActivateRow(kStandup), ExpectDialog<CNewScheduleDlg>([](CNewScheduleDlg* editor) {
+                      wxTEST_DIALOG(PressButton(*editor, editor->RemindSettingButton()->GetId()),
+                                    ExpectDialog<CRemindSetDlg>([](CRemindSetDlg* settings) {
+                                        CCheckedListCtrl& list = *settings->AttendantList();
+                                        const long row = list.FindItem(-1, "Ben Berg");
+                                        EXPECT_GE(row, 0);
+                                        EXPECT_EQ(list.GetItemText(row, 2), "All Contacts");
+                                        list.CheckItem(row, true);
+                                        PressButton(*settings, wxID_OK);
+                                        return settings->GetReturnCode();
+                                    }));
+                      wxTEST_DIALOG(PressButton(*editor, wxID_OK),
+                                    ExpectMessage(kSaveQuestion, wxYES));
+                      return editor->GetReturnCode();
+                  }));
     EXPECT_EQ(Links(kStandup), "1000000011 1000000012 ");
 }
 
@@ -307,9 +319,9 @@ TEST_P(ConcurrentChangeTest, ItemsMadeInACancelledGroupEditorGoToTheBaseGroup) {
                   ExpectDialog<CNewGroupDlg>([&lena, &details](CNewGroupDlg* dialog) {
                       wxTEST_DIALOG(PressButton(*dialog, dialog->NewItemButton()->GetId()),
                                     SaveNewContact("Lena", &lena));
-                      wxTEST_DIALOG(PressButton(*dialog, wxID_CANCEL),
-                                    ExpectMessage("Do you want to cancel this new group?", wxYES,
-                                                  &details));
+                      wxTEST_DIALOG(
+                          PressButton(*dialog, wxID_CANCEL),
+                          ExpectMessage("Do you want to cancel this new group?", wxYES, &details));
                       return dialog->GetReturnCode();
                   }));
     EXPECT_EQ(details, "1 contact made here stays, in All Contacts.");
@@ -337,27 +349,26 @@ TEST_P(ConcurrentChangeTest, ANewScheduleNeverTakesOverAnotherUsersAttendants) {
     Start();
     Select(2000000001);
     Identifier proposed = 0;
-    wxTEST_DIALOG(
-        Tool(kIdNewSchedule),
-        ExpectDialog<CNewScheduleDlg>([this, &proposed](CNewScheduleDlg* editor) {
-            proposed = editor->ScheduleId();
-            ScheduleValues theirs;
-            theirs.subject = "Theirs";
-            EXPECT_EQ(StoreNewSchedule(other_, proposed, 2000000001, theirs, {kAnna}).id,
-                      proposed);
-            wxTEST_DIALOG(PressButton(*editor, editor->RemindSettingButton()->GetId()),
-                          ExpectDialog<CRemindSetDlg>([](CRemindSetDlg* settings) {
-                              CCheckedListCtrl& list = *settings->AttendantList();
-                              EXPECT_TRUE(list.CheckedRows().empty());
-                              list.CheckItem(list.FindItem(-1, "Solo"), true);
-                              PressButton(*settings, wxID_OK);
-                              return settings->GetReturnCode();
-                          }));
-            editor->SubjectEdit()->ChangeValue("Mine");
-            wxTEST_DIALOG(PressButton(*editor, wxID_OK),
-                          ExpectMessage(kCreateScheduleQuestion, wxYES));
-            return editor->GetReturnCode();
-        }));
+    wxTEST_DIALOG(Tool(kIdNewSchedule),
+                  ExpectDialog<CNewScheduleDlg>([this, &proposed](CNewScheduleDlg* editor) {
+                      proposed = editor->ScheduleId();
+                      ScheduleValues theirs;
+                      theirs.subject = "Theirs";
+                      EXPECT_EQ(StoreNewSchedule(other_, proposed, 2000000001, theirs, {kAnna}).id,
+                                proposed);
+                      wxTEST_DIALOG(PressButton(*editor, editor->RemindSettingButton()->GetId()),
+                                    ExpectDialog<CRemindSetDlg>([](CRemindSetDlg* settings) {
+                                        CCheckedListCtrl& list = *settings->AttendantList();
+                                        EXPECT_TRUE(list.CheckedRows().empty());
+                                        list.CheckItem(list.FindItem(-1, "Solo"), true);
+                                        PressButton(*settings, wxID_OK);
+                                        return settings->GetReturnCode();
+                                    }));
+                      editor->SubjectEdit()->ChangeValue("Mine");
+                      wxTEST_DIALOG(PressButton(*editor, wxID_OK),
+                                    ExpectMessage(kCreateScheduleQuestion, wxYES));
+                      return editor->GetReturnCode();
+                  }));
     EXPECT_EQ(proposed, 2000000013);
     EXPECT_EQ(Database().Query("select schedule_id,schedule_subject from assist_scheduleinfo "
                                "where schedule_id > '2000000012' order by schedule_id"),
@@ -385,13 +396,12 @@ TEST_P(ConcurrentChangeTest, EverySelectedRowIsDeletedAfterOneQuestionThatCounts
         input.MouseClick();
     };
     clickRow(0);
-    ASSERT_TRUE(WaitUntil([&] { return SelectedRowIds() == Ids{kAnna}; },
-                          std::chrono::seconds(30)));
+    ASSERT_TRUE(
+        WaitUntil([&] { return SelectedRowIds() == Ids{kAnna}; }, std::chrono::seconds(30)));
     input.KeyDown(WXK_SHIFT);
     clickRow(2);
     input.KeyUp(WXK_SHIFT);
-    ASSERT_TRUE(WaitUntil([&] { return SelectedRowIds().size() == 3; },
-                          std::chrono::seconds(30)));
+    ASSERT_TRUE(WaitUntil([&] { return SelectedRowIds().size() == 3; }, std::chrono::seconds(30)));
 
     wxTEST_DIALOG(PressDeleteKey(),
                   ExpectMessage("Do you want to delete the 3 selected items?", wxNO));
@@ -409,8 +419,7 @@ TEST_P(ConcurrentChangeTest, EverySelectedRowIsDeletedAfterOneQuestionThatCounts
     Select(2000000001);
     ASSERT_TRUE(other_.ExecuteStatement(statements::DeleteSchedule(kDentist)));
     for (Identifier schedule : {kStandup, kDentist}) {
-        List().SetItemState(List().FindRow(schedule), wxLIST_STATE_SELECTED,
-                            wxLIST_STATE_SELECTED);
+        List().SetItemState(List().FindRow(schedule), wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
     }
     wxTEST_DIALOG(PressDeleteKey(),
                   ExpectMessage("Do you want to delete the 2 selected items?", wxYES));

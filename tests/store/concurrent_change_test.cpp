@@ -145,7 +145,8 @@ TEST_P(ConcurrentChangeStore, AnItemIsFiledInItsGroupOnlyWhileTheGroupIsStored) 
     // A lock inside a change that fails later is let go with it: the row is not taken.
     {
         CDBTransaction transaction(connection_);
-        ASSERT_TRUE(LockStoredRow(connection_, statements::LockContact(1000000011)).value_or(false));
+        ASSERT_TRUE(
+            LockStoredRow(connection_, statements::LockContact(1000000011)).value_or(false));
     }
     EXPECT_TRUE(other_.ExecuteStatement(statements::DeleteContact(1000000011)));
 }
@@ -171,8 +172,8 @@ TEST_P(ConcurrentChangeStore, AGroupDeletedWhileAnItemIsFiledInItLeavesTheItemIn
         ASSERT_EQ(FileItem(connection_, kFamily, 1000000001, 0)->groupId, kFamily);
         ASSERT_TRUE(connection_.ExecuteStatement(
             statements::InsertContact(1000000013, kFamily, Named("Cleo"))));
-        auto deletion = std::async(std::launch::async,
-                                   [&] { return RunAsOneChange(other_, deleteFamily); });
+        auto deletion =
+            std::async(std::launch::async, [&] { return RunAsOneChange(other_, deleteFamily); });
         WaitUntilSomeoneWaits();
         ASSERT_TRUE(filing.Commit()) << filing.LastError().Text();
         EXPECT_TRUE(deletion.get().Empty());

@@ -46,9 +46,10 @@ protected:
         return Column("select contact_id from assist_contactmaininfo order by contact_id");
     }
     std::string GroupOf(Identifier contactId) {
-        return Database().QueryValue("select group_id from assist_contactmaininfo "
-                                     "where contact_id='" +
-                                     std::to_string(contactId) + "'");
+        return Database().QueryValue(
+            "select group_id from assist_contactmaininfo "
+            "where contact_id='" +
+            std::to_string(contactId) + "'");
     }
 
     CDBConnection other_{"Calvendra", "opal", "kelp"};
@@ -70,8 +71,8 @@ TEST_P(ConcurrentChangeView, SeveralSelectedItemsAreDeletedInOneChange) {
 
     // One of them another user deleted already: the others go, and it stays gone.
     ASSERT_TRUE(other_.ExecuteStatement(statements::DeleteContact(1000000012)));
-    ASSERT_TRUE(RunAsOneChange(connection_, DeleteItemsChange({1000000011, 1000000012, 1000000013,
-                                                               2000000011}))
+    ASSERT_TRUE(RunAsOneChange(connection_,
+                               DeleteItemsChange({1000000011, 1000000012, 1000000013, 2000000011}))
                     .Empty());
     EXPECT_TRUE(Contacts().empty());
     EXPECT_EQ(Column("select schedule_id from assist_scheduleinfo"), (Strings{"2000000012"}));
@@ -105,9 +106,8 @@ TEST_P(ConcurrentChangeView, ItemsMadeForAGroupThatWasNeverStoredGoToTheBaseGrou
         "insert into assist_scheduleinfo(schedule_id,group_id,schedule_subject) values"
         " ('2000000013','2000000005','Trip');");
     ASSERT_TRUE(other_.ExecuteStatement(statements::MoveContactToGroup(1000000002, 1000000015)));
-    const std::vector<GroupMember> members{{1000000011, "Anna", false},
-                                           {1000000014, "Dora ", true},
-                                           {1000000015, "Eva ", true}};
+    const std::vector<GroupMember> members{
+        {1000000011, "Anna", false}, {1000000014, "Dora ", true}, {1000000015, "Eva ", true}};
     EXPECT_EQ(CreatedMembersStayText(kContactKind, members, "All Contacts"),
               "2 contacts made here stay, in All Contacts.");
     EXPECT_EQ(CreatedMembersStayText(kScheduleKind, {{2000000013, "Trip", true}}, "All Schedules"),
@@ -121,10 +121,10 @@ TEST_P(ConcurrentChangeView, ItemsMadeForAGroupThatWasNeverStoredGoToTheBaseGrou
     EXPECT_EQ(GroupOf(1000000014), "1000000001");
     EXPECT_EQ(GroupOf(1000000015), "1000000002");
 
-    ASSERT_TRUE(RunAsOneChange(connection_,
-                               ReleaseCreatedMembersChange(kScheduleKind, 2000000005,
-                                                           {{2000000013, "Trip", true}}))
-                    .Empty());
+    ASSERT_TRUE(
+        RunAsOneChange(connection_, ReleaseCreatedMembersChange(kScheduleKind, 2000000005,
+                                                                {{2000000013, "Trip", true}}))
+            .Empty());
     EXPECT_EQ(Database().QueryValue(
                   "select group_id from assist_scheduleinfo where schedule_id='2000000013'"),
               "2000000001");
