@@ -42,6 +42,20 @@ struct EditingSteps {
     std::function<NewItemOutcome(Identifier proposedId, const Stored& edited)> storeAsNew;
 };
 
+// The steps' kind, id and messages for an item of `kind`.
+template <class Stored>
+EditingSteps<Stored> StepsFor(int kind, Identifier id) {
+    const bool contact = kind == kContactKind;
+    EditingSteps<Stored> steps;
+    steps.kind = kind;
+    steps.idKind = contact ? IdKind::kContact : IdKind::kSchedule;
+    steps.id = id;
+    steps.readError = contact ? kReadContactError : kReadScheduleError;
+    steps.updateError = contact ? kUpdateContactError : kUpdateScheduleError;
+    steps.insertError = contact ? kInsertContactError : kInsertScheduleError;
+    return steps;
+}
+
 template <class Stored>
 struct EditingEnd {
     ItemEditingResult result = ItemEditingResult::kCancelled;
@@ -173,13 +187,7 @@ private:
 
 ContactEditing EditStoredContact(wxWindow* parent, CDBConnection& connection, Identifier contactId,
                                  const ItemEditingContext& context) {
-    EditingSteps<StoredContact> steps;
-    steps.kind = kContactKind;
-    steps.idKind = IdKind::kContact;
-    steps.id = contactId;
-    steps.readError = kReadContactError;
-    steps.updateError = kUpdateContactError;
-    steps.insertError = kInsertContactError;
+    EditingSteps<StoredContact> steps = StepsFor<StoredContact>(kContactKind, contactId);
     steps.load = [&](OdbcDiagnostic& failure) {
         return LoadContact(connection, contactId, &failure);
     };
@@ -210,13 +218,7 @@ ContactEditing EditStoredContact(wxWindow* parent, CDBConnection& connection, Id
 
 ScheduleEditing EditStoredSchedule(wxWindow* parent, CDBConnection& connection,
                                    Identifier scheduleId, const ItemEditingContext& context) {
-    EditingSteps<StoredSchedule> steps;
-    steps.kind = kScheduleKind;
-    steps.idKind = IdKind::kSchedule;
-    steps.id = scheduleId;
-    steps.readError = kReadScheduleError;
-    steps.updateError = kUpdateScheduleError;
-    steps.insertError = kInsertScheduleError;
+    EditingSteps<StoredSchedule> steps = StepsFor<StoredSchedule>(kScheduleKind, scheduleId);
     steps.load = [&](OdbcDiagnostic& failure) {
         return LoadSchedule(connection, scheduleId, &failure);
     };

@@ -30,16 +30,9 @@ constexpr Identifier kKim = 1000000012;
 constexpr Identifier kSolo = 1000000013;
 constexpr Identifier kDentist = 2000000005;
 
-class ConcurrentChangeRecords : public testing::ConnectedDatabaseTest {
+class ConcurrentChangeRecords : public testing::TwoUsersDatabaseTest {
 protected:
-    void SetUp() override {
-        ConnectedDatabaseTest::SetUp();
-        if (IsSkipped()) {
-            return;
-        }
-        Database().Execute(testing::kEditorRows);
-        ASSERT_TRUE(other_.OpenConnection()) << other_.LastError().Text();
-    }
+    const char* StartingRows() const override { return testing::kEditorRows; }
 
     StoredContact Load(CDBConnection& connection, Identifier contactId) {
         std::optional<StoredContact> contact = LoadContact(connection, contactId);
@@ -72,9 +65,6 @@ protected:
             "select contact_id from schedule_contact where schedule_id='" +
             std::to_string(scheduleId) + "' order by contact_id");
     }
-
-    // Another organizer on the same database.
-    CDBConnection other_{"Calvendra", "opal", "kelp"};
 };
 
 TEST_P(ConcurrentChangeRecords, AContactIsSavedOnlyOverTheVersionItsEditorRead) {

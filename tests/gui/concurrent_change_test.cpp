@@ -77,26 +77,6 @@ protected:
         return row < 0 ? Strings() : ListRows(List()).at(static_cast<std::size_t>(row));
     }
 
-    // What the list sends for a double click on a row.
-    void ActivateRow(Identifier id) {
-        wxListEvent activated(wxEVT_LIST_ITEM_ACTIVATED, List().GetId());
-        activated.SetEventObject(&List());
-        activated.m_itemIndex = List().FindRow(id);
-        ASSERT_GE(activated.m_itemIndex, 0) << id;
-        List().ProcessWindowEvent(activated);
-        WaitForList();
-    }
-
-    // The Delete key in the list, handled before this returns.
-    void PressDeleteKey() {
-        wxWindow& rows = *List().RowsWindow();
-        wxKeyEvent key(wxEVT_KEY_DOWN);
-        key.m_keyCode = WXK_DELETE;
-        key.SetEventObject(&rows);
-        rows.ProcessWindowEvent(key);
-        WaitForList();
-    }
-
     // The contact editor: `before` runs first (the other user's turn), then the phone or the city
     // as the user types them, then OK and Yes.
     template <class Before>

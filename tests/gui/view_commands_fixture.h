@@ -90,6 +90,26 @@ protected:
 
     Identifier SelectedGroup() { return View().GroupIdOf(Tree().GetSelection()); }
 
+    // The Delete key in the list, handled before this returns.
+    void PressDeleteKey() {
+        wxWindow& rows = *List().RowsWindow();
+        wxKeyEvent key(wxEVT_KEY_DOWN);
+        key.m_keyCode = WXK_DELETE;
+        key.SetEventObject(&rows);
+        rows.ProcessWindowEvent(key);
+        WaitForList();
+    }
+
+    // What the list sends for a double click on a row, or Enter.
+    void ActivateRow(Identifier id) {
+        wxListEvent activated(wxEVT_LIST_ITEM_ACTIVATED, List().GetId());
+        activated.SetEventObject(&List());
+        activated.m_itemIndex = List().FindRow(id);
+        ASSERT_GE(activated.m_itemIndex, 0) << id;
+        List().ProcessWindowEvent(activated);
+        WaitForList();
+    }
+
     // The ids of the list's rows, and of the selected ones.
     std::vector<Identifier> RowIds() {
         std::vector<Identifier> ids;

@@ -27,31 +27,10 @@ constexpr char kBaseGroupRefusal[] = "Sorry,you cannot delete this basic group!"
 
 class DeletesAndEditsTest : public ViewCommandsTest {
 protected:
-    // The window of the list that takes keys and clicks.
-    wxWindow& Rows() { return *List().RowsWindow(); }
-
-    void PressDeleteKey() {
-        wxKeyEvent key(wxEVT_KEY_DOWN);
-        key.m_keyCode = WXK_DELETE;
-        key.SetEventObject(&Rows());
-        Rows().ProcessWindowEvent(key);
-        WaitForList();
-    }
-
     void SelectRowOf(Identifier id) {
         const long row = List().FindRow(id);
         ASSERT_GE(row, 0) << id;
         List().SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
-    }
-
-    // What the list sends for a double click on a row, or Enter.
-    void ActivateRow(Identifier id) {
-        wxListEvent activated(wxEVT_LIST_ITEM_ACTIVATED, List().GetId());
-        activated.SetEventObject(&List());
-        activated.m_itemIndex = List().FindRow(id);
-        ASSERT_GE(activated.m_itemIndex, 0) << id;
-        List().ProcessWindowEvent(activated);
-        WaitForList();
     }
 
     Strings Groups() {

@@ -29,18 +29,12 @@ statements::ContactFields Named(const std::string& firstName) {
     return fields;
 }
 
-class ConcurrentChangeStore : public testing::ConnectedDatabaseTest {
+class ConcurrentChangeStore : public testing::TwoUsersDatabaseTest {
 protected:
-    void SetUp() override {
-        ConnectedDatabaseTest::SetUp();
-        if (IsSkipped()) {
-            return;
-        }
-        Database().Execute(
-            "insert into assist_group values('1000000002','Family','1000000001');"
-            "insert into assist_contactmaininfo(contact_id,group_id,first_name) values"
-            " ('1000000011','1000000002','Anna'),('1000000012','1000000002','Ben');");
-        ASSERT_TRUE(other_.OpenConnection()) << other_.LastError().Text();
+    const char* StartingRows() const override {
+        return "insert into assist_group values('1000000002','Family','1000000001');"
+               "insert into assist_contactmaininfo(contact_id,group_id,first_name) values"
+               " ('1000000011','1000000002','Anna'),('1000000012','1000000002','Ben');";
     }
 
     std::string GroupOf(const std::string& contactId) {
@@ -60,9 +54,6 @@ protected:
             ASSERT_LT(std::chrono::steady_clock::now(), end) << "no session waits for the lock";
         }
     }
-
-    // Another organizer on the same database.
-    CDBConnection other_{"Calvendra", "opal", "kelp"};
 };
 
 // After an insert, update or delete, both drivers tell how many rows it changed; an update counts

@@ -22,4 +22,23 @@ protected:
     CDBConnection connection_{"Calvendra", "opal", "kelp"};
 };
 
+// A ConnectedDatabaseTest on the rows StartingRows() inserts, with a second connection of the
+// organizer's on the same database, which plays another user (another organizer, or another
+// program) working on the same rows.
+class TwoUsersDatabaseTest : public ConnectedDatabaseTest {
+protected:
+    void SetUp() override {
+        ConnectedDatabaseTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) {
+            return;
+        }
+        Database().Execute(StartingRows());
+        ASSERT_TRUE(other_.OpenConnection()) << other_.LastError().Text();
+    }
+
+    virtual const char* StartingRows() const = 0;
+
+    CDBConnection other_{"Calvendra", "opal", "kelp"};
+};
+
 }  // namespace calvendra::testing

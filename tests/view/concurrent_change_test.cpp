@@ -22,23 +22,17 @@ namespace {
 using Strings = std::vector<std::string>;
 using Ids = std::vector<Identifier>;
 
-class ConcurrentChangeView : public testing::ConnectedDatabaseTest {
+class ConcurrentChangeView : public testing::TwoUsersDatabaseTest {
 protected:
-    void SetUp() override {
-        ConnectedDatabaseTest::SetUp();
-        if (IsSkipped()) {
-            return;
-        }
-        Database().Execute(
-            "insert into assist_group values('1000000002','Family','1000000001');"
-            "insert into assist_contactmaininfo(contact_id,group_id,first_name) values"
-            " ('1000000011','1000000002','Anna'),('1000000012','1000000002','Ben'),"
-            " ('1000000013','1000000001','Cleo');"
-            "insert into assist_scheduleinfo(schedule_id,group_id,schedule_subject) values"
-            " ('2000000011','2000000001','Flight'),('2000000012','2000000001','Dentist');"
-            "insert into schedule_contact values('2000000011','1000000011');"
-            "insert into schedule_contact values('2000000012','1000000012');");
-        ASSERT_TRUE(other_.OpenConnection()) << other_.LastError().Text();
+    const char* StartingRows() const override {
+        return "insert into assist_group values('1000000002','Family','1000000001');"
+               "insert into assist_contactmaininfo(contact_id,group_id,first_name) values"
+               " ('1000000011','1000000002','Anna'),('1000000012','1000000002','Ben'),"
+               " ('1000000013','1000000001','Cleo');"
+               "insert into assist_scheduleinfo(schedule_id,group_id,schedule_subject) values"
+               " ('2000000011','2000000001','Flight'),('2000000012','2000000001','Dentist');"
+               "insert into schedule_contact values('2000000011','1000000011');"
+               "insert into schedule_contact values('2000000012','1000000012');";
     }
 
     Strings Column(const std::string& sql) { return Database().QueryColumn(sql); }
@@ -51,8 +45,6 @@ protected:
             "where contact_id='" +
             std::to_string(contactId) + "'");
     }
-
-    CDBConnection other_{"Calvendra", "opal", "kelp"};
 };
 
 TEST_P(ConcurrentChangeView, SeveralSelectedItemsAreDeletedInOneChange) {
