@@ -4,7 +4,6 @@
 
 #include "platform/log.h"
 #include "store/db_result_set.h"
-#include "store/db_transaction.h"
 #include "store/query_rows.h"
 #include "store/statement_catalogue.h"
 

@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <optional>
 #include <string>
-
 #include <vector>
 
 #include "store/checked_update.h"

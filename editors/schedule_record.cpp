@@ -6,7 +6,6 @@
 #include "editors/attendant_choice.h"
 #include "platform/log.h"
 #include "store/db_result_set.h"
-#include "store/db_transaction.h"
 #include "store/query_rows.h"
 #include "store/statement_catalogue.h"
 #include "store/statements.h"

@@ -234,12 +234,9 @@ void CCalvendraView::TakeNewItem(const NewItemOutcome& stored, Identifier target
     Identifier& counter = contacts ? lastContactId_ : lastScheduleId_;
     counter = std::max(counter, stored.id);
     if (stored.filing.chosenGroupMissing) {
-        const std::string baseName = GroupNameInTree(stored.filing.groupId);
-        ReportFiledInBaseGroup(
-            DialogParent(), contacts ? kContactKind : kScheduleKind,
-            baseName.empty() ? BaseGroupName(connection_, contacts ? kContactKind : kScheduleKind)
-                             : baseName,
-            GroupNameInTree(chosenGroupId));
+        const int kind = contacts ? kContactKind : kScheduleKind;
+        ReportFiledInBaseGroup(DialogParent(), kind, BaseGroupName(connection_, kind),
+                               GroupNameInTree(chosenGroupId));
     }
     ShowNewItem(targetGroupId, stored.filing.groupId, stored.id);
 }
@@ -281,19 +278,23 @@ void CCalvendraView::DeleteItem() {
     }
     const OdbcDiagnostic failure = RunAsOneChange(connection_, change);
     if (!failure.Empty()) {
-        std::string action = "Cannot delete";
-        for (Identifier itemId : selected) {
-            action += " " + std::to_string(itemId);
-        }
-        ReportStoreFailure(DialogParent(), kDeleteItemError, action, failure);
+        const std::string what = selected.size() == 1
+                                     ? std::to_string(selected.front())
+                                     : std::to_string(selected.size()) + " items, the first " +
+                                           std::to_string(selected.front());
+        ReportStoreFailure(DialogParent(), kDeleteItemError, "Cannot delete " + what, failure);
+        return;
+    }
+    if (selected.size() > 1) {
+        // The list reads what is stored now, whatever it showed while the question was open.
+        FillList(currentGroupItem_);
+        itemDeleteEnabled_ = false;
         return;
     }
     // By id: the list may have been read again while the question was open.
-    for (Identifier itemId : selected) {
-        const long row = list_->FindRow(itemId);
-        if (row >= 0) {
-            RemoveRow(row);
-        }
+    const long row = list_->FindRow(selected.front());
+    if (row >= 0) {
+        RemoveRow(row);
     }
     itemDeleteEnabled_ = FirstSelectedRow() >= 0;
 }

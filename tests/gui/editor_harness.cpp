@@ -12,9 +12,13 @@
 //   editor_harness group <kind> <group id> <item counter> [<member id>...]
 //                                                  a new group, the members listed as if picked
 //   editor_harness email-setting                   the settings of the user's profile
+//   editor_harness editing contact|schedule <id>   the whole editing of a stored item, stored as
+//                                                  the organizer stores it
 //
 // It runs none of the statements it prints. The group editor writes what its buttons write at
-// once, as it does in the organizer. "GO" prints the address it would open.
+// once, as it does in the organizer, and "editing" stores what the user confirms, with the
+// organizer's questions about changes made elsewhere meanwhile. "GO" prints the address it would
+// open.
 
 #include <cstdio>
 #include <cstdlib>
@@ -33,6 +37,7 @@
 #include "editors/picker_rows.h"
 #include "editors/remind_set_dlg.h"
 #include "editors/schedule_record.h"
+#include "editors/stored_item_editing.h"
 #include "platform/data_source.h"
 #include "settings/email_settings_profile.h"
 #include "settings/profile.h"
@@ -59,10 +64,10 @@ public:
             arguments_.push_back(argv[i].utf8_string());
         }
         if (arguments_.empty()) {
-            std::fprintf(
-                stderr,
-                "usage: editor_harness group-list|item-list|remind-setting|schedule|"
-                "new-schedule|contact|new-contact|business|group|email-setting <numbers...>\n");
+            std::fprintf(stderr,
+                         "usage: editor_harness group-list|item-list|remind-setting|schedule|"
+                         "new-schedule|contact|new-contact|business|group|email-setting|editing "
+                         "<numbers...>\n");
             return false;
         }
         if (!connection_.OpenConnection()) {
@@ -162,6 +167,18 @@ public:
                 std::printf("%s %s:%d\n", settings.senderAddress.c_str(),
                             settings.smtpServer.c_str(), settings.smtpPort);
             }
+        } else if (editor == "editing" && arguments_.size() > 1) {
+            const bool contact = arguments_[1] == "contact";
+            ItemEditingContext context;
+            context.launch = PrintAddress;
+            const ItemEditingResult result =
+                contact ? EditStoredContact(nullptr, connection_, Id(2), context).result
+                        : EditStoredSchedule(nullptr, connection_, Id(2), context).result;
+            std::printf("%s\n", result == ItemEditingResult::kSaved        ? "saved"
+                                : result == ItemEditingResult::kSavedAsNew ? "saved as new"
+                                : result == ItemEditingResult::kGone       ? "gone"
+                                : result == ItemEditingResult::kFailed     ? "failed"
+                                                                           : "cancelled");
         } else {
             std::fprintf(stderr, "no editor %s\n", editor.c_str());
             return 1;
