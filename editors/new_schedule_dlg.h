@@ -19,9 +19,9 @@ namespace calvendra {
 
 // "New Schedule": creates a schedule or changes a stored one (subject, text, group, and through
 // "Remind Setting" its reminder and attendants). It writes nothing itself: after OK its caller
-// runs Statement() and, in the same change, replaces the schedule's attendants with
-// AttendantStatements() (ScheduleWithAttendants) for a new schedule, and for a stored one only
-// when RemindSettingConfirmed().
+// stores the schedule (Statement(), or Values() and GroupId()) and, in the same change, replaces
+// its attendants with Attendants() for a new schedule, and for a stored one only when
+// RemindSettingConfirmed() (StoreNewSchedule, SaveEditedSchedule).
 class CNewScheduleDlg : public wxDialog {
 public:
     // `values` are the schedule's as stored (LoadSchedule), or the defaults for a new one. The

@@ -47,10 +47,8 @@ NewGroupOutcome StoreNewGroup(CDBConnection& connection, IdKind kind, Identifier
 
 std::string MissingMembersNotice(int memberKind, std::size_t count) {
     const bool one = count == 1;
-    const std::string items = std::to_string(count) + " of the " +
-                              (memberKind == kScheduleKind ? "schedules" : "contacts") +
-                              " picked for it";
-    return "The group is stored, but " + items + (one ? " was" : " were") +
+    return "The group is stored, but " + std::to_string(count) + " of its " +
+           (memberKind == kScheduleKind ? "schedules" : "contacts") + (one ? " was" : " were") +
            " deleted elsewhere meanwhile.";
 }
 

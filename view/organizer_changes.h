@@ -27,8 +27,8 @@ NewGroupOutcome StoreNewGroup(CDBConnection& connection, IdKind kind, Identifier
                               const std::string& name, Identifier parentId, int memberKind,
                               const std::vector<GroupMember>& members);
 
-// What the user is told when the group was stored but `count` of its picked members (of
-// `memberKind`) were deleted elsewhere meanwhile.
+// What the user is told when the group was stored but `count` of its members (of `memberKind`)
+// were deleted elsewhere meanwhile.
 std::string MissingMembersNotice(int memberKind, std::size_t count);
 
 // The statements that delete one listed item: a contact alone (its attendant links stay), or a

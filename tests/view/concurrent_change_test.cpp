@@ -81,11 +81,9 @@ TEST_P(ConcurrentChangeView, ANewGroupWhosePickedMemberWasDeletedMeanwhileIsStor
     EXPECT_EQ(stored.missingMembers, (Ids{1000000013}));
     EXPECT_EQ(GroupOf(1000000011), "1000000003");
     EXPECT_EQ(MissingMembersNotice(kContactKind, 1),
-              "The group is stored, but 1 of the contacts picked for it was deleted elsewhere "
-              "meanwhile.");
+              "The group is stored, but 1 of its contacts was deleted elsewhere meanwhile.");
     EXPECT_EQ(MissingMembersNotice(kScheduleKind, 2),
-              "The group is stored, but 2 of the schedules picked for it were deleted elsewhere "
-              "meanwhile.");
+              "The group is stored, but 2 of its schedules were deleted elsewhere meanwhile.");
 }
 
 // The group editor made Dora and Eva in its group 1000000005, which was then not stored; the other
