@@ -95,8 +95,8 @@ inline constexpr char kSelectContactsForPicker[] =
     "from assist_contactmaininfo left join assist_group "
     "on assist_contactmaininfo.group_id=assist_group.group_id "
     "order by assist_contactmaininfo.contact_id";
-// Of both contact choices; the second leaves the group's id out. The group id is empty when the
-// contact's group row is missing.
+// Of both contact choices (the earlier versions' list has no group id). The group id is empty
+// when the contact's group row is missing.
 struct ContactChoiceColumns {
     enum : int { kContactId, kFirstName, kLastName, kHomeEmail, kGroupName, kGroupId };
 };

@@ -175,6 +175,9 @@ TEST(Catalogue, NamedColumnPositionsMatchTheSelectLists) {
         {kSelectContactsForPicker, ContactChoiceColumns::kFirstName, "first_name"},
         {kSelectContactsForPicker, ContactChoiceColumns::kLastName, "last_name"},
         {kSelectContactsForPicker, ContactChoiceColumns::kGroupName, "group_name"},
+        {kSelectContactsForPicker, ContactChoiceColumns::kGroupId, "group_id"},
+        {kSelectGroupName, GroupNameColumns::kGroupName, "group_name"},
+        {kSelectAttendantLinks, LinkedContactColumns::kContactId, "contact_id"},
         {kSelectAttendantEmails, AttendantEmailColumns::kHomeEmail, "home_email"},
         {kSelectAllSchedules, ScheduleListColumns::kScheduleId, "schedule_id"},
         {kSelectAllSchedules, ScheduleListColumns::kSubject, "schedule_subject"},
@@ -199,6 +202,7 @@ TEST(Catalogue, NamedColumnPositionsMatchTheSelectLists) {
         {kSelectSchedulesForPicker, ScheduleChoiceColumns::kRemindDate, "remind_date"},
         {kSelectSchedulesForPicker, ScheduleChoiceColumns::kRemindTime, "remind_time"},
         {kSelectSchedulesForPicker, ScheduleChoiceColumns::kGroupName, "group_name"},
+        {kSelectSchedulesForPicker, ScheduleChoiceColumns::kGroupId, "group_id"},
     };
     for (const Named& entry : named) {
         const std::vector<std::string> columns = SelectList(entry.statement);
