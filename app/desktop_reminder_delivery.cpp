@@ -1,18 +1,55 @@
 #include "app/desktop_reminder_delivery.h"
 
+#include <mutex>
 #include <stdexcept>
 #include <utility>
 
 #include "desktop/reminder_window.h"
-#include "platform/log.h"
-#include "reminders/reminder_mail.h"
 
 namespace calvendra {
 
+// The settings as the window thread last handed them over; the worker reads them when it sends.
+struct DesktopReminderDelivery::SharedSettings {
+    std::mutex lock;
+    EmailSettings settings;
+};
+
+namespace {
+
+std::time_t SystemClock() {
+    return std::time(nullptr);
+}
+
+}  // namespace
+
+std::unique_ptr<QueuedMailSource> DesktopReminderDelivery::MakeSource(
+    const CDBConnection& connection, std::shared_ptr<SharedSettings> shared, Clock clock,
+    QueuedMailSource*& made) {
+    // The worker's connections are made from a copy of the document's, which only the worker uses.
+    std::shared_ptr<CDBConnection> prototype = connection.MakeAnother();
+    QueuedMailSource::Options options;
+    options.enabled = false;
+    auto source = std::make_unique<QueuedMailSource>(
+        [prototype] { return prototype->MakeAnother(); },
+        [shared = std::move(shared)] {
+            const std::lock_guard<std::mutex> guard(shared->lock);
+            return shared->settings;
+        },
+        clock ? std::move(clock) : Clock(SystemClock), options);
+    made = source.get();
+    return source;
+}
+
 DesktopReminderDelivery::DesktopReminderDelivery(CDBConnection& connection,
                                                  const EmailSettings& settings,
-                                                 MailWorker::Report report)
-    : connection_(connection), settings_(settings), report_(report), worker_(std::move(report)) {}
+                                                 MailWorker::Report report, Clock clock)
+    : settings_(settings),
+      shared_([&settings] {
+          auto shared = std::make_shared<SharedSettings>();
+          shared->settings = settings;
+          return shared;
+      }()),
+      worker_(std::move(report), MakeSource(connection, shared_, std::move(clock), source_)) {}
 
 void DesktopReminderDelivery::ShowReminderWindow(const std::string& subject,
                                                  const std::string& text) {
@@ -22,26 +59,24 @@ void DesktopReminderDelivery::ShowReminderWindow(const std::string& subject,
 }
 
 void DesktopReminderDelivery::MailAttendants(const std::string& subject, const std::string& text,
-                                             Identifier scheduleId) {
-    MailJob job;
-    job.label = "Reminder \"" + subject + "\" (schedule " + std::to_string(scheduleId) + ")";
-    try {
-        job.addresses = CollectAttendantAddresses(&connection_, scheduleId);
-    } catch (const std::exception& failure) {
-        const MailOutcome outcome{job.label, false, std::string(), failure.what()};
-        LogError(MailFailureText(outcome));
-        if (report_) {
-            report_(outcome);
-        }
-        return;
+                                             Identifier scheduleId, std::time_t dueMinute) {
+    PublishSettings();
+    source_->Queue({scheduleId, dueMinute, subject, text});
+    // A reminder comes only once the database has been read: the queue may be used now.
+    StartMailQueue();
+}
+
+void DesktopReminderDelivery::StartMailQueue() {
+    if (!queueStarted_) {
+        queueStarted_ = true;
+        source_->Enable();
     }
-    if (job.addresses.empty()) {
-        return;
-    }
-    job.subject = subject;
-    job.text = text;
-    job.settings = settings_;
-    worker_.Queue(std::move(job));
+    worker_.Wake();
+}
+
+void DesktopReminderDelivery::PublishSettings() {
+    const std::lock_guard<std::mutex> guard(shared_->lock);
+    shared_->settings = settings_;
 }
 
 }  // namespace calvendra

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <chrono>
+#include <ctime>
+#include <memory>
 #include <string>
 
+#include "mail_queue/queued_mail_source.h"
 #include "reminders/mail_worker.h"
 #include "reminders/reminder_delivery.h"
 #include "settings/email_settings.h"
@@ -11,37 +14,59 @@
 namespace calvendra {
 
 // How the running organizer delivers a due reminder: a note on the desktop, then the mail to the
-// schedule's attendants. Both start on the window thread, which reads the attendants over the
-// organizer's connection and takes a copy of the e-mail settings as they stand at that moment; the
-// mail itself goes out on the delivery's mail worker, in the order the reminders fell due, so the
-// window never waits on the network. A mail that is not sent is logged with its reason (see
-// MailWorker) and reported, as every outcome is.
+// schedule's attendants. The note opens on the window thread; the mail is handed to the delivery's
+// mail worker, which queues it in the database's mail queue over a connection of its own and sends
+// it from there (QueuedMailSource): the window thread never waits on the database or the network
+// for a mail. The worker reads the attendants when it sends, and the e-mail settings as the window
+// thread last handed them over (PublishSettings). Every outcome is reported; a mail that is not
+// sent is also logged with its reason and what follows (see MailWorker).
 class DesktopReminderDelivery final : public ReminderDelivery {
 public:
     // How long "Exit" lets a mail in flight go on before it is aborted.
     static constexpr std::chrono::seconds kExitGrace{3};
 
-    // Connection and settings belong to the document and outlive the delivery. The report runs
-    // on the mail worker's thread, or on the window thread for a mail that failed there.
+    using Clock = QueuedMailSource::Clock;
+
+    // Connection and settings belong to the document and outlive the delivery; the worker uses a
+    // connection of its own to the same data source. The report runs on the mail worker's thread.
+    // The mail queue stays unused until StartMailQueue.
     DesktopReminderDelivery(CDBConnection& connection, const EmailSettings& settings,
-                            MailWorker::Report report = nullptr);
+                            MailWorker::Report report = nullptr, Clock clock = nullptr);
 
     // Opens the note and returns at once; the note then belongs to the user.
     void ShowReminderWindow(const std::string& subject, const std::string& text) override;
 
-    // Reads the attendants and the settings now and queues the mail; nothing is queued for a
-    // schedule without attendants.
-    void MailAttendants(const std::string& subject, const std::string& text,
-                        Identifier scheduleId) override;
+    // Hands the mail to the worker and returns at once.
+    void MailAttendants(const std::string& subject, const std::string& text, Identifier scheduleId,
+                        std::time_t dueMinute) override;
+
+    // From now on the worker uses the database: it sends what waits in the queue and what falls
+    // due. Called once the organizer has opened its database.
+    void StartMailQueue();
+
+    // Hands the e-mail settings as they stand now to the worker, for the mails it sends from now
+    // on. Window thread.
+    void PublishSettings();
+
+    // Makes the worker look at the queue now (after the user asked for a mail to be sent now).
+    void WakeMail() { worker_.Wake(); }
 
     // Ends the mail worker, letting the mail in flight go on for at most the grace (see
-    // MailWorker::Stop); later mails are only logged as not sent.
+    // MailWorker::Stop); a mail it had claimed waits in the queue for the next organizer.
     void StopMail(std::chrono::milliseconds grace) { worker_.Stop(grace); }
 
+    struct SharedSettings;
+
 private:
-    CDBConnection& connection_;
+    static std::unique_ptr<QueuedMailSource> MakeSource(const CDBConnection& connection,
+                                                        std::shared_ptr<SharedSettings> shared,
+                                                        Clock clock, QueuedMailSource*& made);
+
     const EmailSettings& settings_;
-    MailWorker::Report report_;
+    std::shared_ptr<SharedSettings> shared_;
+    bool queueStarted_ = false;
+    // Owned by the worker.
+    QueuedMailSource* source_ = nullptr;
     MailWorker worker_;
 };
 

@@ -56,6 +56,7 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxFrame)
     EVT_MENU(kIdExit, CMainFrame::OnExit)
     EVT_CLOSE(CMainFrame::OnClose)
     EVT_TIMER(wxID_ANY, CMainFrame::OnTimer)
+    EVT_IDLE(CMainFrame::OnIdle)
     EVT_TOOL(kIdDeleteButton, CMainFrame::OnDeleteButton)
     EVT_TOOL_DROPDOWN(wxID_ANY, CMainFrame::OnDeleteDropDown)
     EVT_MENU(kIdViewToolbar, CMainFrame::OnViewToolbar)
@@ -274,8 +275,21 @@ void CMainFrame::ShowMailOutcome(const MailOutcome& outcome) {
     bar->SetStatusText(mailFailure_, kMessagePane);
 }
 
+void CMainFrame::ScanReminders() {
+    if (document_.Connection().IsOpenRequested()) {
+        reminderDelivery_.StartMailQueue();
+    }
+    scanner_.Scan();
+}
+
 void CMainFrame::OnTimer(wxTimerEvent& event) {
     ScanReminders();
+    event.Skip();
+}
+
+void CMainFrame::OnIdle(wxIdleEvent& event) {
+    // The settings dialog may have changed the e-mail settings: retries use them from now on.
+    reminderDelivery_.PublishSettings();
     event.Skip();
 }
 

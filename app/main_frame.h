@@ -40,8 +40,8 @@ public:
 
     // What every tick of the reminder timer runs: one scan, which does nothing before the view
     // has opened the database. The schedules are read on a thread of their own; what falls due is
-    // delivered when they come back.
-    void ScanReminders() { scanner_.Scan(); }
+    // delivered when they come back. Once the database is open, the mail queue is used too.
+    void ScanReminders();
     const ReminderScanner& Scanner() const { return scanner_; }
 
     // "Show": the window ends maximised and in front.
@@ -69,6 +69,7 @@ private:
     void OnExit(wxCommandEvent& event);
     void OnClose(wxCloseEvent& event);
     void OnTimer(wxTimerEvent& event);
+    void OnIdle(wxIdleEvent& event);
     void OnDeleteButton(wxCommandEvent& event);
     void OnDeleteDropDown(wxCommandEvent& event);
     void OnViewToolbar(wxCommandEvent& event);

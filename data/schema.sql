@@ -66,3 +66,31 @@ CREATE INDEX schedule_contact_contact ON schedule_contact (contact_id);
 
 INSERT INTO assist_group (group_id, group_name, parent_id) VALUES ('1000000001', 'All Contacts', '0');
 INSERT INTO assist_group (group_id, group_name, parent_id) VALUES ('2000000001', 'All Schedules', '0');
+
+-- Added tables: tables that later versions use beside the four. Each block, from its
+-- "-- Added table:" line, creates its table and indexes only where they are missing, so that
+-- scripts/prepare-database can run this whole part on an existing database: it adds what is
+-- missing and changes nothing else (README, "Adding the newer tables to an existing database").
+-- A database without them keeps working as it did before they came.
+
+-- Added table: mail_queue
+-- One reminder mail to send: one row per schedule and minute it fell due in (the minute's start,
+-- in seconds since 1970 UTC), however many organizers found it due. Times are such seconds too.
+-- state is 'waiting', 'sending' (claimed_by holds it until lease_until), 'sent' or 'given up'.
+CREATE TABLE IF NOT EXISTS mail_queue (
+    schedule_id TEXT    NOT NULL,
+    due_minute  BIGINT  NOT NULL,
+    subject     TEXT,
+    mail_text   TEXT,
+    recipients  TEXT,
+    state       TEXT    NOT NULL,
+    claimed_by  TEXT,
+    lease_until BIGINT,
+    tries       INTEGER NOT NULL,
+    next_try    BIGINT  NOT NULL,
+    last_reason TEXT,
+    queued_at   BIGINT  NOT NULL,
+    sent_at     BIGINT,
+    PRIMARY KEY (schedule_id, due_minute)
+);
+CREATE INDEX IF NOT EXISTS mail_queue_state ON mail_queue (state, next_try);

@@ -16,6 +16,9 @@ struct MailWorker::State {
     std::mutex lock;
     std::condition_variable changed;
     std::deque<MailJob> queue;
+    // Owned here rather than by the worker: a thread left behind by Stop still uses it.
+    std::unique_ptr<MailSource> source;
+    bool woken = false;
     bool stopping = false;
     bool aborting = false;
     bool finished = false;
@@ -30,7 +33,7 @@ struct MailWorker::State {
 namespace {
 
 MailOutcome NotSent(const MailJob& job, std::string reason) {
-    return {job.label, false, MailDestination(job.settings), std::move(reason)};
+    return NotSentOutcome(job.label, MailDestination(job.settings), std::move(reason));
 }
 
 void LogNotSent(const MailOutcome& outcome) noexcept {
@@ -43,6 +46,14 @@ void LogNotSent(const MailOutcome& outcome) noexcept {
 
 }  // namespace
 
+MailOutcome NotSentOutcome(std::string label, std::string destination, std::string reason) {
+    MailOutcome outcome;
+    outcome.label = std::move(label);
+    outcome.destination = std::move(destination);
+    outcome.reason = std::move(reason);
+    return outcome;
+}
+
 std::string MailDestination(const EmailSettings& settings) {
     return settings.smtpServer + ", port " + std::to_string(settings.smtpPort);
 }
@@ -50,27 +61,29 @@ std::string MailDestination(const EmailSettings& settings) {
 std::string MailFailureText(const MailOutcome& outcome) {
     return outcome.label + ": the mail was not sent" +
            (outcome.destination.empty() ? "" : " through " + outcome.destination) + ": " +
-           outcome.reason;
+           outcome.reason + (outcome.consequence.empty() ? "" : "; " + outcome.consequence);
 }
 
-MailWorker::MailWorker(Report report) : state_(std::make_shared<State>()) {
+MailWorker::MailWorker(Report report, std::unique_ptr<MailSource> source)
+    : state_(std::make_shared<State>()) {
     state_->report = std::move(report);
+    state_->source = std::move(source);
     // The thread shares the state, not the worker: one left behind by Stop outlives the worker.
     thread_ = std::thread([state = state_] {
         for (;;) {
-            MailJob job;
-            {
-                std::unique_lock<std::mutex> guard(state->lock);
-                state->changed.wait(guard,
-                                    [&] { return !state->queue.empty() || state->stopping; });
-                if (state->queue.empty() || state->aborting) {
-                    break;
-                }
-                job = std::move(state->queue.front());
-                state->queue.pop_front();
+            bool fromSource = false;
+            std::optional<MailJob> next = NextJob(*state, fromSource);
+            if (!next) {
+                break;
             }
-            MailOutcome outcome{job.label, true, MailDestination(job.settings), std::string()};
-            try {
+            MailJob job = std::move(*next);
+            MailOutcome outcome = NotSentOutcome(job.label, MailDestination(job.settings), "");
+            outcome.sent = true;
+            if (!job.cannotSend.empty()) {
+                outcome.sent = false;
+                outcome.destination.clear();
+                outcome.reason = job.cannotSend;
+            } else try {
                 CKivSMTPConnection session;
                 // Cleared before the session goes, so that Stop never aborts a session that is
                 // gone.
@@ -89,6 +102,10 @@ MailWorker::MailWorker(Report report) : state_(std::make_shared<State>()) {
                     }
                 } inFlight(*state, session);
                 SendReminderMail(session, job.subject, job.text, job.addresses, job.settings);
+            } catch (const CKivSMTPException& failure) {
+                outcome.sent = false;
+                outcome.reason = failure.what();
+                outcome.refusedForGood = IsPermanentRefusal(failure);
             } catch (const std::exception& failure) {
                 outcome.sent = false;
                 outcome.reason = failure.what();
@@ -96,10 +113,21 @@ MailWorker::MailWorker(Report report) : state_(std::make_shared<State>()) {
                 outcome.sent = false;
                 outcome.reason = "an unknown failure";
             }
-            if (!outcome.sent) {
+            if (!outcome.sent && job.cannotSend.empty()) {
                 const std::lock_guard<std::mutex> guard(state->lock);
                 if (state->aborting) {
                     outcome.reason = state->abortReason;
+                    outcome.stopped = true;
+                }
+            }
+            if (fromSource) {
+                try {
+                    state->source->Finish(job, outcome);
+                } catch (const std::exception& failure) {
+                    LogNotSent(NotSentOutcome(
+                        job.label, std::string(),
+                        std::string("what became of the mail could not be noted: ") +
+                            failure.what()));
                 }
             }
             if (!outcome.sent) {
@@ -118,6 +146,48 @@ MailWorker::MailWorker(Report report) : state_(std::make_shared<State>()) {
 
 MailWorker::~MailWorker() {
     Stop(std::chrono::milliseconds(0));
+}
+
+std::optional<MailJob> MailWorker::NextJob(State& state, bool& fromSource) {
+    std::unique_lock<std::mutex> guard(state.lock);
+    for (;;) {
+        if (state.aborting) {
+            return std::nullopt;
+        }
+        if (!state.queue.empty()) {
+            MailJob job = std::move(state.queue.front());
+            state.queue.pop_front();
+            return job;
+        }
+        if (state.stopping) {
+            return std::nullopt;
+        }
+        std::chrono::milliseconds askAgainIn(60000);
+        if (state.source) {
+            state.woken = false;
+            guard.unlock();
+            std::optional<MailJob> job;
+            try {
+                job = state.source->Take(askAgainIn);
+            } catch (const std::exception& failure) {
+                LogNotSent(NotSentOutcome("The mail queue", std::string(), failure.what()));
+            }
+            guard.lock();
+            if (job) {
+                fromSource = true;
+                return job;
+            }
+        }
+        state.changed.wait_for(guard, askAgainIn, [&] {
+            return !state.queue.empty() || state.stopping || state.woken;
+        });
+    }
+}
+
+void MailWorker::Wake() {
+    const std::lock_guard<std::mutex> guard(state_->lock);
+    state_->woken = true;
+    state_->changed.notify_all();
 }
 
 void MailWorker::Queue(MailJob job) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ctime>
 #include <string>
 
 #include "store/identifiers.h"
@@ -17,9 +18,10 @@ public:
     // Opens the note for one schedule and returns at once.
     virtual void ShowReminderWindow(const std::string& subject, const std::string& text) = 0;
 
-    // Mails the schedule's subject and text to its attendants.
+    // Mails the schedule's subject and text to its attendants: the mail of the minute it fell due
+    // in, whose start `dueMinute` is (in seconds since 1970).
     virtual void MailAttendants(const std::string& subject, const std::string& text,
-                                Identifier scheduleId) = 0;
+                                Identifier scheduleId, std::time_t dueMinute) = 0;
 };
 
 }  // namespace calvendra

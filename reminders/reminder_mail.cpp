@@ -7,6 +7,7 @@
 
 #include "mail/smtp_address.h"
 #include "mail/smtp_message.h"
+#include "mail/transport_error.h"
 #include "store/db_result_set.h"
 #include "store/query_rows.h"
 #include "store/statement_catalogue.h"
@@ -120,6 +121,31 @@ void SendReminderMail(CKivSMTPConnection& session, const std::string& subject,
         throw;
     }
     EndQuietly(session);
+}
+
+bool IsPermanentRefusal(const CKivSMTPException& failure) {
+    if (failure.Facility() != kFacilityTransport) {
+        return false;
+    }
+    const bool refusedForGood = !failure.LastReply().empty() && failure.LastReply()[0] == '5';
+    switch (failure.Code()) {
+        case kRecipientRefused:
+        case kAuthLoginRefused:
+        case kAuthLoginUserRefused:
+        case kAuthLoginPasswordRefused:
+        case kAuthPlainRefused:
+        case kAuthPlainUserRefused:
+        case kAuthPlainPasswordRefused:
+        case kAuthCramMd5Refused:
+        case kAuthCramMd5ResponseRefused:
+        case kAuthFailed:
+        case kAuthSaslPlainRefused:
+            return refusedForGood;
+        case kAuthNtlmRefused:
+            return failure.LastReply().empty() || refusedForGood;
+        default:
+            return false;
+    }
 }
 
 void MailScheduleAttendants(CDBConnection* connection, const std::string& subject,

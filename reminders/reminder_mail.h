@@ -36,6 +36,11 @@ void SendReminderMail(CKivSMTPConnection& session, const std::string& subject,
                       const std::string& text, const std::vector<std::string>& addresses,
                       const EmailSettings& settings);
 
+// Whether a failure of the session is a refusal that trying again cannot mend: the server refused
+// a recipient for good (a 5xx reply to RCPT; the session ends at the first refused recipient, so
+// the same mail is refused again on every try) or refused the login.
+bool IsPermanentRefusal(const CKivSMTPException& failure);
+
 // Mails a schedule to its attendants: collects their addresses and sends when there is at least
 // one. Opens no session for a schedule without attendants. Throws as the two above do.
 void MailScheduleAttendants(CDBConnection* connection, const std::string& subject,

@@ -132,7 +132,7 @@ void ReminderScanner::TakeReading(const std::vector<LocalMinute>& minutes,
         scanned_.Add(minute.start, minute.end);
     }
     for (const DueReminder& reminder : reading.due) {
-        Deliver(reminder);
+        Deliver(reminder, minutes.at(reminder.minute).start);
     }
 }
 
@@ -176,7 +176,7 @@ void ReminderScanner::NoteReadFailure(const OdbcDiagnostic& failure) {
     lastReadFailure_ = reason;
 }
 
-void ReminderScanner::Deliver(const DueReminder& reminder) {
+void ReminderScanner::Deliver(const DueReminder& reminder, std::time_t dueMinute) {
     // The delivery is looked up for each step: a delivery may unset itself while it runs. A
     // failure of one step does not keep the other, or the next schedule, from going out.
     if (ReminderDelivery* delivery = delivery_) {
@@ -188,7 +188,8 @@ void ReminderScanner::Deliver(const DueReminder& reminder) {
     }
     if (ReminderDelivery* delivery = delivery_) {
         DeliverStep("the mail could not be sent", reminder.scheduleId, [&] {
-            delivery->MailAttendants(reminder.subject, reminder.text, reminder.scheduleId);
+            delivery->MailAttendants(reminder.subject, reminder.text, reminder.scheduleId,
+                                     dueMinute);
         });
     }
 }

@@ -79,7 +79,7 @@ private:
     void OnReadingBack(const std::vector<LocalMinute>& minutes,
                        const ScheduleReading& reading) noexcept;
     void NoteReadFailure(const OdbcDiagnostic& failure);
-    void Deliver(const DueReminder& reminder);
+    void Deliver(const DueReminder& reminder, std::time_t dueMinute);
 
     Clock clock_;
     ConnectionSource connection_;

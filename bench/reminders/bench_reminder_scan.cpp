@@ -65,7 +65,8 @@ public:
         ++windows;
         order.push_back(subject);
     }
-    void MailAttendants(const std::string&, const std::string&, Identifier id) override {
+    void MailAttendants(const std::string&, const std::string&, Identifier id,
+                        std::time_t) override {
         ++mails;
         order.push_back(std::to_string(id));
     }

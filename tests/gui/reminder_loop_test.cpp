@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <atomic>
 #include <ctime>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -343,15 +344,21 @@ TEST_F(ReminderLoopTest, AMailThatCannotGoOutIsLoggedWithItsReasonAndShownInTheS
 
     // A mail whose attendants cannot be read fails on the window thread, and is told the same way.
     Database().Execute("drop table schedule_contact");
+    std::mutex lock;
     std::vector<MailOutcome> reported;
-    DesktopReminderDelivery delivery(
-        Document().Connection(), Document().MailSettings(),
-        [&](const MailOutcome& outcome) { reported.push_back(outcome); });
-    delivery.MailAttendants("Retro", "", 2000000003);
-    ASSERT_EQ(reported.size(), 1u);
+    DesktopReminderDelivery delivery(Document().Connection(), Document().MailSettings(),
+                                     [&](const MailOutcome& outcome) {
+                                         const std::lock_guard<std::mutex> guard(lock);
+                                         reported.push_back(outcome);
+                                     });
+    delivery.MailAttendants("Retro", "", 2000000003, std::time(nullptr) / 60 * 60);
+    ASSERT_TRUE(WaitUntil([&] {
+        const std::lock_guard<std::mutex> guard(lock);
+        return !reported.empty();
+    }));
     const std::string retro = MailFailureText(reported[0]);
     EXPECT_THAT(retro, ::testing::StartsWith("Reminder \"Retro\" (schedule 2000000003): the mail "
-                                             "was not sent: the attendants could not be read: "));
+                                             "was not sent: the mail could not be queued: "));
     EXPECT_THAT(log.Text(), HasSubstr(": " + retro + "\n"));
 }
 

@@ -80,7 +80,8 @@ public:
     }
 
     void MailAttendants(const std::string& subject, const std::string& text,
-                        Identifier scheduleId) override {
+                        Identifier scheduleId, std::time_t dueMinute) override {
+        dueMinutes.push_back(dueMinute);
         calls.push_back(Prefix() + "mail " + subject + "/" + text + "/" +
                         std::to_string(scheduleId));
         if (onMail) {
@@ -89,6 +90,8 @@ public:
     }
 
     std::vector<std::string> calls;
+    // The due minute of every mail, in the order of the calls.
+    std::vector<std::time_t> dueMinutes;
     std::function<std::string()> stamp;
     std::function<void(const std::string& subject)> onWindow;
     std::function<void(const std::string& subject)> onMail;
