@@ -302,6 +302,22 @@ void QueuedMailSource::Finish(const MailJob& job, MailOutcome& outcome) {
     }
 }
 
+void QueuedMailSource::End() {
+    if (connection_ && hasTable_.value_or(false)) {
+        WriteUnwrittenEnds();
+        WriteDueMails(clock_());
+    }
+    std::vector<DueMail> left;
+    {
+        const std::lock_guard<std::mutex> guard(dueLock_);
+        left.swap(due_);
+    }
+    for (const DueMail& mail : left) {
+        LogError(QueuedMailLabel(mail.scheduleId, mail.subject) +
+                 ": the mail was not sent: the program ended before it could be queued");
+    }
+}
+
 bool QueuedMailSource::WriteEnd(const Unwritten& end, bool& changed) {
     switch (end.state) {
         case QueuedMailState::kSent:

@@ -70,6 +70,9 @@ public:
 
     std::optional<MailJob> Take(std::chrono::milliseconds& askAgainIn) override;
     void Finish(const MailJob& job, MailOutcome& outcome) override;
+    // Writes the mails that fell due to the queue, so that the next organizer sends them; logs
+    // those that could not be written as not sent.
+    void End() override;
 
 private:
     // The mail that Take gave last, as it was claimed.

@@ -138,6 +138,13 @@ MailWorker::MailWorker(Report report, std::unique_ptr<MailSource> source)
                 state->report(outcome);
             }
         }
+        if (state->source) {
+            try {
+                state->source->End();
+            } catch (const std::exception& failure) {
+                LogNotSent(NotSentOutcome("The mail queue", std::string(), failure.what()));
+            }
+        }
         const std::lock_guard<std::mutex> guard(state->lock);
         state->finished = true;
         state->changed.notify_all();

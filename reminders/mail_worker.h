@@ -58,6 +58,9 @@ public:
     // What became of the mail that Take gave last, before it is logged and reported; the source
     // may add what follows (a retry, the end of tries).
     virtual void Finish(const MailJob& job, MailOutcome& outcome) = 0;
+
+    // The worker ends: the source keeps what it still holds where it is not lost.
+    virtual void End() {}
 };
 
 // The outcome of a mail that was not sent, for the reason given.
