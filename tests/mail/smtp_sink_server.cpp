@@ -48,7 +48,9 @@ bool SmtpSinkServer::Start(std::string& why) {
         std::ofstream(options) << "{" << login_ << (login_.empty() || tls_.empty() ? "" : ", ")
                                << tls_ << "}";
     }
-    port_ = UnusedPort();
+    if (port_ == 0) {
+        port_ = UnusedPort();
+    }
     const std::string port = std::to_string(port_);
     const std::string folder = folder_.Path().string();
     child_ = ::fork();

@@ -34,6 +34,10 @@ public:
     enum class Tls { StartTls, Implicit };
     void UseTls(Tls mode, std::string certificate, std::string key);
 
+    // Before Start: listen on this port rather than on a free one of the server's choosing (a
+    // server that comes back where it was down).
+    void UsePort(std::uint16_t port) { port_ = port; }
+
     // Starts the server and waits until its port answers; false, with the reason in `why`, when
     // it does not come up.
     bool Start(std::string& why);

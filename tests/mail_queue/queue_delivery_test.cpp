@@ -1,0 +1,211 @@
+// Reminder mail through the queue to a real SMTP server (aiosmtpd) on loopback, on both databases,
+// with organizers that share the database and a clock of the test's: every due mail reaches the
+// server once whoever queues it, a server that is down gets it once it is back, a refusal for good
+// and a day-old mail are given up, so is a mail whose schedule went, what waits survives a
+// restart, and a database without the queue's table gets its mail at once as before.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/mail/scripted_peer.h"
+#include "tests/mail/smtp_sink_server.h"
+#include "tests/mail_queue/queue_test_support.h"
+#include "tests/support/captured_log.h"
+#include "tests/support/database_test.h"
+
+namespace calvendra::testing {
+namespace {
+
+using ::testing::HasSubstr;
+
+constexpr Identifier kSchedule = 2000000002;
+
+class MailQueueDelivery : public DatabaseTest {
+protected:
+    void SetUp() override {
+        DatabaseTest::SetUp();
+        if (IsSkipped()) {
+            return;
+        }
+        std::string why;
+        ASSERT_TRUE(server_.Start(why)) << why;
+        AddScheduleWithAttendants(Database(), kSchedule, "Standup",
+                                  {"ann@example.org", "bob@example.org"});
+    }
+
+    std::string Row(std::time_t minute) { return QueuedRow(Database(), kSchedule, minute); }
+
+    FakeClock clock_{MinuteStart(std::time(nullptr))};
+    test::SmtpSinkServer server_;
+};
+
+TEST_P(MailQueueDelivery, ThreeOrganizersSendEachDueMailOnceWithBothRecipients) {
+    TestMailSettings settings(server_.Port());
+    std::vector<std::unique_ptr<TestOrganizer>> organizers;
+    for (const char* name : {"first", "second", "third"}) {
+        organizers.push_back(std::make_unique<TestOrganizer>(name, clock_, settings));
+    }
+    const std::time_t start = clock_();
+    for (int minute = 0; minute < 3; ++minute) {
+        const std::time_t due = start + 60 * minute;
+        clock_.Set(due + 1);
+        // Each organizer's scan finds the schedule due and hands its mail over.
+        for (auto& organizer : organizers) {
+            organizer->Due(kSchedule, due, "Standup");
+        }
+        ASSERT_TRUE(WaitFor([&] { return Row(due).rfind("sent/", 0) == 0; })) << Row(due);
+        for (auto& organizer : organizers) {
+            organizer->Wake();
+        }
+        const std::vector<std::string> messages = server_.Messages();
+        ASSERT_EQ(messages.size(), static_cast<std::size_t>(minute + 1));
+        EXPECT_EQ(ParsedSubjectAndTo(messages.back()), "Standup|ann@example.org,bob@example.org");
+    }
+    for (auto& organizer : organizers) {
+        organizer->Stop();
+    }
+    EXPECT_EQ(server_.Messages().size(), 3u);
+    EXPECT_EQ(Database().QueryValue("select count(*) from mail_queue where state='sent' and "
+                                    "tries=1"),
+              "3");
+}
+
+TEST_P(MailQueueDelivery, AServerDownInTheDueMinuteGetsTheMailOnceItIsBack) {
+    const std::uint16_t port = test::UnusedPort();
+    TestMailSettings settings(port);
+    TestOrganizer organizer("only", clock_, settings);
+    const std::time_t due = clock_();
+    organizer.Due(kSchedule, due, "Standup");
+    ASSERT_TRUE(WaitFor([&] { return Row(due) == "waiting/1/Connection refused"; })) << Row(due);
+
+    // A minute later it is tried again, and the server is still down.
+    clock_.Advance(std::chrono::seconds(61));
+    organizer.Wake();
+    ASSERT_TRUE(WaitFor([&] { return Row(due) == "waiting/2/Connection refused"; })) << Row(due);
+    EXPECT_EQ(Database().QueryValue("select next_try from mail_queue"),
+              std::to_string(due + 61 + 120));
+
+    // The server comes back three minutes after the due minute, where it was.
+    test::SmtpSinkServer back;
+    back.UsePort(port);
+    std::string why;
+    ASSERT_TRUE(back.Start(why)) << why;
+    clock_.Set(due + 61 + 120);
+    organizer.Wake();
+    ASSERT_TRUE(WaitFor([&] { return Row(due).rfind("sent/3/", 0) == 0; })) << Row(due);
+    organizer.Stop();
+    ASSERT_EQ(back.Messages().size(), 1u);
+    EXPECT_EQ(ParsedSubjectAndTo(back.Messages()[0]), "Standup|ann@example.org,bob@example.org");
+    const std::vector<MailOutcome> outcomes = organizer.Outcomes();
+    ASSERT_EQ(outcomes.size(), 3u);
+    EXPECT_EQ(outcomes[0].consequence, "it is tried again at " + LocalMinuteText(due + 60));
+    EXPECT_TRUE(outcomes[2].sent);
+}
+
+// A server that refuses a recipient for good: the mail is given up at once, with the reason, and
+// the outcome says so (the status bar shows it).
+TEST_P(MailQueueDelivery, ARefusalForGoodIsGivenUpAtOnce) {
+    test::ScriptedServer refusing([](test::Peer& peer) {
+        peer.Send("220 refusing.test\r\n");
+        peer.ReadLine();
+        peer.Send("250 hello\r\n");
+        peer.ReadLine();
+        peer.Send("250 sender ok\r\n");
+        peer.ReadLine();
+        peer.Send("550 5.1.1 no such mailbox\r\n");
+        peer.ReadLine();
+        peer.Send("221 bye\r\n");
+    });
+    TestMailSettings settings(refusing.Port());
+    TestOrganizer organizer("only", clock_, settings);
+    const CapturedLog log;
+    const std::time_t due = clock_();
+    organizer.Due(kSchedule, due, "Standup");
+    ASSERT_TRUE(WaitFor([&] { return Row(due).rfind("given up/1/", 0) == 0; })) << Row(due);
+    refusing.Join();
+    EXPECT_THAT(Row(due), HasSubstr("550 5.1.1 no such mailbox"));
+    ASSERT_TRUE(WaitFor([&] { return organizer.Outcomes().size() == 1; }));
+    EXPECT_TRUE(organizer.Outcomes()[0].givenUp);
+    EXPECT_THAT(log.Text(), HasSubstr("no such mailbox; it is given up\n"));
+}
+
+// What cannot be mended by waiting is given up with its reason: a mail whose day is over, and one
+// whose schedule or attendants went meanwhile.
+TEST_P(MailQueueDelivery, AMailWhoseTimeIsOverOrWhoseScheduleWentIsGivenUpWithTheReason) {
+    TestMailSettings settings(server_.Port());
+    const std::time_t due = clock_();
+    const struct {
+        std::time_t minute;
+        std::string change;
+        std::string reason;
+    } cases[] = {
+        {due - 86400, "", "it fell due more than 24 hours ago"},
+        {due - 120, "delete from schedule_contact where schedule_id='2000000002'",
+         "the schedule has no attendants any more"},
+        {due - 60, "delete from assist_scheduleinfo where schedule_id='2000000002'",
+         "the schedule was deleted"},
+    };
+    for (const auto& c : cases) {
+        {
+            // Queued while all was well, by an organizer that ended before it could send it.
+            Database().Execute("insert into mail_queue (schedule_id, due_minute, subject, "
+                               "mail_text, recipients, state, claimed_by, lease_until, tries, "
+                               "next_try, last_reason, queued_at, sent_at) values ('2000000002'," +
+                               std::to_string(c.minute) + ",'Standup','','','waiting','',0,0," +
+                               std::to_string(c.minute) + ",''," + std::to_string(c.minute) +
+                               ",0)");
+        }
+        if (!c.change.empty()) {
+            Database().Execute(c.change);
+        }
+        TestOrganizer organizer("later", clock_, settings);
+        ASSERT_TRUE(WaitFor([&] { return Row(c.minute) == "given up/1/" + c.reason; }))
+            << Row(c.minute);
+    }
+    EXPECT_EQ(server_.Messages().size(), 0u);
+}
+
+// An organizer started after another ended (a crash, a power cut) sends what still waits.
+TEST_P(MailQueueDelivery, WhatWaitsInTheQueueIsSentByTheNextOrganizerToStart) {
+    const std::uint16_t down = test::UnusedPort();
+    TestMailSettings settings(down);
+    const std::time_t due = clock_();
+    {
+        TestOrganizer first("first", clock_, settings);
+        first.Due(kSchedule, due, "Standup");
+        ASSERT_TRUE(WaitFor([&] { return Row(due).rfind("waiting/1/", 0) == 0; })) << Row(due);
+    }
+    settings.SetPort(server_.Port());
+    clock_.Advance(std::chrono::minutes(10));
+    TestOrganizer next("next", clock_, settings);
+    ASSERT_TRUE(WaitFor([&] { return Row(due).rfind("sent/2/", 0) == 0; })) << Row(due);
+    EXPECT_EQ(server_.Messages().size(), 1u);
+}
+
+// An older database: the mail goes out at once, once, as before the queue; the log says once that
+// mail is not queued and which step of the README adds the table.
+TEST_P(MailQueueDelivery, ADatabaseWithoutTheTableGetsItsMailAtOnceAndSaysSoOnce) {
+    Database().Execute("drop table mail_queue");
+    TestMailSettings settings(server_.Port());
+    const CapturedLog log;
+    TestOrganizer organizer("only", clock_, settings);
+    organizer.Due(kSchedule, clock_(), "Standup");
+    organizer.Due(kSchedule, clock_() + 60, "Standup again");
+    ASSERT_TRUE(WaitFor([&] { return server_.Messages().size() == 2; }));
+    organizer.Stop();
+    EXPECT_EQ(ParsedSubjectAndTo(server_.Messages()[0]),
+              "Standup|ann@example.org,bob@example.org");
+    const std::string text = log.Text();
+    const std::string line = "Reminder mail is not queued: the database has no table mail_queue";
+    EXPECT_THAT(text, HasSubstr(line));
+    EXPECT_THAT(text, HasSubstr("\"Adding the newer tables to an existing database\""));
+    EXPECT_EQ(text.find(line), text.rfind(line)) << text;
+}
+
+CALVENDRA_FOR_EACH_BACKEND(MailQueueDelivery);
+
+}  // namespace
+}  // namespace calvendra::testing
