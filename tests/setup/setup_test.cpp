@@ -236,6 +236,50 @@ TEST_F(PrepareDatabaseScript, CreatesTheDatabaseOnceAndRegistersItsDataSource) {
     EXPECT_NE(output.find("Keeping the existing database"), std::string::npos) << output;
 }
 
+// A database made before the newer tables: they are added, and not a row of it changes.
+TEST_F(PrepareDatabaseScript, AddsTheNewerTablesToAnExistingDatabaseAndChangesNoRow) {
+    std::string output;
+    ASSERT_EQ(Run(&output), 0) << output;
+    const std::string sqlite = "sqlite3 '" + Database() + "' ";
+    ASSERT_EQ(RunCommand(sqlite + "\"drop table mail_queue; insert into assist_group values "
+                                  "('2000000002','Work','2000000001'); insert into "
+                                  "assist_scheduleinfo values ('2000000003','2000000002','It''s "
+                                  "late','Line 1\nLine 2',1,2,'3','','09:30:00',1); insert into "
+                                  "schedule_contact values ('2000000003','1000000002')\"",
+                         &output),
+              0)
+        << output;
+    const std::string dumpOfTheFour =
+        sqlite +
+        "'.dump assist_group assist_contactmaininfo assist_scheduleinfo schedule_contact'";
+    std::string before;
+    ASSERT_EQ(RunCommand(dumpOfTheFour, &before), 0);
+    ASSERT_NE(before.find("It''s late"), std::string::npos) << before;
+
+    ASSERT_EQ(Run(&output), 0) << output;
+    EXPECT_NE(output.find("Keeping the existing database " + Database() +
+                          ".\nAdded the table mail_queue to it.\n"),
+              std::string::npos)
+        << output;
+    std::string after;
+    ASSERT_EQ(RunCommand(dumpOfTheFour, &after), 0);
+    EXPECT_EQ(after, before);
+    std::string tables;
+    RunCommand(sqlite + "\"select name from sqlite_master where type='table' order by name\"",
+               &tables);
+    EXPECT_EQ(tables,
+              "assist_contactmaininfo\nassist_group\nassist_scheduleinfo\nmail_queue\n"
+              "schedule_contact\n");
+    // The organizer's store uses it as it is.
+    CDBConnection connection("Calvendra", "opal", "kelp");
+    ASSERT_TRUE(connection.OpenConnection()) << connection.LastError().Text();
+    EXPECT_TRUE(connection.ExecuteStatement("select count(*) from mail_queue"));
+
+    // Once there, it is left as it is.
+    ASSERT_EQ(Run(&output), 0) << output;
+    EXPECT_EQ(output.find("Added the table"), std::string::npos) << output;
+}
+
 TEST_F(PrepareDatabaseScript, ADataSourceThatAnotherDriverServesIsLeftAsItIs) {
     OdbcSandbox::Get().WriteDataSources(
         {{"Calvendra", {{"Driver", "PostgreSQL Unicode"}, {"Database", "calvendra"}}}});
