@@ -15,6 +15,7 @@
 #include "app/calvendra_doc.h"
 #include "app/single_instance.h"
 #include "desktop/system_tray.h"
+#include "editors/mail_queue_dlg.h"
 #include "editors/option_dlg.h"
 #include "resources/images.h"
 #include "resources/menus.h"
@@ -53,6 +54,7 @@ constexpr ToolButton kToolButtons[] = {
 wxBEGIN_EVENT_TABLE(CMainFrame, wxFrame)
     EVT_MENU(kIdShow, CMainFrame::OnShow)
     EVT_MENU(kIdOption, CMainFrame::OnOption)
+    EVT_MENU(kIdMailQueue, CMainFrame::OnMailQueue)
     EVT_MENU(kIdExit, CMainFrame::OnExit)
     EVT_CLOSE(CMainFrame::OnClose)
     EVT_TIMER(wxID_ANY, CMainFrame::OnTimer)
@@ -65,6 +67,7 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxFrame)
     EVT_UPDATE_UI(kIdViewStatusBar, CMainFrame::OnUpdateViewStatusBar)
     EVT_UPDATE_UI(kIdShow, CMainFrame::OnUpdateHandledCommand)
     EVT_UPDATE_UI(kIdOption, CMainFrame::OnUpdateHandledCommand)
+    EVT_UPDATE_UI(kIdMailQueue, CMainFrame::OnUpdateHandledCommand)
     EVT_UPDATE_UI(kIdDeleteButton, CMainFrame::OnUpdateHandledCommand)
     // A command that nothing handles is shown disabled; the view and the frame enable the ones
     // they handle before this entry is reached.
@@ -90,6 +93,8 @@ CMainFrame::CMainFrame(CCalvendraDoc& document)
       }) {}
 
 CMainFrame::~CMainFrame() {
+    // The queue's window wakes the mail worker: it goes before the worker does.
+    delete mailQueue_.get();
     timer_.Stop();
     // No report may reach the frame from now on; a mail still in flight is aborted.
     reminderDelivery_.StopMail(std::chrono::milliseconds(0));
@@ -228,6 +233,19 @@ void CMainFrame::OnShow(wxCommandEvent&) {
 void CMainFrame::OnOption(wxCommandEvent&) {
     COptionDlg dialog(this);
     dialog.ShowModal();
+}
+
+void CMainFrame::OnMailQueue(wxCommandEvent&) {
+    ShowMailQueue();
+}
+
+void CMainFrame::ShowMailQueue() {
+    if (!mailQueue_) {
+        mailQueue_ = new CMailQueueDlg(this, document_.Connection(),
+                                       [this] { reminderDelivery_.WakeMail(); });
+    }
+    mailQueue_->Show();
+    mailQueue_->Raise();
 }
 
 void CMainFrame::OnExit(wxCommandEvent&) {

@@ -4,6 +4,7 @@
 
 #include <wx/frame.h>
 #include <wx/timer.h>
+#include <wx/weakref.h>
 
 #include "app/desktop_reminder_delivery.h"
 #include "reminders/reminder_scanner.h"
@@ -12,6 +13,7 @@
 namespace calvendra {
 
 class CCalvendraDoc;
+class CMailQueueDlg;
 class CCalvendraView;
 class CSystemTray;
 
@@ -54,6 +56,11 @@ public:
     // Opens the delete pop-up menu under the toolbar's delete button.
     void ShowDeleteMenu();
 
+    // "Mail Queue...": opens the window of the mail queue, or brings it to the front; null while
+    // none is open.
+    void ShowMailQueue();
+    CMailQueueDlg* MailQueueWindow() const { return mailQueue_.get(); }
+
 protected:
     bool TryBefore(wxEvent& event) override;
 
@@ -66,6 +73,7 @@ private:
 
     void OnShow(wxCommandEvent& event);
     void OnOption(wxCommandEvent& event);
+    void OnMailQueue(wxCommandEvent& event);
     void OnExit(wxCommandEvent& event);
     void OnClose(wxCloseEvent& event);
     void OnTimer(wxTimerEvent& event);
@@ -93,6 +101,7 @@ private:
     // The failure the status bar shows, until a mail goes out.
     wxString mailFailure_;
     unsigned long keyStateHandler_ = 0;
+    wxWeakRef<CMailQueueDlg> mailQueue_;
 
     wxDECLARE_EVENT_TABLE();
 };

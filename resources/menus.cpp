@@ -39,6 +39,7 @@ wxMenuBar* CreateMainMenuBar() {
 
     auto* setting = new wxMenu;
     Append(*setting, kIdEmailSetting, "Email Setting");
+    Append(*setting, kIdMailQueue, "Mail Queue...");
 
     auto* help = new wxMenu;
     Append(*help, kIdAbout, "&About Calvendra...");

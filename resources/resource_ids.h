@@ -32,6 +32,7 @@ inline constexpr int kCmdNewScheduleGroupNumber = 32798;     // "New Schedule Gr
 inline constexpr int kCmdDeleteScheduleGroupNumber = 32801;  // "Delete Schedule Group"
 inline constexpr int kCmdOptionNumber = 32803;               // tray menu "Option"
 inline constexpr int kCmdEmailSettingNumber = 32804;         // "Email Setting", toolbar button 5
+inline constexpr int kCmdMailQueueNumber = 32805;            // "Mail Queue..."
 
 // The framework's commands, by number.
 inline constexpr int kCmdNewDocumentNumber = 57600;  // "New Contact" (Ctrl+N): a new contact
@@ -54,6 +55,7 @@ enum CommandId : int {
     kIdDeleteScheduleGroup = WxCommandId(kCmdDeleteScheduleGroupNumber),
     kIdOption = WxCommandId(kCmdOptionNumber),
     kIdEmailSetting = WxCommandId(kCmdEmailSettingNumber),
+    kIdMailQueue = WxCommandId(kCmdMailQueueNumber),
     kIdNewDocument = wxID_NEW,
     kIdAbout = wxID_ABOUT,
     kIdExit = wxID_EXIT,

@@ -19,6 +19,8 @@ const char* StringTableEntry(int commandId) {
             return "Create a new schedule\nCreate a new schedule";
         case kIdEmailSetting:
             return "Email Setting\nEmail Setting";
+        case kIdMailQueue:
+            return "Show the reminder mails waiting, sent and given up\nMail Queue";
         case kIdDeleteItem:
             return "Delete Selected Contact\nDelete Selected Contact";
         case kIdDeleteContactGroup:

@@ -56,6 +56,9 @@ SqliteHandle OpenSqlite(const std::string& path, int flags) {
     if (rc != SQLITE_OK) {
         throw std::runtime_error("cannot open " + path + ": " + sqlite3_errstr(rc));
     }
+    // The organizer's threads and processes may hold the lock for a moment (the mail queue writes
+    // while a test looks): the test waits for it as the organizer itself would, if longer.
+    sqlite3_busy_timeout(db, 10000);
     return handle;
 }
 
