@@ -17,7 +17,7 @@ namespace {
 
 constexpr const char* kHeadings[kQueueColumnCount] = {
     "Subject", "Due", "Recipients", "State", "Tries", "Next Try", "Last Reason"};
-constexpr int kWidths[kQueueColumnCount] = {150, 120, 200, 130, 50, 120, 300};
+constexpr int kWidths[kQueueColumnCount] = {150, 125, 200, 155, 45, 125, 300};
 
 bool SameMail(const QueuedMail& a, const QueuedMail& b) {
     return a.scheduleId == b.scheduleId && a.dueMinute == b.dueMinute;
@@ -31,7 +31,7 @@ CMailQueueDlg::CMailQueueDlg(wxWindow* parent, const CDBConnection& connection,
                wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
       wakeMail_(std::move(wakeMail)),
       timer_(this) {
-    list_ = new wxListCtrl(this, wxID_ANY, wxDefaultPosition, FromDIP(wxSize(900, 260)),
+    list_ = new wxListCtrl(this, wxID_ANY, wxDefaultPosition, FromDIP(wxSize(960, 260)),
                            wxLC_REPORT | wxLC_SINGLE_SEL);
     for (std::size_t column = 0; column < kQueueColumnCount; ++column) {
         list_->AppendColumn(kHeadings[column], wxLIST_FORMAT_LEFT, FromDIP(kWidths[column]));
@@ -66,6 +66,7 @@ CMailQueueDlg::CMailQueueDlg(wxWindow* parent, const CDBConnection& connection,
         // Queuing an event is what wxWidgets allows from any thread.
         [this](std::function<void()> task) { CallAfter(std::move(task)); });
     UpdateButtons();
+    list_->SetFocus();
     Refresh();
     timer_.Start(kRefreshMs);
 }
