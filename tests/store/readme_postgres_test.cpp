@@ -124,6 +124,14 @@ TEST(ReadmePostgres, TheStepsGiveTheOrganizerADatabaseOfItsRoleAndKeepThePasswor
                    "from pg_tables where schemaname = 'public'\"",
                &owners);
     EXPECT_EQ(owners, "opal\n");
+    // The mail queue's table among them, made once whichever step ran first.
+    std::string tables;
+    RunCommand("psql -X -q -t -A -h '" + server.Folder() + "' -p " + server.Port() +
+                   " -U postgres -d calvendra -c \"select string_agg(tablename, ',' order by "
+                   "tablename) from pg_tables where schemaname = 'public'\"",
+               &tables);
+    EXPECT_EQ(tables, "assist_contactmaininfo,assist_group,assist_scheduleinfo,mail_queue,"
+                      "schedule_contact\n");
     fs::remove_all(folder);
 }
 
