@@ -12,6 +12,7 @@
 #include "platform/log.h"
 #include "reminders/reminder_mail.h"
 #include "store/db_result_set.h"
+#include "store/db_transaction.h"
 #include "store/query_rows.h"
 #include "store/statements.h"
 
@@ -132,6 +133,9 @@ void QueuedMailSource::WriteDueMails(std::time_t now) {
         const std::lock_guard<std::mutex> guard(dueLock_);
         due.swap(due_);
     }
+    if (due.size() > 1 && WriteDueMailsAsOne(due, now)) {
+        return;
+    }
     std::vector<DueMail> left;
     for (DueMail& mail : due) {
         const std::string label = QueuedMailLabel(mail.scheduleId, mail.subject);
@@ -164,6 +168,41 @@ void QueuedMailSource::WriteDueMails(std::time_t now) {
         due_.insert(due_.begin(), std::make_move_iterator(left.begin()),
                     std::make_move_iterator(left.end()));
     }
+}
+
+bool QueuedMailSource::WriteDueMailsAsOne(const std::vector<DueMail>& due, std::time_t now) {
+    // A minute in which many reminders fall due: one commit for all rather than one each.
+    for (const DueMail& mail : due) {
+        if (MailTimeIsOver(mail.dueMinute, now)) {
+            return false;
+        }
+    }
+    std::vector<std::string> queuedLabels;
+    {
+        CDBTransaction transaction(*connection_);
+        if (!transaction.IsOpen()) {
+            return false;
+        }
+        for (const DueMail& mail : due) {
+            bool queued = false;
+            if (!table::Add(*connection_, mail.scheduleId, mail.dueMinute, mail.subject,
+                            mail.text, now, queued)) {
+                return false;  // taken back; each is written on its own
+            }
+            if (queued) {
+                queuedLabels.push_back(QueuedMailLabel(mail.scheduleId, mail.subject) +
+                                       ": the mail due " + LocalMinuteText(mail.dueMinute) +
+                                       " is queued");
+            }
+        }
+        if (!transaction.Commit()) {
+            return false;
+        }
+    }
+    for (const std::string& line : queuedLabels) {
+        LogInfo(line);
+    }
+    return true;
 }
 
 std::optional<MailJob> QueuedMailSource::TakeDirect() {

@@ -91,6 +91,8 @@ private:
 
     // Writes the mails that fell due; those that could not be written stay for the next Take.
     void WriteDueMails(std::time_t now);
+    // Writes them all in one change; false, with nothing written, when that did not work.
+    bool WriteDueMailsAsOne(const std::vector<DueMail>& due, std::time_t now);
     std::optional<MailJob> TakeDirect();
     std::optional<MailJob> ClaimNext(std::time_t now);
     MailJob PrepareJob(const QueuedMail& mail, std::time_t now);
