@@ -15,8 +15,8 @@ namespace calvendra {
 
 namespace {
 
-constexpr const char* kHeadings[kQueueColumnCount] = {
-    "Subject", "Due", "Recipients", "State", "Tries", "Next Try", "Last Reason"};
+constexpr const char* kHeadings[kQueueColumnCount] = {"Subject", "Due",      "Recipients", "State",
+                                                      "Tries",   "Next Try", "Last Reason"};
 constexpr int kWidths[kQueueColumnCount] = {150, 125, 200, 155, 45, 125, 300};
 
 bool SameMail(const QueuedMail& a, const QueuedMail& b) {
@@ -81,11 +81,12 @@ void CMailQueueDlg::Refresh() {
         return;
     }
     reading_ = true;
-    reader_->Read<QueueListing>([](CDBConnection& connection) { return ReadQueueListing(connection); },
-                                [this](QueueListing listing) {
-                                    reading_ = false;
-                                    ShowListing(listing);
-                                });
+    reader_->Read<QueueListing>(
+        [](CDBConnection& connection) { return ReadQueueListing(connection); },
+        [this](QueueListing listing) {
+            reading_ = false;
+            ShowListing(listing);
+        });
 }
 
 void CMailQueueDlg::ShowListing(const QueueListing& listing) {
@@ -149,15 +150,16 @@ void CMailQueueDlg::RunCommand(std::function<bool(CDBConnection&)> command) {
             return command(connection) ? std::string() : connection.LastError().Text();
         },
         [this](std::string refusal) {
-        if (!refusal.empty()) {
-            summary_->SetLabel(wxString::FromUTF8("The database refused the change: " + refusal));
-            return;
-        }
-        if (wakeMail_) {
-            wakeMail_();
-        }
-        Refresh();
-    });
+            if (!refusal.empty()) {
+                summary_->SetLabel(
+                    wxString::FromUTF8("The database refused the change: " + refusal));
+                return;
+            }
+            if (wakeMail_) {
+                wakeMail_();
+            }
+            Refresh();
+        });
 }
 
 void CMailQueueDlg::OnTimer(wxTimerEvent&) {

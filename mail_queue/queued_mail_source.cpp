@@ -141,18 +141,19 @@ void QueuedMailSource::WriteDueMails(std::time_t now) {
         const std::string label = QueuedMailLabel(mail.scheduleId, mail.subject);
         const std::string dueText = " due " + LocalMinuteText(mail.dueMinute);
         if (MailTimeIsOver(mail.dueMinute, now)) {
-            refused_.push_back(CannotQueue(mail, "the database could not be reached for 24 hours "
-                                                 "after it fell due"));
+            refused_.push_back(CannotQueue(mail,
+                                           "the database could not be reached for 24 hours "
+                                           "after it fell due"));
             continue;
         }
         bool queued = false;
-        if (!table::Add(*connection_, mail.scheduleId, mail.dueMinute, mail.subject, mail.text,
-                        now, queued)) {
+        if (!table::Add(*connection_, mail.scheduleId, mail.dueMinute, mail.subject, mail.text, now,
+                        queued)) {
             const OdbcDiagnostic& failure = connection_->LastError();
             if (failure.kind == FailureKind::kOther) {
                 // Refused outright: trying again would not mend it.
-                refused_.push_back(CannotQueue(mail, "the mail could not be queued: " +
-                                                         failure.Text()));
+                refused_.push_back(
+                    CannotQueue(mail, "the mail could not be queued: " + failure.Text()));
                 continue;
             }
             NoteDatabaseFailure("the mail" + dueText + " could not be queued: " + failure.Text());
@@ -185,8 +186,8 @@ bool QueuedMailSource::WriteDueMailsAsOne(const std::vector<DueMail>& due, std::
         }
         for (const DueMail& mail : due) {
             bool queued = false;
-            if (!table::Add(*connection_, mail.scheduleId, mail.dueMinute, mail.subject,
-                            mail.text, now, queued)) {
+            if (!table::Add(*connection_, mail.scheduleId, mail.dueMinute, mail.subject, mail.text,
+                            now, queued)) {
                 return false;  // taken back; each is written on its own
             }
             if (queued) {
@@ -279,8 +280,8 @@ MailJob QueuedMailSource::PrepareJob(const QueuedMail& mail, std::time_t now) {
         CDBResultSet schedule(*connection_);
         if (!schedule.OpenQuery(statements::SelectSchedule(mail.scheduleId))) {
             if (!schedule.LastError().Empty()) {
-                return cannotSend(
-                    "the schedule could not be read: " + schedule.LastError().Text(), false);
+                return cannotSend("the schedule could not be read: " + schedule.LastError().Text(),
+                                  false);
             }
             return cannotSend("the schedule was deleted", true);
         }

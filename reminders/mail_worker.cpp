@@ -83,36 +83,37 @@ MailWorker::MailWorker(Report report, std::unique_ptr<MailSource> source)
                 outcome.sent = false;
                 outcome.destination.clear();
                 outcome.reason = job.cannotSend;
-            } else try {
-                CKivSMTPConnection session;
-                // Cleared before the session goes, so that Stop never aborts a session that is
-                // gone.
-                struct InFlight {
-                    State& state;
-                    InFlight(State& s, CKivSMTPConnection& session) : state(s) {
-                        const std::lock_guard<std::mutex> guard(state.lock);
-                        state.inFlight = &session;
-                        if (state.aborting) {
-                            session.Abort();
+            } else
+                try {
+                    CKivSMTPConnection session;
+                    // Cleared before the session goes, so that Stop never aborts a session that is
+                    // gone.
+                    struct InFlight {
+                        State& state;
+                        InFlight(State& s, CKivSMTPConnection& session) : state(s) {
+                            const std::lock_guard<std::mutex> guard(state.lock);
+                            state.inFlight = &session;
+                            if (state.aborting) {
+                                session.Abort();
+                            }
                         }
-                    }
-                    ~InFlight() {
-                        const std::lock_guard<std::mutex> guard(state.lock);
-                        state.inFlight = nullptr;
-                    }
-                } inFlight(*state, session);
-                SendReminderMail(session, job.subject, job.text, job.addresses, job.settings);
-            } catch (const CKivSMTPException& failure) {
-                outcome.sent = false;
-                outcome.reason = failure.what();
-                outcome.refusedForGood = IsPermanentRefusal(failure);
-            } catch (const std::exception& failure) {
-                outcome.sent = false;
-                outcome.reason = failure.what();
-            } catch (...) {
-                outcome.sent = false;
-                outcome.reason = "an unknown failure";
-            }
+                        ~InFlight() {
+                            const std::lock_guard<std::mutex> guard(state.lock);
+                            state.inFlight = nullptr;
+                        }
+                    } inFlight(*state, session);
+                    SendReminderMail(session, job.subject, job.text, job.addresses, job.settings);
+                } catch (const CKivSMTPException& failure) {
+                    outcome.sent = false;
+                    outcome.reason = failure.what();
+                    outcome.refusedForGood = IsPermanentRefusal(failure);
+                } catch (const std::exception& failure) {
+                    outcome.sent = false;
+                    outcome.reason = failure.what();
+                } catch (...) {
+                    outcome.sent = false;
+                    outcome.reason = "an unknown failure";
+                }
             if (!outcome.sent && job.cannotSend.empty()) {
                 const std::lock_guard<std::mutex> guard(state->lock);
                 if (state->aborting) {
@@ -124,10 +125,10 @@ MailWorker::MailWorker(Report report, std::unique_ptr<MailSource> source)
                 try {
                     state->source->Finish(job, outcome);
                 } catch (const std::exception& failure) {
-                    LogNotSent(NotSentOutcome(
-                        job.label, std::string(),
-                        std::string("what became of the mail could not be noted: ") +
-                            failure.what()));
+                    LogNotSent(
+                        NotSentOutcome(job.label, std::string(),
+                                       std::string("what became of the mail could not be noted: ") +
+                                           failure.what()));
                 }
             }
             if (!outcome.sent) {

@@ -99,9 +99,10 @@ public:
     void Wake();
 
     // Ends the worker. Reports stop at once and the source is asked for no more mail; the worker
-    // goes on sending for at most `grace`, then the mail in flight is aborted, and every mail not sent by then is logged as not sent, for
-    // the reason given. Returns when the worker has ended, or, should an aborted session not end
-    // within kAbortWait (a name lookup that hangs), leaves it to end on its own.
+    // goes on sending for at most `grace`, then the mail in flight is aborted, and every mail not
+    // sent by then is logged as not sent, for the reason given. Returns when the worker has ended,
+    // or, should an aborted session not end within kAbortWait (a name lookup that hangs), leaves it
+    // to end on its own.
     void Stop(std::chrono::milliseconds grace,
               const std::string& why = "the program ended before it went out");
 

@@ -71,19 +71,21 @@ void FillSchedules(const std::string& path) {
         const std::string id = std::to_string(2000000002L + i);
         char time[16];
         std::snprintf(time, sizeof time, "%02d:%02d:00", due ? 3 : 4 + i % 19, due ? 17 : i % 60);
-        const std::string insert =
-            "insert into assist_scheduleinfo values ('" + id + "','2000000001','Schedule " +
-            std::to_string(i) + "','Bring the figures of item " + std::to_string(i) +
-            ".',1,3,'0','','" + time + "'," + (due ? "1" : "0") + ")";
+        const std::string insert = "insert into assist_scheduleinfo values ('" + id +
+                                   "','2000000001','Schedule " + std::to_string(i) +
+                                   "','Bring the figures of item " + std::to_string(i) +
+                                   ".',1,3,'0','','" + time + "'," + (due ? "1" : "0") + ")";
         bench::Exec(db, insert.c_str());
         if (due) {
             const std::string contact = std::to_string(1000000002L + i);
-            bench::Exec(db, ("insert into assist_contactmaininfo (contact_id, group_id, home_email) "
-                             "values ('" + contact + "','1000000001','person" + std::to_string(i) +
-                             "@example.org')")
-                                .c_str());
-            bench::Exec(db, ("insert into schedule_contact values ('" + id + "','" + contact + "')")
-                                .c_str());
+            bench::Exec(db,
+                        ("insert into assist_contactmaininfo (contact_id, group_id, home_email) "
+                         "values ('" +
+                         contact + "','1000000001','person" + std::to_string(i) + "@example.org')")
+                            .c_str());
+            bench::Exec(
+                db,
+                ("insert into schedule_contact values ('" + id + "','" + contact + "')").c_str());
         }
     }
     bench::Exec(db, "commit");
@@ -145,8 +147,8 @@ double LongestBlockOfATick(ReminderDelivery& delivery, ReadingThread& reader, Ta
 double QueueWorkPerMail(std::time_t due) {
     QueuedMailSource::Options options;
     options.organizer = "bench";
-    QueuedMailSource source(NewConnection, [] { return EmailSettings(); },
-                            [due] { return due + 1; }, options);
+    QueuedMailSource source(
+        NewConnection, [] { return EmailSettings(); }, [due] { return due + 1; }, options);
     for (int i = 0; i < kSchedules; i += kDueEvery) {
         source.Queue({2000000002L + i, due, "Schedule " + std::to_string(i), "Text"});
     }
@@ -217,12 +219,14 @@ int main() {
     };
     std::printf("The mail queue at %d schedules, %d due in one minute with mail (%d rounds).\n",
                 kSchedules, kSchedules / kDueEvery, kRounds);
-    std::printf("window thread's longest block of a tick: queued %.1f ms (median %.1f), attendants "
-                "read on the window thread %.0f ms (median %.0f)\n",
-                longest(queued), Median(queued), longest(before), Median(before));
-    std::printf("database work per mail: through the queue %.2f ms (median), attendants' read "
-                "alone %.2f ms (median)\n",
-                Median(perMail), Median(readPerMail));
+    std::printf(
+        "window thread's longest block of a tick: queued %.1f ms (median %.1f), attendants "
+        "read on the window thread %.0f ms (median %.0f)\n",
+        longest(queued), Median(queued), longest(before), Median(before));
+    std::printf(
+        "database work per mail: through the queue %.2f ms (median), attendants' read "
+        "alone %.2f ms (median)\n",
+        Median(perMail), Median(readPerMail));
     std::printf(
         "summary: scan tick, 100,000 schedules, 1000 due with mail: longest block of the window "
         "thread; %.1f ms; %.0f ms (attendants read on the window thread); %.3f\n",

@@ -32,8 +32,9 @@ protected:
             "insert into assist_contactmaininfo (contact_id, group_id, home_email) values "
             "('1000000002','1000000001','ann@example.org'),"
             "('1000000003','1000000001','bob@example.org')");
-        Database().Execute("insert into schedule_contact values ('2000000002','1000000002'),"
-                           "('2000000002','1000000003')");
+        Database().Execute(
+            "insert into schedule_contact values ('2000000002','1000000002'),"
+            "('2000000002','1000000003')");
     }
 
     // A row of the queue as an organizer left it.
@@ -89,13 +90,12 @@ TEST_F(MailQueueWindowTest, ListsTheMailsAndActsOnAWaitingOneOnly) {
     CMailQueueDlg& window = OpenWindow();
     auto rows = RowsAfterNextReading(window);
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0], (std::vector<std::string>{"Waiting", LocalMinuteText(due_), "", "waiting",
-                                                 "2", LocalMinuteText(due_ + 7200),
-                                                 "Connection refused"}));
-    EXPECT_EQ(rows[1], (std::vector<std::string>{"Sent", LocalMinuteText(due_ - 120),
-                                                 "ann@example.org",
-                                                 "sent " + LocalMinuteText(due_ - 60), "1", "",
-                                                 ""}));
+    EXPECT_EQ(rows[0],
+              (std::vector<std::string>{"Waiting", LocalMinuteText(due_), "", "waiting", "2",
+                                        LocalMinuteText(due_ + 7200), "Connection refused"}));
+    EXPECT_EQ(rows[1],
+              (std::vector<std::string>{"Sent", LocalMinuteText(due_ - 120), "ann@example.org",
+                                        "sent " + LocalMinuteText(due_ - 60), "1", "", ""}));
     EXPECT_EQ(window.Summary()->GetLabel(), "2 mails, 1 waiting");
 
     // It follows the queue while it is open: a mail not tried yet shows its attendants.
@@ -124,14 +124,14 @@ TEST_F(MailQueueWindowTest, ListsTheMailsAndActsOnAWaitingOneOnly) {
     window.List()->SetItemState(1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
     wxTEST_DIALOG(Click(window.GiveUpButton()),
                   ExpectMessage("Do you want to give up this mail? It will not be sent.", wxID_NO));
-    wxTEST_DIALOG(Click(window.GiveUpButton()),
-                  ExpectMessage("Do you want to give up this mail? It will not be sent.",
-                                wxID_YES));
+    wxTEST_DIALOG(
+        Click(window.GiveUpButton()),
+        ExpectMessage("Do you want to give up this mail? It will not be sent.", wxID_YES));
     ASSERT_TRUE(WaitUntil(
         [&] {
-            return Database().QueryValue("select state || '/' || last_reason from mail_queue "
-                                         "where subject='Waiting'") ==
-                   "given up/given up by the user";
+            return Database().QueryValue(
+                       "select state || '/' || last_reason from mail_queue "
+                       "where subject='Waiting'") == "given up/given up by the user";
         },
         kGenerous));
     rows = RowsAfterNextReading(window);

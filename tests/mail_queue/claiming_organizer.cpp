@@ -21,8 +21,9 @@ int main(int argc, char** argv) {
     const std::time_t now = std::atol(argv[2]);
     QueuedMailSource::Options options;
     options.organizer = argv[1];
-    QueuedMailSource source([] { return std::make_unique<CDBConnection>("Calvendra", "opal", "kelp"); },
-                            [] { return EmailSettings(); }, [now] { return now; }, options);
+    QueuedMailSource source(
+        [] { return std::make_unique<CDBConnection>("Calvendra", "opal", "kelp"); },
+        [] { return EmailSettings(); }, [now] { return now; }, options);
     std::chrono::milliseconds askAgainIn(0);
     if (!source.Take(askAgainIn)) {
         std::printf("nothing\n");

@@ -32,8 +32,9 @@ TEST(MailQueueDatabaseRestart, AMailThatFellDueWhileTheServerWasDownIsSentOnceIt
 
     server.Pause();
     organizer.Due(kSchedule, clock(), "Standup");
-    ASSERT_TRUE(WaitFor([&] { return log.Text().find("could not be queued") != std::string::npos; }))
-        << log.Text();
+    ASSERT_TRUE(WaitFor([&] {
+        return log.Text().find("could not be queued") != std::string::npos;
+    })) << log.Text();
     EXPECT_EQ(sink.Messages().size(), 1u);
 
     server.Resume();

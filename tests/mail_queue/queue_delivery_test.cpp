@@ -151,12 +151,12 @@ TEST_P(MailQueueDelivery, AMailWhoseTimeIsOverOrWhoseScheduleWentIsGivenUpWithTh
     for (const auto& c : cases) {
         {
             // Queued while all was well, by an organizer that ended before it could send it.
-            Database().Execute("insert into mail_queue (schedule_id, due_minute, subject, "
-                               "mail_text, recipients, state, claimed_by, lease_until, tries, "
-                               "next_try, last_reason, queued_at, sent_at) values ('2000000002'," +
-                               std::to_string(c.minute) + ",'Standup','','','waiting','',0,0," +
-                               std::to_string(c.minute) + ",''," + std::to_string(c.minute) +
-                               ",0)");
+            Database().Execute(
+                "insert into mail_queue (schedule_id, due_minute, subject, "
+                "mail_text, recipients, state, claimed_by, lease_until, tries, "
+                "next_try, last_reason, queued_at, sent_at) values ('2000000002'," +
+                std::to_string(c.minute) + ",'Standup','','','waiting','',0,0," +
+                std::to_string(c.minute) + ",''," + std::to_string(c.minute) + ",0)");
         }
         if (!c.change.empty()) {
             Database().Execute(c.change);
@@ -196,8 +196,7 @@ TEST_P(MailQueueDelivery, ADatabaseWithoutTheTableGetsItsMailAtOnceAndSaysSoOnce
     organizer.Due(kSchedule, clock_() + 60, "Standup again");
     ASSERT_TRUE(WaitFor([&] { return server_.Messages().size() == 2; }));
     organizer.Stop();
-    EXPECT_EQ(ParsedSubjectAndTo(server_.Messages()[0]),
-              "Standup|ann@example.org,bob@example.org");
+    EXPECT_EQ(ParsedSubjectAndTo(server_.Messages()[0]), "Standup|ann@example.org,bob@example.org");
     const std::string text = log.Text();
     const std::string line = "Reminder mail is not queued: the database has no table mail_queue";
     EXPECT_THAT(text, HasSubstr(line));

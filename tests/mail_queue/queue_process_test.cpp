@@ -88,9 +88,9 @@ TEST_P(MailQueueProcesses, AClaimOfAKilledOrganizerIsTakenOverAfterItsLeaseAndSe
         TestMailSettings nowhere(test::UnusedPort());
         TestOrganizer queuing("queuing", clock, nowhere);
         queuing.Due(kSchedule, due, "Standup");
-        ASSERT_TRUE(WaitFor([&] { return QueuedRow(Database(), kSchedule, due) ==
-                                         "waiting/1/Connection refused"; }))
-            << QueuedRow(Database(), kSchedule, due);
+        ASSERT_TRUE(WaitFor([&] {
+            return QueuedRow(Database(), kSchedule, due) == "waiting/1/Connection refused";
+        })) << QueuedRow(Database(), kSchedule, due);
     }
     const std::time_t claimedAt = due + 60;
     ClaimingProcess dying("dying", claimedAt);

@@ -47,24 +47,25 @@ TEST_P(MailQueueTable, AMailIsQueuedOnceWhoeverQueuesItAndNeverForAScheduleWitho
     int made = 0;
     for (int i = 0; i < 3; ++i) {
         bool queued = false;
-        ASSERT_TRUE(table::Add(Organizer(i), kSchedule, kDue, "Standup", "It's at ten.", kDue + 5,
-                               queued))
+        ASSERT_TRUE(
+            table::Add(Organizer(i), kSchedule, kDue, "Standup", "It's at ten.", kDue + 5, queued))
             << Organizer(i).LastError().Text();
         made += queued;
     }
     EXPECT_EQ(made, 1);
     EXPECT_EQ(Database().Query("select schedule_id, due_minute, subject, mail_text, state, tries, "
                                "next_try, queued_at from mail_queue"),
-              (Rows{{"2000000002", std::to_string(kDue), "Standup", "It's at ten.", "waiting",
-                     "0", std::to_string(kDue + 5), std::to_string(kDue + 5)}}));
+              (Rows{{"2000000002", std::to_string(kDue), "Standup", "It's at ten.", "waiting", "0",
+                     std::to_string(kDue + 5), std::to_string(kDue + 5)}}));
 
     // The next minute is a mail of its own.
     bool queued = false;
     ASSERT_TRUE(table::Add(Organizer(1), kSchedule, kDue + 60, "Standup", "", kDue + 65, queued));
     EXPECT_TRUE(queued);
 
-    Database().Execute("insert into assist_scheduleinfo values ('2000000003','2000000001','Alone',"
-                       "'',1,3,'0','','09:30:00',1)");
+    Database().Execute(
+        "insert into assist_scheduleinfo values ('2000000003','2000000001','Alone',"
+        "'',1,3,'0','','09:30:00',1)");
     ASSERT_TRUE(table::Add(Organizer(2), 2000000003, kDue, "Alone", "", kDue, queued));
     EXPECT_FALSE(queued);
     EXPECT_EQ(Database().QueryValue("select count(*) from mail_queue"), "2");
@@ -96,16 +97,16 @@ TEST_P(MailQueueTable, OnlyOneOrganizerClaimsAMailAndAClaimThatRanOutIsTakenOver
     const std::vector<QueuedMail> ranOut = table::SelectTakeable(Organizer(1), kDue + 301, 10);
     ASSERT_EQ(ranOut.size(), 1u);
     bool claimed = false;
-    ASSERT_TRUE(table::Claim(Organizer(1), ranOut[0], "organizer 1", kDue + 301, kDue + 601,
-                             claimed));
+    ASSERT_TRUE(
+        table::Claim(Organizer(1), ranOut[0], "organizer 1", kDue + 301, kDue + 601, claimed));
     ASSERT_TRUE(claimed);
 
     // The first organizer's late mark changes nothing; the one holding the claim marks it.
     QueuedMail firstClaim = seen[0][0];
     firstClaim.tries = 1;
     bool changed = true;
-    ASSERT_TRUE(table::MarkSent(Organizer(0), firstClaim, "organizer 0", "ann", kDue + 302,
-                                changed));
+    ASSERT_TRUE(
+        table::MarkSent(Organizer(0), firstClaim, "organizer 0", "ann", kDue + 302, changed));
     EXPECT_FALSE(changed);
     QueuedMail secondClaim = ranOut[0];
     secondClaim.tries = 2;

@@ -130,9 +130,10 @@ inline void AddScheduleWithAttendants(TestDatabase& database, Identifier schedul
     Identifier contact = 1000000000 + (scheduleId % 1000) * 10;
     for (const std::string& address : addresses) {
         ++contact;
-        database.Execute("insert into assist_contactmaininfo (contact_id, group_id, home_email) "
-                         "values ('" + std::to_string(contact) + "','1000000001','" + address +
-                         "')");
+        database.Execute(
+            "insert into assist_contactmaininfo (contact_id, group_id, home_email) "
+            "values ('" +
+            std::to_string(contact) + "','1000000001','" + address + "')");
         database.Execute("insert into schedule_contact values ('" + id + "','" +
                          std::to_string(contact) + "')");
     }
@@ -144,7 +145,7 @@ inline std::string QueuedRow(TestDatabase& database, Identifier scheduleId, std:
     Rows rows;
     try {
         rows = database.Query(
-        "select state, tries, last_reason from mail_queue where schedule_id='" +
+            "select state, tries, last_reason from mail_queue where schedule_id='" +
             std::to_string(scheduleId) + "' and due_minute=" + std::to_string(minute));
     } catch (const std::runtime_error& failure) {
         // An organizer holds SQLite's lock just now; a wait asks again.

@@ -79,8 +79,8 @@ public:
         }
     }
 
-    void MailAttendants(const std::string& subject, const std::string& text,
-                        Identifier scheduleId, std::time_t dueMinute) override {
+    void MailAttendants(const std::string& subject, const std::string& text, Identifier scheduleId,
+                        std::time_t dueMinute) override {
         dueMinutes.push_back(dueMinute);
         calls.push_back(Prefix() + "mail " + subject + "/" + text + "/" +
                         std::to_string(scheduleId));

@@ -250,8 +250,7 @@ TEST_F(PrepareDatabaseScript, AddsTheNewerTablesToAnExistingDatabaseAndChangesNo
               0)
         << output;
     const std::string dumpOfTheFour =
-        sqlite +
-        "'.dump assist_group assist_contactmaininfo assist_scheduleinfo schedule_contact'";
+        sqlite + "'.dump assist_group assist_contactmaininfo assist_scheduleinfo schedule_contact'";
     std::string before;
     ASSERT_EQ(RunCommand(dumpOfTheFour, &before), 0);
     ASSERT_NE(before.find("It''s late"), std::string::npos) << before;

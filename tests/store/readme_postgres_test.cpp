@@ -130,8 +130,9 @@ TEST(ReadmePostgres, TheStepsGiveTheOrganizerADatabaseOfItsRoleAndKeepThePasswor
                    " -U postgres -d calvendra -c \"select string_agg(tablename, ',' order by "
                    "tablename) from pg_tables where schemaname = 'public'\"",
                &tables);
-    EXPECT_EQ(tables, "assist_contactmaininfo,assist_group,assist_scheduleinfo,mail_queue,"
-                      "schedule_contact\n");
+    EXPECT_EQ(tables,
+              "assist_contactmaininfo,assist_group,assist_scheduleinfo,mail_queue,"
+              "schedule_contact\n");
     fs::remove_all(folder);
 }
 
