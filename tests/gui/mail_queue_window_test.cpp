@@ -16,6 +16,7 @@
 #include "mail_queue/queued_mail.h"
 #include "resources/resource_ids.h"
 #include "tests/gui/support/dialog_testing.h"
+#include "tests/gui/support/editor_fixture.h"
 #include "tests/gui/support/gui_test.h"
 #include "tests/gui/support/organizer_fixture.h"
 
@@ -62,23 +63,10 @@ protected:
         const int before = window.Readings();
         window.Refresh();
         EXPECT_TRUE(WaitUntil([&] { return window.Readings() > before; }, kGenerous));
-        std::vector<std::vector<std::string>> rows;
-        wxListCtrl& list = *window.List();
-        for (long row = 0; row < list.GetItemCount(); ++row) {
-            std::vector<std::string> texts;
-            for (int column = 0; column < list.GetColumnCount(); ++column) {
-                texts.push_back(list.GetItemText(row, column).utf8_string());
-            }
-            rows.push_back(texts);
-        }
-        return rows;
+        return RowTexts(*window.List());
     }
 
-    static void Click(wxButton* button) {
-        wxCommandEvent click(wxEVT_BUTTON, button->GetId());
-        click.SetEventObject(button);
-        button->ProcessWindowEvent(click);
-    }
+    static void Click(wxButton* button) { PressButton(*button->GetParent(), button->GetId()); }
 
     const std::time_t due_ = std::time(nullptr) / 60 * 60 - 3600;
 };
