@@ -79,41 +79,13 @@ MailWorker::MailWorker(Report report, std::unique_ptr<MailSource> source)
             MailJob job = std::move(*next);
             MailOutcome outcome = NotSentOutcome(job.label, MailDestination(job.settings), "");
             outcome.sent = true;
-            if (!job.cannotSend.empty()) {
+            if (job.cannotSend.empty()) {
+                Send(*state, job, outcome);
+            } else {
                 outcome.sent = false;
                 outcome.destination.clear();
                 outcome.reason = job.cannotSend;
-            } else
-                try {
-                    CKivSMTPConnection session;
-                    // Cleared before the session goes, so that Stop never aborts a session that is
-                    // gone.
-                    struct InFlight {
-                        State& state;
-                        InFlight(State& s, CKivSMTPConnection& session) : state(s) {
-                            const std::lock_guard<std::mutex> guard(state.lock);
-                            state.inFlight = &session;
-                            if (state.aborting) {
-                                session.Abort();
-                            }
-                        }
-                        ~InFlight() {
-                            const std::lock_guard<std::mutex> guard(state.lock);
-                            state.inFlight = nullptr;
-                        }
-                    } inFlight(*state, session);
-                    SendReminderMail(session, job.subject, job.text, job.addresses, job.settings);
-                } catch (const CKivSMTPException& failure) {
-                    outcome.sent = false;
-                    outcome.reason = failure.what();
-                    outcome.refusedForGood = IsPermanentRefusal(failure);
-                } catch (const std::exception& failure) {
-                    outcome.sent = false;
-                    outcome.reason = failure.what();
-                } catch (...) {
-                    outcome.sent = false;
-                    outcome.reason = "an unknown failure";
-                }
+            }
             if (!outcome.sent && job.cannotSend.empty()) {
                 const std::lock_guard<std::mutex> guard(state->lock);
                 if (state->aborting) {
@@ -154,6 +126,38 @@ MailWorker::MailWorker(Report report, std::unique_ptr<MailSource> source)
 
 MailWorker::~MailWorker() {
     Stop(std::chrono::milliseconds(0));
+}
+
+void MailWorker::Send(State& state, const MailJob& job, MailOutcome& outcome) {
+    try {
+        CKivSMTPConnection session;
+        // Cleared before the session goes, so that Stop never aborts a session that is gone.
+        struct InFlight {
+            State& state;
+            InFlight(State& s, CKivSMTPConnection& session) : state(s) {
+                const std::lock_guard<std::mutex> guard(state.lock);
+                state.inFlight = &session;
+                if (state.aborting) {
+                    session.Abort();
+                }
+            }
+            ~InFlight() {
+                const std::lock_guard<std::mutex> guard(state.lock);
+                state.inFlight = nullptr;
+            }
+        } inFlight(state, session);
+        SendReminderMail(session, job.subject, job.text, job.addresses, job.settings);
+    } catch (const CKivSMTPException& failure) {
+        outcome.sent = false;
+        outcome.reason = failure.what();
+        outcome.refusedForGood = IsPermanentRefusal(failure);
+    } catch (const std::exception& failure) {
+        outcome.sent = false;
+        outcome.reason = failure.what();
+    } catch (...) {
+        outcome.sent = false;
+        outcome.reason = "an unknown failure";
+    }
 }
 
 std::optional<MailJob> MailWorker::NextJob(State& state, bool& fromSource) {

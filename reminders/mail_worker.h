@@ -112,6 +112,8 @@ private:
     // The next mail: a queued one first, then one of the source's. Empty once the worker is to
     // end.
     static std::optional<MailJob> NextJob(State& state, bool& fromSource);
+    // Sends one mail over a session that Stop can abort; a mail not sent gets its reason.
+    static void Send(State& state, const MailJob& job, MailOutcome& outcome);
 
     std::shared_ptr<State> state_;
     std::thread thread_;

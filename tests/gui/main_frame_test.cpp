@@ -58,7 +58,7 @@ TEST_F(MainFrameTest, TheMenuBarHoldsTheCommandsWithTheDeletesEnabledByWhatIsSel
               (Strings{"New Contact\tCtrl+N", "New Group"}));
     EXPECT_EQ(Labels(*bar.GetMenu(3)), (Strings{"New Schedule Group", "New Schedule",
                                                 "Delete Schedule", "Delete Schedule Group"}));
-    EXPECT_EQ(Labels(*bar.GetMenu(4)), (Strings{"Email Setting"}));
+    EXPECT_EQ(Labels(*bar.GetMenu(4)), (Strings{"Email Setting", "Mail Queue..."}));
     EXPECT_EQ(Labels(*bar.GetMenu(5)), (Strings{"&About Calvendra..."}));
     EXPECT_EQ(bar.GetHelpString(kIdNewScheduleGroup), "Create a new schedule group");
 
@@ -68,8 +68,8 @@ TEST_F(MainFrameTest, TheMenuBarHoldsTheCommandsWithTheDeletesEnabledByWhatIsSel
         EXPECT_FALSE(bar.IsEnabled(selectionBound)) << selectionBound;
     }
     for (int handled : {kIdNewDocument, kIdNewGroupMenu, kIdNewScheduleGroup, kIdNewSchedule,
-                        kIdDeleteScheduleGroup, kIdEmailSetting, kIdExit, kIdAbout, kIdViewToolbar,
-                        kIdViewStatusBar}) {
+                        kIdDeleteScheduleGroup, kIdEmailSetting, kIdMailQueue, kIdExit, kIdAbout,
+                        kIdViewToolbar, kIdViewStatusBar}) {
         EXPECT_TRUE(bar.IsEnabled(handled)) << handled;
     }
     EXPECT_TRUE(bar.IsChecked(kIdViewToolbar));

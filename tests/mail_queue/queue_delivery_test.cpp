@@ -96,6 +96,8 @@ TEST_P(MailQueueDelivery, AServerDownInTheDueMinuteGetsTheMailOnceItIsBack) {
     clock_.Set(due + 61 + 120);
     organizer.Wake();
     ASSERT_TRUE(WaitFor([&] { return Row(due).rfind("sent/3/", 0) == 0; })) << Row(due);
+    // The outcome is reported once the row is marked.
+    ASSERT_TRUE(WaitFor([&] { return organizer.Outcomes().size() == 3; }));
     organizer.Stop();
     ASSERT_EQ(back.Messages().size(), 1u);
     EXPECT_EQ(ParsedSubjectAndTo(back.Messages()[0]), "Standup|ann@example.org,bob@example.org");
