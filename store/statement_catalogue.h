@@ -232,6 +232,34 @@ struct CountColumns {
     enum : int { kCount };
 };
 
+// What an import compares new contacts with: names and both addresses of every contact.
+inline constexpr char kSelectContactsForMatching[] =
+    "select contact_id,first_name,last_name,home_email,business_email "
+    "from assist_contactmaininfo order by contact_id";
+struct ContactMatchColumns {
+    enum : int { kContactId, kFirstName, kLastName, kHomeEmail, kBusinessEmail };
+};
+// Every contact whole, for an export: its id and group, then the 26 text columns in table order.
+inline constexpr char kSelectContactsForExport[] =
+    "select contact_id,group_id,first_name,last_name,gender,home_email,home_street,home_city,"
+    "home_state,home_zip,home_country,home_phone,home_fax,home_mobile,home_web,business_email,"
+    "business_street,business_city,business_state,business_zip,business_country,"
+    "business_jobtitle,business_department,business_office,business_phone,business_fax,"
+    "business_web,others from assist_contactmaininfo order by contact_id";
+struct ContactExportColumns {
+    enum : int { kContactId, kGroupId, kFirstText };
+};
+// The attendants of every schedule that are stored contacts, with their names and addresses.
+inline constexpr char kSelectAttendantsForExport[] =
+    "select schedule_contact.schedule_id,assist_contactmaininfo.first_name,"
+    "assist_contactmaininfo.last_name,assist_contactmaininfo.home_email,"
+    "assist_contactmaininfo.business_email from schedule_contact,assist_contactmaininfo "
+    "where schedule_contact.contact_id=assist_contactmaininfo.contact_id "
+    "order by schedule_contact.schedule_id,assist_contactmaininfo.contact_id";
+struct AttendantExportColumns {
+    enum : int { kScheduleId, kFirstName, kLastName, kHomeEmail, kBusinessEmail };
+};
+
 // Start-up's check that the database holds a table of the organizer's: it reads nothing, but
 // fails when the table is missing or the file is no database at all.
 inline constexpr char kCheckTable[] = "select * from %s where 1=0";

@@ -231,6 +231,18 @@ std::string CountSchedulesOfGroup(Identifier groupId) {
     return FormatText(kCountSchedulesOfGroup, groupId);
 }
 
+std::string SelectContactsForMatching() {
+    return kSelectContactsForMatching;
+}
+
+std::string SelectContactsForExport() {
+    return kSelectContactsForExport;
+}
+
+std::string SelectAttendantsForExport() {
+    return kSelectAttendantsForExport;
+}
+
 std::string CheckTable(const char* table) {
     return FormatText(kCheckTable, table);
 }

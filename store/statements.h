@@ -78,6 +78,12 @@ std::string SelectHighestId(const char* table, const char* column, Identifier fi
 std::string CountContactsOfGroup(Identifier groupId);
 std::string CountSchedulesOfGroup(Identifier groupId);
 
+// Exchange with vCard and iCalendar files: every contact's names and addresses, every contact
+// whole, every schedule's attendants.
+std::string SelectContactsForMatching();
+std::string SelectContactsForExport();
+std::string SelectAttendantsForExport();
+
 // Start-up's check of one table (catalogue::kOrganizerTables).
 std::string CheckTable(const char* table);
 
