@@ -84,6 +84,29 @@ std::vector<std::string> Strings(GList* list) {
     return strings;
 }
 
+// A value as the organizer keeps it: a line break is LF, whether the card wrote CR LF (a
+// quoted-printable "=0D=0A") or LF. In a web address, a backslash before a colon, which some
+// webmail writes though no version of the format knows it, is left out.
+std::string Normalised(std::string value, bool webAddress) {
+    std::string out;
+    out.reserve(value.size());
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] == '\r') {
+            out += '\n';
+            if (i + 1 < value.size() && value[i + 1] == '\n') {
+                ++i;
+            }
+        } else if (webAddress && value[i] == '\\' && i + 1 < value.size() &&
+                   value[i + 1] == ':') {
+            out += ':';
+            ++i;
+        } else {
+            out += value[i];
+        }
+    }
+    return out;
+}
+
 std::vector<Property> PropertiesOf(EVCard* card) {
     std::vector<Property> properties;
     std::map<std::string, std::string> labels;
@@ -97,7 +120,9 @@ std::vector<Property> PropertiesOf(EVCard* card) {
         for (char& c : property.name) {
             c = g_ascii_toupper(c);
         }
-        property.values = Strings(e_vcard_attribute_get_values(attribute));
+        for (std::string& value : Strings(e_vcard_attribute_get_values(attribute))) {
+            property.values.push_back(Normalised(std::move(value), property.name == "URL"));
+        }
         for (const std::string& type : Strings(e_vcard_attribute_get_param(attribute, "TYPE"))) {
             gchar** pieces = g_strsplit(type.c_str(), ",", -1);
             for (gchar** piece = pieces; *piece != nullptr; ++piece) {
@@ -172,6 +197,10 @@ std::string LabelOf(const std::string& name) {
         {"X-GENDER", "Gender"},
         {"KIND", "Kind"},
         {"XML", "XML"},
+        {"PHOTO", "Photo"},
+        {"LOGO", "Logo"},
+        {"SOUND", "Sound"},
+        {"KEY", "Key"},
     };
     const auto known = kLabels.find(name);
     return known != kLabels.end() ? known->second : name;
@@ -207,12 +236,9 @@ Side SideOf(const Property& property) {
 // Fills a contact's fields from the properties of its card.
 class ContactFilling {
 public:
-    ContactFilling() : fields_(NewContactValues()) {
-        // The web fields keep their default only when the card has no web address for them.
-        fields_[ContactField::kHomeWeb].clear();
-        fields_[ContactField::kBusinessWeb].clear();
-        fields_[ContactField::kGender].clear();
-    }
+    // Every field starts empty: a card without a web address gives an empty web field, not the
+    // "http://" that the editor offers for typing one.
+    ContactFilling() = default;
 
     void Take(const Property& property) {
         const std::string& name = property.name;
@@ -220,8 +246,7 @@ public:
             return;
         }
         if (IsBinary(name)) {
-            AddLine(LabelOf(name) == name ? name : LabelOf(name),
-                    "present in the card, not imported");
+            AddLine(LabelOf(name), "present in the card, not imported");
             return;
         }
         if (name == "N") {
@@ -274,11 +299,6 @@ public:
         FinishNames();
         if (fields_[ContactField::kGender].empty()) {
             fields_[ContactField::kGender] = "Unspecified";
-        }
-        for (auto web : {ContactField::kHomeWeb, ContactField::kBusinessWeb}) {
-            if (fields_[web].empty()) {
-                fields_[web] = kWebFieldDefault;
-            }
         }
         std::vector<std::string> others = notes_;
         others.insert(others.end(), lines_.begin(), lines_.end());
