@@ -7,6 +7,7 @@
 #include <wx/menu.h>
 #include <wx/statusbr.h>
 #include <wx/toolbar.h>
+#include <wx/treectrl.h>
 
 #include <chrono>
 #include <ctime>
@@ -17,6 +18,7 @@
 #include "desktop/system_tray.h"
 #include "editors/mail_queue_dlg.h"
 #include "editors/option_dlg.h"
+#include "exchange/exchange_commands.h"
 #include "resources/images.h"
 #include "resources/menus.h"
 #include "resources/resource_ids.h"
@@ -55,6 +57,8 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxFrame)
     EVT_MENU(kIdShow, CMainFrame::OnShow)
     EVT_MENU(kIdOption, CMainFrame::OnOption)
     EVT_MENU(kIdMailQueue, CMainFrame::OnMailQueue)
+    EVT_MENU(kIdImport, CMainFrame::OnImport)
+    EVT_MENU(kIdExport, CMainFrame::OnExport)
     EVT_MENU(kIdExit, CMainFrame::OnExit)
     EVT_CLOSE(CMainFrame::OnClose)
     EVT_TIMER(wxID_ANY, CMainFrame::OnTimer)
@@ -68,6 +72,8 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxFrame)
     EVT_UPDATE_UI(kIdShow, CMainFrame::OnUpdateHandledCommand)
     EVT_UPDATE_UI(kIdOption, CMainFrame::OnUpdateHandledCommand)
     EVT_UPDATE_UI(kIdMailQueue, CMainFrame::OnUpdateHandledCommand)
+    EVT_UPDATE_UI(kIdImport, CMainFrame::OnUpdateHandledCommand)
+    EVT_UPDATE_UI(kIdExport, CMainFrame::OnUpdateHandledCommand)
     EVT_UPDATE_UI(kIdDeleteButton, CMainFrame::OnUpdateHandledCommand)
     // A command that nothing handles is shown disabled; the view and the frame enable the ones
     // they handle before this entry is reached.
@@ -246,6 +252,22 @@ void CMainFrame::ShowMailQueue() {
     }
     mailQueue_->Show();
     mailQueue_->Raise();
+}
+
+void CMainFrame::OnImport(wxCommandEvent&) {
+    if (RunImportCommand(this, document_.Connection()) && view_ != nullptr) {
+        view_->ReloadTree();
+    }
+}
+
+void CMainFrame::OnExport(wxCommandEvent&) {
+    Identifier group = 0;
+    std::string name;
+    if (view_ != nullptr && view_->CurrentGroupItem().IsOk()) {
+        group = view_->GroupIdOf(view_->CurrentGroupItem());
+        name = std::string(view_->Tree()->GetItemText(view_->CurrentGroupItem()).utf8_str());
+    }
+    RunExportCommand(this, document_.Connection(), group, name);
 }
 
 void CMainFrame::OnExit(wxCommandEvent&) {

@@ -74,6 +74,8 @@ private:
     void OnShow(wxCommandEvent& event);
     void OnOption(wxCommandEvent& event);
     void OnMailQueue(wxCommandEvent& event);
+    void OnImport(wxCommandEvent& event);
+    void OnExport(wxCommandEvent& event);
     void OnExit(wxCommandEvent& event);
     void OnClose(wxCloseEvent& event);
     void OnTimer(wxTimerEvent& event);

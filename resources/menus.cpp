@@ -17,6 +17,9 @@ void Append(wxMenu& menu, int id, const char* label) {
 
 wxMenuBar* CreateMainMenuBar() {
     auto* file = new wxMenu;
+    Append(*file, kIdImport, "&Import...");
+    Append(*file, kIdExport, "&Export...");
+    file->AppendSeparator();
     Append(*file, kIdExit, "E&xit");
 
     auto* view = new wxMenu;

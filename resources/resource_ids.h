@@ -33,6 +33,8 @@ inline constexpr int kCmdDeleteScheduleGroupNumber = 32801;  // "Delete Schedule
 inline constexpr int kCmdOptionNumber = 32803;               // tray menu "Option"
 inline constexpr int kCmdEmailSettingNumber = 32804;         // "Email Setting", toolbar button 5
 inline constexpr int kCmdMailQueueNumber = 32805;            // "Mail Queue..."
+inline constexpr int kCmdImportNumber = 32820;               // menu File, "Import..."
+inline constexpr int kCmdExportNumber = 32821;               // menu File, "Export..."
 
 // The framework's commands, by number.
 inline constexpr int kCmdNewDocumentNumber = 57600;  // "New Contact" (Ctrl+N): a new contact
@@ -56,6 +58,8 @@ enum CommandId : int {
     kIdOption = WxCommandId(kCmdOptionNumber),
     kIdEmailSetting = WxCommandId(kCmdEmailSettingNumber),
     kIdMailQueue = WxCommandId(kCmdMailQueueNumber),
+    kIdImport = WxCommandId(kCmdImportNumber),
+    kIdExport = WxCommandId(kCmdExportNumber),
     kIdNewDocument = wxID_NEW,
     kIdAbout = wxID_ABOUT,
     kIdExit = wxID_EXIT,

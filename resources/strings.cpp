@@ -25,6 +25,10 @@ const char* StringTableEntry(int commandId) {
             return "Delete Selected Contact\nDelete Selected Contact";
         case kIdDeleteContactGroup:
             return "Delete Selected Group\nDelete Selected Group";
+        case kIdImport:
+            return "Import contacts and schedules from vCard and iCalendar files\nImport";
+        case kIdExport:
+            return "Export contacts and schedules as vCard and iCalendar files\nExport";
         case kIdExit:
             return "Quit Calvendra\nExit";
         case kIdAbout:

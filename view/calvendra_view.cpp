@@ -455,6 +455,21 @@ void CCalvendraView::RemoveRow(long row) {
     list_->RemoveRow(row);
 }
 
+void CCalvendraView::ReloadTree() {
+    const Identifier selected = currentGroupItem_.IsOk() ? GroupIdOf(currentGroupItem_) : 0;
+    if (!LoadTree()) {
+        return;
+    }
+    for (const GroupMap* groups : {&contactGroups_, &scheduleGroups_}) {
+        const auto item = groups->find(static_cast<unsigned long>(selected));
+        if (item != groups->end() && item->second.IsOk()) {
+            tree_->SelectItem(item->second);
+            tree_->EnsureVisible(item->second);
+            return;
+        }
+    }
+}
+
 void CCalvendraView::ReadAgain() {
     unattended_ = true;
     if (!treeLoaded_) {

@@ -62,6 +62,10 @@ public:
     // Whether the rows of the last fill are still being read.
     bool IsFillingList() const { return listFilling_; }
 
+    // Loads both group hierarchies again (after an import made groups), and selects the group
+    // that was selected when it is still there, which fills the list.
+    void ReloadTree();
+
     // Reads again what could not be read: the group tree while it is not loaded, otherwise the
     // list when its last fill failed. While something is missing, a timer calls it every
     // kReadAgainPeriodMs, so that the window fills itself once the database answers again.

@@ -1,0 +1,56 @@
+#include "exchange/import_summary_dlg.h"
+
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/sizer.h>
+#include <wx/textctrl.h>
+
+namespace calvendra {
+
+CImportSummaryDlg::CImportSummaryDlg(wxWindow* parent, const exchange::ImportReading& reading)
+    : wxDialog(parent, wxID_ANY, "Import", wxDefaultPosition, wxDefaultSize,
+               wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
+      reading_(reading) {
+    auto* column = new wxBoxSizer(wxVERTICAL);
+    summary_ = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition,
+                              wxSize(FromDIP(620), FromDIP(260)),
+                              wxTE_MULTILINE | wxTE_READONLY | wxTE_DONTWRAP);
+    column->Add(summary_, 1, wxEXPAND | wxALL, FromDIP(12));
+    plan_ = PlanImport(reading_.contents, *reading_.stored, false);
+    if (!plan_.duplicates.empty()) {
+        duplicates_ = new wxCheckBox(this, wxID_ANY, "Import the duplicates anyway");
+        column->Add(duplicates_, 0, wxLEFT | wxRIGHT, FromDIP(12));
+        duplicates_->Bind(wxEVT_CHECKBOX, &CImportSummaryDlg::OnDuplicates, this);
+    }
+    auto* buttons = new wxStdDialogButtonSizer;
+    auto* import = new wxButton(this, wxID_OK, "Import");
+    buttons->AddButton(import);
+    buttons->AddButton(new wxButton(this, wxID_CANCEL, "Cancel"));
+    buttons->Realize();
+    import->SetDefault();
+    column->Add(buttons, 0, wxEXPAND | wxALL, FromDIP(12));
+    SetSizerAndFit(column);
+    CentreOnParent();
+    ShowPlan();
+}
+
+void CImportSummaryDlg::ShowPlan() {
+    std::string text = "Read " + std::to_string(reading_.files) +
+                       (reading_.files == 1 ? " file: " : " files: ") +
+                       std::to_string(plan_.contactsRead) + " contacts and " +
+                       std::to_string(plan_.schedulesRead) + " schedules.\n";
+    for (const std::string& line : exchange::SummaryLines(plan_)) {
+        text += line + "\n";
+    }
+    summary_->ChangeValue(wxString::FromUTF8(text));
+    if (wxWindow* import = FindWindow(wxID_OK)) {
+        import->Enable(!plan_.Empty());
+    }
+}
+
+void CImportSummaryDlg::OnDuplicates(wxCommandEvent&) {
+    plan_ = PlanImport(reading_.contents, *reading_.stored, duplicates_->GetValue());
+    ShowPlan();
+}
+
+}  // namespace calvendra
