@@ -37,6 +37,22 @@ CExchangeProgressDlg::~CExchangeProgressDlg() {
 }
 
 int CExchangeProgressDlg::ShowModal() {
+    // The work starts once the dialog's modal loop runs, so that a cancel asked for before is
+    // seen from its first step.
+    CallAfter(&CExchangeProgressDlg::StartWork);
+    wxDialog::ShowModal();
+    // A test's stand-in for the modal loop answers at once: the work then runs now. Either way it
+    // has ended before its results are read.
+    StartWork();
+    WaitForWork();
+    return cancel_ ? wxID_CANCEL : wxID_OK;
+}
+
+void CExchangeProgressDlg::StartWork() {
+    if (started_) {
+        return;
+    }
+    started_ = true;
     exchange::Progress progress;
     progress.cancel = &cancel_;
     std::weak_ptr<int> alive = alive_;
@@ -52,11 +68,6 @@ int CExchangeProgressDlg::ShowModal() {
         work_(*connection_, progress);
         CallAfter(&CExchangeProgressDlg::OnWorkEnded);
     });
-    wxDialog::ShowModal();
-    // Also when a test's stand-in for the modal loop answered at once: the work has ended before
-    // its results are read.
-    WaitForWork();
-    return cancel_ ? wxID_CANCEL : wxID_OK;
 }
 
 void CExchangeProgressDlg::Cancel() {

@@ -40,6 +40,7 @@ public:
     const wxStaticText* StepText() const { return step_; }
 
 private:
+    void StartWork();
     void ShowReport(const wxString& step, std::size_t done, std::size_t total);
     void OnWorkEnded();
     void OnCancel(wxCommandEvent& event);
@@ -49,6 +50,7 @@ private:
     Work work_;
     std::unique_ptr<CDBConnection> connection_;
     std::atomic<bool> cancel_{false};
+    bool started_ = false;
     std::thread thread_;
     wxStaticText* step_ = nullptr;
     wxGauge* gauge_ = nullptr;

@@ -35,10 +35,12 @@ CImportSummaryDlg::CImportSummaryDlg(wxWindow* parent, const exchange::ImportRea
 }
 
 void CImportSummaryDlg::ShowPlan() {
-    std::string text = "Read " + std::to_string(reading_.files) +
-                       (reading_.files == 1 ? " file: " : " files: ") +
-                       std::to_string(plan_.contactsRead) + " contacts and " +
-                       std::to_string(plan_.schedulesRead) + " schedules.\n";
+    auto plural = [](long count, const char* one, const char* many) {
+        return std::to_string(count) + " " + (count == 1 ? one : many);
+    };
+    std::string text = "Read " + plural(reading_.files, "file", "files") + ": " +
+                       plural(plan_.contactsRead, "contact", "contacts") + " and " +
+                       plural(plan_.schedulesRead, "schedule", "schedules") + ".\n";
     for (const std::string& line : exchange::SummaryLines(plan_)) {
         text += line + "\n";
     }
