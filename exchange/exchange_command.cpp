@@ -83,8 +83,7 @@ int Import(const std::vector<std::string>& arguments) {
         for (const FileMessage& error : reading.contents.errors) {
             std::cerr << "calvendra-exchange: " << Describe(error) << "\n";
         }
-        std::cout << "Nothing was imported: " << Plural(static_cast<long>(reading.contents.errors.size()), "file cannot", "files cannot")
-                  << " be read as they are.\n";
+        std::cout << "Nothing was imported.\n";
         return kFailed;
     }
     if (!reading.stored) {
