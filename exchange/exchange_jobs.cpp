@@ -16,7 +16,8 @@ ImportReading ReadForImport(CDBConnection& connection, const std::vector<std::st
             reading.cancelled = true;
             return reading;
         }
-        progress.Report("Reading " + file, done++, files.size());
+        progress.Report("Reading " + file.substr(file.find_last_of('/') + 1), done++,
+                        files.size());
         FileContents contents = ReadImportFile(file, now);
         ++reading.files;
         reading.contents.Append(std::move(contents));

@@ -78,7 +78,7 @@ void CExchangeProgressDlg::Cancel() {
 
 void CExchangeProgressDlg::ShowReport(const wxString& step, std::size_t done, std::size_t total) {
     if (!cancel_) {
-        step_->SetLabel(step);
+        step_->SetLabel(total > 1 ? wxString::Format("%s: %zu of %zu", step, done, total) : step);
     }
     if (total > 0) {
         gauge_->SetValue(static_cast<int>(std::min(done, total) * kGaugeRange / total));

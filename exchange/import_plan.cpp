@@ -274,14 +274,24 @@ std::vector<std::string> SummaryLines(const ImportPlan& plan) {
     std::vector<std::string> lines;
     const int attendants = plan.AttendantContacts();
     const int contacts = plan.ContactsToStore() - attendants;
-    std::string counts = Plural(contacts, "contact", "contacts") + " and " +
-                         Plural(plan.SchedulesToStore(), "schedule", "schedules") +
-                         " will come in";
-    if (attendants > 0) {
-        counts += ", with " + Plural(attendants, "new contact", "new contacts") +
-                  " for attendants not found among the contacts";
+    std::vector<std::string> kinds;
+    if (contacts > 0) {
+        kinds.push_back(Plural(contacts, "contact", "contacts"));
     }
-    lines.push_back(counts + ".");
+    if (plan.SchedulesToStore() > 0) {
+        kinds.push_back(Plural(plan.SchedulesToStore(), "schedule", "schedules"));
+    }
+    if (kinds.empty()) {
+        lines.push_back("Nothing new will come in.");
+    } else {
+        std::string counts = kinds.front() + (kinds.size() > 1 ? " and " + kinds.back() : "") +
+                             " will come in";
+        if (attendants > 0) {
+            counts += ", with " + Plural(attendants, "new contact", "new contacts") +
+                      " for attendants not found among the contacts";
+        }
+        lines.push_back(counts + ".");
+    }
     if (!plan.groups.empty()) {
         std::string contactGroups, scheduleGroups;
         for (const PlannedGroup& group : plan.groups) {

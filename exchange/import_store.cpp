@@ -96,7 +96,7 @@ private:
         }
         ++done_;
         if (done_ % 64 == 0 || done_ == total_) {
-            progress_.Report("Storing", done_, total_);
+            progress_.Report("Storing groups, contacts and schedules", done_, total_);
         }
         return true;
     }

@@ -14,7 +14,7 @@ CImportSummaryDlg::CImportSummaryDlg(wxWindow* parent, const exchange::ImportRea
     auto* column = new wxBoxSizer(wxVERTICAL);
     summary_ = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition,
                               wxSize(FromDIP(620), FromDIP(260)),
-                              wxTE_MULTILINE | wxTE_READONLY | wxTE_DONTWRAP);
+                              wxTE_MULTILINE | wxTE_READONLY | wxTE_WORDWRAP);
     column->Add(summary_, 1, wxEXPAND | wxALL, FromDIP(12));
     plan_ = PlanImport(reading_.contents, *reading_.stored, false);
     if (!plan_.duplicates.empty()) {
