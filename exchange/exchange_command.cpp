@@ -198,7 +198,8 @@ int Export(const std::vector<std::string>& arguments) {
         std::cout << verb << Plural(outcome.schedules, "schedule", "schedules") << " to "
                   << request.schedulesFile << ".\n";
         if (outcome.attendantsWithoutAddress > 0) {
-            std::cout << Plural(outcome.attendantsWithoutAddress, "attendant has", "attendants have")
+            std::cout << Plural(outcome.attendantsWithoutAddress, "attendant has",
+                                "attendants have")
                       << " no e-mail address and cannot be named in the file.\n";
         }
     }

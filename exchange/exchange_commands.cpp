@@ -83,16 +83,15 @@ bool ImportFiles(wxWindow* parent, const CDBConnection& connection,
         std::string details;
         for (std::size_t i = 0; i < reading.contents.errors.size(); ++i) {
             if (i == kErrorsShown) {
-                details += "... and " + std::to_string(reading.contents.errors.size() - i) +
-                           " more.\n";
+                details +=
+                    "... and " + std::to_string(reading.contents.errors.size() - i) + " more.\n";
                 break;
             }
             details += exchange::Describe(reading.contents.errors[i]) + "\n";
             LogWarning("Cannot import " + exchange::Describe(reading.contents.errors[i]));
         }
-        Tell(parent, kImportCaption,
-             "Nothing was imported: the files cannot be read as they are.", details,
-             wxICON_WARNING);
+        Tell(parent, kImportCaption, "Nothing was imported: the files cannot be read as they are.",
+             details, wxICON_WARNING);
         return false;
     }
     if (!reading.stored) {

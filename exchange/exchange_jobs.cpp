@@ -16,8 +16,7 @@ ImportReading ReadForImport(CDBConnection& connection, const std::vector<std::st
             reading.cancelled = true;
             return reading;
         }
-        progress.Report("Reading " + file.substr(file.find_last_of('/') + 1), done++,
-                        files.size());
+        progress.Report("Reading " + file.substr(file.find_last_of('/') + 1), done++, files.size());
         FileContents contents = ReadImportFile(file, now);
         ++reading.files;
         reading.contents.Append(std::move(contents));
@@ -25,8 +24,7 @@ ImportReading ReadForImport(CDBConnection& connection, const std::vector<std::st
     if (!reading.contents.errors.empty()) {
         return reading;
     }
-    progress.Report("Comparing with the stored contacts and schedules", files.size(),
-                    files.size());
+    progress.Report("Comparing with the stored contacts and schedules", files.size(), files.size());
     reading.stored = ReadStoredData(connection, reading.failure);
     reading.cancelled = progress.Cancelled();
     return reading;

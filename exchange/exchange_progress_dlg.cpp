@@ -15,7 +15,8 @@ constexpr int kGaugeRange = 1000;
 
 CExchangeProgressDlg::CExchangeProgressDlg(wxWindow* parent, const wxString& caption,
                                            const CDBConnection& sameDataSource, Work work)
-    : wxDialog(parent, wxID_ANY, caption), work_(std::move(work)),
+    : wxDialog(parent, wxID_ANY, caption),
+      work_(std::move(work)),
       connection_(sameDataSource.MakeAnother()) {
     auto* column = new wxBoxSizer(wxVERTICAL);
     step_ = new wxStaticText(this, wxID_ANY, "Starting...", wxDefaultPosition,

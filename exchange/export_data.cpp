@@ -67,9 +67,10 @@ std::optional<std::vector<ContactToWrite>> ReadContactsToWrite(CDBConnection& co
     return contacts;
 }
 
-std::optional<std::vector<ScheduleToWrite>> ReadSchedulesToWrite(
-    CDBConnection& connection, std::optional<Identifier> group, int& withoutAddress,
-    OdbcDiagnostic& failure) {
+std::optional<std::vector<ScheduleToWrite>> ReadSchedulesToWrite(CDBConnection& connection,
+                                                                 std::optional<Identifier> group,
+                                                                 int& withoutAddress,
+                                                                 OdbcDiagnostic& failure) {
     withoutAddress = 0;
     const std::optional<StoredGroups> groups = StoredGroups::Read(connection, false, failure);
     if (!groups) {

@@ -31,9 +31,10 @@ std::optional<std::vector<ContactToWrite>> ReadContactsToWrite(CDBConnection& co
 
 // The same for schedules, with their attendants' addresses (home, else business; attendants
 // without either are left out and counted in `withoutAddress`).
-std::optional<std::vector<ScheduleToWrite>> ReadSchedulesToWrite(
-    CDBConnection& connection, std::optional<Identifier> group, int& withoutAddress,
-    OdbcDiagnostic& failure);
+std::optional<std::vector<ScheduleToWrite>> ReadSchedulesToWrite(CDBConnection& connection,
+                                                                 std::optional<Identifier> group,
+                                                                 int& withoutAddress,
+                                                                 OdbcDiagnostic& failure);
 
 // The text of a vCard file with these contacts, one card each.
 std::string VCardFileOf(const std::vector<ContactToWrite>& contacts, VCardVersion version,

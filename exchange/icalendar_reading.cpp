@@ -2,8 +2,8 @@
 
 #include <libical/ical.h>
 
-#include <algorithm>
 #include <strings.h>
+#include <algorithm>
 
 #include <cstring>
 #include <map>
@@ -39,7 +39,7 @@ std::string Upper(std::string_view text) {
 // Where each component begins, from the text's BEGIN and END lines, which must pair up and may
 // nest only so deep. Found before libical sees the text, which keeps no line numbers.
 struct Outline {
-    std::vector<long> eventLines;  // the VEVENTs of the calendars, in order
+    std::vector<long> eventLines;                         // the VEVENTs of the calendars, in order
     std::map<std::string, std::pair<int, long>> skipped;  // other components: count, first line
 };
 
@@ -77,8 +77,9 @@ std::optional<FileMessage> OutlineOf(const std::string& file, std::string_view t
             }
             if (open.empty() && name != "VCALENDAR") {
                 return FileMessage{{file, number},
-                                   "BEGIN:" + name + " outside a calendar, where BEGIN:VCALENDAR "
-                                                     "should stand"};
+                                   "BEGIN:" + name +
+                                       " outside a calendar, where BEGIN:VCALENDAR "
+                                       "should stand"};
             }
             if (open.size() == 1) {
                 if (name == "VEVENT") {
@@ -98,8 +99,9 @@ std::optional<FileMessage> OutlineOf(const std::string& file, std::string_view t
         }
         if (open.back().name != name) {
             return FileMessage{{file, number},
-                               "END:" + name + " where the " + open.back().name + " begun on line " +
-                                   std::to_string(open.back().line) + " should end"};
+                               "END:" + name + " where the " + open.back().name +
+                                   " begun on line " + std::to_string(open.back().line) +
+                                   " should end"};
         }
         open.pop_back();
     }
@@ -122,7 +124,8 @@ std::time_t ToTimeT(icaltimetype time) {
     const icaltimezone* zone = icaltime_get_timezone(time);
     if (icaltime_is_utc(time) || zone != nullptr) {
         return icaltime_as_timet_with_zone(
-            time, const_cast<icaltimezone*>(zone != nullptr ? zone : icaltimezone_get_utc_timezone()));
+            time,
+            const_cast<icaltimezone*>(zone != nullptr ? zone : icaltimezone_get_utc_timezone()));
     }
     std::tm local{};
     local.tm_year = time.year - 1900;
@@ -161,7 +164,8 @@ std::string AddressOf(const char* value) {
 }
 
 void AddAttendees(icalcomponent* component, std::vector<Attendee>& attendees) {
-    for (icalproperty* property = icalcomponent_get_first_property(component, ICAL_ATTENDEE_PROPERTY);
+    for (icalproperty* property =
+             icalcomponent_get_first_property(component, ICAL_ATTENDEE_PROPERTY);
          property != nullptr;
          property = icalcomponent_get_next_property(component, ICAL_ATTENDEE_PROPERTY)) {
         Attendee attendee{AddressOf(icalproperty_get_attendee(property)),
@@ -193,17 +197,16 @@ bool IsEmpty(const short* list) {
 std::optional<int> HeldRepeat(const icalrecurrencetype& rule) {
     if (rule.interval > 1 || rule.count > 0 || !icaltime_is_null_time(rule.until) ||
         !IsEmpty(rule.by_second) || !IsEmpty(rule.by_minute) || !IsEmpty(rule.by_hour) ||
-        !IsEmpty(rule.by_month_day) || !IsEmpty(rule.by_year_day) ||
-        !IsEmpty(rule.by_week_no) || !IsEmpty(rule.by_month) || !IsEmpty(rule.by_set_pos)) {
+        !IsEmpty(rule.by_month_day) || !IsEmpty(rule.by_year_day) || !IsEmpty(rule.by_week_no) ||
+        !IsEmpty(rule.by_month) || !IsEmpty(rule.by_set_pos)) {
         return std::nullopt;
     }
     if (rule.freq == ICAL_DAILY_RECURRENCE && IsEmpty(rule.by_day)) {
         return kRemindEveryDay;
     }
     if (rule.freq == ICAL_WEEKLY_RECURRENCE &&
-        (IsEmpty(rule.by_day) ||
-         (rule.by_day[1] == ICAL_RECURRENCE_ARRAY_MAX &&
-          icalrecurrencetype_day_position(rule.by_day[0]) == 0))) {
+        (IsEmpty(rule.by_day) || (rule.by_day[1] == ICAL_RECURRENCE_ARRAY_MAX &&
+                                  icalrecurrencetype_day_position(rule.by_day[0]) == 0))) {
         return kRemindEveryWeek;
     }
     return std::nullopt;
@@ -243,7 +246,8 @@ public:
         if (!location.empty()) {
             item.fields.text += (item.fields.text.empty() ? "" : "\n") + ("Location: " + location);
         }
-        for (icalproperty* property = icalcomponent_get_first_property(event, ICAL_CATEGORIES_PROPERTY);
+        for (icalproperty* property =
+                 icalcomponent_get_first_property(event, ICAL_CATEGORIES_PROPERTY);
              property != nullptr;
              property = icalcomponent_get_next_property(event, ICAL_CATEGORIES_PROPERTY)) {
             const std::string category = Text(icalproperty_get_categories(property));
@@ -251,7 +255,8 @@ public:
                 item.categories.push_back(category);
             }
         }
-        for (icalproperty* property = icalcomponent_get_first_property(event, ICAL_XLICERROR_PROPERTY);
+        for (icalproperty* property =
+                 icalcomponent_get_first_property(event, ICAL_XLICERROR_PROPERTY);
              property != nullptr;
              property = icalcomponent_get_next_property(event, ICAL_XLICERROR_PROPERTY)) {
             error = "the event cannot be read: " + Text(icalproperty_get_xlicerror(property));
@@ -283,8 +288,9 @@ public:
         const icaltimetype start = icalcomponent_get_dtstart(event);
         if (icaltime_is_null_time(start)) {
             if (!alarms.empty()) {
-                item.approximations.push_back("the event has alarms but no start, so it has no "
-                                              "reminder");
+                item.approximations.push_back(
+                    "the event has alarms but no start, so it has no "
+                    "reminder");
             }
             Finish(event, timing, item);
             return true;
@@ -292,7 +298,8 @@ public:
         NoteUnknownZone(event, item);
         timing.hasStart = true;
         timing.reminds = !alarms.empty();
-        timing.mails = std::any_of(alarms.begin(), alarms.end(), [](const Alarm& a) { return a.email; });
+        timing.mails =
+            std::any_of(alarms.begin(), alarms.end(), [](const Alarm& a) { return a.email; });
         const long offset = alarms.empty() ? 0 : alarms.front().offset;
         const auto other = std::find_if(alarms.begin(), alarms.end(),
                                         [offset](const Alarm& a) { return a.offset != offset; });
@@ -321,7 +328,8 @@ public:
             if (occurrences != nullptr) {
                 icalrecur_iterator_free(occurrences);
             }
-            SetMoment(timing, LocalOf(ToTimeT(icaltime_is_null_time(first) ? start : first) + offset));
+            SetMoment(timing,
+                      LocalOf(ToTimeT(icaltime_is_null_time(first) ? start : first) + offset));
         } else {
             timing.kind = kRemindSpecialDay;
             Approximate(rules, start, offset, timing, item);
@@ -333,8 +341,9 @@ public:
             }
         }
         if (held && icalcomponent_get_first_property(event, ICAL_EXDATE_PROPERTY) != nullptr) {
-            item.approximations.push_back("its exceptions (EXDATE) are not kept: the reminder "
-                                          "repeats without them");
+            item.approximations.push_back(
+                "its exceptions (EXDATE) are not kept: the reminder "
+                "repeats without them");
         }
         Finish(event, timing, item);
         return true;
@@ -373,8 +382,8 @@ private:
 
     void NoteUnknownZone(icalcomponent* event, ScheduleItem& item) {
         icalproperty* property = icalcomponent_get_first_property(event, ICAL_DTSTART_PROPERTY);
-        const char* zone = property != nullptr ? icalproperty_get_parameter_as_string(property, "TZID")
-                                               : nullptr;
+        const char* zone =
+            property != nullptr ? icalproperty_get_parameter_as_string(property, "TZID") : nullptr;
         if (zone != nullptr && icaltime_get_timezone(icalcomponent_get_dtstart(event)) == nullptr) {
             item.approximations.push_back(std::string("its time zone \"") + zone +
                                           "\" is unknown: its times are taken as local times");
@@ -481,7 +490,8 @@ FileContents ReadICalendarText(const std::string& file, std::string_view text, s
     if (icalcomponent_isa(root.get()) == ICAL_VCALENDAR_COMPONENT) {
         calendars.push_back(root.get());
     } else {
-        for (icalcomponent* calendar = icalcomponent_get_first_component(root.get(), ICAL_VCALENDAR_COMPONENT);
+        for (icalcomponent* calendar =
+                 icalcomponent_get_first_component(root.get(), ICAL_VCALENDAR_COMPONENT);
              calendar != nullptr;
              calendar = icalcomponent_get_next_component(root.get(), ICAL_VCALENDAR_COMPONENT)) {
             calendars.push_back(calendar);
@@ -490,7 +500,8 @@ FileContents ReadICalendarText(const std::string& file, std::string_view text, s
     EventReader reader(file, now);
     std::size_t index = 0;
     for (icalcomponent* calendar : calendars) {
-        for (icalcomponent* event = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
+        for (icalcomponent* event =
+                 icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
              event != nullptr;
              event = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
             const long line = index < outline.eventLines.size() ? outline.eventLines[index] : 0;

@@ -44,9 +44,9 @@ icalcomponent* EventOf(const ScheduleToWrite& schedule, const CivilDate& today,
     const statements::ScheduleFields& fields = schedule.fields;
     icalcomponent* event = icalcomponent_new(ICAL_VEVENT_COMPONENT);
     icalcomponent_add_property(
-        event, icalproperty_new_uid(("schedule-" + std::to_string(schedule.scheduleId) + "@" +
-                                     host + ".calvendra")
-                                        .c_str()));
+        event, icalproperty_new_uid(
+                   ("schedule-" + std::to_string(schedule.scheduleId) + "@" + host + ".calvendra")
+                       .c_str()));
     icalcomponent_add_property(event, icalproperty_new_dtstamp(stamp));
     icalcomponent_add_property(event, icalproperty_new_summary(fields.subject.c_str()));
     if (!fields.text.empty()) {
@@ -72,8 +72,7 @@ icalcomponent* EventOf(const ScheduleToWrite& schedule, const CivilDate& today,
         }
     }
     if (!schedule.groupPath.empty()) {
-        icalcomponent_add_property(event,
-                                   icalproperty_new_categories(schedule.groupPath.c_str()));
+        icalcomponent_add_property(event, icalproperty_new_categories(schedule.groupPath.c_str()));
     }
     for (const Attendee& attendee : schedule.attendees) {
         icalcomponent_add_property(event, AttendeeProperty(attendee));
@@ -113,7 +112,8 @@ std::string CalendarOf(const std::vector<ScheduleToWrite>& schedules, const Civi
                                icalproperty_new_prodid("-//Calvendra//Calvendra 1.0//EN"));
     icalcomponent_add_property(calendar.get(), icalproperty_new_version("2.0"));
     icalcomponent_add_property(calendar.get(), icalproperty_new_calscale("GREGORIAN"));
-    const icaltimetype stamp = icaltime_from_timet_with_zone(now, 0, icaltimezone_get_utc_timezone());
+    const icaltimetype stamp =
+        icaltime_from_timet_with_zone(now, 0, icaltimezone_get_utc_timezone());
     const std::string host = HostName();
     for (const ScheduleToWrite& schedule : schedules) {
         icalcomponent_add_component(calendar.get(), EventOf(schedule, today, stamp, host));

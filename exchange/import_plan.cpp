@@ -4,8 +4,8 @@
 
 #include "editors/contact_record.h"
 #include "store/db_result_set.h"
-#include "store/reminder_encoding.h"
 #include "store/query_rows.h"
+#include "store/reminder_encoding.h"
 #include "store/statement_catalogue.h"
 #include "store/statements.h"
 
@@ -91,9 +91,8 @@ GroupRef FileInCategories(GroupResolver& groups, const std::vector<std::string>&
 // A new contact for an attendant: the name split at its last blank, the address as home e-mail.
 statements::ContactFields AttendantContact(const Attendee& attendee) {
     statements::ContactFields fields = NewContactValues();
-    const std::string name = attendee.name.empty()
-                                 ? attendee.email.substr(0, attendee.email.find('@'))
-                                 : attendee.name;
+    const std::string name =
+        attendee.name.empty() ? attendee.email.substr(0, attendee.email.find('@')) : attendee.name;
     const auto blank = name.find_last_of(' ');
     if (blank == std::string::npos || attendee.name.empty()) {
         fields[ContactField::kFirstName] = name;
@@ -230,8 +229,8 @@ ImportPlan PlanImport(const FileContents& contents, const StoredData& stored,
             }
         }
         PlannedContact contact{item.fields, {}, false};
-        contact.group = FileInCategories(contactGroups, item.categories,
-                                         contact.fields[ContactField::kOthers]);
+        contact.group =
+            FileInCategories(contactGroups, item.categories, contact.fields[ContactField::kOthers]);
         plan.contacts.push_back(std::move(contact));
         learnAddresses(plan.contacts.back().fields, static_cast<int>(plan.contacts.size()) - 1);
     }
@@ -284,8 +283,8 @@ std::vector<std::string> SummaryLines(const ImportPlan& plan) {
     if (kinds.empty()) {
         lines.push_back("Nothing new will come in.");
     } else {
-        std::string counts = kinds.front() + (kinds.size() > 1 ? " and " + kinds.back() : "") +
-                             " will come in";
+        std::string counts =
+            kinds.front() + (kinds.size() > 1 ? " and " + kinds.back() : "") + " will come in";
         if (attendants > 0) {
             counts += ", with " + Plural(attendants, "new contact", "new contacts") +
                       " for attendants not found among the contacts";
@@ -306,10 +305,10 @@ std::vector<std::string> SummaryLines(const ImportPlan& plan) {
         }
     }
     if (!plan.duplicates.empty()) {
-        std::string found = "Duplicates found: " +
-                            Plural(plan.duplicateContacts, "contact", "contacts") + " and " +
-                            Plural(plan.duplicateSchedules, "schedule", "schedules") +
-                            (plan.includesDuplicates ? ", imported anyway:" : ", skipped:");
+        std::string found =
+            "Duplicates found: " + Plural(plan.duplicateContacts, "contact", "contacts") + " and " +
+            Plural(plan.duplicateSchedules, "schedule", "schedules") +
+            (plan.includesDuplicates ? ", imported anyway:" : ", skipped:");
         lines.push_back(found);
         for (const FileMessage& duplicate : plan.duplicates) {
             lines.push_back("  " + Describe(duplicate));

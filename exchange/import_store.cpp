@@ -60,8 +60,8 @@ public:
 private:
     bool Prepare(ImportOutcome& outcome) {
         total_ = plan_.groups.size() + plan_.contacts.size() + plan_.schedules.size();
-        for (IdKind kind : {IdKind::kContactGroup, IdKind::kScheduleGroup, IdKind::kContact,
-                            IdKind::kSchedule}) {
+        for (IdKind kind :
+             {IdKind::kContactGroup, IdKind::kScheduleGroup, IdKind::kContact, IdKind::kSchedule}) {
             const std::optional<Identifier> highest =
                 ReadHighestStoredId(connection_, kind, outcome.failure);
             if (!highest) {
@@ -129,9 +129,9 @@ private:
                 return false;
             }
             const std::optional<Identifier> id = NextId(IdKind::kContact, outcome);
-            if (!id || !Execute(statements::InsertContact(*id, GroupId(contact.group),
-                                                          contact.fields),
-                                outcome)) {
+            if (!id ||
+                !Execute(statements::InsertContact(*id, GroupId(contact.group), contact.fields),
+                         outcome)) {
                 return false;
             }
             contactIds_.push_back(*id);
@@ -156,8 +156,9 @@ private:
             std::vector<Identifier> linked;
             for (const ContactRef& attendant : schedule.attendants) {
                 const Identifier contactId =
-                    attendant.planned >= 0 ? contactIds_[static_cast<std::size_t>(attendant.planned)]
-                                           : attendant.stored;
+                    attendant.planned >= 0
+                        ? contactIds_[static_cast<std::size_t>(attendant.planned)]
+                        : attendant.stored;
                 if (std::find(linked.begin(), linked.end(), contactId) != linked.end()) {
                     continue;
                 }

@@ -91,8 +91,7 @@ std::optional<FileMessage> CheckText(const std::string& file, std::string& text)
     while (lines.Next(line)) {
         if (line.size() > kMaxLineBytes) {
             return FileMessage{{file, lines.Number()},
-                               "the line is longer than " +
-                                   std::to_string(kMaxLineBytes >> 20) +
+                               "the line is longer than " + std::to_string(kMaxLineBytes >> 20) +
                                    " MiB, more than any contact or schedule needs"};
         }
         if (std::memchr(line.data(), '\0', line.size()) != nullptr) {

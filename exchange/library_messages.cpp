@@ -24,8 +24,7 @@ void Catch(const gchar* domain, GLogLevelFlags, const gchar* message, gpointer) 
 void InstallHandler() {
     static std::once_flag installed;
     std::call_once(installed, [] {
-        const auto levels = static_cast<GLogLevelFlags>(G_LOG_LEVEL_WARNING |
-                                                        G_LOG_LEVEL_CRITICAL |
+        const auto levels = static_cast<GLogLevelFlags>(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_CRITICAL |
                                                         G_LOG_LEVEL_MESSAGE);
         for (const char* domain : {"libebook-contacts", "libedataserver"}) {
             g_log_set_handler(domain, levels, &Catch, nullptr);

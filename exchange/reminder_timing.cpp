@@ -27,7 +27,8 @@ CivilDate CivilFromDays(long days) {
     days += 719468;
     const long era = (days >= 0 ? days : days - 146096) / 146097;
     const long dayOfEra = days - era * 146097;
-    const long yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const long yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
     const long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
     const long mp = (5 * dayOfYear + 2) / 153;
     CivilDate date;
@@ -75,8 +76,8 @@ std::optional<WallTime> ReadTime(const std::string& text) {
         return std::nullopt;
     }
     time.second = ReadInt(text.substr(text.find(':', text.find(':') + 1) + 1));
-    if (time.hour < 0 || time.hour > 23 || time.minute < 0 || time.minute > 59 ||
-        time.second < 0 || time.second > 59) {
+    if (time.hour < 0 || time.hour > 23 || time.minute < 0 || time.minute > 59 || time.second < 0 ||
+        time.second > 59) {
         return std::nullopt;
     }
     return time;
@@ -147,8 +148,8 @@ statements::ScheduleFields FieldsOfTiming(const ReminderTiming& timing) {
     fields.remindType = timing.kind;
     fields.remindWeek = timing.kind == kRemindEveryWeek ? timing.Weekday() : 0;
     fields.remindDate = FormatReminderDate(timing.date.year, timing.date.month, timing.date.day);
-    fields.remindTime = FormatReminderTime(timing.time.hour, timing.time.minute,
-                                           timing.time.second);
+    fields.remindTime =
+        FormatReminderTime(timing.time.hour, timing.time.minute, timing.time.second);
     return fields;
 }
 

@@ -33,7 +33,7 @@ CivilDate AddDays(const CivilDate& date, int days);
 struct ReminderTiming {
     // Without a start the event says nothing of when; the rest is then not compared.
     bool hasStart = false;
-    int kind = 3;  // remindtype: 1 special day, 2 every week, 3 every day
+    int kind = 3;    // remindtype: 1 special day, 2 every week, 3 every day
     CivilDate date;  // the start's date: the special day; for a repeat only where it begins
     WallTime time;
     bool reminds = false;

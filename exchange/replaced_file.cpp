@@ -20,8 +20,8 @@ std::string Failed(const char* what, const std::string& path) {
 
 std::string ReplaceFile(const std::string& path, const std::string& contents) {
     static std::atomic<unsigned> counter{0};
-    const std::string temporary = path + ".part-" + std::to_string(getpid()) + "-" +
-                                  std::to_string(counter.fetch_add(1));
+    const std::string temporary =
+        path + ".part-" + std::to_string(getpid()) + "-" + std::to_string(counter.fetch_add(1));
     // The mode a new file gets from the user's umask.
     const int file = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (file < 0) {

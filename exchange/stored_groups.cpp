@@ -18,8 +18,8 @@ std::optional<StoredGroups> StoredGroups::Read(CDBConnection& connection, bool c
     for (const ResultRow& row :
          QueryRows(results, contacts ? statements::SelectContactGroupTree()
                                      : statements::SelectScheduleGroupTree())) {
-        groups.Add({row.Id(Column::kGroupId), row.Id(Column::kParentId),
-                    row.Text(Column::kGroupName)});
+        groups.Add(
+            {row.Id(Column::kGroupId), row.Id(Column::kParentId), row.Text(Column::kGroupName)});
     }
     if (!results.LastError().Empty()) {
         failure = results.LastError();

@@ -96,8 +96,7 @@ std::string Normalised(std::string value, bool webAddress) {
             if (i + 1 < value.size() && value[i + 1] == '\n') {
                 ++i;
             }
-        } else if (webAddress && value[i] == '\\' && i + 1 < value.size() &&
-                   value[i + 1] == ':') {
+        } else if (webAddress && value[i] == '\\' && i + 1 < value.size() && value[i + 1] == ':') {
             out += ':';
             ++i;
         } else {
@@ -156,8 +155,9 @@ std::vector<Property> PropertiesOf(EVCard* card) {
 // card's own id and revision, a label that another line of the card takes up).
 bool SaysNothing(const Property& property) {
     static constexpr const char* kNames[] = {
-        "VERSION", "PRODID", "REV", "UID", "CLIENTPIDMAP", "PROFILE", "NAME", "SOURCE",
-        "X-ABLABEL", "X-ABUID", "X-EVOLUTION-FILE-AS", "BEGIN", "END"};
+        "VERSION", "PRODID", "REV",       "UID",     "CLIENTPIDMAP",        "PROFILE",
+        "NAME",    "SOURCE", "X-ABLABEL", "X-ABUID", "X-EVOLUTION-FILE-AS", "BEGIN",
+        "END"};
     for (const char* name : kNames) {
         if (property.name == name) {
             return true;
@@ -378,9 +378,9 @@ private:
         if (Trimmed(Joined({parts.begin(), parts.end()}, "")).empty()) {
             return;
         }
-        static constexpr std::size_t kHome[] = {
-            ContactField::kHomeStreet, ContactField::kHomeCity, ContactField::kHomeState,
-            ContactField::kHomeZip, ContactField::kHomeCountry};
+        static constexpr std::size_t kHome[] = {ContactField::kHomeStreet, ContactField::kHomeCity,
+                                                ContactField::kHomeState, ContactField::kHomeZip,
+                                                ContactField::kHomeCountry};
         static constexpr std::size_t kBusiness[] = {
             ContactField::kBusinessStreet, ContactField::kBusinessCity,
             ContactField::kBusinessState, ContactField::kBusinessZip,
@@ -463,9 +463,10 @@ private:
             lines_.insert(lines_.begin(), "Full name: " + fullName_);
         }
         if (first.empty() && last.empty()) {
-            first = !organization_.empty()                             ? organization_
-                    : !fields_[ContactField::kHomeEmail].empty()     ? fields_[ContactField::kHomeEmail]
-                                                                     : fields_[ContactField::kBusinessEmail];
+            first = !organization_.empty() ? organization_
+                    : !fields_[ContactField::kHomeEmail].empty()
+                        ? fields_[ContactField::kHomeEmail]
+                        : fields_[ContactField::kBusinessEmail];
         }
         if (!prefix_.empty()) {
             lines_.insert(lines_.begin(), "Name prefix: " + prefix_);
@@ -518,8 +519,9 @@ public:
             TakeLine(line, lines.Number());
         }
         if (contents_.errors.empty() && inCard_) {
-            Error(cardLine_, "the card that begins here has no END:VCARD: the file ends inside "
-                             "it (is it cut short?)");
+            Error(cardLine_,
+                  "the card that begins here has no END:VCARD: the file ends inside "
+                  "it (is it cut short?)");
         }
     }
 
@@ -552,8 +554,7 @@ private:
             }
             if (nested_ == 1) {
                 contents_.notes.push_back(
-                    {{file_, number},
-                     "a card inside another card (an agent's) is not imported"});
+                    {{file_, number}, "a card inside another card (an agent's) is not imported"});
             }
             return;
         }
@@ -585,8 +586,8 @@ private:
             line.remove_suffix(1);
         }
         if (card_.size() + line.size() > kMaxCardBytes) {
-            Error(number, "the card is larger than " + std::to_string(kMaxCardBytes >> 20) +
-                              " MiB");
+            Error(number,
+                  "the card is larger than " + std::to_string(kMaxCardBytes >> 20) + " MiB");
             return;
         }
         card_.append(line);

@@ -124,7 +124,8 @@ std::string VCardOf(const statements::ContactFields& f, const std::string& group
              {"", "", f[F::kBusinessStreet], f[F::kBusinessCity], f[F::kBusinessState],
               f[F::kBusinessZip], f[F::kBusinessCountry]},
              {type("work", "WORK")});
-    for (auto [field, side] : {std::pair{F::kHomeWeb, "home"}, std::pair{F::kBusinessWeb, "work"}}) {
+    for (auto [field, side] :
+         {std::pair{F::kHomeWeb, "home"}, std::pair{F::kBusinessWeb, "work"}}) {
         if (f[field] != kWebFieldDefault) {
             card.Add("URL", {f[field]}, {v4 ? side : (side[0] == 'h' ? "HOME" : "WORK")});
         }

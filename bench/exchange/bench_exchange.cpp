@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
 #include "bench/support/bench_figures.h"
 #include "editors/contact_record.h"
 #include "exchange/exchange_jobs.h"
 #include "exchange/import_reading.h"
 #include "exchange/import_store.h"
-#include <unistd.h>
 
 #include "store/db_connection.h"
 #include "store/db_transaction.h"
@@ -39,10 +39,10 @@ constexpr std::time_t kNow = 1714564800;
 void Fill(CDBConnection& connection) {
     std::vector<std::string> change;
     for (int group = 0; group < 10; ++group) {
-        change.push_back(statements::InsertGroup(1000000002 + group, "Contacts " + std::to_string(group),
-                                                 kContactBaseGroupId));
-        change.push_back(statements::InsertGroup(2000000002 + group, "Schedules " + std::to_string(group),
-                                                 kScheduleBaseGroupId));
+        change.push_back(statements::InsertGroup(
+            1000000002 + group, "Contacts " + std::to_string(group), kContactBaseGroupId));
+        change.push_back(statements::InsertGroup(
+            2000000002 + group, "Schedules " + std::to_string(group), kScheduleBaseGroupId));
     }
     for (int i = 0; i < kItems; ++i) {
         statements::ContactFields f = NewContactValues();
@@ -60,9 +60,9 @@ void Fill(CDBConnection& connection) {
         f[ContactField::kBusinessDepartment] = "Research";
         f[ContactField::kOthers] = "Met at the fair, 2019; likes \"tea\".";
         change.push_back(statements::InsertContact(1000000011 + i, 1000000002 + i % 10, f));
-        statements::ScheduleFields s{"Schedule " + n, "Remember the thing of schedule " + n + ".",
-                                     1, 1 + i % 3, i % 7, "2024-6-" + std::to_string(1 + i % 28),
-                                     "09:30:00", i % 2};
+        statements::ScheduleFields s{
+            "Schedule " + n, "Remember the thing of schedule " + n + ".", 1,          1 + i % 3,
+            i % 7,           "2024-6-" + std::to_string(1 + i % 28),      "09:30:00", i % 2};
         const Identifier id = 2000000011 + i;
         change.push_back(statements::InsertSchedule(id, 2000000002 + i % 10, s));
         change.push_back(statements::InsertAttendantLink(id, 1000000011 + i));
@@ -113,8 +113,8 @@ int main() {
     if (!connection.OpenConnection()) {
         return 1;
     }
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("calvendra-bench-exchange-" + std::to_string(getpid()));
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                         ("calvendra-bench-exchange-" + std::to_string(getpid()));
     std::filesystem::create_directories(folder);
     const std::string contacts = (folder / "contacts.vcf").string();
     const std::string schedules = (folder / "schedules.ics").string();

@@ -39,9 +39,8 @@ protected:
     int Exchange(const std::string& arguments, std::string* out = nullptr,
                  std::string* err = nullptr) {
         const std::string errors = Path("stderr.txt");
-        const int status = RunCommand(std::string(CALVENDRA_EXCHANGE_PROGRAM) + " " + arguments +
-                                          " 2>'" + errors + "'",
-                                      out);
+        const int status = RunCommand(
+            std::string(CALVENDRA_EXCHANGE_PROGRAM) + " " + arguments + " 2>'" + errors + "'", out);
         if (err != nullptr) {
             *err = ReadFileText(errors);
         }
@@ -57,9 +56,9 @@ protected:
 
 TEST_P(ExchangeCommand, ImportStoresAllOrNothingAndSaysWhat) {
     std::string out, err;
-    EXPECT_EQ(Exchange("import --dry-run '" + Path("good.vcf") + "' '" + Path("good.ics") + "'",
-                       &out),
-              0);
+    EXPECT_EQ(
+        Exchange("import --dry-run '" + Path("good.vcf") + "' '" + Path("good.ics") + "'", &out),
+        0);
     EXPECT_EQ(out,
               "Read 2 files: 1 contact and 1 schedule.\n"
               "1 contact and 1 schedule will come in.\n"
@@ -87,9 +86,10 @@ TEST_P(ExchangeCommand, ImportStoresAllOrNothingAndSaysWhat) {
 
 TEST_P(ExchangeCommand, ExportWritesTheNamedGroupAndRefusesWhatItCannotDo) {
     std::string out, err;
-    EXPECT_EQ(Exchange("export --contacts '" + Path("work.vcf") + "' --group Work --vcard-version 3.0",
-                       &out),
-              0);
+    EXPECT_EQ(
+        Exchange("export --contacts '" + Path("work.vcf") + "' --group Work --vcard-version 3.0",
+                 &out),
+        0);
     EXPECT_EQ(out, "Exported 1 contact to " + Path("work.vcf") + ".\n");
     EXPECT_EQ(ReadBack(Path("work.vcf")),
               (std::vector<std::string>{Line("card"), Line("VERSION", {"3.0"}),
@@ -97,7 +97,8 @@ TEST_P(ExchangeCommand, ExportWritesTheNamedGroupAndRefusesWhatItCannotDo) {
                                         Line("EMAIL", {"internet,home", "carl@example.org"}),
                                         Line("CATEGORIES", {"Work/Clients"})}));
 
-    EXPECT_EQ(Exchange("export --schedules '" + Path("s.ics") + "' --group Nowhere", &out, &err), 1);
+    EXPECT_EQ(Exchange("export --schedules '" + Path("s.ics") + "' --group Nowhere", &out, &err),
+              1);
     EXPECT_EQ(err, "calvendra-exchange: there is no schedule group \"Nowhere\"\n");
     EXPECT_EQ(Exchange("export --contacts '" + Path("no/such/folder.vcf") + "'", &out, &err), 1);
     EXPECT_NE(err.find("No such file or directory"), std::string::npos) << err;

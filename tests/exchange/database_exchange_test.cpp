@@ -96,7 +96,8 @@ protected:
             const std::vector<std::string> attendants = Database().QueryColumn(
                 "select first_name from assist_contactmaininfo,schedule_contact where "
                 "schedule_contact.contact_id=assist_contactmaininfo.contact_id and "
-                "schedule_contact.schedule_id='" + row.back() + "' order by first_name");
+                "schedule_contact.schedule_id='" +
+                row.back() + "' order by first_name");
             row.pop_back();
             row[0] = path(row[0]);
             row.insert(row.begin(), "schedule");
@@ -128,15 +129,30 @@ protected:
 };
 
 TEST_P(ExchangeDatabase, RoundTripGivesBackEveryRow) {
-    statements::ContactFields full = Contact("Zoë \"Zee\"", "O'Brien; Ünal", "zoe@example.org",
-                                             "z@firm.example");
-    const char* texts[] = {"Hauptstraße 5\n2. Stock, links", "Köln", "NRW", "50667", "Deutschland",
-                           "+49 221 0", "+49 221 1", "+49 170 2", "https://zoe.example.org"};
+    statements::ContactFields full =
+        Contact("Zoë \"Zee\"", "O'Brien; Ünal", "zoe@example.org", "z@firm.example");
+    const char* texts[] = {"Hauptstraße 5\n2. Stock, links",
+                           "Köln",
+                           "NRW",
+                           "50667",
+                           "Deutschland",
+                           "+49 221 0",
+                           "+49 221 1",
+                           "+49 170 2",
+                           "https://zoe.example.org"};
     for (std::size_t i = 0; i < std::size(texts); ++i) {
         full[F::kHomeStreet + i] = texts[i];
     }
-    const char* business[] = {"Ring 1", "Bonn", "", "53111", "Germany", "Head of R&D",
-                              "Research; Development", "Room 4.12", "+49 228 0", "+49 228 1",
+    const char* business[] = {"Ring 1",
+                              "Bonn",
+                              "",
+                              "53111",
+                              "Germany",
+                              "Head of R&D",
+                              "Research; Development",
+                              "Room 4.12",
+                              "+49 228 0",
+                              "+49 228 1",
                               "https://firm.example"};
     for (std::size_t i = 0; i < std::size(business); ++i) {
         full[F::kBusinessStreet + i] = business[i];
@@ -144,8 +160,10 @@ TEST_P(ExchangeDatabase, RoundTripGivesBackEveryRow) {
     full[F::kGender] = "Female";
     full[F::kOthers] = "Likes \\backslashes\\, commas, and; semicolons.\n日本語のメモ, 'quoted'";
     Run(statements::InsertContact(1000000011, 1000000003, full));
-    Run(statements::InsertContact(1000000012, 1000000001, Contact("Maria", "Rossi", "maria@example.org")));
-    Run(statements::InsertContact(1000000013, 1000000004, Contact("Bob", "", "", "bob@firm.example")));
+    Run(statements::InsertContact(1000000012, 1000000001,
+                                  Contact("Maria", "Rossi", "maria@example.org")));
+    Run(statements::InsertContact(1000000013, 1000000004,
+                                  Contact("Bob", "", "", "bob@firm.example")));
     statements::ContactFields male = Contact("Tomás", "Ortega", "tomas@example.com");
     male[F::kGender] = "Male";
     Run(statements::InsertContact(1000000014, 1000000002, male));
@@ -163,8 +181,10 @@ TEST_P(ExchangeDatabase, RoundTripGivesBackEveryRow) {
     };
     Identifier id = 2000000011;
     for (const statements::ScheduleFields& fields : schedules) {
-        Run(statements::InsertSchedule(id, id % 3 == 0 ? 2000000003 : id % 3 == 1 ? 2000000002
-                                                                                 : 2000000001,
+        Run(statements::InsertSchedule(id,
+                                       id % 3 == 0   ? 2000000003
+                                       : id % 3 == 1 ? 2000000002
+                                                     : 2000000001,
                                        fields));
         ++id;
     }
@@ -188,8 +208,8 @@ TEST_P(ExchangeDatabase, RoundTripGivesBackEveryRow) {
             "delete from assist_contactmaininfo;"
             "delete from assist_group where group_id not in ('1000000001','2000000001');");
         ImportPlan plan;
-        const ImportOutcome imported = Import({request.contactsFile, request.schedulesFile},
-                                              false, &plan);
+        const ImportOutcome imported =
+            Import({request.contactsFile, request.schedulesFile}, false, &plan);
         ASSERT_TRUE(imported.stored) << imported.failure.Text();
         EXPECT_TRUE(plan.notes.empty());
         EXPECT_EQ(imported.groups, 5);
@@ -203,14 +223,15 @@ TEST_P(ExchangeDatabase, CategoriesBecomeGroupsAndAttendantsFindTheirContacts) {
     WriteFileText(File("in.vcf"),
                   "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Chen;Mei\r\nFN:Mei Chen\r\n"
                   "EMAIL:mei@example.com\r\nCATEGORIES:Work/New,VIP\r\nEND:VCARD\r\n");
-    WriteFileText(File("in.ics"),
-                  "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:1\r\n"
-                  "DTSTAMP:20240101T000000Z\r\nSUMMARY:Review\r\nDTSTART:20240601T083000\r\n"
-                  "CATEGORIES:Projects\r\n"
-                  "ATTENDEE:mailto:maria.rossi@firm.example\r\nATTENDEE:mailto:MEI@example.com\r\n"
-                  "ATTENDEE;CN=Carol Ann Smith:mailto:carol@example.org\r\n"
-                  "BEGIN:VALARM\r\nACTION:EMAIL\r\nTRIGGER:PT0S\r\nSUMMARY:s\r\nDESCRIPTION:d\r\n"
-                  "ATTENDEE:mailto:dan@example.org\r\nEND:VALARM\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+    WriteFileText(
+        File("in.ics"),
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:1\r\n"
+        "DTSTAMP:20240101T000000Z\r\nSUMMARY:Review\r\nDTSTART:20240601T083000\r\n"
+        "CATEGORIES:Projects\r\n"
+        "ATTENDEE:mailto:maria.rossi@firm.example\r\nATTENDEE:mailto:MEI@example.com\r\n"
+        "ATTENDEE;CN=Carol Ann Smith:mailto:carol@example.org\r\n"
+        "BEGIN:VALARM\r\nACTION:EMAIL\r\nTRIGGER:PT0S\r\nSUMMARY:s\r\nDESCRIPTION:d\r\n"
+        "ATTENDEE:mailto:dan@example.org\r\nEND:VALARM\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
     ImportPlan plan;
     const ImportOutcome outcome = Import({File("in.ics"), File("in.vcf")}, false, &plan);
     ASSERT_TRUE(outcome.stored) << outcome.failure.Text();
@@ -219,10 +240,11 @@ TEST_P(ExchangeDatabase, CategoriesBecomeGroupsAndAttendantsFindTheirContacts) {
     EXPECT_EQ(outcome.schedules, 1);
     // New is made below the stored Work, VIP and "Imported attendants" below the base group;
     // Projects is the stored schedule group.
-    EXPECT_EQ(Database().Query("select group_name,parent_id from assist_group where "
-                               "group_id>'1000000004' and group_id<'2' order by group_id"),
-              (Rows{{"New", "1000000002"}, {"VIP", "1000000001"},
-                    {"Imported attendants", "1000000001"}}));
+    EXPECT_EQ(
+        Database().Query("select group_name,parent_id from assist_group where "
+                         "group_id>'1000000004' and group_id<'2' order by group_id"),
+        (Rows{
+            {"New", "1000000002"}, {"VIP", "1000000001"}, {"Imported attendants", "1000000001"}}));
     EXPECT_EQ(Database().Query("select first_name,last_name,home_email,others,group_name from "
                                "assist_contactmaininfo,assist_group where "
                                "assist_group.group_id=assist_contactmaininfo.group_id and "
@@ -241,18 +263,21 @@ TEST_P(ExchangeDatabase, CategoriesBecomeGroupsAndAttendantsFindTheirContacts) {
 }
 
 TEST_P(ExchangeDatabase, DuplicatesAreSkippedUnlessAskedFor) {
-    Run(statements::InsertContact(1000000011, 1000000001, Contact("Ann", "Lee", "ann@example.org")));
+    Run(statements::InsertContact(1000000011, 1000000001,
+                                  Contact("Ann", "Lee", "ann@example.org")));
     Run(statements::InsertSchedule(2000000011, 2000000001,
                                    {"Dentist", "", 1, 1, 0, "2024-6-1", "09:00:00", 0}));
-    WriteFileText(File("dup.vcf"),
-                  "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lee;Ann\r\nEMAIL:ANN@example.org\r\nEND:VCARD\r\n"
-                  "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lee;Ann\r\nEMAIL:other@example.org\r\nEND:VCARD\r\n"
-                  "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lee;Ann\r\nEMAIL:other@example.org\r\nEND:VCARD\r\n");
-    WriteFileText(File("dup.ics"),
-                  "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:1\r\n"
-                  "DTSTAMP:20240101T000000Z\r\nSUMMARY:Dentist\r\nDTSTART:20240601T090000\r\n"
-                  "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:x\r\nTRIGGER:PT0S\r\nEND:VALARM\r\n"
-                  "END:VEVENT\r\nEND:VCALENDAR\r\n");
+    WriteFileText(
+        File("dup.vcf"),
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lee;Ann\r\nEMAIL:ANN@example.org\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lee;Ann\r\nEMAIL:other@example.org\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lee;Ann\r\nEMAIL:other@example.org\r\nEND:VCARD\r\n");
+    WriteFileText(
+        File("dup.ics"),
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:1\r\n"
+        "DTSTAMP:20240101T000000Z\r\nSUMMARY:Dentist\r\nDTSTART:20240601T090000\r\n"
+        "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:x\r\nTRIGGER:PT0S\r\nEND:VALARM\r\n"
+        "END:VEVENT\r\nEND:VCALENDAR\r\n");
     ImportPlan plan;
     ImportOutcome outcome = Import({File("dup.vcf"), File("dup.ics")}, false, &plan);
     ASSERT_TRUE(outcome.stored);
@@ -261,8 +286,9 @@ TEST_P(ExchangeDatabase, DuplicatesAreSkippedUnlessAskedFor) {
     EXPECT_EQ(outcome.contacts, 1);
     EXPECT_EQ(outcome.schedules, 0);
     EXPECT_EQ(Describe(plan.duplicates[0]),
-              File("dup.vcf") + ", line 1: the contact \"Ann Lee\" is already there (same names "
-                                "and e-mail)");
+              File("dup.vcf") +
+                  ", line 1: the contact \"Ann Lee\" is already there (same names "
+                  "and e-mail)");
 
     outcome = Import({File("dup.vcf"), File("dup.ics")}, true, &plan);
     ASSERT_TRUE(outcome.stored);
@@ -320,10 +346,10 @@ TEST_P(ExchangeDatabase, ExportOfOneGroupTakesTheGroupsBelowIt) {
             names.push_back(line);
         }
     }
-    EXPECT_EQ(names, (std::vector<std::string>{testing::Line("FN", {"Wanda"}),
-                                               testing::Line("CATEGORIES", {"Work"}),
-                                               testing::Line("FN", {"Carl"}),
-                                               testing::Line("CATEGORIES", {"Work/Clients"})}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{
+                  testing::Line("FN", {"Wanda"}), testing::Line("CATEGORIES", {"Work"}),
+                  testing::Line("FN", {"Carl"}), testing::Line("CATEGORIES", {"Work/Clients"})}));
 
     // A file that cannot be put in place leaves what stands there, and no part of a new one.
     std::filesystem::create_directory(File("taken"));

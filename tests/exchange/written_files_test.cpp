@@ -45,9 +45,10 @@ statements::ContactFields FullContact() {
     f[F::kBusinessPhone] = "+49 228 555 0200";
     f[F::kBusinessFax] = "+49 228 555 0201";
     f[F::kBusinessWeb] = "https://firm.example";
-    f[F::kOthers] = "Likes \\backslashes\\, commas, and; semicolons.\n"
-                    "日本語のメモ — a note long enough to be folded over more than one line of "
-                    "the file.";
+    f[F::kOthers] =
+        "Likes \\backslashes\\, commas, and; semicolons.\n"
+        "日本語のメモ — a note long enough to be folded over more than one line of "
+        "the file.";
     return f;
 }
 
@@ -67,8 +68,9 @@ TEST_F(ExchangeWrittenFiles, ContactsReadByVobjectInBothVersions) {
     for (VCardVersion version : {VCardVersion::k40, VCardVersion::k30}) {
         const bool v4 = version == VCardVersion::k40;
         SCOPED_TRACE(v4 ? "4.0" : "3.0");
-        const std::string path = Write("contacts.vcf", VCardOf(f, "Work/Clients", version) +
-                                                           VCardOf(NewContactValues(), "", version));
+        const std::string path =
+            Write("contacts.vcf",
+                  VCardOf(f, "Work/Clients", version) + VCardOf(NewContactValues(), "", version));
         auto t = [v4](const char* four, const char* three) { return v4 ? four : three; };
         const std::vector<std::string> expected = {
             Line("card"),
@@ -85,8 +87,8 @@ TEST_F(ExchangeWrittenFiles, ContactsReadByVobjectInBothVersions) {
             Line("TEL", {"work,fax", f[F::kBusinessFax]}),
             Line("ADR", {"home", f[F::kHomeStreet], f[F::kHomeCity], f[F::kHomeState],
                          f[F::kHomeZip], f[F::kHomeCountry]}),
-            Line("ADR", {"work", f[F::kBusinessStreet], f[F::kBusinessCity], "",
-                         f[F::kBusinessZip], f[F::kBusinessCountry]}),
+            Line("ADR", {"work", f[F::kBusinessStreet], f[F::kBusinessCity], "", f[F::kBusinessZip],
+                         f[F::kBusinessCountry]}),
             Line("URL", {"home", f[F::kHomeWeb]}),
             Line("URL", {"work", f[F::kBusinessWeb]}),
             Line("TITLE", {f[F::kBusinessJobTitle]}),
@@ -115,20 +117,21 @@ TEST_F(ExchangeWrittenFiles, SchedulesReadByIcalendar) {
                                        {"bob@example.org", ""}};
     const std::vector<Case> cases = {
         {"special day, mailed",
-         {"Call \"Maria\"; then, lunch", "Line one\nLine two — ü", 1, 1, 0, "2005-3-7", "09:05:00", 1},
+         {"Call \"Maria\"; then, lunch", "Line one\nLine two — ü", 1, 1, 0, "2005-3-7", "09:05:00",
+          1},
          two,
          {Line("DESCRIPTION", {"Line one\nLine two — ü"}),
           Line("DTSTART", {"2005-03-07T09:05:00", "floating"}),
           Line("CATEGORIES", {"Work/Clients"}),
           Line("ATTENDEE", {"mailto:maria@example.org", "Maria Rossi"}),
-          Line("ATTENDEE", {"mailto:bob@example.org", ""}),
-          Line("VALARM", {"DISPLAY", "0"}),
+          Line("ATTENDEE", {"mailto:bob@example.org", ""}), Line("VALARM", {"DISPLAY", "0"}),
           Line("VALARM", {"EMAIL", "0", "mailto:maria@example.org", "mailto:bob@example.org"})}},
         {"every Wednesday from a Monday's date",
          {"Weekly", "", 1, 2, 3, "2024-5-6", "18:30:00", 0},
          {},
-         {Line("DTSTART", {"2024-05-08T18:30:00", "floating"}), Line("RRULE", {"FREQ=WEEKLY;BYDAY=WE"}),
-          Line("CATEGORIES", {"Work/Clients"}), Line("VALARM", {"DISPLAY", "0"})}},
+         {Line("DTSTART", {"2024-05-08T18:30:00", "floating"}),
+          Line("RRULE", {"FREQ=WEEKLY;BYDAY=WE"}), Line("CATEGORIES", {"Work/Clients"}),
+          Line("VALARM", {"DISPLAY", "0"})}},
         {"every day, without a stored date: from today",
          {"Daily", "", 1, 3, 0, "", "07:00:00", 0},
          {},
@@ -137,7 +140,8 @@ TEST_F(ExchangeWrittenFiles, SchedulesReadByIcalendar) {
         {"no reminder, attendants listed, no alarm",
          {"Off", "", 0, 1, 0, "2024-6-1", "10:00:00", 1},
          two,
-         {Line("DTSTART", {"2024-06-01T10:00:00", "floating"}), Line("CATEGORIES", {"Work/Clients"}),
+         {Line("DTSTART", {"2024-06-01T10:00:00", "floating"}),
+          Line("CATEGORIES", {"Work/Clients"}),
           Line("ATTENDEE", {"mailto:maria@example.org", "Maria Rossi"}),
           Line("ATTENDEE", {"mailto:bob@example.org", ""})}},
         {"never set: no start at all",
@@ -154,7 +158,8 @@ TEST_F(ExchangeWrittenFiles, SchedulesReadByIcalendar) {
         expected.push_back(Line("SUMMARY", {c.fields.subject}));
         expected.insert(expected.end(), c.expected.begin(), c.expected.end());
     }
-    const std::string path = Write("schedules.ics", CalendarOf(schedules, {2024, 5, 1}, 1714550400));
+    const std::string path =
+        Write("schedules.ics", CalendarOf(schedules, {2024, 5, 1}, 1714550400));
     EXPECT_EQ(ReadBack(path), expected);
 }
 

@@ -69,17 +69,16 @@ TEST_F(ExchangeCommandsTest, ImportShowsWhatComesInThenStoresItAndTheTreeShowsTh
     wxString summary;
     bool offersDuplicates = true;
     bool stored = false;
-    wxTEST_DIALOG(
-        stored = ImportFiles(&Frame(), Connection(), {Path("in.vcf"), Path("in.ics")}),
-        RunWork(),
-        ExpectDialog<CImportSummaryDlg>([&](CImportSummaryDlg* dialog) {
-            summary = dialog->SummaryText()->GetValue();
-            offersDuplicates = dialog->DuplicatesBox() != nullptr;
-            // Nothing is stored while the summary is shown.
-            EXPECT_EQ(Value("select count(*) from assist_contactmaininfo"), "3");
-            return wxID_OK;
-        }),
-        RunWork(), ExpectMessage("Imported 2 contacts, 1 schedule and 2 new groups.", wxOK));
+    wxTEST_DIALOG(stored = ImportFiles(&Frame(), Connection(), {Path("in.vcf"), Path("in.ics")}),
+                  RunWork(), ExpectDialog<CImportSummaryDlg>([&](CImportSummaryDlg* dialog) {
+                      summary = dialog->SummaryText()->GetValue();
+                      offersDuplicates = dialog->DuplicatesBox() != nullptr;
+                      // Nothing is stored while the summary is shown.
+                      EXPECT_EQ(Value("select count(*) from assist_contactmaininfo"), "3");
+                      return wxID_OK;
+                  }),
+                  RunWork(),
+                  ExpectMessage("Imported 2 contacts, 1 schedule and 2 new groups.", wxOK));
     EXPECT_TRUE(stored);
     EXPECT_EQ(summary.utf8_string(),
               "Read 2 files: 2 contacts and 1 schedule.\n"
@@ -97,8 +96,8 @@ TEST_F(ExchangeCommandsTest, ImportShowsWhatComesInThenStoresItAndTheTreeShowsTh
               "1");
 
     // The same files again: all of it is found, and nothing comes in unless asked for.
-    wxTEST_DIALOG(ImportFiles(&Frame(), Connection(), {Path("in.vcf"), Path("in.ics")}),
-                  RunWork(), ExpectDialog<CImportSummaryDlg>([&](CImportSummaryDlg* dialog) {
+    wxTEST_DIALOG(ImportFiles(&Frame(), Connection(), {Path("in.vcf"), Path("in.ics")}), RunWork(),
+                  ExpectDialog<CImportSummaryDlg>([&](CImportSummaryDlg* dialog) {
                       EXPECT_FALSE(dialog->FindWindow(wxID_OK)->IsEnabled());
                       EXPECT_NE(dialog->DuplicatesBox(), nullptr);
                       return wxID_CANCEL;
@@ -124,13 +123,13 @@ TEST_F(ExchangeCommandsTest, CancelledImportStoresNothing) {
 TEST_F(ExchangeCommandsTest, FileThatCannotBeReadIsNamedAndNothingIsStored) {
     WriteFileText(Path("cut.vcf"), "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Cut;Off\r\n");
     wxString details;
-    wxTEST_DIALOG(ImportFiles(&Frame(), Connection(), {Path("in.vcf"), Path("cut.vcf")}),
-                  RunWork(),
-                  ExpectMessage("Nothing was imported: the files cannot be read as they are.",
-                                wxOK, &details));
+    wxTEST_DIALOG(ImportFiles(&Frame(), Connection(), {Path("in.vcf"), Path("cut.vcf")}), RunWork(),
+                  ExpectMessage("Nothing was imported: the files cannot be read as they are.", wxOK,
+                                &details));
     EXPECT_EQ(details.utf8_string(),
-              Path("cut.vcf") + ", line 1: the card that begins here has no END:VCARD: the file "
-                                "ends inside it (is it cut short?)\n");
+              Path("cut.vcf") +
+                  ", line 1: the card that begins here has no END:VCARD: the file "
+                  "ends inside it (is it cut short?)\n");
     EXPECT_EQ(Value("select count(*) from assist_contactmaininfo"), "3");
 }
 
@@ -149,14 +148,16 @@ TEST_F(ExchangeCommandsTest, ExportOfTheSelectedGroupWritesItsContacts) {
             PressButton(*dialog, wxID_OK);
             return dialog->GetReturnCode();
         }),
-        RunWork(), ExpectMessage(wxString::FromUTF8("Exported 2 contacts to " + target + "."), wxOK));
+        RunWork(),
+        ExpectMessage(wxString::FromUTF8("Exported 2 contacts to " + target + "."), wxOK));
     std::vector<std::string> names;
     for (const std::string& line : ReadBack(target)) {
         if (line.rfind("FN\t", 0) == 0) {
             names.push_back(line);
         }
     }
-    EXPECT_EQ(names, (std::vector<std::string>{Line("FN", {"Anna Berg"}), Line("FN", {"Ben Berg"})}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{Line("FN", {"Anna Berg"}), Line("FN", {"Ben Berg"})}));
 }
 
 }  // namespace
