@@ -51,7 +51,7 @@ TEST_F(MainFrameTest, TheMenuBarHoldsTheCommandsWithTheDeletesEnabledByWhatIsSel
         titles.push_back(bar.GetMenuLabel(i).utf8_string());
     }
     EXPECT_EQ(titles, (Strings{"&File", "&View", "Contact", "Schedule", "S&etting", "&Help"}));
-    EXPECT_EQ(Labels(*bar.GetMenu(0)), (Strings{"E&xit"}));
+    EXPECT_EQ(Labels(*bar.GetMenu(0)), (Strings{"&Import...", "&Export...", "-", "E&xit"}));
     EXPECT_EQ(Labels(*bar.GetMenu(1)), (Strings{"&Toolbar", "&Status Bar"}));
     EXPECT_EQ(Labels(*bar.GetMenu(2)), (Strings{"New", "Delete Contact", "Delete Group"}));
     EXPECT_EQ(Labels(*bar.GetMenu(2)->FindItemByPosition(0)->GetSubMenu()),

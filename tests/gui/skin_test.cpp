@@ -95,12 +95,12 @@ protected:
     }
 
     // Ends the organizer as a user would, with "Exit" of its File menu: F10 opens the menu bar,
-    // Down selects the menu's one entry and Return chooses it. Its exit status, or -1 when it did
-    // not end.
+    // Up selects the menu's last entry, "Exit", and Return chooses it. Its exit status, or -1
+    // when it did not end.
     int ExitThroughFileMenu() {
         for (int attempt = 0; attempt < 3; ++attempt) {
             wxUIActionSimulator keyboard;
-            for (int key : {WXK_F10, WXK_DOWN, WXK_RETURN}) {
+            for (int key : {WXK_F10, WXK_UP, WXK_RETURN}) {
                 keyboard.Char(key);
                 WaitUntil([] { return false; }, std::chrono::milliseconds(300));
             }
