@@ -203,6 +203,19 @@ TEST(Catalogue, NamedColumnPositionsMatchTheSelectLists) {
         {kSelectSchedulesForPicker, ScheduleChoiceColumns::kRemindTime, "remind_time"},
         {kSelectSchedulesForPicker, ScheduleChoiceColumns::kGroupName, "group_name"},
         {kSelectSchedulesForPicker, ScheduleChoiceColumns::kGroupId, "group_id"},
+        {kSelectContactsForMatching, ContactMatchColumns::kContactId, "contact_id"},
+        {kSelectContactsForMatching, ContactMatchColumns::kFirstName, "first_name"},
+        {kSelectContactsForMatching, ContactMatchColumns::kLastName, "last_name"},
+        {kSelectContactsForMatching, ContactMatchColumns::kHomeEmail, "home_email"},
+        {kSelectContactsForMatching, ContactMatchColumns::kBusinessEmail, "business_email"},
+        {kSelectContactsForExport, ContactExportColumns::kContactId, "contact_id"},
+        {kSelectContactsForExport, ContactExportColumns::kGroupId, "group_id"},
+        {kSelectContactsForExport, ContactExportColumns::kFirstText, "first_name"},
+        {kSelectAttendantsForExport, AttendantExportColumns::kScheduleId, "schedule_id"},
+        {kSelectAttendantsForExport, AttendantExportColumns::kFirstName, "first_name"},
+        {kSelectAttendantsForExport, AttendantExportColumns::kLastName, "last_name"},
+        {kSelectAttendantsForExport, AttendantExportColumns::kHomeEmail, "home_email"},
+        {kSelectAttendantsForExport, AttendantExportColumns::kBusinessEmail, "business_email"},
     };
     for (const Named& entry : named) {
         const std::vector<std::string> columns = SelectList(entry.statement);
@@ -212,8 +225,10 @@ TEST(Catalogue, NamedColumnPositionsMatchTheSelectLists) {
     }
     // The contact's text columns come in table order, as the contact editor fills them.
     const std::vector<std::string> contact = SelectList(kSelectContact);
+    const std::vector<std::string> exported = SelectList(kSelectContactsForExport);
     for (std::size_t i = 0; i < kContactTextColumnCount; ++i) {
         EXPECT_EQ(contact[ContactColumns::kFirstText + i], kContactTextColumns[i]);
+        EXPECT_EQ(exported[ContactExportColumns::kFirstText + i], kContactTextColumns[i]);
     }
 }
 
