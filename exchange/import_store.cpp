@@ -16,6 +16,9 @@ class IdSupply {
 public:
     IdSupply(IdKind kind, Identifier highest) : kind_(kind), last_(highest) {}
 
+    // The id the next call hands out; empty when the range is used up.
+    std::optional<Identifier> Peek() const { return IdAfter(kind_, last_); }
+
     std::optional<Identifier> Next() {
         const std::optional<Identifier> next = IdAfter(kind_, last_);
         if (next) {
@@ -141,6 +144,17 @@ private:
     }
 
     bool StoreSchedules(ImportOutcome& outcome) {
+        // Links left behind under the ids by deleted schedules are no attendants of the new ones.
+        const std::optional<Identifier> first =
+            supplies_[static_cast<std::size_t>(IdKind::kSchedule)].Peek();
+        if (!plan_.schedules.empty() && first &&
+            !Execute(statements::DeleteAttendantLinksOfIds(
+                         *first, std::min<Identifier>(
+                                     kScheduleRangeLast,
+                                     *first + static_cast<Identifier>(plan_.schedules.size()) - 1)),
+                     outcome)) {
+            return false;
+        }
         for (const PlannedSchedule& schedule : plan_.schedules) {
             if (!Step(outcome)) {
                 return false;
@@ -148,9 +162,7 @@ private:
             const std::optional<Identifier> id = NextId(IdKind::kSchedule, outcome);
             if (!id ||
                 !Execute(statements::InsertSchedule(*id, GroupId(schedule.group), schedule.fields),
-                         outcome) ||
-                // Links left behind under the id by a deleted schedule are no attendants of it.
-                !Execute(statements::DeleteAttendantLinks(*id), outcome)) {
+                         outcome)) {
                 return false;
             }
             std::vector<Identifier> linked;

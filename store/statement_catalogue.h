@@ -249,6 +249,10 @@ inline constexpr char kSelectContactsForExport[] =
 struct ContactExportColumns {
     enum : int { kContactId, kGroupId, kFirstText };
 };
+// Clears the attendant links left behind under a range of schedule ids (first, last) that new
+// schedules are about to take.
+inline constexpr char kDeleteAttendantLinksOfIds[] =
+    "delete from schedule_contact where schedule_id between '%ld' and '%ld'";
 // The attendants of every schedule that are stored contacts, with their names and addresses.
 inline constexpr char kSelectAttendantsForExport[] =
     "select schedule_contact.schedule_id,assist_contactmaininfo.first_name,"

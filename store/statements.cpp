@@ -243,6 +243,10 @@ std::string SelectAttendantsForExport() {
     return kSelectAttendantsForExport;
 }
 
+std::string DeleteAttendantLinksOfIds(Identifier first, Identifier last) {
+    return FormatText(kDeleteAttendantLinksOfIds, first, last);
+}
+
 std::string CheckTable(const char* table) {
     return FormatText(kCheckTable, table);
 }

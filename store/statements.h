@@ -83,6 +83,7 @@ std::string CountSchedulesOfGroup(Identifier groupId);
 std::string SelectContactsForMatching();
 std::string SelectContactsForExport();
 std::string SelectAttendantsForExport();
+std::string DeleteAttendantLinksOfIds(Identifier first, Identifier last);
 
 // Start-up's check of one table (catalogue::kOrganizerTables).
 std::string CheckTable(const char* table);

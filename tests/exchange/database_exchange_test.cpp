@@ -232,6 +232,8 @@ TEST_P(ExchangeDatabase, CategoriesBecomeGroupsAndAttendantsFindTheirContacts) {
         "ATTENDEE;CN=Carol Ann Smith:mailto:carol@example.org\r\n"
         "BEGIN:VALARM\r\nACTION:EMAIL\r\nTRIGGER:PT0S\r\nSUMMARY:s\r\nDESCRIPTION:d\r\n"
         "ATTENDEE:mailto:dan@example.org\r\nEND:VALARM\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+    // A link that a deleted schedule left under the id the new one takes is no attendant of it.
+    Database().Execute("insert into schedule_contact values('2000000001','1000000011');");
     ImportPlan plan;
     const ImportOutcome outcome = Import({File("in.ics"), File("in.vcf")}, false, &plan);
     ASSERT_TRUE(outcome.stored) << outcome.failure.Text();
@@ -259,6 +261,7 @@ TEST_P(ExchangeDatabase, CategoriesBecomeGroupsAndAttendantsFindTheirContacts) {
                   "assist_scheduleinfo.schedule_id and assist_scheduleinfo.group_id='2000000002' "
                   "order by first_name"),
               (std::vector<std::string>{"Carol Ann", "Maria", "Mei", "dan"}));
+    EXPECT_EQ(Database().QueryValue("select count(*) from schedule_contact"), "4");
     EXPECT_EQ(Database().QueryValue("select emailremind from assist_scheduleinfo"), "1");
 }
 
