@@ -147,6 +147,20 @@ bool CMainFrame::Create() {
     return true;
 }
 
+void CMainFrame::SetView(CCalvendraView* view) {
+    view_ = view;
+    if (view_ != nullptr) {
+        view_->WhenDatabaseFileChanges([this] {
+            scheduleReader_->Read<bool>(
+                [](CDBConnection& connection) {
+                    connection.FollowDatabaseFile();
+                    return true;
+                },
+                [](bool) {});
+        });
+    }
+}
+
 void CMainFrame::CreateToolbar() {
     wxToolBar* bar = CreateToolBar(wxTB_FLAT | wxTB_HORIZONTAL, kToolBarControlId);
     if (bar == nullptr) {

@@ -25,6 +25,8 @@ wxMenuBar* CreateMainMenuBar() {
     auto* view = new wxMenu;
     view->AppendCheckItem(kIdViewToolbar, "&Toolbar", CommandPrompt(kIdViewToolbar));
     view->AppendCheckItem(kIdViewStatusBar, "&Status Bar", CommandPrompt(kIdViewStatusBar));
+    view->AppendSeparator();
+    Append(*view, kIdRefresh, "&Refresh\tF5");
 
     auto* contactNew = new wxMenu;
     Append(*contactNew, kIdNewDocument, "New Contact\tCtrl+N");

@@ -33,6 +33,7 @@ inline constexpr int kCmdDeleteScheduleGroupNumber = 32801;  // "Delete Schedule
 inline constexpr int kCmdOptionNumber = 32803;               // tray menu "Option"
 inline constexpr int kCmdEmailSettingNumber = 32804;         // "Email Setting", toolbar button 5
 inline constexpr int kCmdMailQueueNumber = 32805;            // "Mail Queue..."
+inline constexpr int kCmdRefreshNumber = 32806;              // View, "Refresh" (F5)
 inline constexpr int kCmdImportNumber = 32820;               // menu File, "Import..."
 inline constexpr int kCmdExportNumber = 32821;               // menu File, "Export..."
 
@@ -58,6 +59,7 @@ enum CommandId : int {
     kIdOption = WxCommandId(kCmdOptionNumber),
     kIdEmailSetting = WxCommandId(kCmdEmailSettingNumber),
     kIdMailQueue = WxCommandId(kCmdMailQueueNumber),
+    kIdRefresh = WxCommandId(kCmdRefreshNumber),
     kIdImport = WxCommandId(kCmdImportNumber),
     kIdExport = WxCommandId(kCmdExportNumber),
     kIdNewDocument = wxID_NEW,

@@ -37,6 +37,8 @@ const char* StringTableEntry(int commandId) {
             return "Show or hide the toolbar\nToggle Toolbar";
         case kIdViewStatusBar:
             return "Show or hide the status bar\nToggle Status Bar";
+        case kIdRefresh:
+            return "Read the groups and the list again\nRefresh";
         default:
             return "";
     }

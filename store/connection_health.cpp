@@ -26,6 +26,8 @@ void ConnectionHealth::NoteFailure(const OdbcDiagnostic& failure) {
             // The first attempt to reopen comes at once: a server that restarted is back.
             mustReopen_ = true;
             break;
+        // A missing database file is looked for by the connection itself before every use.
+        case FailureKind::kMissing:
         case FailureKind::kOther:
             break;
     }

@@ -45,7 +45,7 @@ OdbcDiagnostic RunStatement(SQLHDBC connection, const std::string& statement,
     return {};
 }
 
-std::string DbmsName(SQLHDBC connection) {
+std::string ReadDbmsName(SQLHDBC connection) {
     SQLCHAR name[128] = {};
     SQLSMALLINT length = 0;
     if (!SQL_SUCCEEDED(SQLGetInfo(connection, SQL_DBMS_NAME, name, sizeof name, &length))) {
@@ -126,12 +126,19 @@ bool CDBConnection::Connect() {
     environment_ = std::move(environment);
     connection_ = std::move(connection);
     health_.NoteSuccess();
+    dbmsName_ = ReadDbmsName(connection_.Get());
     BoundLockWait();
+    file_ = DatabaseFile::OfConnection(connection_.Get(), dbmsName_);
+    ++openCount_;
+    if (closedForFile_) {
+        closedForFile_ = false;
+        ++fileReopenCount_;
+    }
     return true;
 }
 
 void CDBConnection::BoundLockWait() {
-    for (const std::string& statement : LockWaitStatements(DbmsName(connection_.Get()))) {
+    for (const std::string& statement : LockWaitStatements(dbmsName_)) {
         const OdbcDiagnostic failure = RunStatement(connection_.Get(), statement);
         if (!failure.Empty()) {
             // The connection still works; only a held lock may keep it waiting longer.
@@ -141,9 +148,55 @@ void CDBConnection::BoundLockWait() {
     }
 }
 
+OdbcDiagnostic CDBConnection::FollowFile() {
+    if (!file_) {
+        return {};
+    }
+    const DatabaseFile::Change change = file_->Check();
+    if (change == DatabaseFile::Change::kNone) {
+        return {};
+    }
+    if (inTransaction_) {
+        // What the change wrote so far went to the file that left; the rest must not go
+        // elsewhere.
+        return {std::string(), 0,
+                "the database file " + file_->Path() + " was replaced or removed in the middle of a change",
+                FailureKind::kUnreachable};
+    }
+    if (IsConnected()) {
+        Close();
+        closedForFile_ = true;
+        if (change == DatabaseFile::Change::kMissing) {
+            LogWarning("The database file " + file_->Path() +
+                       " is missing: it was removed or moved away. The connection to it is "
+                       "closed until it is back.");
+        } else {
+            WriteLog(LogLevel::kInfo, "The database file " + file_->Path() +
+                                          " was replaced by another file; the connection is "
+                                          "opened again on that one.");
+        }
+    }
+    // A replaced file is opened by the caller, as a lost connection is.
+    if (change == DatabaseFile::Change::kMissing) {
+        return {std::string(), 0,
+                "the database file " + file_->Path() + " is missing: it was removed or moved away",
+                FailureKind::kMissing};
+    }
+    return {};
+}
+
+void CDBConnection::FollowDatabaseFile() {
+    if (openRequested_ && !inTransaction_) {
+        lastError_ = PrepareForUse();
+    }
+}
+
 OdbcDiagnostic CDBConnection::PrepareForUse() {
     if (!openRequested_) {
         return NotConnected();
+    }
+    if (OdbcDiagnostic fileFailure = FollowFile(); !fileFailure.Empty()) {
+        return fileFailure;
     }
     if (inTransaction_ && (health_.MustReopen() || !IsConnected())) {
         return {std::string(), 0,
@@ -170,6 +223,20 @@ void CDBConnection::NoteCallFailure(OdbcDiagnostic& failure) {
             SQLGetConnectAttr(connection_.Get(), SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) &&
         dead == SQL_CD_TRUE) {
         failure.kind = FailureKind::kUnreachable;
+    }
+    // A write refused as "readonly" while the file on disk may well be writable: the file that
+    // the connection holds was moved or removed under it.
+    if (file_) {
+        switch (file_->Check()) {
+            case DatabaseFile::Change::kMissing:
+                failure.kind = FailureKind::kMissing;
+                break;
+            case DatabaseFile::Change::kReplaced:
+                failure.kind = FailureKind::kUnreachable;
+                break;
+            case DatabaseFile::Change::kNone:
+                break;
+        }
     }
     failedInTransaction_ = failedInTransaction_ || inTransaction_;
     health_.NoteFailure(failure);

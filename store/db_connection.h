@@ -1,10 +1,12 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 
 #include "store/connection_health.h"
+#include "store/database_file.h"
 #include "store/odbc_diagnostic.h"
 #include "store/odbc_handle.h"
 
@@ -22,6 +24,12 @@ class CDBResultSet;
 // the result sets still open on the old connection. A connection lost while a transaction
 // (CDBTransaction) is open is not opened again until the transaction has ended: what runs after
 // the loss would otherwise be stored on its own, outside the change it belongs to.
+//
+// A database that lives in a file (SQLite) is followed by its file: before every use the
+// connection looks whether its path still leads to the file it opened. One that was replaced
+// (restored from a backup, a copy moved over it) is opened again; one that was removed or moved
+// away closes the connection, every use fails as missing meanwhile, and the file is opened again
+// once it is back.
 class CDBConnection {
 public:
     // Builds the connection string from the three values; does not connect.
@@ -52,6 +60,22 @@ public:
     // True once OpenConnection has been called, whether it succeeded or not: from then on every
     // use opens the connection again when it failed or was lost.
     bool IsOpenRequested() const { return openRequested_; }
+
+    // Looks at the database file now, as every use does: closes the connection when its file is
+    // missing, opens it again when the file was replaced or is back. For a connection that may
+    // sit unused while another one finds the file changed. Nothing before OpenConnection, and
+    // nothing for a database server.
+    void FollowDatabaseFile();
+
+    // How often the connection has been opened; each opening is a new session with the database.
+    unsigned long OpenCount() const { return openCount_; }
+    // How often it was opened again because its database file was replaced, or came back after
+    // it had gone missing.
+    unsigned long FileReopenCount() const { return fileReopenCount_; }
+    // The file of the database it last opened; empty for a database server.
+    std::string DatabaseFilePath() const { return file_ ? file_->Path() : std::string(); }
+    // The database system it last opened (SQL_DBMS_NAME: "SQLite", "PostgreSQL").
+    const std::string& DbmsName() const { return dbmsName_; }
 
     // The clock that the hold-backs after a failure are measured with; for tests.
     void SetClock(ConnectionHealth::Clock clock) {
@@ -85,6 +109,9 @@ private:
     // Before every call: opens the connection again when it must be and may be. Empty when the
     // connection can take the call; otherwise why not.
     OdbcDiagnostic PrepareForUse();
+    // The database file's part of it: empty when the connection may go on (perhaps to be opened
+    // again), otherwise why not.
+    OdbcDiagnostic FollowFile();
     // After every call: a failure gets the kind the connection itself sees in it (a driver may
     // report a lost connection only through SQL_ATTR_CONNECTION_DEAD), and both outcomes tell the
     // connection's health.
@@ -107,6 +134,12 @@ private:
     ConnectionHealth::Clock clock_ = &std::chrono::steady_clock::now;
     OdbcDiagnostic lastError_;
     bool openRequested_ = false;
+    std::string dbmsName_;
+    std::optional<DatabaseFile> file_;
+    unsigned long openCount_ = 0;
+    unsigned long fileReopenCount_ = 0;
+    // The connection was closed because its file changed; the next opening counts as a reopening.
+    bool closedForFile_ = false;
     bool inTransaction_ = false;
     // A call failed since the transaction began: it must not be committed.
     bool failedInTransaction_ = false;

@@ -11,6 +11,7 @@ enum class FailureKind {
     kOther,        // this call was refused (no such table, bad statement); others may work
     kBusy,         // another program holds a lock longer than the organizer waits for one
     kUnreachable,  // the connection is lost or cannot be made; it must be opened again
+    kMissing,      // the database file was removed or moved away; it is opened once it is back
 };
 
 // Why a call into the store failed: the ODBC diagnostic of the failing handle (SQLSTATE, the

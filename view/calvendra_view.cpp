@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <set>
 
 #include <wx/frame.h>
 #include <wx/imaglist.h>
@@ -53,6 +54,7 @@ private:
 };
 
 constexpr int kReadAgainTimerId = 1;
+constexpr int kFollowTimerId = 2;
 
 // The first sentence of a read failure's status text says what it means for the user.
 std::string FailureStatus(const char* what, const OdbcDiagnostic& failure) {
@@ -63,6 +65,10 @@ std::string FailureStatus(const char* what, const OdbcDiagnostic& failure) {
         case FailureKind::kBusy:
             return std::string("The database is busy, held by another program, so ") + what +
                    " cannot be shown: " + failure.Text();
+        case FailureKind::kMissing:
+            return std::string("The database is missing, so ") + what +
+                   " cannot be shown: " + failure.Text() +
+                   "; it is opened again as soon as it is back";
         case FailureKind::kOther:
             break;
     }
@@ -76,6 +82,9 @@ std::string FailureStatus(const char* what, const OdbcDiagnostic& failure) {
 wxBEGIN_EVENT_TABLE(CCalvendraView, wxPanel)
     EVT_TREE_SEL_CHANGED(kTreeControlId, CCalvendraView::OnTreeSelectionChanged)
     EVT_TIMER(kReadAgainTimerId, CCalvendraView::OnReadAgainTimer)
+    EVT_TIMER(kFollowTimerId, CCalvendraView::OnFollowTimer)
+    EVT_MENU(kIdRefresh, CCalvendraView::OnRefresh)
+    EVT_UPDATE_UI(kIdRefresh, CCalvendraView::OnUpdateHandledCommand)
     EVT_SIZE(CCalvendraView::OnSize)
     EVT_MENU(kIdEmailSetting, CCalvendraView::OnEmailSetting)
     EVT_MENU(kIdNewContactGroup, CCalvendraView::OnNewContactGroup)
@@ -106,7 +115,8 @@ CCalvendraView::CCalvendraView(wxWindow* parent, CDBConnection& connection,
       connection_(connection),
       mailSettings_(mailSettings),
       weekdayNames_{"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"},
-      readAgainTimer_(this, kReadAgainTimerId) {
+      readAgainTimer_(this, kReadAgainTimerId),
+      followTimer_(this, kFollowTimerId) {
     SetSize(ConvertDialogToPixels(wxSize(kFormWidthDlu, kFormHeightDlu)));
     tree_ = new wxTreeCtrl(
         this, kTreeControlId, ConvertDialogToPixels(wxPoint(7, 7)),
@@ -118,6 +128,7 @@ CCalvendraView::CCalvendraView(wxWindow* parent, CDBConnection& connection,
                               wxLC_REPORT | wxLC_HRULES | wxLC_VRULES | wxBORDER_THEME);
     listReader_ = MakeReadingThreadFor(*this, connection);
 
+    tree_->Bind(wxEVT_LEFT_DOWN, &CCalvendraView::OnTreeMouseDown, this);
     tree_->Bind(wxEVT_LEFT_UP, &CCalvendraView::OnTreeClick, this);
     wxWindow* rows = list_->RowsWindow();
     rows->Bind(wxEVT_LEFT_UP, &CCalvendraView::OnListClick, this);
@@ -127,6 +138,7 @@ CCalvendraView::CCalvendraView(wxWindow* parent, CDBConnection& connection,
 }
 
 CCalvendraView::~CCalvendraView() {
+    followTimer_.Stop();
     // A reading still away is waited for and dropped.
     listReader_.reset();
     // The controls use the image list until they go.
@@ -167,6 +179,7 @@ void CCalvendraView::OnInitialUpdate() {
     unattended_ = true;
     LoadTree();
     unattended_ = false;
+    followTimer_.StartOnce(static_cast<int>(followPeriod_.count()));
 
     // Measured from the form as it was designed: on a screen smaller than the form the window
     // is smaller than that, and the controls must still keep inside it.
@@ -204,6 +217,7 @@ void CCalvendraView::ReportInitializeError(const std::string& reason) {
 
 bool CCalvendraView::LoadTree() {
     // What an earlier attempt read before it failed is read again whole.
+    ++treeVersion_;
     tree_->DeleteChildren(tree_->GetRootItem());
     // Every item went; none may be used again, also not by a command whose dialog the read ran
     // under.
@@ -217,18 +231,13 @@ bool CCalvendraView::LoadTree() {
     lastScheduleId_ = kScheduleCounterStart;
     lastScheduleGroupId_ = 0;
 
-    OdbcDiagnostic failure =
-        LoadHierarchy({statements::SelectContactGroupTree(), &contactGroups_, kContactGroupImage,
-                       &contactRootItem_, &lastContactGroupId_});
-    if (failure.Empty()) {
-        failure = LoadHierarchy({statements::SelectScheduleGroupTree(), &scheduleGroups_,
-                                 kScheduleGroupImage, &scheduleRootItem_, &lastScheduleGroupId_});
-    }
-    treeLoaded_ = failure.Empty();
+    const GroupTreeReading reading = ReadGroupTree(connection_);
+    treeLoaded_ = reading.failure.Empty();
     if (!treeLoaded_) {
-        ReportReadFailure("the groups", failure);
+        ReportReadFailure("the groups", reading.failure);
         return false;
     }
+    ShowGroupTree(reading, false);
     if (contactRootItem_.IsOk()) {
         tree_->Expand(contactRootItem_);
     }
@@ -240,33 +249,159 @@ bool CCalvendraView::LoadTree() {
     return true;
 }
 
-OdbcDiagnostic CCalvendraView::LoadHierarchy(const Hierarchy& hierarchy) {
-    using Column = catalogue::GroupTreeColumns;
-    CDBResultSet results(connection_);
-    for (const ResultRow& row : QueryRows(results, hierarchy.query)) {
-        const Identifier groupId = row.Id(Column::kGroupId);
-        const Identifier parentId = row.Id(Column::kParentId);
-        *hierarchy.lastGroupId = std::max(*hierarchy.lastGroupId, groupId);
+wxTreeItemId CCalvendraView::GroupItem(Identifier groupId) const {
+    const GroupMap& groups = IsContactRange(groupId) ? contactGroups_ : scheduleGroups_;
+    const auto found = groups.find(static_cast<unsigned long>(groupId));
+    return found != groups.end() ? found->second : wxTreeItemId();
+}
 
-        wxTreeItemId parentItem;
-        if (parentId == kRootParentId) {
-            parentItem = tree_->GetRootItem();
-        } else {
-            const auto found = hierarchy.groups->find(static_cast<unsigned long>(parentId));
-            if (found == hierarchy.groups->end()) {
-                continue;  // its parent was not loaded: the group stays out of the tree
-            }
-            parentItem = found->second;
+void CCalvendraView::ShowGroupTree(const GroupTreeReading& reading, bool followed) {
+    ++treeVersion_;
+    const wxTreeItemId selection = tree_->GetSelection();
+    const Identifier selectedId = GroupIdOf(selection);
+    const wxString selectedName = selection.IsOk() ? tree_->GetItemText(selection) : wxString();
+    const Identifier currentId = GroupIdOf(currentGroupItem_);
+
+    std::vector<Identifier> expanded;
+    const wxTreeItemId lastContactTop =
+        ShowHierarchy(reading.contactGroups,
+                      {&contactGroups_, kContactGroupImage, &contactRootItem_, &lastContactGroupId_},
+                      wxTreeItemId(), expanded);
+    ShowHierarchy(reading.scheduleGroups,
+                  {&scheduleGroups_, kScheduleGroupImage, &scheduleRootItem_, &lastScheduleGroupId_},
+                  lastContactTop, expanded);
+    // Items taken out and put back in another place open as they were, now that their children
+    // are in.
+    for (const Identifier id : expanded) {
+        const wxTreeItemId item = GroupItem(id);
+        if (item.IsOk()) {
+            tree_->Expand(item);
         }
-        const wxTreeItemId item =
-            tree_->AppendItem(parentItem, FromStoreText(row.Text(Column::kGroupName)),
-                              hierarchy.image, hierarchy.image, new GroupData(groupId));
-        if (parentId == kRootParentId) {
-            *hierarchy.rootItem = item;
-        }
-        (*hierarchy.groups)[static_cast<unsigned long>(groupId)] = item;
     }
-    return results.LastError();
+    treeFingerprint_ = reading.fingerprint;
+
+    if (selectedId == 0) {
+        return;
+    }
+    const wxTreeItemId kept = GroupItem(selectedId);
+    if (kept.IsOk()) {
+        if (tree_->GetSelection() != kept) {
+            // The same group in another place: its list stays as it is.
+            keepingList_ = true;
+            tree_->SelectItem(kept);
+            keepingList_ = false;
+        }
+        if (currentId != selectedId && currentId != 0 && GroupItem(currentId).IsOk()) {
+            currentGroupItem_ = GroupItem(currentId);
+        }
+        return;
+    }
+    // The selected group was deleted: its kind's base group is shown in its place.
+    const bool contacts = IsContactRange(selectedId);
+    wxTreeItemId base = GroupItem(contacts ? kContactBaseGroupId : kScheduleBaseGroupId);
+    if (!base.IsOk()) {
+        base = contacts ? contactRootItem_ : scheduleRootItem_;
+    }
+    if (base.IsOk()) {
+        tree_->SelectItem(base);
+    } else {
+        currentGroupItem_ = wxTreeItemId();
+        FillList(currentGroupItem_);
+    }
+    if (followed) {
+        const wxString shownInstead =
+            base.IsOk() ? "\"" + tree_->GetItemText(base) + "\" is shown in its place"
+                        : wxString("no group is shown in its place");
+        const wxString notice =
+            "The group \"" + selectedName + "\" was deleted elsewhere; " + shownInstead + ".";
+        WriteLog(LogLevel::kInfo, notice.utf8_string());
+        ShowStatus(notice);
+    }
+}
+
+wxTreeItemId CCalvendraView::ShowHierarchy(const std::vector<GroupRow>& rows,
+                                           const Hierarchy& hierarchy,
+                                           const wxTreeItemId& topLevelBefore,
+                                           std::vector<Identifier>& expanded) {
+    const std::vector<const GroupRow*> shown = ShownGroups(rows);
+    std::map<Identifier, const GroupRow*> wanted;
+    for (const GroupRow* row : shown) {
+        wanted[row->id] = row;
+    }
+    GroupMap& groups = *hierarchy.groups;
+
+    // The items of groups that are no longer shown, or shown under another parent, go with
+    // everything below them; what is still shown of that comes back below.
+    std::vector<std::pair<Identifier, wxTreeItemId>> going;
+    for (const auto& [id, item] : groups) {
+        const auto found = wanted.find(static_cast<Identifier>(id));
+        if (found == wanted.end() ||
+            found->second->parentId != GroupIdOf(tree_->GetItemParent(item))) {
+            going.emplace_back(static_cast<Identifier>(id), item);
+        }
+    }
+    for (const auto& [id, item] : going) {
+        if (groups.count(static_cast<unsigned long>(id)) == 0) {
+            continue;  // it went with a group above it
+        }
+        std::vector<wxTreeItemId> subtree{item};
+        for (std::size_t next = 0; next < subtree.size(); ++next) {
+            wxTreeItemIdValue cookie;
+            for (wxTreeItemId child = tree_->GetFirstChild(subtree[next], cookie); child.IsOk();
+                 child = tree_->GetNextChild(subtree[next], cookie)) {
+                subtree.push_back(child);
+            }
+        }
+        for (const wxTreeItemId& gone : subtree) {
+            if (tree_->IsExpanded(gone)) {
+                expanded.push_back(GroupIdOf(gone));
+            }
+            groups.erase(static_cast<unsigned long>(GroupIdOf(gone)));
+        }
+        tree_->Delete(item);
+    }
+
+    // Every shown group in order: the items that stay keep their places, a new one comes right
+    // after the item placed last under the same parent (first when there is none).
+    std::map<Identifier, wxTreeItemId> lastPlaced;
+    if (topLevelBefore.IsOk()) {
+        lastPlaced[kRootParentId] = topLevelBefore;
+    }
+    wxTreeItemId lastTop = topLevelBefore;
+    *hierarchy.rootItem = wxTreeItemId();
+    for (const GroupRow* row : shown) {
+        const wxString name = FromStoreText(row->name);
+        const auto existing = groups.find(static_cast<unsigned long>(row->id));
+        wxTreeItemId item;
+        if (existing != groups.end()) {
+            item = existing->second;
+            if (tree_->GetItemText(item) != name) {
+                tree_->SetItemText(item, name);
+            }
+        } else {
+            const wxTreeItemId parent = row->parentId == kRootParentId
+                                            ? tree_->GetRootItem()
+                                            : groups.at(static_cast<unsigned long>(row->parentId));
+            const auto after = lastPlaced.find(row->parentId);
+            item = after != lastPlaced.end()
+                       ? tree_->InsertItem(parent, after->second, name, hierarchy.image,
+                                           hierarchy.image, new GroupData(row->id))
+                       : tree_->PrependItem(parent, name, hierarchy.image, hierarchy.image,
+                                            new GroupData(row->id));
+            groups[static_cast<unsigned long>(row->id)] = item;
+        }
+        lastPlaced[row->parentId] = item;
+        if (row->parentId == kRootParentId) {
+            // Of several top-level groups, the last one is the root that new groups go under.
+            *hierarchy.rootItem = item;
+            lastTop = item;
+        }
+    }
+    for (const GroupRow& row : rows) {
+        // Also groups that are not shown: a new group's id must pass theirs too.
+        *hierarchy.lastGroupId = std::max(*hierarchy.lastGroupId, row.id);
+    }
+    return lastTop;
 }
 
 wxTreeItemId CCalvendraView::AddGroupItem(const wxTreeItemId& parent, Identifier groupId,
@@ -276,6 +411,7 @@ wxTreeItemId CCalvendraView::AddGroupItem(const wxTreeItemId& parent, Identifier
     const wxTreeItemId item =
         tree_->AppendItem(parent, FromStoreText(name), image, image, new GroupData(groupId));
     (contacts ? contactGroups_ : scheduleGroups_)[static_cast<unsigned long>(groupId)] = item;
+    ++treeVersion_;
     return item;
 }
 
@@ -295,16 +431,38 @@ void CCalvendraView::SetGroupFlags(const wxTreeItemId& item) {
 }
 
 void CCalvendraView::OnTreeSelectionChanged(wxTreeEvent& event) {
+    if (keepingList_) {
+        currentGroupItem_ = event.GetItem();
+        return;
+    }
     itemDeleteEnabled_ = false;
     currentGroupItem_ = event.GetItem();
     SetGroupFlags(currentGroupItem_);
     FillList(currentGroupItem_);
 }
 
+void CCalvendraView::OnTreeMouseDown(wxMouseEvent& event) {
+    event.Skip();
+    int flags = 0;
+    const wxTreeItemId hit = tree_->HitTest(event.GetPosition(), flags);
+    // Only a click on the selected group's icon or name reads it again, not one on its button.
+    const wxTreeItemId selection = tree_->GetSelection();
+    groupAtClick_ = hit.IsOk() && hit == selection && (flags & wxTREE_HITTEST_ONITEM) != 0
+                        ? GroupIdOf(selection)
+                        : 0;
+}
+
 void CCalvendraView::OnTreeClick(wxMouseEvent& event) {
     event.Skip();
     itemDeleteEnabled_ = false;
     SetGroupFlags(tree_->GetSelection());
+    int flags = 0;
+    const wxTreeItemId hit = tree_->HitTest(event.GetPosition(), flags);
+    const Identifier clicked = groupAtClick_;
+    groupAtClick_ = 0;
+    if (clicked != 0 && hit.IsOk() && hit == tree_->GetSelection() && GroupIdOf(hit) == clicked) {
+        RefreshFromDatabase();
+    }
 }
 
 void CCalvendraView::OnListClick(wxMouseEvent& event) {
@@ -355,6 +513,7 @@ void CCalvendraView::FillList(const wxTreeItemId& item) {
     // A fill still away is not shown: this one takes its place, and so does a selection that
     // waited for it.
     const unsigned long generation = ++listGeneration_;
+    ++listVersion_;
     waitingSelection_.reset();
     list_->Clear();
     const ListKind kind = ListKindOf(groupId);
@@ -383,10 +542,16 @@ void CCalvendraView::FillList(const wxTreeItemId& item) {
         });
 }
 
-void CCalvendraView::ShowListReading(ListReading reading, bool unattended) {
-    listFilling_ = false;
+void CCalvendraView::ShowListReading(ListReading reading, bool unattended, bool inPlace) {
     const bool contacts = reading.kind == ListKind::kContacts;
-    list_->ShowRows(std::move(reading.rows), contacts ? kContactImage : kScheduleImage);
+    const int image = contacts ? kContactImage : kScheduleImage;
+    listFingerprint_ = reading.fingerprint;
+    if (inPlace) {
+        list_->ShowRowsInPlace(std::move(reading.rows), image);
+    } else {
+        listFilling_ = false;
+        list_->ShowRows(std::move(reading.rows), image);
+    }
     SelectWaitingRow();
     // Listing a base group raises its kind's counter past every item listed.
     if (reading.groupId == kContactBaseGroupId) {
@@ -452,6 +617,7 @@ Identifier CCalvendraView::ItemIdAt(long row) const {
 }
 
 void CCalvendraView::RemoveRow(long row) {
+    ++listVersion_;
     list_->RemoveRow(row);
 }
 
@@ -498,8 +664,9 @@ void CCalvendraView::ReportReadFailure(const char* what, const OdbcDiagnostic& f
 }
 
 void CCalvendraView::ClearReadFailure() {
-    // While the tree or the list is still missing, its word stays.
-    if (!treeLoaded_ || listFailed_) {
+    // While the tree or the list is still missing, or changes cannot be looked for, its word
+    // stays.
+    if (!treeLoaded_ || listFailed_ || followFailed_) {
         return;
     }
     lastFailureLogged_.clear();

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <array>
+#include <chrono>
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -12,12 +15,14 @@
 #include <wx/treebase.h>
 
 #include "settings/email_settings.h"
+#include "store/change_mark.h"
 #include "store/db_connection.h"
 #include "store/identifiers.h"
 #include "store/new_identifier.h"
 #include "store/odbc_diagnostic.h"
 #include "store/reading_thread.h"
 #include "view/control_layout.h"
+#include "view/group_tree_reading.h"
 #include "view/list_reading.h"
 
 class wxImageList;
@@ -32,6 +37,7 @@ namespace calvendra {
 class CItemListCtrl;
 struct GroupMember;
 struct NewItemOutcome;
+struct ChangeCheck;
 enum class ItemEditingResult;
 
 // The form that fills the main window: the tree of contact and schedule groups on the left, the
@@ -72,6 +78,28 @@ public:
     void ReadAgain();
     bool IsWaitingForTheDatabase() const { return readAgainTimer_.IsRunning(); }
     static constexpr int kReadAgainPeriodMs = 10000;
+
+    // The window follows the database (following.cpp): what anybody stores, this organizer,
+    // another one or another program, shows in the tree and the list by itself, with the selected
+    // group, the expanded branches, the selected rows and the scroll position kept where they
+    // still exist. Every period, a look on the reading thread reads a cheap mark of the database
+    // (change_mark.h); only when it moved are the groups and the listed rows read, and only what
+    // differs from what is shown comes back to the window. A look that had much to read puts the
+    // next one off for a few times as long, so that a database that changes all the time costs a
+    // bounded share of a core.
+    static constexpr std::chrono::milliseconds kFollowPeriod{1000};
+    // How often to look; for a test or benchmark that wants to see what a refresh alone does.
+    void SetFollowPeriod(std::chrono::milliseconds period);
+    // Reads the groups and the list again at once, whatever the mark says (View, Refresh; a click
+    // on the selected group): what changed shows, the place in the tree and the list stays.
+    void RefreshFromDatabase();
+    // Whether a look or a refresh is away on the reading thread.
+    bool IsLookingForChanges() const { return looksAway_ > 0; }
+    // Called when the database file was found replaced, missing or back, so that connections
+    // of other parts follow it at once rather than at their next use.
+    void WhenDatabaseFileChanges(std::function<void()> follow) {
+        databaseFileChanged_ = std::move(follow);
+    }
 
     // Selects the list's row of this contact or schedule and scrolls it into view, as soon as the
     // list shows the rows of the fill under way (at once when none is); nothing when the list
@@ -115,7 +143,6 @@ public:
 private:
     // What distinguishes the two hierarchies when they are loaded.
     struct Hierarchy {
-        std::string query;
         GroupMap* groups;
         int image;
         wxTreeItemId* rootItem;
@@ -126,16 +153,27 @@ private:
     void ReportInitializeError(const std::string& reason);
     // Both hierarchies, then the schedule root selected; false when a query failed.
     bool LoadTree();
-    // Empty when the hierarchy could be read, otherwise why not.
-    OdbcDiagnostic LoadHierarchy(const Hierarchy& hierarchy);
+    // Shows the groups read: the items of groups that are no longer shown (or now under another
+    // parent) go, new ones come in their places, renamed ones change their texts, and every other
+    // item keeps its place and its expansion. The selected group stays selected where it still
+    // is; when it went, its kind's base group is selected, and `followed` says so in the status
+    // bar.
+    void ShowGroupTree(const GroupTreeReading& reading, bool followed);
+    // One hierarchy of it, with its top-level items after `topLevelBefore` (or first); gives its
+    // last top-level item. The expansion of the items it takes out is added to `expanded`.
+    wxTreeItemId ShowHierarchy(const std::vector<GroupRow>& rows, const Hierarchy& hierarchy,
+                               const wxTreeItemId& topLevelBefore,
+                               std::vector<Identifier>& expanded);
+    wxTreeItemId GroupItem(Identifier groupId) const;
     // Appends the item of a new group under `parent`, with its kind's image, and enters it into
     // its hierarchy's map.
     wxTreeItemId AddGroupItem(const wxTreeItemId& parent, Identifier groupId,
                               const std::string& name);
     void SetGroupFlags(const wxTreeItemId& item);
     void SetHeadings(const char* first, const char* second, const char* third);
-    // Shows the rows of a fill once they are back from the reading thread.
-    void ShowListReading(ListReading reading, bool unattended);
+    // Shows the rows of a fill once they are back from the reading thread; `inPlace` keeps the
+    // selected rows, the focus and the row at the top where they still are.
+    void ShowListReading(ListReading reading, bool unattended, bool inPlace = false);
     void SelectWaitingRow();
 
     // What could not be read (`what`: "the groups", "the list") and why: in the status bar and
@@ -149,6 +187,17 @@ private:
     void ReportInvalidWeekdays(int count, Identifier firstScheduleId, const std::string& stored);
     void ShowStatus(const wxString& text);
     void OnReadAgainTimer(wxTimerEvent& event);
+
+    // Following the database (following.cpp).
+    void StartLook(bool refresh);
+    void TakeChangeCheck(ChangeCheck check, unsigned long treeVersion, unsigned long listVersion,
+                         bool refresh);
+    // Tells the user and the other connections that the database file was replaced, went missing
+    // or is back.
+    void FollowDatabaseFile(const ChangeCheck& check);
+    void OnFollowTimer(wxTimerEvent& event);
+    void OnRefresh(wxCommandEvent& event);
+    void OnTreeMouseDown(wxMouseEvent& event);
 
     // The commands (view_commands.cpp): new groups, contacts and schedules, the deletes, and the
     // editing of a row.
@@ -244,6 +293,8 @@ private:
 
     bool treeLoaded_ = false;
     bool listFailed_ = false;
+    // A look for changes failed (not for a busy database, which passes by itself).
+    bool followFailed_ = false;
     // Set while the view reads without the user having asked for it (start-up, reading again):
     // what it has to say then goes to the status bar, never into a message box.
     bool unattended_ = false;
@@ -252,6 +303,29 @@ private:
     // reason once.
     wxString failureStatus_;
     std::string lastFailureLogged_;
+
+    // What the tree and the list show, as the looks for changes compare it: the mark of the
+    // database they were last found up to date with, and the fingerprints of their readings.
+    ChangeMark shownMark_;
+    std::uint64_t treeFingerprint_ = 0;
+    std::uint64_t listFingerprint_ = 0;
+    // Raised whenever the tree's items or the list's rows change here: a look that was asked for
+    // before does not show what it read, which may be older.
+    unsigned long treeVersion_ = 0;
+    unsigned long listVersion_ = 0;
+    int looksAway_ = 0;
+    std::chrono::milliseconds followPeriod_ = kFollowPeriod;
+    wxTimer followTimer_;
+    // Set while the selection moves to the item of the same group that a reading put in another
+    // place: the list stays as it is.
+    bool keepingList_ = false;
+    // The selected group when a click on the tree began; a click that ends on it reads its list
+    // again.
+    Identifier groupAtClick_ = 0;
+    // The database file as the looks last found it.
+    bool databaseFileMissing_ = false;
+    unsigned long fileReopenCount_ = 0;
+    std::function<void()> databaseFileChanged_;
 
     wxDECLARE_EVENT_TABLE();
 };

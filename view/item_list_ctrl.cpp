@@ -1,6 +1,8 @@
 #include "view/item_list_ctrl.h"
 
+#include <algorithm>
 #include <string>
+#include <unordered_set>
 #include <utility>
 
 #include "resources/store_text.h"
@@ -17,6 +19,45 @@ void CItemListCtrl::ShowRows(ListedRows rows, int image) {
     // The selection and the focused row belong to the rows that went.
     DeleteAllItems();
     SetItemCount(static_cast<long>(rows_.Size()));
+    Refresh();
+}
+
+void CItemListCtrl::ShowRowsInPlace(ListedRows rows, int image) {
+    std::unordered_set<Identifier> selected;
+    for (long row = GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); row >= 0;
+         row = GetNextItem(row, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED)) {
+        selected.insert(ItemIdAt(row));
+    }
+    const Identifier focused = ItemIdAt(GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_FOCUSED));
+    const long top = GetItemCount() > 0 ? GetTopItem() : 0;
+    const Identifier topItem = ItemIdAt(top);
+
+    rows_ = std::move(rows);
+    image_ = image;
+    const long count = static_cast<long>(rows_.Size());
+    // The selection belongs to the rows that went: it is taken off every row, then put back on
+    // the rows of the same items.
+    if (!selected.empty()) {
+        SetItemState(-1, 0, wxLIST_STATE_SELECTED);
+    }
+    SetItemCount(count);
+    if (!selected.empty()) {
+        for (long row = 0; row < count; ++row) {
+            if (selected.count(rows_.Id(static_cast<std::size_t>(row))) > 0) {
+                SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+            }
+        }
+    }
+    const long focusedRow = focused != 0 ? FindRow(focused) : -1;
+    if (focusedRow >= 0) {
+        SetItemState(focusedRow, wxLIST_STATE_FOCUSED, wxLIST_STATE_FOCUSED);
+    }
+    if (count > 0) {
+        const long found = topItem != 0 ? FindRow(topItem) : -1;
+        const long wantedTop = found >= 0 ? found : std::min(top, count - 1);
+        // The rows scroll by whole rows: the first shown row is the scroll position.
+        Scroll(-1, static_cast<int>(wantedTop));
+    }
     Refresh();
 }
 

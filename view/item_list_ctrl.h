@@ -18,6 +18,10 @@ public:
 
     // Shows these rows with this image, in place of the rows shown so far.
     void ShowRows(ListedRows rows, int image);
+    // The same, for rows read again: the selected rows, the focused row and the row at the top
+    // stay with their items where these are still listed (the top row where it was when its item
+    // went), so that rows coming and going elsewhere do not move what the user looks at.
+    void ShowRowsInPlace(ListedRows rows, int image);
     // Shows no rows.
     void Clear();
 

@@ -117,6 +117,7 @@ ListReading ReadListRows(CDBConnection& connection, Identifier groupId,
     }
     // The rows are kept as long as the list shows them.
     reading.rows.ShrinkToFit();
+    reading.fingerprint = reading.rows.Fingerprint();
     return reading;
 }
 

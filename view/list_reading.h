@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 #include "store/db_connection.h"
@@ -22,6 +23,8 @@ struct ListReading {
     Identifier groupId = 0;
     ListKind kind = ListKind::kNone;
     ListedRows rows;
+    // The rows' fingerprint (ListedRows::Fingerprint), taken where they were read.
+    std::uint64_t fingerprint = 0;
     // Why the rows could not be read (or ended early); empty when they could.
     OdbcDiagnostic failure;
     // The largest item id listed; 0 for none.

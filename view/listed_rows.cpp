@@ -1,6 +1,7 @@
 #include "view/listed_rows.h"
 
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
 
 namespace calvendra {
@@ -56,6 +57,31 @@ void ListedRows::ShrinkToFit() {
 std::size_t ListedRows::MemoryBytes() const {
     return ids_.capacity() * sizeof(Identifier) + ends_.capacity() * sizeof(std::uint32_t) +
            texts_.capacity();
+}
+
+}  // namespace calvendra
+
+namespace calvendra {
+
+namespace {
+
+template <class T>
+std::size_t HashOfBlock(const std::vector<T>& values) {
+    return std::hash<std::string_view>()(std::string_view(
+        reinterpret_cast<const char*>(values.data()), values.size() * sizeof(T)));
+}
+
+}  // namespace
+
+std::uint64_t ListedRows::Fingerprint() const {
+    // The ends place every text in its row and column; the three hashes are mixed as Boost's
+    // hash_combine mixes them.
+    std::uint64_t mixed = std::hash<std::string_view>()(texts_);
+    for (const std::uint64_t part : {static_cast<std::uint64_t>(HashOfBlock(ids_)),
+                                     static_cast<std::uint64_t>(HashOfBlock(ends_))}) {
+        mixed ^= part + 0x9e3779b97f4a7c15ULL + (mixed << 6) + (mixed >> 2);
+    }
+    return mixed;
 }
 
 }  // namespace calvendra

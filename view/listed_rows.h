@@ -38,6 +38,10 @@ public:
     // What the rows take in memory, all they have reserved included.
     std::size_t MemoryBytes() const;
 
+    // Of the ids and the texts: rows that show the same have the same fingerprint, and rows that
+    // show something else, to all practical purposes, another one.
+    std::uint64_t Fingerprint() const;
+
 private:
     std::size_t Start(std::size_t row, int column) const;
 

@@ -1,0 +1,144 @@
+// The window follows the database: a look on the reading thread every period, a refresh when the
+// user asks for one, and what the looks find about the database file.
+
+#include <algorithm>
+
+#include "platform/log.h"
+#include "resources/store_text.h"
+#include "view/calvendra_view.h"
+#include "view/change_check.h"
+#include "view/item_list_ctrl.h"
+
+namespace calvendra {
+
+namespace {
+
+// A look that had much to read puts the next one off for this many times as long as it took, so
+// that a database that changes all the time costs at most about a fifth of a core.
+constexpr int kLookSpacing = 4;
+
+}  // namespace
+
+void CCalvendraView::SetFollowPeriod(std::chrono::milliseconds period) {
+    followPeriod_ = period;
+    if (followTimer_.IsRunning()) {
+        followTimer_.StartOnce(static_cast<int>(period.count()));
+    }
+}
+
+void CCalvendraView::RefreshFromDatabase() {
+    if (!treeLoaded_) {
+        // Nothing is shown to compare with: the groups are read as at start-up.
+        ReadAgain();
+        return;
+    }
+    StartLook(true);
+}
+
+void CCalvendraView::OnRefresh(wxCommandEvent&) {
+    RefreshFromDatabase();
+}
+
+void CCalvendraView::OnFollowTimer(wxTimerEvent&) {
+    // Reading the groups again while they could not be read is the read-again timer's.
+    if (!treeLoaded_) {
+        followTimer_.StartOnce(static_cast<int>(followPeriod_.count()));
+        return;
+    }
+    // A look still away starts the timer again when it comes back.
+    if (looksAway_ == 0) {
+        StartLook(false);
+    }
+}
+
+void CCalvendraView::StartLook(bool refresh) {
+    ShownData shown;
+    shown.mark = shownMark_;
+    shown.treeFingerprint = treeFingerprint_;
+    shown.listedGroupId = GroupIdOf(currentGroupItem_);
+    shown.listFingerprint = listFingerprint_;
+    shown.refresh = refresh;
+    ++looksAway_;
+    listReader_->Read<ChangeCheck>(
+        [shown, names = weekdayNames_](CDBConnection& connection) {
+            return LookForChanges(connection, shown, names);
+        },
+        [this, alive = std::weak_ptr<int>(alive_), treeVersion = treeVersion_,
+         listVersion = listVersion_, refresh](ChangeCheck check) {
+            if (!alive.expired()) {
+                TakeChangeCheck(std::move(check), treeVersion, listVersion, refresh);
+            }
+        });
+}
+
+void CCalvendraView::TakeChangeCheck(ChangeCheck check, unsigned long treeVersion,
+                                     unsigned long listVersion, bool refresh) {
+    --looksAway_;
+    // What was read before the tree or the list changed here may be older than what they show:
+    // it is not shown, and the next look reads again.
+    bool allShown = check.failure.Empty();
+    if (check.tree) {
+        if (treeLoaded_ && treeVersion == treeVersion_) {
+            ShowGroupTree(*check.tree, true);
+        } else {
+            allShown = false;
+        }
+    }
+    if (check.list) {
+        if (listVersion == listVersion_ && check.list->groupId == GroupIdOf(currentGroupItem_)) {
+            ShowListReading(std::move(*check.list), true, true);
+        } else {
+            allShown = false;
+        }
+    }
+    if (allShown) {
+        shownMark_ = check.mark;
+    }
+    FollowDatabaseFile(check);
+
+    if (check.failure.Empty()) {
+        if (followFailed_) {
+            followFailed_ = false;
+            ClearReadFailure();
+        }
+    } else if ((check.failure.kind != FailureKind::kBusy || refresh) && treeLoaded_ &&
+               !listFailed_) {
+        // A busy database lets go by itself, and a later look finds what changed; a user who
+        // asked for a refresh is told why there is none. A list or groups that cannot be shown
+        // say more, and keep their word.
+        followFailed_ = true;
+        ReportReadFailure("changes", check.failure);
+    }
+
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(check.took);
+    followTimer_.StartOnce(static_cast<int>(std::max(followPeriod_, took * kLookSpacing).count()));
+}
+
+void CCalvendraView::FollowDatabaseFile(const ChangeCheck& check) {
+    const bool missing = check.failure.kind == FailureKind::kMissing;
+    const bool reopened = check.fileReopenCount != fileReopenCount_;
+    fileReopenCount_ = check.fileReopenCount;
+    if (missing == databaseFileMissing_ && !reopened) {
+        return;
+    }
+    const bool wasMissing = databaseFileMissing_;
+    databaseFileMissing_ = missing;
+    // The window's own connection, and the other parts' ones, let go of a file that left, and
+    // open the one that came, now rather than at their next use.
+    connection_.FollowDatabaseFile();
+    if (databaseFileChanged_) {
+        databaseFileChanged_();
+    }
+    if (missing || !reopened || check.databaseFile.empty()) {
+        return;  // a missing file is said by the failure of the look
+    }
+    const std::string notice =
+        wasMissing ? "The database file " + check.databaseFile +
+                         " is back; the organizer has opened it again."
+                   : "The database file " + check.databaseFile +
+                         " was replaced by another file; the organizer has opened that one.";
+    WriteLog(LogLevel::kInfo, notice);
+    ShowStatus(resources::FromStoreText(notice));
+}
+
+}  // namespace calvendra
