@@ -8,9 +8,11 @@
 namespace calvendra {
 
 // A cheap mark of what has been committed to the database, for a window that follows what
-// anybody stores: two marks read over one connection are the same only when nothing was
-// committed in between, by this organizer, another one or any other program. Reading it costs one
-// small query, whatever the database holds, so that finding nothing changed costs next to nothing.
+// anybody stores: two marks read over one connection are the same only when no other connection
+// committed anything in between (this organizer's other connections, another organizer, any other
+// program). The connection that reads it must not write itself: SQLite's mark does not move with
+// its own commits. Reading it costs one small query, whatever the database holds, so that finding
+// nothing changed costs next to nothing.
 //
 // SQLite: its data version (PRAGMA data_version), which changes with every commit of another
 // connection to the file. PostgreSQL: the server's current snapshot (pg_current_snapshot()),

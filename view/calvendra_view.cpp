@@ -286,10 +286,11 @@ void CCalvendraView::ShowGroupTree(const GroupTreeReading& reading, bool followe
     const wxTreeItemId kept = GroupItem(selectedId);
     if (kept.IsOk()) {
         if (tree_->GetSelection() != kept) {
-            // The same group in another place: its list stays as it is.
+            // The same group in another place: it stays in sight, and its list as it is.
             keepingList_ = true;
             tree_->SelectItem(kept);
             keepingList_ = false;
+            tree_->EnsureVisible(kept);
         }
         if (currentId != selectedId && currentId != 0 && GroupItem(currentId).IsOk()) {
             currentGroupItem_ = GroupItem(currentId);

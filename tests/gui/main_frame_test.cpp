@@ -52,7 +52,7 @@ TEST_F(MainFrameTest, TheMenuBarHoldsTheCommandsWithTheDeletesEnabledByWhatIsSel
     }
     EXPECT_EQ(titles, (Strings{"&File", "&View", "Contact", "Schedule", "S&etting", "&Help"}));
     EXPECT_EQ(Labels(*bar.GetMenu(0)), (Strings{"&Import...", "&Export...", "-", "E&xit"}));
-    EXPECT_EQ(Labels(*bar.GetMenu(1)), (Strings{"&Toolbar", "&Status Bar"}));
+    EXPECT_EQ(Labels(*bar.GetMenu(1)), (Strings{"&Toolbar", "&Status Bar", "-", "&Refresh	F5"}));
     EXPECT_EQ(Labels(*bar.GetMenu(2)), (Strings{"New", "Delete Contact", "Delete Group"}));
     EXPECT_EQ(Labels(*bar.GetMenu(2)->FindItemByPosition(0)->GetSubMenu()),
               (Strings{"New Contact\tCtrl+N", "New Group"}));
@@ -61,6 +61,7 @@ TEST_F(MainFrameTest, TheMenuBarHoldsTheCommandsWithTheDeletesEnabledByWhatIsSel
     EXPECT_EQ(Labels(*bar.GetMenu(4)), (Strings{"Email Setting", "Mail Queue..."}));
     EXPECT_EQ(Labels(*bar.GetMenu(5)), (Strings{"&About Calvendra..."}));
     EXPECT_EQ(bar.GetHelpString(kIdNewScheduleGroup), "Create a new schedule group");
+    EXPECT_EQ(bar.GetHelpString(kIdRefresh), "Read the groups and the list again");
 
     // Start-up selected the schedule root: only its delete is offered, and refused later.
     bar.UpdateMenus();
@@ -69,7 +70,7 @@ TEST_F(MainFrameTest, TheMenuBarHoldsTheCommandsWithTheDeletesEnabledByWhatIsSel
     }
     for (int handled : {kIdNewDocument, kIdNewGroupMenu, kIdNewScheduleGroup, kIdNewSchedule,
                         kIdDeleteScheduleGroup, kIdEmailSetting, kIdMailQueue, kIdExit, kIdAbout,
-                        kIdViewToolbar, kIdViewStatusBar}) {
+                        kIdViewToolbar, kIdViewStatusBar, kIdRefresh}) {
         EXPECT_TRUE(bar.IsEnabled(handled)) << handled;
     }
     EXPECT_TRUE(bar.IsChecked(kIdViewToolbar));

@@ -11,12 +11,14 @@
 #include "store/statements.h"
 #include "tests/support/database_test.h"
 #include "tests/support/odbc_sandbox.h"
+#include "tests/support/open_descriptors.h"
 
 namespace calvendra {
 namespace {
 
 using testing::Backend;
 using testing::DatabaseTest;
+using testing::OpenDescriptorsOn;
 using testing::Rows;
 
 CDBConnection OrganizerConnection() {
@@ -44,20 +46,6 @@ Rows ReadAll(CDBConnection& connection, const std::string& query) {
         rows.push_back(row);
     } while (results.MoveToNext());
     return rows;
-}
-
-// File descriptors of this process that are open on `path`.
-int OpenDescriptorsOn(const std::string& path) {
-    int count = 0;
-    const auto target = std::filesystem::canonical(path);
-    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
-        std::error_code error;
-        const auto link = std::filesystem::read_symlink(entry.path(), error);
-        if (!error && link == target) {
-            ++count;
-        }
-    }
-    return count;
 }
 
 class ConnectionTest : public DatabaseTest {

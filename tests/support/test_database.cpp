@@ -253,6 +253,19 @@ std::string TestDatabase::ClientCommand() const {
     return Psql(databaseName_);
 }
 
+void TestDatabase::ExecuteInClient(const std::string& sql) const {
+    const std::string file = OdbcSandbox::Get().NewFilePath(".sql");
+    WriteFileText(file, sql);
+    // The shell stops at the first refused statement only when asked to.
+    const std::string stop = backend_ == Backend::kSqlite ? " -bail" : "";
+    std::string printed;
+    const int status = RunCommand(ClientCommand() + stop + " < " + file + " 2>&1", &printed);
+    std::remove(file.c_str());
+    if (status != 0) {
+        throw std::runtime_error("the client program refused \"" + sql + "\": " + printed);
+    }
+}
+
 std::vector<std::string> TestDatabase::QueryColumn(const std::string& sql) const {
     std::vector<std::string> values;
     for (const auto& row : Query(sql)) {

@@ -67,6 +67,10 @@ public:
     // would: the sqlite3 shell on the file, or psql as the organizer's role.
     std::string ClientCommand() const;
 
+    // Runs statements in that program, as another program writing the database would; throws
+    // std::runtime_error when it refuses them.
+    void ExecuteInClient(const std::string& sql) const;
+
 private:
     void RegisterDataSource() const;
 
