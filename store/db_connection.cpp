@@ -179,8 +179,7 @@ OdbcDiagnostic CDBConnection::FollowFile() {
     // A replaced file is opened by the caller, as a lost connection is.
     if (change == DatabaseFile::Change::kMissing) {
         return {std::string(), 0,
-                "the database file " + file_->Path() + " is missing: it was removed or moved away",
-                FailureKind::kMissing};
+                "the file " + file_->Path() + " was removed or moved away", FailureKind::kMissing};
     }
     return {};
 }

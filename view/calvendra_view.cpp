@@ -67,8 +67,7 @@ std::string FailureStatus(const char* what, const OdbcDiagnostic& failure) {
                    " cannot be shown: " + failure.Text();
         case FailureKind::kMissing:
             return std::string("The database is missing, so ") + what +
-                   " cannot be shown: " + failure.Text() +
-                   "; it is opened again as soon as it is back";
+                   " cannot be shown: " + failure.Text() + "; it is opened again once it is back";
         case FailureKind::kOther:
             break;
     }
@@ -238,6 +237,7 @@ bool CCalvendraView::LoadTree() {
         return false;
     }
     ShowGroupTree(reading, false);
+    treeMark_ = ChangeMark();
     if (contactRootItem_.IsOk()) {
         tree_->Expand(contactRootItem_);
     }
@@ -517,6 +517,8 @@ void CCalvendraView::FillList(const wxTreeItemId& item) {
     ++listVersion_;
     waitingSelection_.reset();
     list_->Clear();
+    listedGroupId_ = groupId;
+    listMark_ = ChangeMark();
     const ListKind kind = ListKindOf(groupId);
     if (kind == ListKind::kNone) {
         // No group: the list stays empty under the headings it had.
@@ -533,7 +535,12 @@ void CCalvendraView::FillList(const wxTreeItemId& item) {
     listFilling_ = true;
     listReader_->Read<ListReading>(
         [groupId, names = weekdayNames_](CDBConnection& connection) {
-            return ReadListRows(connection, groupId, names);
+            // The mark first: what is committed while the rows are read moves the next one.
+            OdbcDiagnostic markFailure;
+            ChangeMark mark = ReadChangeMark(connection, markFailure);
+            ListReading reading = ReadListRows(connection, groupId, names);
+            reading.mark = std::move(mark);
+            return reading;
         },
         [this, alive = std::weak_ptr<int>(alive_), generation,
          unattended = unattended_](ListReading reading) {
@@ -547,6 +554,7 @@ void CCalvendraView::ShowListReading(ListReading reading, bool unattended, bool 
     const bool contacts = reading.kind == ListKind::kContacts;
     const int image = contacts ? kContactImage : kScheduleImage;
     listFingerprint_ = reading.fingerprint;
+    listMark_ = reading.mark;
     if (inPlace) {
         list_->ShowRowsInPlace(std::move(reading.rows), image);
     } else {

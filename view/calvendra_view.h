@@ -304,11 +304,15 @@ private:
     wxString failureStatus_;
     std::string lastFailureLogged_;
 
-    // What the tree and the list show, as the looks for changes compare it: the mark of the
-    // database they were last found up to date with, and the fingerprints of their readings.
-    ChangeMark shownMark_;
+    // What the tree and the list show, as the looks for changes compare it: for each, the mark of
+    // the database it was last found up to date with (none for groups read over the window's own
+    // connection, whose marks say nothing about the reading thread's), and the fingerprint of its
+    // reading; and the group whose rows the list shows.
+    ChangeMark treeMark_;
     std::uint64_t treeFingerprint_ = 0;
+    ChangeMark listMark_;
     std::uint64_t listFingerprint_ = 0;
+    Identifier listedGroupId_ = 0;
     // Raised whenever the tree's items or the list's rows change here: a look that was asked for
     // before does not show what it read, which may be older.
     unsigned long treeVersion_ = 0;

@@ -12,20 +12,22 @@ ChangeCheck LookForChanges(CDBConnection& connection, const ShownData& shown,
     check.mark = ReadChangeMark(connection, check.failure);
     check.fileReopenCount = connection.FileReopenCount();
     check.databaseFile = connection.DatabaseFilePath();
-    if (check.failure.Empty() && (shown.refresh || !check.mark.SameAs(shown.mark))) {
+    if (check.failure.Empty() && (shown.refresh || !check.mark.SameAs(shown.treeMark))) {
         GroupTreeReading tree = ReadGroupTree(connection);
         check.failure = tree.failure;
         if (check.failure.Empty() &&
             (shown.refresh || tree.fingerprint != shown.treeFingerprint)) {
             check.tree = std::move(tree);
         }
-        if (check.failure.Empty() && ListKindOf(shown.listedGroupId) != ListKind::kNone) {
-            ListReading list = ReadListRows(connection, shown.listedGroupId, weekdayNames);
-            check.failure = list.failure;
-            if (check.failure.Empty() &&
-                (shown.refresh || list.fingerprint != shown.listFingerprint)) {
-                check.list = std::move(list);
-            }
+    }
+    if (check.failure.Empty() && ListKindOf(shown.listedGroupId) != ListKind::kNone &&
+        (shown.refresh || !check.mark.SameAs(shown.listMark))) {
+        ListReading list = ReadListRows(connection, shown.listedGroupId, weekdayNames);
+        check.failure = list.failure;
+        if (check.failure.Empty() &&
+            (shown.refresh || list.fingerprint != shown.listFingerprint)) {
+            list.mark = check.mark;
+            check.list = std::move(list);
         }
     }
     check.took = std::chrono::steady_clock::now() - start;

@@ -14,13 +14,15 @@
 
 namespace calvendra {
 
-// What the window shows, as a look for changes takes it along to the reading thread.
+// What the window shows, as a look for changes takes it along to the reading thread: for the
+// groups and for the rows, the mark of the database they were read under (or last found up to
+// date with) and their fingerprint.
 struct ShownData {
-    // The mark of the database that everything shown was read under (or compared with).
-    ChangeMark mark;
+    ChangeMark treeMark;
     std::uint64_t treeFingerprint = 0;
     // The group whose rows the list shows; 0 for none.
     Identifier listedGroupId = 0;
+    ChangeMark listMark;
     std::uint64_t listFingerprint = 0;
     // A refresh asked for by the user: the groups and the rows are read and handed back whatever
     // the mark says.
@@ -43,10 +45,11 @@ struct ChangeCheck {
     std::chrono::steady_clock::duration took{};
 };
 
-// Looks whether anything shown has changed in the database: reads the mark, and only when it is
-// not the shown one (or on a refresh) the groups and the listed group's rows, which come back
-// when their fingerprints differ from the shown ones. Touches nothing but the connection, so it
-// runs on the reading thread. Never throws.
+// Looks whether anything shown has changed in the database: reads the mark, and only where it is
+// not the one the groups or the rows were read under (or on a refresh) reads them again; they
+// come back when their fingerprints differ from the shown ones, the rows with the look's mark.
+// Without a failure, everything shown is then up to date with the look's mark. Touches nothing
+// but the connection, so it runs on the reading thread. Never throws.
 ChangeCheck LookForChanges(CDBConnection& connection, const ShownData& shown,
                            const WeekdayNames& weekdayNames);
 

@@ -14,8 +14,10 @@ namespace calvendra {
 namespace {
 
 // A look that had much to read puts the next one off for this many times as long as it took, so
-// that a database that changes all the time costs at most about a fifth of a core.
-constexpr int kLookSpacing = 4;
+// that a database that changes all the time costs at most about a quarter of a core; but never
+// for longer than this, so that what changed still shows within seconds.
+constexpr int kLookSpacing = 3;
+constexpr std::chrono::milliseconds kLongestPutOff{4000};
 
 }  // namespace
 
@@ -53,9 +55,10 @@ void CCalvendraView::OnFollowTimer(wxTimerEvent&) {
 
 void CCalvendraView::StartLook(bool refresh) {
     ShownData shown;
-    shown.mark = shownMark_;
+    shown.treeMark = treeMark_;
     shown.treeFingerprint = treeFingerprint_;
-    shown.listedGroupId = GroupIdOf(currentGroupItem_);
+    shown.listedGroupId = listedGroupId_;
+    shown.listMark = listMark_;
     shown.listFingerprint = listFingerprint_;
     shown.refresh = refresh;
     ++looksAway_;
@@ -75,24 +78,22 @@ void CCalvendraView::TakeChangeCheck(ChangeCheck check, unsigned long treeVersio
                                      unsigned long listVersion, bool refresh) {
     --looksAway_;
     // What was read before the tree or the list changed here may be older than what they show:
-    // it is not shown, and the next look reads again.
-    bool allShown = check.failure.Empty();
-    if (check.tree) {
-        if (treeLoaded_ && treeVersion == treeVersion_) {
+    // it is not shown, their marks stay, and the next look reads them again.
+    if (treeLoaded_ && treeVersion == treeVersion_) {
+        if (check.tree) {
             ShowGroupTree(*check.tree, true);
-        } else {
-            allShown = false;
+        }
+        if (check.failure.Empty()) {
+            treeMark_ = check.mark;
         }
     }
-    if (check.list) {
-        if (listVersion == listVersion_ && check.list->groupId == GroupIdOf(currentGroupItem_)) {
+    // After the tree: a selected group that went has its base group listed by now.
+    if (listVersion == listVersion_) {
+        if (check.list) {
             ShowListReading(std::move(*check.list), true, true);
-        } else {
-            allShown = false;
+        } else if (check.failure.Empty()) {
+            listMark_ = check.mark;
         }
-    }
-    if (allShown) {
-        shownMark_ = check.mark;
     }
     FollowDatabaseFile(check);
 
@@ -111,7 +112,8 @@ void CCalvendraView::TakeChangeCheck(ChangeCheck check, unsigned long treeVersio
     }
 
     const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(check.took);
-    followTimer_.StartOnce(static_cast<int>(std::max(followPeriod_, took * kLookSpacing).count()));
+    const auto putOff = std::min(took * kLookSpacing, kLongestPutOff);
+    followTimer_.StartOnce(static_cast<int>(std::max(followPeriod_, putOff).count()));
 }
 
 void CCalvendraView::FollowDatabaseFile(const ChangeCheck& check) {

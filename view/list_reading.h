@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "store/change_mark.h"
 #include "store/db_connection.h"
 #include "store/identifiers.h"
 #include "store/odbc_diagnostic.h"
@@ -23,8 +24,10 @@ struct ListReading {
     Identifier groupId = 0;
     ListKind kind = ListKind::kNone;
     ListedRows rows;
-    // The rows' fingerprint (ListedRows::Fingerprint), taken where they were read.
+    // The rows' fingerprint (ListedRows::Fingerprint), taken where they were read, and the mark
+    // of the database read right before them (change_mark.h), when it was.
     std::uint64_t fingerprint = 0;
+    ChangeMark mark;
     // Why the rows could not be read (or ended early); empty when they could.
     OdbcDiagnostic failure;
     // The largest item id listed; 0 for none.

@@ -35,6 +35,7 @@
 #include "app/main_frame.h"
 #include "app/window_set.h"
 #include "bench/support/bench_figures.h"
+#include "bench/support/filled_database.h"
 #include "bench/support/windowed_bench.h"
 #include "settings/profile.h"
 #include "store/db_connection.h"
@@ -53,74 +54,11 @@ namespace {
 using calvendra::CDBConnection;
 using calvendra::Identifier;
 using calvendra::bench::Clock;
-using calvendra::bench::Exec;
+using calvendra::bench::FillDatabase;
 using calvendra::bench::Median;
 using calvendra::bench::MillisecondsSince;
-using calvendra::bench::OpenSqlite;
-using calvendra::bench::SqliteFile;
 
 constexpr int kRuns = 7;
-
-// `count` contacts and `count` schedules of every reminder kind, spread over 40 groups of each, and
-// one empty group of each kind.
-void FillDatabase(const std::string& file, int count) {
-    const SqliteFile owner = OpenSqlite(file);
-    sqlite3* db = owner.get();
-    Exec(db, "begin");
-    for (int g = 0; g <= 40; ++g) {  // the last group stays empty
-        for (const long base : {1000000002L, 2000000002L}) {
-            const std::string sql = "insert into assist_group values('" + std::to_string(base + g) +
-                                    "','Group " + std::to_string(g) + "','" +
-                                    std::to_string(base - 1) + "')";
-            Exec(db, sql.c_str());
-        }
-    }
-    sqlite3_stmt* contact = nullptr;
-    sqlite3_prepare_v2(db,
-                       "insert into assist_contactmaininfo(contact_id,group_id,first_name,"
-                       "last_name,home_phone,home_email) values(?,?,?,?,?,?)",
-                       -1, &contact, nullptr);
-    sqlite3_stmt* schedule = nullptr;
-    sqlite3_prepare_v2(db, "insert into assist_scheduleinfo values(?,?,?,?,?,?,?,?,?,0)", -1,
-                       &schedule, nullptr);
-    for (int i = 0; i < count; ++i) {
-        const std::string texts[] = {std::to_string(1000000002L + 40 + i),
-                                     std::to_string(1000000002L + i % 40),
-                                     "First" + std::to_string(i),
-                                     "Last" + std::to_string(i),
-                                     "555-" + std::to_string(1000 + i % 9000),
-                                     "person" + std::to_string(i) + "@example.org"};
-        for (int column = 0; column < 6; ++column) {
-            sqlite3_bind_text(contact, column + 1, texts[column].c_str(), -1, SQLITE_TRANSIENT);
-        }
-        const std::string id = std::to_string(2000000002L + 40 + i);
-        const std::string group = std::to_string(2000000002L + i % 40);
-        const std::string subject = "Schedule number " + std::to_string(i);
-        const std::string text = "Bring the figures for item " + std::to_string(i) + ".";
-        const std::string week = std::to_string(i % 7);
-        const std::string date =
-            "2024-" + std::to_string(1 + i % 12) + "-" + std::to_string(1 + i % 28);
-        const std::string time = std::to_string(i % 24) + ":" + std::to_string(10 + i % 50) + ":00";
-        sqlite3_bind_text(schedule, 1, id.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(schedule, 2, group.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(schedule, 3, subject.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(schedule, 4, text.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_int(schedule, 5, i % 5 == 0 ? 0 : 1);
-        sqlite3_bind_int(schedule, 6, 1 + i % 3);
-        sqlite3_bind_text(schedule, 7, week.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(schedule, 8, date.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(schedule, 9, time.c_str(), -1, SQLITE_TRANSIENT);
-        for (sqlite3_stmt* insert : {contact, schedule}) {
-            if (sqlite3_step(insert) != SQLITE_DONE) {
-                throw std::runtime_error(sqlite3_errmsg(db));
-            }
-            sqlite3_reset(insert);
-        }
-    }
-    sqlite3_finalize(contact);
-    sqlite3_finalize(schedule);
-    Exec(db, "commit");
-}
 
 // What the process has allocated from the heap and is still using.
 long AllocatedBytes() {
