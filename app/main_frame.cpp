@@ -157,6 +157,9 @@ void CMainFrame::SetView(CCalvendraView* view) {
                     return true;
                 },
                 [](bool) {});
+            // The mail worker's connection follows the file at its next use of the queue, which
+            // a wake brings now.
+            reminderDelivery_.WakeMail();
         });
     }
 }

@@ -32,8 +32,9 @@ public:
     // False when the frame, its toolbar or its status bar cannot be made.
     bool Create();
 
-    // Commands that the frame does not handle itself go to the view first. The reminder scan's
-    // connection follows the database file as soon as the view finds it replaced or gone.
+    // Commands that the frame does not handle itself go to the view first. The connections of the
+    // reminder scan and of the mail worker follow the database file as soon as the view finds it
+    // replaced or gone.
     void SetView(CCalvendraView* view);
     CCalvendraView* View() const { return view_; }
 
