@@ -345,15 +345,7 @@ wxTreeItemId CCalvendraView::ShowHierarchy(const std::vector<GroupRow>& rows,
         if (groups.count(static_cast<unsigned long>(id)) == 0) {
             continue;  // it went with a group above it
         }
-        std::vector<wxTreeItemId> subtree{item};
-        for (std::size_t next = 0; next < subtree.size(); ++next) {
-            wxTreeItemIdValue cookie;
-            for (wxTreeItemId child = tree_->GetFirstChild(subtree[next], cookie); child.IsOk();
-                 child = tree_->GetNextChild(subtree[next], cookie)) {
-                subtree.push_back(child);
-            }
-        }
-        for (const wxTreeItemId& gone : subtree) {
+        for (const wxTreeItemId& gone : ItemsFrom(item)) {
             if (tree_->IsExpanded(gone)) {
                 expanded.push_back(GroupIdOf(gone));
             }
@@ -414,6 +406,18 @@ wxTreeItemId CCalvendraView::AddGroupItem(const wxTreeItemId& parent, Identifier
     (contacts ? contactGroups_ : scheduleGroups_)[static_cast<unsigned long>(groupId)] = item;
     ++treeVersion_;
     return item;
+}
+
+std::vector<wxTreeItemId> CCalvendraView::ItemsFrom(const wxTreeItemId& item) const {
+    std::vector<wxTreeItemId> items{item};
+    for (std::size_t next = 0; next < items.size(); ++next) {
+        wxTreeItemIdValue cookie;
+        for (wxTreeItemId child = tree_->GetFirstChild(items[next], cookie); child.IsOk();
+             child = tree_->GetNextChild(items[next], cookie)) {
+            items.push_back(child);
+        }
+    }
+    return items;
 }
 
 Identifier CCalvendraView::GroupIdOf(const wxTreeItemId& item) const {

@@ -165,6 +165,8 @@ private:
                                const wxTreeItemId& topLevelBefore,
                                std::vector<Identifier>& expanded);
     wxTreeItemId GroupItem(Identifier groupId) const;
+    // The item and every item below it, parents before their children.
+    std::vector<wxTreeItemId> ItemsFrom(const wxTreeItemId& item) const;
     // Appends the item of a new group under `parent`, with its kind's image, and enters it into
     // its hierarchy's map.
     wxTreeItemId AddGroupItem(const wxTreeItemId& parent, Identifier groupId,

@@ -356,15 +356,9 @@ void CCalvendraView::RemoveGroupItem(const wxTreeItemId& item) {
     GroupMap& groups = contacts ? contactGroups_ : scheduleGroups_;
     wxTreeItemId& root = contacts ? contactRootItem_ : scheduleRootItem_;
 
+    ++treeVersion_;
     // The groups whose items go with it.
-    std::vector<wxTreeItemId> removed{item};
-    for (std::size_t next = 0; next < removed.size(); ++next) {
-        wxTreeItemIdValue cookie;
-        for (wxTreeItemId child = tree_->GetFirstChild(removed[next], cookie); child.IsOk();
-             child = tree_->GetNextChild(removed[next], cookie)) {
-            removed.push_back(child);
-        }
-    }
+    const std::vector<wxTreeItemId> removed = ItemsFrom(item);
     bool rootRemoved = false;
     for (const wxTreeItemId& gone : removed) {
         groups.erase(static_cast<unsigned long>(GroupIdOf(gone)));

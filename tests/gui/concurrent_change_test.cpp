@@ -43,20 +43,8 @@ constexpr char kScheduleDeleted[] =
 constexpr int kKeepMine = wxYES;
 constexpr int kTakeStored = wxNO;
 
-class ConcurrentChangeTest : public ViewCommandsTest,
-                             public ::testing::WithParamInterface<Backend> {
+class ConcurrentChangeTest : public TwoUsersViewTest {
 protected:
-    void SetUp() override {
-        if (GetParam() == Backend::kPostgres &&
-            (!PostgresAvailable() || !TestDatabase::CanUse(Backend::kPostgres))) {
-            GTEST_SKIP() << "no PostgreSQL for this process: CALVENDRA_TEST_PG_PORT is not set, "
-                            "or the process used SQLite already";
-        }
-        ViewCommandsTest::SetUp();
-        ASSERT_TRUE(other_.OpenConnection()) << other_.LastError().Text();
-    }
-    Backend DatabaseBackend() const override { return GetParam(); }
-
     // What the other organizer stores over the contact as it reads it.
     void OtherSavesContact(Identifier contactId, std::size_t field, const std::string& value) {
         const std::optional<StoredContact> read = LoadContact(other_, contactId);
@@ -88,9 +76,6 @@ protected:
             return editor->GetReturnCode();
         });
     }
-
-    // Another organizer on the same database.
-    CDBConnection other_{"Calvendra", "opal", "kelp"};
 };
 
 // Two users edit Anna: the other changes her phone while this user changes her city. The user is

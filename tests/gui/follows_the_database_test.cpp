@@ -38,8 +38,15 @@ constexpr Identifier kAnna = 1000000011;
 // take many times that.
 constexpr std::chrono::seconds kBound{60};
 
-class FollowsTheDatabaseTest : public ViewCommandsTest {
+// What the tests of following share, over either fixture.
+template <class Fixture>
+class Following : public Fixture {
 protected:
+    using Fixture::Database;
+    using Fixture::List;
+    using Fixture::Tree;
+    using Fixture::View;
+
     // Another program writing the database: the sqlite3 shell or psql.
     void OtherProgram(const std::string& sql) { Database().ExecuteInClient(sql); }
 
@@ -102,25 +109,10 @@ protected:
             return still;
         }));
     }
-
-    // Another organizer on the same database.
-    CDBConnection other_{"Calvendra", "opal", "kelp"};
 };
 
-class FollowsTheDatabaseOnBothTest : public FollowsTheDatabaseTest,
-                                     public ::testing::WithParamInterface<Backend> {
-protected:
-    void SetUp() override {
-        if (GetParam() == Backend::kPostgres &&
-            (!PostgresAvailable() || !TestDatabase::CanUse(Backend::kPostgres))) {
-            GTEST_SKIP() << "no PostgreSQL for this process: CALVENDRA_TEST_PG_PORT is not set, "
-                            "or the process used SQLite already";
-        }
-        FollowsTheDatabaseTest::SetUp();
-        ASSERT_TRUE(other_.OpenConnection()) << other_.LastError().Text();
-    }
-    Backend DatabaseBackend() const override { return GetParam(); }
-};
+// On SQLite and on PostgreSQL, with another organizer at hand.
+class FollowsTheDatabaseOnBothTest : public Following<TwoUsersViewTest> {};
 
 // Before, another organizer's new, renamed and deleted groups showed only after a restart.
 TEST_P(FollowsTheDatabaseOnBothTest, TheTreeShowsGroupsAddedRenamedMovedAndDeletedElsewhere) {
@@ -314,10 +306,10 @@ INSTANTIATE_TEST_SUITE_P(Backends, FollowsTheDatabaseOnBothTest,
                          ::testing::ValuesIn(AllBackends()), BackendParamName);
 
 // The organizer on a SQLite file that is replaced, removed and restored while it runs.
-class FollowsTheDatabaseFileTest : public FollowsTheDatabaseTest {
+class FollowsTheDatabaseFileTest : public Following<ViewCommandsTest> {
 protected:
     void SetUp() override {
-        FollowsTheDatabaseTest::SetUp();
+        Following<ViewCommandsTest>::SetUp();
         path_ = std::filesystem::weakly_canonical(Database().FilePath()).string();
     }
 

@@ -172,4 +172,23 @@ protected:
     }
 };
 
+// The same on SQLite and on PostgreSQL, with a second connection of the organizer's that plays
+// another organizer on the same database. The PostgreSQL run is skipped, visibly, when the test
+// run started no cluster.
+class TwoUsersViewTest : public ViewCommandsTest, public ::testing::WithParamInterface<Backend> {
+protected:
+    void SetUp() override {
+        if (GetParam() == Backend::kPostgres &&
+            (!PostgresAvailable() || !TestDatabase::CanUse(Backend::kPostgres))) {
+            GTEST_SKIP() << "no PostgreSQL for this process: CALVENDRA_TEST_PG_PORT is not set, "
+                            "or the process used SQLite already";
+        }
+        ViewCommandsTest::SetUp();
+        ASSERT_TRUE(other_.OpenConnection()) << other_.LastError().Text();
+    }
+    Backend DatabaseBackend() const override { return GetParam(); }
+
+    CDBConnection other_{"Calvendra", "opal", "kelp"};
+};
+
 }  // namespace calvendra::testing
