@@ -635,18 +635,19 @@ void CCalvendraView::RemoveRow(long row) {
 }
 
 void CCalvendraView::ReloadTree() {
-    const Identifier selected = currentGroupItem_.IsOk() ? GroupIdOf(currentGroupItem_) : 0;
-    if (!LoadTree()) {
+    if (!treeLoaded_) {
+        ReadAgain();
         return;
     }
-    for (const GroupMap* groups : {&contactGroups_, &scheduleGroups_}) {
-        const auto item = groups->find(static_cast<unsigned long>(selected));
-        if (item != groups->end() && item->second.IsOk()) {
-            tree_->SelectItem(item->second);
-            tree_->EnsureVisible(item->second);
-            return;
-        }
+    const GroupTreeReading reading = ReadGroupTree(connection_);
+    if (!reading.failure.Empty()) {
+        // The tree stays as it is; the next look for changes reads the groups again.
+        ReportReadFailure("the groups", reading.failure);
+        return;
     }
+    ShowGroupTree(reading, false);
+    treeMark_ = ChangeMark();
+    FillList(currentGroupItem_);
 }
 
 void CCalvendraView::ReadAgain() {

@@ -68,8 +68,8 @@ public:
     // Whether the rows of the last fill are still being read.
     bool IsFillingList() const { return listFilling_; }
 
-    // Loads both group hierarchies again (after an import made groups), and selects the group
-    // that was selected when it is still there, which fills the list.
+    // Shows the groups as they are stored now, in place (after an import made groups; the
+    // selected group and the opened branches stay), and reads the list again.
     void ReloadTree();
 
     // Reads again what could not be read: the group tree while it is not loaded, otherwise the
