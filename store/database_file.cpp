@@ -19,7 +19,8 @@ std::string MainDatabasePath(SQLHDBC connection) {
         return std::string();
     }
     char query[] = "PRAGMA database_list";
-    if (!SQL_SUCCEEDED(SQLExecDirect(statement.Get(), reinterpret_cast<SQLCHAR*>(query), SQL_NTS))) {
+    if (!SQL_SUCCEEDED(
+            SQLExecDirect(statement.Get(), reinterpret_cast<SQLCHAR*>(query), SQL_NTS))) {
         return std::string();
     }
     while (SQL_SUCCEEDED(SQLFetch(statement.Get()))) {

@@ -160,7 +160,8 @@ OdbcDiagnostic CDBConnection::FollowFile() {
         // What the change wrote so far went to the file that left; the rest must not go
         // elsewhere.
         return {std::string(), 0,
-                "the database file " + file_->Path() + " was replaced or removed in the middle of a change",
+                "the database file " + file_->Path() +
+                    " was replaced or removed in the middle of a change",
                 FailureKind::kUnreachable};
     }
     if (IsConnected()) {
@@ -178,8 +179,8 @@ OdbcDiagnostic CDBConnection::FollowFile() {
     }
     // A replaced file is opened by the caller, as a lost connection is.
     if (change == DatabaseFile::Change::kMissing) {
-        return {std::string(), 0,
-                "the file " + file_->Path() + " was removed or moved away", FailureKind::kMissing};
+        return {std::string(), 0, "the file " + file_->Path() + " was removed or moved away",
+                FailureKind::kMissing};
     }
     return {};
 }

@@ -263,13 +263,14 @@ void CCalvendraView::ShowGroupTree(const GroupTreeReading& reading, bool followe
     const Identifier currentId = GroupIdOf(currentGroupItem_);
 
     std::vector<Identifier> expanded;
-    const wxTreeItemId lastContactTop =
-        ShowHierarchy(reading.contactGroups,
-                      {&contactGroups_, kContactGroupImage, &contactRootItem_, &lastContactGroupId_},
-                      wxTreeItemId(), expanded);
-    ShowHierarchy(reading.scheduleGroups,
-                  {&scheduleGroups_, kScheduleGroupImage, &scheduleRootItem_, &lastScheduleGroupId_},
-                  lastContactTop, expanded);
+    const wxTreeItemId lastContactTop = ShowHierarchy(
+        reading.contactGroups,
+        {&contactGroups_, kContactGroupImage, &contactRootItem_, &lastContactGroupId_},
+        wxTreeItemId(), expanded);
+    ShowHierarchy(
+        reading.scheduleGroups,
+        {&scheduleGroups_, kScheduleGroupImage, &scheduleRootItem_, &lastScheduleGroupId_},
+        lastContactTop, expanded);
     // Items taken out and put back in another place open as they were, now that their children
     // are in.
     for (const Identifier id : expanded) {

@@ -15,8 +15,7 @@ ChangeCheck LookForChanges(CDBConnection& connection, const ShownData& shown,
     if (check.failure.Empty() && (shown.refresh || !check.mark.SameAs(shown.treeMark))) {
         GroupTreeReading tree = ReadGroupTree(connection);
         check.failure = tree.failure;
-        if (check.failure.Empty() &&
-            (shown.refresh || tree.fingerprint != shown.treeFingerprint)) {
+        if (check.failure.Empty() && (shown.refresh || tree.fingerprint != shown.treeFingerprint)) {
             check.tree = std::move(tree);
         }
     }
@@ -24,8 +23,7 @@ ChangeCheck LookForChanges(CDBConnection& connection, const ShownData& shown,
         (shown.refresh || !check.mark.SameAs(shown.listMark))) {
         ListReading list = ReadListRows(connection, shown.listedGroupId, weekdayNames);
         check.failure = list.failure;
-        if (check.failure.Empty() &&
-            (shown.refresh || list.fingerprint != shown.listFingerprint)) {
+        if (check.failure.Empty() && (shown.refresh || list.fingerprint != shown.listFingerprint)) {
             list.mark = check.mark;
             check.list = std::move(list);
         }

@@ -67,8 +67,8 @@ namespace {
 
 template <class T>
 std::size_t HashOfBlock(const std::vector<T>& values) {
-    return std::hash<std::string_view>()(std::string_view(
-        reinterpret_cast<const char*>(values.data()), values.size() * sizeof(T)));
+    return std::hash<std::string_view>()(
+        std::string_view(reinterpret_cast<const char*>(values.data()), values.size() * sizeof(T)));
 }
 
 }  // namespace

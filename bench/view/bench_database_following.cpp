@@ -3,8 +3,9 @@
 //
 // Idle: the share of one core that the whole organizer takes while nothing changes, its window
 // shown, over a minute (its reminder scan included), against the same organizer with its looks
-// for changes put off (not following), measured in the same run, turn about. One look that finds nothing changed, against reading the listed
-// rows, which is what finding it out without the mark would cost.
+// for changes put off (not following), measured in the same run, turn about. One look that finds
+// nothing changed, against reading the listed rows, which is what finding it out without the mark
+// would cost.
 //
 // Another program's commit: a schedule that another connection to the file stores, from its
 // commit until its row is on the screen, in "All Schedules" and in a group of 2,500 rows, against
@@ -119,8 +120,8 @@ private:
 
 // From the commit of a schedule until its row is in the list and the list has drawn itself;
 // `ask` runs right after the commit (a refresh, or nothing when the window is to find it itself).
-double CommitToScreen(CCalvendraView& view, AnotherProgram& other, Identifier id,
-                      Identifier group, const std::function<void()>& ask) {
+double CommitToScreen(CCalvendraView& view, AnotherProgram& other, Identifier id, Identifier group,
+                      const std::function<void()>& ask) {
     const Clock::time_point committed = other.StoreSchedule(id, group);
     if (ask) {
         ask();
@@ -138,8 +139,8 @@ double CommitToScreen(CCalvendraView& view, AnotherProgram& other, Identifier id
     return MillisecondsSince(committed);
 }
 
-void MeasureCommits(CCalvendraView& view, AnotherProgram& other, const char* what,
-                    Identifier group, Identifier& nextId) {
+void MeasureCommits(CCalvendraView& view, AnotherProgram& other, const char* what, Identifier group,
+                    Identifier& nextId) {
     // As a click on the group does.
     view.Tree()->SelectItem(group == calvendra::kScheduleBaseGroupId
                                 ? view.ScheduleRootItem()
@@ -172,8 +173,8 @@ void MeasureLook() {
     shown.listedGroupId = calvendra::kScheduleBaseGroupId;
     shown.refresh = true;
     const calvendra::ChangeCheck first = calvendra::LookForChanges(connection, shown, kWeekdays);
-    shown = {first.mark,  first.tree->fingerprint, calvendra::kScheduleBaseGroupId,
-             first.mark,  first.list->fingerprint, false};
+    shown = {first.mark, first.tree->fingerprint, calvendra::kScheduleBaseGroupId,
+             first.mark, first.list->fingerprint, false};
     constexpr int kLooks = 1000;
     const Clock::time_point start = Clock::now();
     for (int look = 0; look < kLooks; ++look) {

@@ -57,7 +57,7 @@ protected:
     Strings Outline() {
         Strings lines;
         const std::function<void(const wxTreeItemId&, int)> walk = [&](const wxTreeItemId& parent,
-                                                                         int depth) {
+                                                                       int depth) {
             wxTreeItemIdValue cookie;
             for (wxTreeItemId item = Tree().GetFirstChild(parent, cookie); item.IsOk();
                  item = Tree().GetNextChild(parent, cookie)) {
@@ -130,7 +130,7 @@ TEST_P(FollowsTheDatabaseOnBothTest, TheTreeShowsGroupsAddedRenamedMovedAndDelet
         "insert into assist_group values('1000000005','Cousins','1000000002');"
         "update assist_group set group_name='Office' where group_id='2000000002';");
     ASSERT_TRUE(other_.ExecuteStatement("delete from assist_group where group_id='1000000009'"));
-    const Strings changed{"+All Contacts", "  +Family", "    Kids",      "    Cousins",
+    const Strings changed{"+All Contacts", "  +Family",     "    Kids", "    Cousins",
                           "  Friends",     "All Schedules", "  Office"};
     ASSERT_TRUE(WaitFor([&] { return Outline() == changed; }))
         << ::testing::PrintToString(Outline());
@@ -142,7 +142,7 @@ TEST_P(FollowsTheDatabaseOnBothTest, TheTreeShowsGroupsAddedRenamedMovedAndDelet
 
     // Kids moves below Friends: still selected and in sight, its rows as they were.
     OtherProgram("update assist_group set parent_id='1000000004' where group_id='1000000003';");
-    const Strings moved{"+All Contacts", "  +Family", "    Cousins",    "  +Friends",
+    const Strings moved{"+All Contacts", "  +Family",     "    Cousins", "  +Friends",
                         "    Kids",      "All Schedules", "  Office"};
     ASSERT_TRUE(WaitFor([&] { return Outline() == moved; })) << ::testing::PrintToString(Outline());
     EXPECT_EQ(SelectedGroup(), kKids);
@@ -152,9 +152,10 @@ TEST_P(FollowsTheDatabaseOnBothTest, TheTreeShowsGroupsAddedRenamedMovedAndDelet
 
     // This organizer's own new group is shown once, where it put it.
     wxTEST_DIALOG(Menu(kIdNewGroupMenu), SaveNewGroup("Neighbours"));
-    OtherProgram("update assist_group set group_name='Cousins and more' where group_id='1000000005';");
-    const Strings own{"+All Contacts", "  +Family",     "    Cousins and more", "  +Friends",
-                      "    Kids",      "  Neighbours",  "All Schedules",        "  Office"};
+    OtherProgram(
+        "update assist_group set group_name='Cousins and more' where group_id='1000000005';");
+    const Strings own{"+All Contacts", "  +Family",    "    Cousins and more", "  +Friends",
+                      "    Kids",      "  Neighbours", "All Schedules",        "  Office"};
     ASSERT_TRUE(WaitFor([&] { return Outline() == own; })) << ::testing::PrintToString(Outline());
 }
 
@@ -302,8 +303,8 @@ TEST_P(FollowsTheDatabaseOnBothTest, AnOpenEditorKeepsWhatTheUserTypedWhileTheLi
     EXPECT_EQ(RowIds(), (Ids{1000000031}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, FollowsTheDatabaseOnBothTest,
-                         ::testing::ValuesIn(AllBackends()), BackendParamName);
+INSTANTIATE_TEST_SUITE_P(Backends, FollowsTheDatabaseOnBothTest, ::testing::ValuesIn(AllBackends()),
+                         BackendParamName);
 
 // The organizer on a SQLite file that is replaced, removed and restored while it runs.
 class FollowsTheDatabaseFileTest : public Following<ViewCommandsTest> {
@@ -335,11 +336,11 @@ TEST_F(FollowsTheDatabaseFileTest, AReplacedRemovedAndRestoredFileIsOpenedAgainA
     ASSERT_GE(OpenDescriptorsOn(path_), 3);
 
     // A copy with other rows renamed over the file, as a restore from a backup does it.
-    const std::string copy = CopyChangedBy(
-        ".restored",
-        "update assist_group set group_name='Restored' where group_id='1000000002';"
-        "insert into assist_contactmaininfo(contact_id,group_id,first_name) values"
-        " ('1000000041','1000000002','Rita');");
+    const std::string copy =
+        CopyChangedBy(".restored",
+                      "update assist_group set group_name='Restored' where group_id='1000000002';"
+                      "insert into assist_contactmaininfo(contact_id,group_id,first_name) values"
+                      " ('1000000041','1000000002','Rita');");
     ASSERT_EQ(std::rename(copy.c_str(), path_.c_str()), 0);
     ASSERT_TRUE(WaitFor([&] {
         return Tree().GetItemText(ItemOf(kFamily)) == "Restored" &&
@@ -392,8 +393,7 @@ TEST_F(FollowsTheDatabaseFileTest, AChangeRightAfterTheFileWasReplacedGoesIntoTh
     wxTEST_DIALOG(Menu(kIdNewGroupMenu), SaveNewGroup("Neighbours"));
     EXPECT_EQ(Value("select group_name from assist_group where group_id='1000000004'"),
               "Neighbours");
-    EXPECT_EQ(Value("select group_name from assist_group where group_id='1000000002'"),
-              "Restored");
+    EXPECT_EQ(Value("select group_name from assist_group where group_id='1000000002'"), "Restored");
 }
 
 }  // namespace

@@ -52,7 +52,8 @@ TEST_F(MainFrameTest, TheMenuBarHoldsTheCommandsWithTheDeletesEnabledByWhatIsSel
     }
     EXPECT_EQ(titles, (Strings{"&File", "&View", "Contact", "Schedule", "S&etting", "&Help"}));
     EXPECT_EQ(Labels(*bar.GetMenu(0)), (Strings{"&Import...", "&Export...", "-", "E&xit"}));
-    EXPECT_EQ(Labels(*bar.GetMenu(1)), (Strings{"&Toolbar", "&Status Bar", "-", "&Refresh	F5"}));
+    EXPECT_EQ(Labels(*bar.GetMenu(1)),
+              (Strings{"&Toolbar", "&Status Bar", "-", "&Refresh	F5"}));
     EXPECT_EQ(Labels(*bar.GetMenu(2)), (Strings{"New", "Delete Contact", "Delete Group"}));
     EXPECT_EQ(Labels(*bar.GetMenu(2)->FindItemByPosition(0)->GetSubMenu()),
               (Strings{"New Contact\tCtrl+N", "New Group"}));
