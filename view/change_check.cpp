@@ -8,6 +8,7 @@ ChangeCheck LookForChanges(CDBConnection& connection, const ShownData& shown,
                            const WeekdayNames& weekdayNames) {
     const auto start = std::chrono::steady_clock::now();
     ChangeCheck check;
+    check.listedGroupId = shown.listedGroupId;
     // The mark first: what is committed after it is read changes the next one.
     check.mark = ReadChangeMark(connection, check.failure);
     check.fileReopenCount = connection.FileReopenCount();

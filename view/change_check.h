@@ -34,6 +34,8 @@ struct ChangeCheck {
     ChangeMark mark;
     // Why the look could not be completed; empty when it could.
     OdbcDiagnostic failure;
+    // The group whose rows were looked at (ShownData::listedGroupId); 0 for none.
+    Identifier listedGroupId = 0;
     // The groups and the rows, each when they differ from what is shown (or on a refresh).
     std::optional<GroupTreeReading> tree;
     std::optional<ListReading> list;

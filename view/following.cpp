@@ -57,7 +57,8 @@ void CCalvendraView::StartLook(bool refresh) {
     ShownData shown;
     shown.treeMark = treeMark_;
     shown.treeFingerprint = treeFingerprint_;
-    shown.listedGroupId = listedGroupId_;
+    // Rows still being read come with their own mark: they are not looked at meanwhile.
+    shown.listedGroupId = listFilling_ ? 0 : listedGroupId_;
     shown.listMark = listMark_;
     shown.listFingerprint = listFingerprint_;
     shown.refresh = refresh;
@@ -88,7 +89,7 @@ void CCalvendraView::TakeChangeCheck(ChangeCheck check, unsigned long treeVersio
         }
     }
     // After the tree: a selected group that went has its base group listed by now.
-    if (listVersion == listVersion_) {
+    if (listVersion == listVersion_ && check.listedGroupId != 0) {
         if (check.list) {
             ShowListReading(std::move(*check.list), true, true);
         } else if (check.failure.Empty()) {
