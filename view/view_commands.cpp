@@ -408,9 +408,10 @@ void CCalvendraView::OnListDoubleClick(wxMouseEvent& event) {
 }
 
 void CCalvendraView::OnListItemActivated(wxListEvent& event) {
-    const long row = event.GetIndex();
-    // After the list has finished with the click, so that the focus stays where the edit puts it.
-    CallAfter([this, row] { EditItem(row); });
+    // After the list has finished with the click, so that the focus stays where the edit puts it;
+    // by the row's item, since rows read meanwhile may have moved it.
+    const Identifier itemId = ItemIdAt(event.GetIndex());
+    CallAfter([this, itemId] { EditItem(itemId != 0 ? list_->FindRow(itemId) : -1); });
 }
 
 void CCalvendraView::EditItem(long row) {
