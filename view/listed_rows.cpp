@@ -59,10 +59,6 @@ std::size_t ListedRows::MemoryBytes() const {
            texts_.capacity();
 }
 
-}  // namespace calvendra
-
-namespace calvendra {
-
 namespace {
 
 template <class T>
