@@ -94,3 +94,10 @@ CREATE TABLE IF NOT EXISTS mail_queue (
     PRIMARY KEY (schedule_id, due_minute)
 );
 CREATE INDEX IF NOT EXISTS mail_queue_state ON mail_queue (state, next_try);
+
+-- Added index: assist_scheduleinfo_remind_time
+-- The minute scan finds the schedules whose reminder time may fall in its minutes by this key
+-- (the organizer's statement uses the very same expression): "hh:mm" for a time that begins with
+-- two digits, ':', two digits and ':', 'other' for another text with two ':', NULL otherwise.
+-- Without it the scan still finds every due reminder, but looks at every schedule to do so.
+CREATE INDEX IF NOT EXISTS assist_scheduleinfo_remind_time ON assist_scheduleinfo ((CASE WHEN substr(remind_time, 3, 1) = ':' AND substr(remind_time, 6, 1) = ':' AND replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(substr(remind_time, 1, 2) || substr(remind_time, 4, 2), '0', ''), '1', ''), '2', ''), '3', ''), '4', ''), '5', ''), '6', ''), '7', ''), '8', ''), '9', '') = '' THEN substr(remind_time, 1, 5) WHEN length(remind_time) - length(replace(remind_time, ':', '')) >= 2 THEN 'other' END));

@@ -4,9 +4,11 @@
 #include <exception>
 
 #include "reminders/reminder_rule.h"
+#include "reminders/reminder_time_keys.h"
 #include "store/column_values.h"
 #include "store/db_result_set.h"
 #include "store/query_rows.h"
+#include "store/remind_time_index.h"
 #include "store/statement_catalogue.h"
 #include "store/statements.h"
 
@@ -14,12 +16,12 @@ namespace calvendra {
 
 namespace {
 
-ScheduleReading ReadEverySchedule(CDBConnection& connection, const MinuteBatch& batch) {
+ScheduleReading ReadSchedulesThatMayFallDue(CDBConnection& connection, const MinuteBatch& batch) {
     using Column = catalogue::ScheduleColumns;
     ScheduleReading reading;
     CDBResultSet results(connection);
     std::vector<std::size_t> dueMinutes;
-    for (const ResultRow& row : QueryRows(results, statements::SelectSchedulesForScan())) {
+    for (const ResultRow& row : QueryRows(results, statements::SelectSchedulesDueForScan(ReminderTimeKeys(batch)))) {
         const std::string remind = row.Text(Column::kRemind);
         if (!IsFlagOn(remind)) {
             continue;
@@ -55,9 +57,15 @@ ScheduleReading ReadEverySchedule(CDBConnection& connection, const MinuteBatch& 
 
 }  // namespace
 
-ScheduleReading ReadDueReminders(CDBConnection& connection, const MinuteBatch& batch) {
+ScheduleReading ReadDueReminders(CDBConnection& connection, const MinuteBatch& batch,
+                                 bool checkIndex) {
     try {
-        return ReadEverySchedule(connection, batch);
+        ScheduleReading reading = ReadSchedulesThatMayFallDue(connection, batch);
+        if (checkIndex && reading.failure.Empty()) {
+            OdbcDiagnostic unknown;
+            reading.hasRemindTimeIndex = HasRemindTimeIndex(connection, unknown);
+        }
+        return reading;
     } catch (const std::exception& failure) {
         ScheduleReading reading;
         reading.failure = {std::string(), 0, failure.what()};

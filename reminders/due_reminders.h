@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,11 +28,17 @@ struct ScheduleReading {
     // The reminders due, in the order they go out: the minutes in time order, and within a minute
     // the schedules in ascending id.
     std::vector<DueReminder> due;
+    // Whether the database has the index that spares it looking at every schedule
+    // (HasRemindTimeIndex), when the reading was asked to find out and could.
+    std::optional<bool> hasRemindTimeIndex;
 };
 
-// Reads every schedule on `connection` and decides which fall due in the batch's minutes. Touches
-// nothing but the connection, so it may run on any thread that owns the connection. Never throws:
-// a failure of any kind comes back as the reading's failure.
-ScheduleReading ReadDueReminders(CDBConnection& connection, const MinuteBatch& batch);
+// Reads on `connection` the schedules whose reminder time may fall in the batch's minutes
+// (ReminderTimeKeys) and decides which fall due in them: the same reminders as a reading of every
+// schedule would give. `checkIndex` also asks whether the database has the index that makes that
+// read cheap. Touches nothing but the connection, so it may run on any thread that owns the
+// connection. Never throws: a failure of any kind comes back as the reading's failure.
+ScheduleReading ReadDueReminders(CDBConnection& connection, const MinuteBatch& batch,
+                                 bool checkIndex = false);
 
 }  // namespace calvendra

@@ -7,6 +7,7 @@
 #include "platform/log.h"
 #include "reminders/minute_batch.h"
 #include "store/reading_thread.h"
+#include "store/statement_catalogue.h"
 
 namespace calvendra {
 
@@ -95,15 +96,16 @@ void ReminderScanner::Scan() noexcept {
         if (batch.Minutes().empty()) {
             return;
         }
+        const bool checkIndex = !remindTimeIndexKnown_;
         if (reader_ == nullptr) {
-            TakeReading(batch.Minutes(), ReadDueReminders(*connection, batch));
+            TakeReading(batch.Minutes(), ReadDueReminders(*connection, batch, checkIndex));
             return;
         }
         std::vector<LocalMinute> minutes = batch.Minutes();
         readInFlight_ = true;
         reader_->Read<ScheduleReading>(
-            [batch = std::move(batch)](CDBConnection& reading) {
-                return ReadDueReminders(reading, batch);
+            [batch = std::move(batch), checkIndex](CDBConnection& reading) {
+                return ReadDueReminders(reading, batch, checkIndex);
             },
             [this, alive = std::weak_ptr<int>(alive_),
              minutes = std::move(minutes)](ScheduleReading reading) {
@@ -128,6 +130,7 @@ void ReminderScanner::TakeReading(const std::vector<LocalMinute>& minutes,
         // The minutes stay unscanned: a later tick catches them up.
         return;
     }
+    NoteRemindTimeIndex(reading.hasRemindTimeIndex);
     for (const LocalMinute& minute : minutes) {
         scanned_.Add(minute.start, minute.end);
     }
@@ -174,6 +177,20 @@ void ReminderScanner::NoteReadFailure(const OdbcDiagnostic& failure) {
         LogError("The reminder scan could not read the schedules: " + reason);
     }
     lastReadFailure_ = reason;
+}
+
+void ReminderScanner::NoteRemindTimeIndex(std::optional<bool> hasIndex) {
+    if (!hasIndex || remindTimeIndexKnown_) {
+        return;
+    }
+    remindTimeIndexKnown_ = true;
+    if (!*hasIndex) {
+        LogWarning(std::string("The reminder scan finds every due reminder, but the database looks "
+                               "at every schedule each minute to do so: it has no index ") +
+                   catalogue::kRemindTimeIndex +
+                   ". The README's step \"Adding the newer tables to an existing database\" adds "
+                   "it.");
+    }
 }
 
 void ReminderScanner::Deliver(const DueReminder& reminder, std::time_t dueMinute) {

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,8 +58,9 @@ public:
     void SetBackgroundReader(ReadingThread* reader) { reader_ = reader; }
     bool IsReadingInBackground() const { return readInFlight_; }
 
-    // One timer tick. Reads every schedule (or has them read, see SetBackgroundReader), then
-    // delivers what falls due in the tick's minutes.
+    // One timer tick. Reads the schedules that may fall due in its minutes (or has them read, see
+    // SetBackgroundReader), then delivers what falls due in them. The first reading also asks
+    // whether the database has the index of the reminder times, and the log says once when not.
     // Returns at once without a connection, leaving the minutes for a later tick; a tick that
     // cannot read the schedules (a lock held too long, a lost connection, a failing query) leaves
     // them too, so a busy database delays a reminder but does not lose it. The reason is logged,
@@ -79,6 +81,8 @@ private:
     void OnReadingBack(const std::vector<LocalMinute>& minutes,
                        const ScheduleReading& reading) noexcept;
     void NoteReadFailure(const OdbcDiagnostic& failure);
+    // Says once in the log when the database lacks the index of the reminder times.
+    void NoteRemindTimeIndex(std::optional<bool> hasIndex);
     void Deliver(const DueReminder& reminder, std::time_t dueMinute);
 
     Clock clock_;
@@ -97,6 +101,8 @@ private:
     bool scanning_ = false;
     // The reason the schedules could not be read at the last tick; empty when they could.
     std::string lastReadFailure_;
+    // Whether a reading has told whether the database has the index of the reminder times.
+    bool remindTimeIndexKnown_ = false;
 };
 
 }  // namespace calvendra

@@ -134,6 +134,28 @@ inline constexpr char kSelectSchedule[] =
 inline constexpr char kSelectSchedulesForScan[] =
     "select schedule_id,group_id,schedule_subject,schedule_text,remind,remindtype,remind_week,"
     "remind_date,remind_time,emailremind from assist_scheduleinfo order by schedule_id";
+// What the minute scan finds a schedule's reminder time by: "hh:mm" for a remind_time that begins
+// with two digits, ':', two digits and ':' (which reads as exactly that hour and minute), 'other'
+// for any other text with two ':' (which the looser reading of odd forms such as "9:5:0" needs
+// in full), and NULL for a text that names no time and so never falls due. The index
+// assist_scheduleinfo_remind_time in data/schema.sql is on this very expression: a database uses
+// it only while the two texts are the same. Every function in it reads characters the same way
+// on SQLite and PostgreSQL, and only equality is asked of it, which no collation changes.
+inline constexpr char kRemindTimeKey[] =
+    "(CASE WHEN substr(remind_time, 3, 1) = ':' AND substr(remind_time, 6, 1) = ':' AND "
+    "replace(replace(replace(replace(replace(replace(replace(replace(replace(replace("
+    "substr(remind_time, 1, 2) || substr(remind_time, 4, 2), '0', ''), '1', ''), '2', ''), "
+    "'3', ''), '4', ''), '5', ''), '6', ''), '7', ''), '8', ''), '9', '') = '' "
+    "THEN substr(remind_time, 1, 5) "
+    "WHEN length(remind_time) - length(replace(remind_time, ':', '')) >= 2 THEN 'other' END)";
+inline constexpr char kRemindTimeKeyOther[] = "other";
+inline constexpr char kRemindTimeIndex[] = "assist_scheduleinfo_remind_time";
+// The schedules of the scan whose reminder-time key is one of a list (%s: the key expression,
+// then the quoted keys).
+inline constexpr char kSelectSchedulesDueForScan[] =
+    "select schedule_id,group_id,schedule_subject,schedule_text,remind,remindtype,remind_week,"
+    "remind_date,remind_time,emailremind from assist_scheduleinfo where %s in (%s) "
+    "order by schedule_id";
 // Of one schedule and of the reminder scan.
 struct ScheduleColumns {
     enum : int {

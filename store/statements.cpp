@@ -160,6 +160,16 @@ std::string SelectSchedulesForScan() {
     return FormatText(kSelectSchedulesForScan);
 }
 
+std::string SelectSchedulesDueForScan(const std::vector<std::string>& timeKeys) {
+    std::string keys;
+    for (const std::string& key : timeKeys) {
+        keys += (keys.empty() ? "'" : ",'") + EscapeQuotes(key) + "'";
+    }
+    // No key at all matches no row: "in (NULL)" is valid where "in ()" is not.
+    return FormatText(kSelectSchedulesDueForScan, kRemindTimeKey,
+                      keys.empty() ? "NULL" : keys.c_str());
+}
+
 std::string InsertSchedule(Identifier scheduleId, Identifier groupId, const ScheduleFields& s) {
     return FormatText(kInsertSchedule, scheduleId, groupId, EscapeQuotes(s.subject).c_str(),
                       EscapeQuotes(s.text).c_str(), s.remind, s.remindType, s.remindWeek,

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "store/identifiers.h"
 
@@ -56,6 +57,9 @@ std::string SelectAllSchedules();
 std::string SelectSchedulesOfGroup(Identifier groupId);
 std::string SelectSchedule(Identifier scheduleId);
 std::string SelectSchedulesForScan();
+// The schedules whose reminder-time key (catalogue::kRemindTimeKey) is one of `timeKeys`, in the
+// order of their ids.
+std::string SelectSchedulesDueForScan(const std::vector<std::string>& timeKeys);
 std::string InsertSchedule(Identifier scheduleId, Identifier groupId, const ScheduleFields& fields);
 std::string UpdateSchedule(Identifier scheduleId, Identifier groupId, const ScheduleFields& fields);
 std::string DeleteSchedule(Identifier scheduleId);
