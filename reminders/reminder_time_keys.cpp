@@ -34,7 +34,7 @@ std::vector<std::string> ReminderTimeKeys(const MinuteBatch& batch) {
         for (int hour = 0; hour <= kMostKeyed && hour * 60 <= total; ++hour) {
             const int minute = total - hour * 60;
             if (minute <= kMostKeyed) {
-                char key[8];
+                char key[16];
                 std::snprintf(key, sizeof key, "%02d:%02d", hour, minute);
                 keys.emplace_back(key);
             }
