@@ -89,9 +89,6 @@ public:
 
     const std::string& DataSourceName() const { return dataSourceName_; }
     const std::string& ConnectionString() const { return connectionString_; }
-    // The database product as the driver names it ("SQLite", "PostgreSQL"), as it said when the
-    // connection last opened; empty before.
-    const std::string& DbmsName() const { return dbmsName_; }
 
     // Why the last OpenConnection or ExecuteStatement failed, with what that says about the
     // database (its kind); empty after one that succeeded.
@@ -134,7 +131,6 @@ private:
     std::string userId_;
     std::string password_;
     std::string connectionString_;
-    std::string dbmsName_;
     ConnectionHealth::Clock clock_ = &std::chrono::steady_clock::now;
     OdbcDiagnostic lastError_;
     bool openRequested_ = false;
