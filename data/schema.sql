@@ -69,8 +69,9 @@ INSERT INTO assist_group (group_id, group_name, parent_id) VALUES ('2000000001',
 
 -- Added tables: tables that later versions use beside the four. Each block, from its
 -- "-- Added table:" line, creates its table and indexes only where they are missing, so that
--- scripts/prepare-database can run this whole part on an existing database: it adds what is
--- missing and changes nothing else (README, "Adding the newer tables to an existing database").
+-- the package's step setup/prepare-database can run this whole part on an existing database: it
+-- adds what is missing and changes nothing else (README, "Adding the newer tables to an existing
+-- database").
 -- A database without them keeps working as it did before they came.
 
 -- Added table: mail_queue

@@ -212,8 +212,8 @@ protected:
 
     int Run(std::string* output) {
         return RunCommand("CALVENDRA_SYSTEM_DIR='" + systemDirectory_ +
-                              "' " CALVENDRA_SOURCE_DIR "/scripts/prepare-database '" + prefix_ +
-                              "' \"$(id -un)\" 2>&1",
+                              "' " CALVENDRA_SOURCE_DIR "/setup/prepare-database '" + prefix_ +
+                              "' \"$(id -gn)\" 2>&1",
                           output);
     }
 
@@ -223,17 +223,39 @@ protected:
 };
 
 TEST_F(PrepareDatabaseScript, CreatesTheDatabaseOnceAndRegistersItsDataSource) {
+    // What an installation under /usr/local left, registered three times.
+    const std::string driversFile = OdbcSandbox::Get().Folder() + "/odbcinst.ini";
+    const std::string sandboxDrivers = ReadFileText(driversFile);
+    testing::WriteFileText(driversFile,
+                           "[Calvendra SQLite3]\nDriver=libsqlite3odbc.so\n"
+                           "Setup=/usr/local/lib/calvendra/libcalvendraodbcsetup.so\nUsageCount=3\n"
+                           "\n[PostgreSQL Unicode]\nDriver=psqlodbcw.so\n");
     std::string output;
-    ASSERT_EQ(Run(&output), 0) << output;
+    const int status = Run(&output);
+    const std::string drivers = ReadFileText(driversFile);
+    testing::WriteFileText(driversFile, sandboxDrivers);
+    ASSERT_EQ(status, 0) << output;
+    // The entry names this installation's setup library, registered once; the other stays.
+    EXPECT_NE(drivers.find("Setup=" CALVENDRA_SETUP_LIBRARY "\n"), std::string::npos) << drivers;
+    EXPECT_EQ(drivers.find("/usr/local"), std::string::npos) << drivers;
+    EXPECT_NE(drivers.find("UsageCount=1\n"), std::string::npos) << drivers;
+    EXPECT_NE(drivers.find("[PostgreSQL Unicode]"), std::string::npos) << drivers;
     EXPECT_NE(output.find("Created the database " + Database()), std::string::npos) << output;
     EXPECT_NE(output.find("Registered the data source Calvendra"), std::string::npos) << output;
-    EXPECT_EQ(fs::status(Database()).permissions() & fs::perms::all,
-              fs::perms::owner_read | fs::perms::owner_write);
+    // The group may read and write the database and the folder that holds its journal; nobody
+    // else may read either.
+    const fs::perms readWrite = fs::perms::owner_read | fs::perms::owner_write |
+                                fs::perms::group_read | fs::perms::group_write;
+    EXPECT_EQ(fs::status(Database()).permissions() & fs::perms::mask, readWrite);
+    EXPECT_EQ(fs::status(systemDirectory_ + "/Calvendra").permissions() & fs::perms::mask,
+              readWrite | fs::perms::owner_exec | fs::perms::group_exec | fs::perms::set_gid);
     CDBConnection connection("Calvendra", "opal", "kelp");
     EXPECT_TRUE(connection.OpenConnection());
 
     ASSERT_EQ(Run(&output), 0) << output;
     EXPECT_NE(output.find("Keeping the existing database"), std::string::npos) << output;
+    // Registered again, the driver entry is still there once.
+    EXPECT_NE(ReadFileText(driversFile).find("UsageCount=1\n"), std::string::npos);
 }
 
 // A database made before the newer tables: they are added, and not a row of it changes.
