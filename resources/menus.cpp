@@ -27,6 +27,7 @@ wxMenuBar* CreateMainMenuBar() {
     view->AppendCheckItem(kIdViewStatusBar, "&Status Bar", CommandPrompt(kIdViewStatusBar));
     view->AppendSeparator();
     Append(*view, kIdRefresh, "&Refresh\tF5");
+    Append(*view, kIdFind, "&Find\tCtrl+F");
 
     auto* contactNew = new wxMenu;
     Append(*contactNew, kIdNewDocument, "New Contact\tCtrl+N");

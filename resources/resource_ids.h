@@ -34,6 +34,7 @@ inline constexpr int kCmdOptionNumber = 32803;               // tray menu "Optio
 inline constexpr int kCmdEmailSettingNumber = 32804;         // "Email Setting", toolbar button 5
 inline constexpr int kCmdMailQueueNumber = 32805;            // "Mail Queue..."
 inline constexpr int kCmdRefreshNumber = 32806;              // View, "Refresh" (F5)
+inline constexpr int kCmdFindNumber = 32807;                 // View, "Find" (Ctrl+F)
 inline constexpr int kCmdImportNumber = 32820;               // menu File, "Import..."
 inline constexpr int kCmdExportNumber = 32821;               // menu File, "Export..."
 
@@ -60,6 +61,7 @@ enum CommandId : int {
     kIdEmailSetting = WxCommandId(kCmdEmailSettingNumber),
     kIdMailQueue = WxCommandId(kCmdMailQueueNumber),
     kIdRefresh = WxCommandId(kCmdRefreshNumber),
+    kIdFind = WxCommandId(kCmdFindNumber),
     kIdImport = WxCommandId(kCmdImportNumber),
     kIdExport = WxCommandId(kCmdExportNumber),
     kIdNewDocument = wxID_NEW,
@@ -76,6 +78,8 @@ inline constexpr int kLastProgramCommandId = kCommandIdBase + 999;
 // The form's controls keep their numbers: wx accepts them as they are.
 inline constexpr int kListControlId = 1000;
 inline constexpr int kTreeControlId = 1001;
+// The search field above the list.
+inline constexpr int kSearchFieldId = 1002;
 // The toolbar and the status bar.
 inline constexpr int kToolBarControlId = kIdViewToolbar;
 inline constexpr int kStatusBarControlId = kIdViewStatusBar;

@@ -25,6 +25,8 @@ const char* StringTableEntry(int commandId) {
             return "Delete Selected Contact\nDelete Selected Contact";
         case kIdDeleteContactGroup:
             return "Delete Selected Group\nDelete Selected Group";
+        case kIdFind:
+            return "Find contacts and schedules by what they hold\nFind";
         case kIdImport:
             return "Import contacts and schedules from vCard and iCalendar files\nImport";
         case kIdExport:

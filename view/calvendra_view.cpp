@@ -24,6 +24,7 @@
 #include "store/statement_catalogue.h"
 #include "store/statements.h"
 #include "view/item_list_ctrl.h"
+#include "view/search_field.h"
 #include "view/window_reading.h"
 
 namespace calvendra {
@@ -122,8 +123,15 @@ CCalvendraView::CCalvendraView(wxWindow* parent, CDBConnection& connection,
         ConvertDialogToPixels(wxSize(120, 283)),
         wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_HIDE_ROOT | wxTR_SINGLE | wxBORDER_THEME);
     tree_->AddRoot(wxEmptyString);
-    list_ = new CItemListCtrl(this, kListControlId, ConvertDialogToPixels(wxPoint(134, 7)),
-                              ConvertDialogToPixels(wxSize(386, 283)),
+    // The search field above the list, as high as the theme makes a text field; the list below
+    // it ends where the tree does.
+    searchField_ = new CSearchField(this, kSearchFieldId, ConvertDialogToPixels(wxPoint(134, 7)),
+                                    ConvertDialogToPixels(wxSize(386, -1)));
+    const wxRect field = searchField_->GetRect();
+    const int listTop = field.GetBottom() + 1 + ConvertDialogToPixels(wxSize(0, 3)).y;
+    const int listBottom = ConvertDialogToPixels(wxPoint(0, 7 + 283)).y;
+    list_ = new CItemListCtrl(this, kListControlId, wxPoint(field.GetLeft(), listTop),
+                              wxSize(field.GetWidth(), listBottom - listTop),
                               wxLC_REPORT | wxLC_HRULES | wxLC_VRULES | wxBORDER_THEME);
     listReader_ = MakeReadingThreadFor(*this, connection);
 
@@ -134,6 +142,11 @@ CCalvendraView::CCalvendraView(wxWindow* parent, CDBConnection& connection,
     rows->Bind(wxEVT_SET_FOCUS, &CCalvendraView::OnListFocus, this);
     rows->Bind(wxEVT_LEFT_DCLICK, &CCalvendraView::OnListDoubleClick, this);
     rows->Bind(wxEVT_KEY_DOWN, &CCalvendraView::OnListKeyDown, this);
+    searchField_->Bind(wxEVT_TEXT, &CCalvendraView::OnSearchText, this);
+    searchField_->Bind(wxEVT_SEARCH, &CCalvendraView::OnSearchText, this);
+    searchField_->Bind(wxEVT_SEARCH_CANCEL, &CCalvendraView::OnSearchCancel, this);
+    Bind(wxEVT_MENU, &CCalvendraView::OnFind, this, kIdFind);
+    Bind(wxEVT_UPDATE_UI, &CCalvendraView::OnUpdateHandledCommand, this, kIdFind);
 }
 
 CCalvendraView::~CCalvendraView() {
@@ -191,6 +204,11 @@ void CCalvendraView::OnInitialUpdate() {
                       {layout::kSameOffset, 0, layout::kEdgeTop},
                       {layout::kKeepWidth, 0, layout::kEdgeRight},
                       {layout::kProportional, 0, layout::kEdgeBottom}},
+                     {kSearchFieldId,
+                      {layout::kSameOffset, 0, layout::kEdgeLeft},
+                      {layout::kSameOffset, 0, layout::kEdgeTop},
+                      {layout::kProportional, 0, layout::kEdgeRight},
+                      {layout::kKeepHeight, 0, layout::kEdgeBottom}},
                      {kListControlId,
                       {layout::kSameOffset, 0, layout::kEdgeLeft},
                       {layout::kSameOffset, 0, layout::kEdgeTop},
@@ -444,6 +462,8 @@ void CCalvendraView::OnTreeSelectionChanged(wxTreeEvent& event) {
     itemDeleteEnabled_ = false;
     currentGroupItem_ = event.GetItem();
     SetGroupFlags(currentGroupItem_);
+    // A group chosen in the tree is what the user wants to see now, rather than what was found.
+    EndSearch();
     FillList(currentGroupItem_);
 }
 
@@ -515,6 +535,12 @@ void CCalvendraView::SetHeadings(const char* first, const char* second, const ch
 }
 
 void CCalvendraView::FillList(const wxTreeItemId& item) {
+    // While the list shows what a search found, reading the group's list again (after an edit or
+    // a delete) means reading the search again.
+    if (searching_ && item == currentGroupItem_) {
+        Search();
+        return;
+    }
     const Identifier groupId = GroupIdOf(item);
     // A fill still away is not shown: this one takes its place, and so does a selection that
     // waited for it.

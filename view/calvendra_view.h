@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -25,6 +26,10 @@
 #include "view/group_tree_reading.h"
 #include "view/list_reading.h"
 
+namespace calvendra::find {
+struct FoundRows;
+}
+
 class wxImageList;
 class wxKeyEvent;
 class wxListEvent;
@@ -35,6 +40,7 @@ class wxUpdateUIEvent;
 namespace calvendra {
 
 class CItemListCtrl;
+class CSearchField;
 struct GroupMember;
 struct NewItemOutcome;
 struct ChangeCheck;
@@ -115,6 +121,9 @@ public:
 
     wxTreeCtrl* Tree() const { return tree_; }
     CItemListCtrl* List() const { return list_; }
+    CSearchField* SearchField() const { return searchField_; }
+    // Whether the list shows what the search field found rather than the group's items.
+    bool IsSearching() const { return searching_; }
 
     // The group id that a tree item carries; 0 for an empty item.
     Identifier GroupIdOf(const wxTreeItemId& item) const;
@@ -252,6 +261,16 @@ private:
     void OnListDoubleClick(wxMouseEvent& event);
     void OnListItemActivated(wxListEvent& event);
 
+    // The search (list_search.cpp): what the field holds, read on the list's reading thread and
+    // shown in the list in place of the group's items, with the group in a fourth column.
+    void Search();
+    void ShowFoundRows(find::FoundRows found);
+    // Back to the group's items: the field empties and the group column goes.
+    void EndSearch();
+    void OnFind(wxCommandEvent& event);
+    void OnSearchText(wxCommandEvent& event);
+    void OnSearchCancel(wxCommandEvent& event);
+
     void OnTreeSelectionChanged(wxTreeEvent& event);
     void OnTreeClick(wxMouseEvent& event);
     void OnListClick(wxMouseEvent& event);
@@ -278,10 +297,18 @@ private:
     Identifier lastScheduleGroupId_ = 0;
     wxTreeCtrl* tree_ = nullptr;
     CItemListCtrl* list_ = nullptr;
+    CSearchField* searchField_ = nullptr;
+    bool searching_ = false;
+    // The widths of the group's columns, given back when a search ends.
+    std::array<int, 3> groupColumnWidths_{};
     std::unique_ptr<wxImageList> images_;
     // Reads the list's rows; the fill that was asked for last is the one shown.
     std::unique_ptr<ReadingThread> listReader_;
     unsigned long listGeneration_ = 0;
+    // The generation of the last search asked for, which a search still being read compares
+    // with its own to give up for a newer one.
+    std::shared_ptr<std::atomic<unsigned long>> latestSearch_ =
+        std::make_shared<std::atomic<unsigned long>>(0);
     bool listFilling_ = false;
     // The row to select once the fill under way is shown: its item, and whether it enables the
     // item delete.

@@ -35,6 +35,9 @@ void CCalvendraView::RefreshFromDatabase() {
         return;
     }
     StartLook(true);
+    if (searching_) {
+        Search();
+    }
 }
 
 void CCalvendraView::OnRefresh(wxCommandEvent&) {
@@ -57,8 +60,9 @@ void CCalvendraView::StartLook(bool refresh) {
     ShownData shown;
     shown.treeMark = treeMark_;
     shown.treeFingerprint = treeFingerprint_;
-    // Rows still being read come with their own mark: they are not looked at meanwhile.
-    shown.listedGroupId = listFilling_ ? 0 : listedGroupId_;
+    // Rows still being read come with their own mark: they are not looked at meanwhile. Nor is
+    // the group's list while the list shows what a search found.
+    shown.listedGroupId = listFilling_ || searching_ ? 0 : listedGroupId_;
     shown.listMark = listMark_;
     shown.listFingerprint = listFingerprint_;
     shown.refresh = refresh;

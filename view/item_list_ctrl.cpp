@@ -13,9 +13,10 @@ CItemListCtrl::CItemListCtrl(wxWindow* parent, wxWindowID id, const wxPoint& pos
                              const wxSize& size, long style)
     : wxListCtrl(parent, id, position, size, style | wxLC_REPORT | wxLC_VIRTUAL) {}
 
-void CItemListCtrl::ShowRows(ListedRows rows, int image) {
+void CItemListCtrl::ShowRows(ListedRows rows, int contactImage, int scheduleImage) {
     rows_ = std::move(rows);
-    image_ = image;
+    contactImage_ = contactImage;
+    scheduleImage_ = scheduleImage;
     // The selection and the focused row belong to the rows that went.
     DeleteAllItems();
     SetItemCount(static_cast<long>(rows_.Size()));
@@ -33,7 +34,8 @@ void CItemListCtrl::ShowRowsInPlace(ListedRows rows, int image) {
     const Identifier topItem = ItemIdAt(top);
 
     rows_ = std::move(rows);
-    image_ = image;
+    contactImage_ = image;
+    scheduleImage_ = image;
     const long count = static_cast<long>(rows_.Size());
     // The selection belongs to the rows that went: it is taken off every row, then put back on
     // the rows of the same items.
@@ -62,7 +64,7 @@ void CItemListCtrl::ShowRowsInPlace(ListedRows rows, int image) {
 }
 
 void CItemListCtrl::Clear() {
-    ShowRows(ListedRows(), image_);
+    ShowRows(ListedRows(), contactImage_, scheduleImage_);
 }
 
 Identifier CItemListCtrl::ItemIdAt(long row) const {
@@ -89,7 +91,7 @@ wxWindow* CItemListCtrl::RowsWindow() const {
 
 wxString CItemListCtrl::OnGetItemText(long item, long column) const {
     if (item < 0 || static_cast<std::size_t>(item) >= rows_.Size() || column < 0 ||
-        column >= ListedRows::kColumns) {
+        column >= rows_.Columns()) {
         return wxString();
     }
     const std::string_view text =
@@ -97,8 +99,8 @@ wxString CItemListCtrl::OnGetItemText(long item, long column) const {
     return resources::FromStoreText(std::string(text));
 }
 
-int CItemListCtrl::OnGetItemImage(long) const {
-    return image_;
+int CItemListCtrl::OnGetItemImage(long item) const {
+    return IsContactRange(ItemIdAt(item)) ? contactImage_ : scheduleImage_;
 }
 
 }  // namespace calvendra

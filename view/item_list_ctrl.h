@@ -1,5 +1,7 @@
 #pragma once
 
+#include <utility>
+
 #include <wx/listctrl.h>
 
 #include "store/identifiers.h"
@@ -17,7 +19,9 @@ public:
                   long style);
 
     // Shows these rows with this image, in place of the rows shown so far.
-    void ShowRows(ListedRows rows, int image);
+    void ShowRows(ListedRows rows, int image) { ShowRows(std::move(rows), image, image); }
+    // The same for rows of both kinds (what a search found), each with its kind's image.
+    void ShowRows(ListedRows rows, int contactImage, int scheduleImage);
     // The same, for rows read again: the selected rows, the focused row and the row at the top
     // stay with their items where these are still listed (the top row where it was when its item
     // went), so that rows coming and going elsewhere do not move what the user looks at.
@@ -43,7 +47,8 @@ protected:
 
 private:
     ListedRows rows_;
-    int image_ = -1;
+    int contactImage_ = -1;
+    int scheduleImage_ = -1;
 };
 
 }  // namespace calvendra

@@ -44,39 +44,18 @@ void ReadSchedules(CDBConnection& connection, const WeekdayNames& weekdayNames,
                                 ? statements::SelectAllSchedules()
                                 : statements::SelectSchedulesOfGroup(reading.groupId))) {
         const Identifier scheduleId = row.Id(Column::kScheduleId);
-        // The day text matters only for a reminder that is on: whatever the other columns hold,
-        // a schedule without one lists as such.
-        const bool reminderOn = row.Flag(Column::kRemind);
-        if (reminderOn) {
-            reminder = "Reminder at ";
-            switch (row.Int(Column::kRemindType)) {
-                case kRemindSpecialDay:
-                    reminder.append(results.ColumnText(Column::kRemindDate));
-                    break;
-                case kRemindEveryWeek: {
-                    const int weekday = row.Int(Column::kRemindWeek);
-                    if (weekday >= 0 && weekday < kWeekdayCount) {
-                        reminder += weekdayNames[static_cast<std::size_t>(weekday)];
-                        break;
-                    }
-                    // No weekday has this number: the row shows what is stored, and the reading
-                    // goes on, so that no row hides behind it.
-                    const std::string_view stored = results.ColumnText(Column::kRemindWeek);
-                    reminder.append(stored);
-                    if (reading.invalidWeekdays++ == 0) {
-                        reading.firstInvalidId = scheduleId;
-                        reading.firstInvalidText.assign(stored);
-                    }
-                    break;
-                }
-                default:
-                    break;
-            }
-            reminder += ' ';
-            reminder.append(results.ColumnText(Column::kRemindTime));
+        const std::string_view storedWeek = results.ColumnText(Column::kRemindWeek);
+        const bool weekdayValid = ReminderText(
+            row.Flag(Column::kRemind), row.Int(Column::kRemindType), row.Int(Column::kRemindWeek),
+            storedWeek, results.ColumnText(Column::kRemindDate),
+            results.ColumnText(Column::kRemindTime), weekdayNames, reminder);
+        // No weekday has this number: the row shows what is stored, and the reading goes on, so
+        // that no row hides behind it.
+        if (!weekdayValid && reading.invalidWeekdays++ == 0) {
+            reading.firstInvalidId = scheduleId;
+            reading.firstInvalidText.assign(storedWeek);
         }
-        reading.rows.Add(scheduleId, results.ColumnText(Column::kSubject),
-                         reminderOn ? std::string_view(reminder) : std::string_view(kNoReminder),
+        reading.rows.Add(scheduleId, results.ColumnText(Column::kSubject), reminder,
                          std::string_view());
         reading.largestId = std::max(reading.largestId, scheduleId);
     }
@@ -84,6 +63,37 @@ void ReadSchedules(CDBConnection& connection, const WeekdayNames& weekdayNames,
 }
 
 }  // namespace
+
+bool ReminderText(bool reminderOn, int remindType, int weekday, std::string_view storedWeek,
+                  std::string_view remindDate, std::string_view remindTime,
+                  const WeekdayNames& weekdayNames, std::string& text) {
+    // The day text matters only for a reminder that is on: whatever the other columns hold, a
+    // schedule without one lists as such.
+    if (!reminderOn) {
+        text = kNoReminder;
+        return true;
+    }
+    bool weekdayValid = true;
+    text = "Reminder at ";
+    switch (remindType) {
+        case kRemindSpecialDay:
+            text.append(remindDate);
+            break;
+        case kRemindEveryWeek:
+            if (weekday >= 0 && weekday < kWeekdayCount) {
+                text += weekdayNames[static_cast<std::size_t>(weekday)];
+            } else {
+                text.append(storedWeek);
+                weekdayValid = false;
+            }
+            break;
+        default:
+            break;
+    }
+    text += ' ';
+    text.append(remindTime);
+    return weekdayValid;
+}
 
 ListKind ListKindOf(Identifier groupId) {
     if (IsContactRange(groupId)) {

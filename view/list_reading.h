@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "store/change_mark.h"
 #include "store/db_connection.h"
@@ -37,6 +38,14 @@ struct ListReading {
     Identifier firstInvalidId = 0;
     std::string firstInvalidText;
 };
+
+// The text of a schedule's "Remind Time" column, into `text`: "Reminder at " the day, a space and
+// the time when the reminder is on (the day: the date of a special day, the weekday's name of a
+// weekly reminder, nothing for a daily one), otherwise "No Reminder setting for this schedule".
+// False for a weekly reminder whose weekday is none, which then shows as stored.
+bool ReminderText(bool reminderOn, int remindType, int weekday, std::string_view storedWeek,
+                  std::string_view remindDate, std::string_view remindTime,
+                  const WeekdayNames& weekdayNames, std::string& text);
 
 // Reads the contacts or schedules of the group and builds each row's texts: a contact's name,
 // home phone and e-mail; a schedule's subject and its reminder ("Reminder at " the day, a space

@@ -3,29 +3,47 @@
 #include <algorithm>
 #include <functional>
 #include <stdexcept>
+#include <string>
 
 namespace calvendra {
 
 void ListedRows::Add(Identifier id, std::string_view first, std::string_view second,
                      std::string_view third) {
-    if (texts_.size() + first.size() + second.size() + third.size() > UINT32_MAX) {
+    Add(id, {first, second, third});
+}
+
+void ListedRows::Add(Identifier id, std::initializer_list<std::string_view> texts) {
+    if (static_cast<int>(texts.size()) != columns_) {
+        throw std::invalid_argument("a row of " + std::to_string(texts.size()) +
+                                    " texts for a list of " + std::to_string(columns_) +
+                                    " columns");
+    }
+    std::size_t length = texts_.size();
+    for (const std::string_view text : texts) {
+        length += text.size();
+    }
+    if (length > UINT32_MAX) {
         throw std::length_error("the list's texts pass 4 GB");
     }
     ids_.push_back(id);
-    for (const std::string_view text : {first, second, third}) {
+    for (const std::string_view text : texts) {
         texts_.append(text);
         ends_.push_back(static_cast<std::uint32_t>(texts_.size()));
     }
 }
 
+std::size_t ListedRows::EndIndex(std::size_t row, int column) const {
+    return row * static_cast<std::size_t>(columns_) + static_cast<std::size_t>(column);
+}
+
 std::size_t ListedRows::Start(std::size_t row, int column) const {
-    const std::size_t index = row * kColumns + static_cast<std::size_t>(column);
+    const std::size_t index = EndIndex(row, column);
     return index == 0 ? 0 : ends_[index - 1];
 }
 
 std::string_view ListedRows::Text(std::size_t row, int column) const {
     const std::size_t start = Start(row, column);
-    const std::size_t end = ends_[row * kColumns + static_cast<std::size_t>(column)];
+    const std::size_t end = ends_[EndIndex(row, column)];
     return std::string_view(texts_).substr(start, end - start);
 }
 
@@ -36,12 +54,12 @@ long ListedRows::Find(Identifier id) const {
 
 void ListedRows::Remove(std::size_t row) {
     const std::size_t start = Start(row, 0);
-    const std::size_t end = ends_[row * kColumns + kColumns - 1];
+    const std::size_t end = ends_[EndIndex(row, columns_ - 1)];
     const auto length = static_cast<std::uint32_t>(end - start);
     texts_.erase(start, end - start);
-    const auto first = ends_.begin() + static_cast<std::ptrdiff_t>(row * kColumns);
-    ends_.erase(first, first + kColumns);
-    for (auto later = ends_.begin() + static_cast<std::ptrdiff_t>(row * kColumns);
+    const auto first = ends_.begin() + static_cast<std::ptrdiff_t>(EndIndex(row, 0));
+    ends_.erase(first, first + columns_);
+    for (auto later = ends_.begin() + static_cast<std::ptrdiff_t>(EndIndex(row, 0));
          later != ends_.end(); ++later) {
         *later -= length;
     }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,17 +12,24 @@
 namespace calvendra {
 
 // The rows that the item list shows, held compactly: per row the item's id and the ends of its
-// three column texts, and the texts of all rows one after the other in one block, as the store
-// gave them (UTF-8). A row costs its texts and 20 bytes.
+// column texts (three for a group's rows, four for a search's, whose last is the group), and the
+// texts of all rows one after the other in one block, as the store gave them (UTF-8). A row of
+// three columns costs its texts and 20 bytes.
 class ListedRows {
 public:
     static constexpr int kColumns = 3;
 
+    explicit ListedRows(int columns = kColumns) : columns_(columns) {}
+
+    int Columns() const { return columns_; }
     std::size_t Size() const { return ids_.size(); }
     bool Empty() const { return ids_.empty(); }
 
+    // A row of three columns.
     void Add(Identifier id, std::string_view first, std::string_view second,
              std::string_view third);
+    // A row of Columns() texts.
+    void Add(Identifier id, std::initializer_list<std::string_view> texts);
 
     Identifier Id(std::size_t row) const { return ids_[row]; }
     std::string_view Text(std::size_t row, int column) const;
@@ -43,10 +51,13 @@ public:
     std::uint64_t Fingerprint() const;
 
 private:
+    // Where in ends_ the end of a row's column is.
+    std::size_t EndIndex(std::size_t row, int column) const;
     std::size_t Start(std::size_t row, int column) const;
 
     std::vector<Identifier> ids_;
-    // Where each column's text ends in texts_, kColumns a row.
+    int columns_;
+    // Where each column's text ends in texts_, columns_ a row.
     std::vector<std::uint32_t> ends_;
     std::string texts_;
 };

@@ -54,4 +54,12 @@ inline void Exec(sqlite3* db, const char* sql) {
     }
 }
 
+// Runs a prepared insert with the values bound to it and makes it ready for the next ones.
+inline void StepInsert(sqlite3* db, sqlite3_stmt* insert) {
+    if (sqlite3_step(insert) != SQLITE_DONE) {
+        throw std::runtime_error(sqlite3_errmsg(db));
+    }
+    sqlite3_reset(insert);
+}
+
 }  // namespace calvendra::bench

@@ -53,7 +53,7 @@ TEST_F(MainFrameTest, TheMenuBarHoldsTheCommandsWithTheDeletesEnabledByWhatIsSel
     EXPECT_EQ(titles, (Strings{"&File", "&View", "Contact", "Schedule", "S&etting", "&Help"}));
     EXPECT_EQ(Labels(*bar.GetMenu(0)), (Strings{"&Import...", "&Export...", "-", "E&xit"}));
     EXPECT_EQ(Labels(*bar.GetMenu(1)),
-              (Strings{"&Toolbar", "&Status Bar", "-", "&Refresh	F5"}));
+              (Strings{"&Toolbar", "&Status Bar", "-", "&Refresh\tF5", "&Find\tCtrl+F"}));
     EXPECT_EQ(Labels(*bar.GetMenu(2)), (Strings{"New", "Delete Contact", "Delete Group"}));
     EXPECT_EQ(Labels(*bar.GetMenu(2)->FindItemByPosition(0)->GetSubMenu()),
               (Strings{"New Contact\tCtrl+N", "New Group"}));

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "find/search_statements.h"
+#include "store/db_connection.h"
+#include "store/identifiers.h"
+#include "store/odbc_diagnostic.h"
+#include "view/list_reading.h"
+#include "view/listed_rows.h"
+
+namespace calvendra::find {
+
+// The columns of the found rows: a contact's name, home phone and e-mail, or a schedule's subject,
+// its reminder and nothing; then the item's group.
+inline constexpr int kFoundColumns = 4;
+
+// What a search found: every contact, then every schedule, whose searched texts hold all the
+// words, by id.
+struct FoundRows {
+    // The folded words searched for.
+    std::vector<std::string> words;
+    ListedRows rows{kFoundColumns};
+    // Why the rows could not be read (or ended early); empty when they could.
+    OdbcDiagnostic failure;
+    // Given up because a newer search came; the rows are then incomplete.
+    bool superseded = false;
+    // How many rows the database handed over for the organizer to decide on.
+    std::size_t candidates = 0;
+};
+
+// Reads the contacts and schedules that hold all the folded words (SearchWords), with the texts
+// the list shows. `superseded` is asked between rows: once it says yes, the reading stops. Touches
+// nothing but the connection, so it runs on the reading thread. Never throws.
+FoundRows ReadFoundRows(CDBConnection& connection, const std::vector<std::string>& words,
+                        const WeekdayNames& weekdayNames,
+                        const std::function<bool()>& superseded = {});
+
+}  // namespace calvendra::find

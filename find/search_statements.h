@@ -1,0 +1,58 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The statements of a search: which contacts and schedules the database hands over as candidates
+// for the typed words. The database only narrows; the organizer decides on every row it gets
+// (search_matching.h), so that a search finds the same rows on every database. What the database
+// is trusted with (text_folding.h, CharacterTrust) it narrows by; the rest it leaves to the
+// organizer. Nothing typed reaches the statement but as the text of a quoted literal: quotes are
+// doubled, and the LIKE patterns escape their wildcards with '!'.
+namespace calvendra::find {
+
+// The database system behind a connection, as far as a search cares.
+enum class Engine {
+    kSqlite,
+    kPostgres,
+    kOther,
+};
+
+// From the driver's SQL_DBMS_NAME.
+Engine EngineNamed(const std::string& dbmsName);
+
+// The contact columns a search looks in: names, e-mail addresses, phones and faxes, the mobile,
+// the company's job title, department and office, both cities and the others text.
+const std::vector<const char*>& SearchedContactColumns();
+// The schedule columns: the subject and the text.
+const std::vector<const char*>& SearchedScheduleColumns();
+
+// The LIKE pattern ('%...%', escaped with '!', quotes not yet doubled) that narrows to the texts
+// that may hold the folded word; empty when the database can be trusted with none of its
+// characters, so that it would narrow nothing.
+std::string LikePattern(std::string_view foldedWord);
+
+// The candidates among the contacts, and among the schedules, for the folded words, by id. Their
+// columns are named by ContactCandidateColumns and ScheduleCandidateColumns.
+std::string SelectContactCandidates(const std::vector<std::string>& foldedWords, Engine engine);
+std::string SelectScheduleCandidates(const std::vector<std::string>& foldedWords, Engine engine);
+
+struct ContactCandidateColumns {
+    // Then the searched columns, in the order of SearchedContactColumns.
+    enum : int { kContactId, kGroupName, kFirstSearched };
+};
+struct ScheduleCandidateColumns {
+    enum : int {
+        kScheduleId,
+        kGroupName,
+        kRemind,
+        kRemindType,
+        kRemindWeek,
+        kRemindDate,
+        kRemindTime,
+        kFirstSearched,
+    };
+};
+
+}  // namespace calvendra::find

@@ -1,0 +1,132 @@
+// The form's search: what the field above the list holds is read on the list's reading thread and
+// shown in the list in place of the group's items, the latest search winning.
+
+#include <string>
+#include <utility>
+
+#include <wx/listctrl.h>
+
+#include "find/search_reading.h"
+#include "find/text_folding.h"
+#include "resources/store_text.h"
+#include "view/calvendra_view.h"
+#include "view/item_list_ctrl.h"
+#include "view/search_field.h"
+
+namespace calvendra {
+
+namespace {
+
+// The column the found rows add to the list's three.
+constexpr int kGroupColumn = 3;
+// Narrower than a group's columns, so that the group shows beside them.
+constexpr int kFoundColumnWidths[] = {200, 220, 190, 120};
+// The images of the shared list (calvendra_view.cpp).
+constexpr int kContactImage = 2;
+constexpr int kScheduleImage = 3;
+
+std::string CountOf(std::size_t count, const char* one, const char* several) {
+    return std::to_string(count) + " " + (count == 1 ? one : several);
+}
+
+}  // namespace
+
+void CCalvendraView::Search() {
+    std::vector<std::string> words =
+        find::SearchWords(resources::ToStoreText(searchField_->GetValue()));
+    if (words.empty()) {
+        // Nothing but blanks: nothing to look for, so the group's items again.
+        const bool wasSearching = searching_;
+        EndSearch();
+        if (wasSearching) {
+            FillList(currentGroupItem_);
+        }
+        return;
+    }
+    // Whatever was read before is not shown; a search still under way gives up.
+    const unsigned long generation = ++listGeneration_;
+    latestSearch_->store(generation);
+    // A look for changes to the group's list that is still away is not shown over these rows.
+    ++listVersion_;
+    waitingSelection_.reset();
+    if (!searching_) {
+        searching_ = true;
+        list_->Clear();
+        SetHeadings("Name / Subject", "Home Phone / Remind Time", "Email");
+        for (int column = 0; column < kGroupColumn; ++column) {
+            groupColumnWidths_[static_cast<std::size_t>(column)] = list_->GetColumnWidth(column);
+            list_->SetColumnWidth(column, kFoundColumnWidths[column]);
+        }
+        list_->InsertColumn(kGroupColumn, "Group", wxLIST_FORMAT_LEFT,
+                            kFoundColumnWidths[kGroupColumn]);
+    }
+    // The rows found so far stay until the new ones replace them, so that the list does not
+    // flicker as the user types.
+    listFilling_ = true;
+    listReader_->Read<find::FoundRows>(
+        [words = std::move(words), names = weekdayNames_, latest = latestSearch_,
+         generation](CDBConnection& connection) {
+            return find::ReadFoundRows(connection, words, names,
+                                       [&] { return latest->load() != generation; });
+        },
+        [this, alive = std::weak_ptr<int>(alive_), generation](find::FoundRows found) {
+            if (!alive.expired() && generation == listGeneration_ && searching_) {
+                ShowFoundRows(std::move(found));
+            }
+        });
+}
+
+void CCalvendraView::ShowFoundRows(find::FoundRows found) {
+    listFilling_ = false;
+    std::size_t contacts = 0;
+    for (std::size_t row = 0; row < found.rows.Size(); ++row) {
+        contacts += IsContactRange(found.rows.Id(row)) ? 1 : 0;
+    }
+    const std::size_t schedules = found.rows.Size() - contacts;
+    list_->ShowRows(std::move(found.rows), kContactImage, kScheduleImage);
+    itemDeleteEnabled_ = false;
+    SelectWaitingRow();
+    listFailed_ = !found.failure.Empty();
+    if (listFailed_) {
+        ReportReadFailure("the contacts and schedules found", found.failure);
+        return;
+    }
+    ClearReadFailure();
+    ShowStatus("Found " + CountOf(contacts, "contact", "contacts") + " and " +
+               CountOf(schedules, "schedule", "schedules"));
+}
+
+void CCalvendraView::EndSearch() {
+    if (!searching_) {
+        return;
+    }
+    searching_ = false;
+    // A search still being read gives up, and what it found is not shown.
+    latestSearch_->store(++listGeneration_);
+    listFilling_ = false;
+    searchField_->ClearQuietly();
+    list_->Clear();
+    list_->DeleteColumn(kGroupColumn);
+    for (int column = 0; column < kGroupColumn; ++column) {
+        list_->SetColumnWidth(column, groupColumnWidths_[static_cast<std::size_t>(column)]);
+    }
+    ShowStatus(wxEmptyString);
+}
+
+void CCalvendraView::OnFind(wxCommandEvent&) {
+    searchField_->SetFocus();
+    searchField_->SelectAll();
+}
+
+void CCalvendraView::OnSearchText(wxCommandEvent&) {
+    Search();
+}
+
+void CCalvendraView::OnSearchCancel(wxCommandEvent&) {
+    if (searching_) {
+        EndSearch();
+        FillList(currentGroupItem_);
+    }
+}
+
+}  // namespace calvendra
