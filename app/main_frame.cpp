@@ -314,7 +314,7 @@ void CMainFrame::ShowMailOutcome(const MailOutcome& outcome) {
     if (bar == nullptr) {
         return;
     }
-    if (outcome.sent) {
+    if (outcome.sent && outcome.recipientsLeftOut.empty()) {
         // The failure has had its answer; a message of another kind stays.
         if (!mailFailure_.empty() && bar->GetStatusText(kMessagePane) == mailFailure_) {
             bar->SetStatusText(wxEmptyString, kMessagePane);
@@ -322,7 +322,7 @@ void CMainFrame::ShowMailOutcome(const MailOutcome& outcome) {
         mailFailure_.clear();
         return;
     }
-    std::string line = MailFailureText(outcome);
+    std::string line = outcome.sent ? MailLeftOutText(outcome) : MailFailureText(outcome);
     for (char& c : line) {
         if (static_cast<unsigned char>(c) < 0x20) {
             c = ' ';  // a server's reply of several lines stays on the one line of the pane

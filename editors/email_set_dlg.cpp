@@ -24,6 +24,7 @@ constexpr char kSaveQuestion[] = "Do you want to save and use these email settin
 constexpr char kNotAnInteger[] = "Please enter an integer.";
 constexpr char kNotAPort[] = "Please enter an integer between 1 and 65535.";
 constexpr char kTestSubject[] = "Calvendra test message";
+constexpr char kChooseSecurity[] = "Please choose the security.";
 
 wxTextCtrl* AddRow(wxWindow* parent, wxFlexGridSizer& grid, const char* label,
                    const std::string& value, long style = 0) {
@@ -69,7 +70,10 @@ CEmailSetDlg::CEmailSetDlg(wxWindow* parent, EmailSettings& settings)
         securityChoice_->Append(name);
     }
     shownSecurity_ = edited_.security;
-    securityChoice_->SetSelection(static_cast<int>(shownSecurity_));
+    // A stored security that names no mode is shown as none chosen: OK and the test then ask for
+    // one, and until then no mail goes out.
+    securityChoice_->SetSelection(edited_.unknownSecurity.empty() ? static_cast<int>(shownSecurity_)
+                                                                  : wxNOT_FOUND);
     smtpGrid->Add(securityChoice_, wxSizerFlags().Expand());
     accountEdit_ = AddRow(box, *smtpGrid, "Account:", edited_.smtpAccount);
     passwordEdit_ = AddRow(box, *smtpGrid, "Password:", edited_.smtpPassword, wxTE_PASSWORD);
@@ -94,6 +98,15 @@ CEmailSetDlg::CEmailSetDlg(wxWindow* parent, EmailSettings& settings)
     SetSizerAndFit(top);
     CentreOnParent();
     senderEdit_->SetFocus();
+    if (!edited_.unknownSecurity.empty()) {
+        ShowResult("The stored security \"" + edited_.unknownSecurity +
+                   "\" is none of these, so no mail is sent: choose one and save.");
+    }
+}
+
+void CEmailSetDlg::ShowResult(const std::string& text) {
+    testResult_->SetLabel(wxString::FromUTF8(text));
+    testResult_->Wrap(testResult_->GetClientSize().x);
 }
 
 CEmailSetDlg::~CEmailSetDlg() {
@@ -114,6 +127,9 @@ void CEmailSetDlg::OnPortChar(wxKeyEvent& event) {
 }
 
 void CEmailSetDlg::OnSecurity(wxCommandEvent&) {
+    if (securityChoice_->GetSelection() == wxNOT_FOUND) {
+        return;
+    }
     const auto chosen = static_cast<MailSecurity>(securityChoice_->GetSelection());
     // A port that is still the usual one of the mode before follows the mode; one the user chose
     // stays.
@@ -135,6 +151,10 @@ std::optional<EmailSettings> CEmailSetDlg::EditedSettings(std::string& refusal) 
         refusal = kNotAPort;
         return std::nullopt;
     }
+    if (securityChoice_->GetSelection() == wxNOT_FOUND) {
+        refusal = kChooseSecurity;
+        return std::nullopt;
+    }
     EmailSettings settings;
     settings.senderAddress = resources::ToStoreText(senderEdit_->GetValue());
     settings.smtpServer = resources::ToStoreText(serverEdit_->GetValue());
@@ -150,8 +170,12 @@ bool CEmailSetDlg::ReadEdits() {
     const std::optional<EmailSettings> settings = EditedSettings(refusal);
     if (!settings) {
         wxMessageBox(refusal, resources::kApplicationTitle, wxOK | wxICON_WARNING, this);
-        portEdit_->SetFocus();
-        portEdit_->SelectAll();
+        if (refusal == kChooseSecurity) {
+            securityChoice_->SetFocus();
+        } else {
+            portEdit_->SetFocus();
+            portEdit_->SelectAll();
+        }
         return false;
     }
     edited_ = *settings;
@@ -164,15 +188,14 @@ void CEmailSetDlg::OnSendTest(wxCommandEvent&) {
     const std::string recipient =
         settings ? CKivSMTPAddress(settings->senderAddress).Address() : std::string();
     if (!settings) {
-        refusal = "Port: " + refusal;
+        refusal = refusal == kChooseSecurity ? refusal : "Port: " + refusal;
     } else if (settings->smtpServer.empty()) {
         refusal = "Enter the SMTP server first.";
     } else if (recipient.empty()) {
         refusal = "Enter the display email address first: the test message goes to it.";
     }
     if (!refusal.empty()) {
-        testResult_->SetLabel(wxString::FromUTF8(refusal));
-        testResult_->Wrap(testResult_->GetClientSize().x);
+        ShowResult(refusal);
         return;
     }
     if (!testMail_) {
@@ -190,7 +213,7 @@ void CEmailSetDlg::OnSendTest(wxCommandEvent&) {
     testMail_->Queue(std::move(job));
     testRecipient_ = recipient;
     testButton_->Disable();
-    testResult_->SetLabel(wxString::FromUTF8("Sending a test message to " + recipient + "..."));
+    ShowResult("Sending a test message to " + recipient + "...");
 }
 
 void CEmailSetDlg::ShowTestOutcome(const MailOutcome& outcome) {
@@ -200,8 +223,7 @@ void CEmailSetDlg::ShowTestOutcome(const MailOutcome& outcome) {
             ? "The test message was sent to " + testRecipient_ + "."
             : "Not sent" + (outcome.destination.empty() ? "" : " through " + outcome.destination) +
                   ": " + outcome.reason;
-    testResult_->SetLabel(wxString::FromUTF8(text));
-    testResult_->Wrap(testResult_->GetClientSize().x);
+    ShowResult(text);
 }
 
 void CEmailSetDlg::OnOk(wxCommandEvent&) {

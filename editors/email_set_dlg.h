@@ -48,11 +48,13 @@ private:
     void OnSecurity(wxCommandEvent& event);
     void OnSendTest(wxCommandEvent& event);
     void ShowTestOutcome(const MailOutcome& outcome);
+    // Shows the text below the test button, wrapped to its width.
+    void ShowResult(const std::string& text);
     // The settings as the edits hold them; none, with the reason in `refusal`, when the port is
-    // no integer or no port number.
+    // no integer or no port number, or no security is chosen.
     std::optional<EmailSettings> EditedSettings(std::string& refusal) const;
     // Reads the edits into the members; false, after telling the user, when the port is no
-    // integer or no port number.
+    // integer or no port number, or no security is chosen.
     bool ReadEdits();
 
     EmailSettings& settings_;

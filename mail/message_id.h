@@ -15,9 +15,9 @@ struct MessageIdSeed {
     std::string randomDomain;
 };
 
-// "<unique@domain>": the domain of the sender's address when it is a plain domain name (labels of
-// ASCII letters, digits and hyphens), else the seed's random one. It never holds the machine's
-// own name.
+// "<unique@domain>": the domain of the sender's address when it is a domain name (IsDomainName:
+// labels of ASCII letters, digits and inner hyphens), else the seed's random one. It never holds
+// the machine's own name.
 std::string MessageIdText(const MessageIdSeed& seed, std::string_view senderAddress);
 
 }  // namespace calvendra

@@ -11,6 +11,7 @@
 #include "mail/base64.h"
 #include "mail/ehlo_reply.h"
 #include "mail/header_text.h"
+#include "mail/mailbox_syntax.h"
 #include "mail/smtp_reply.h"
 #include "mail/socket_errors.h"
 #include "mail/tls_channel.h"
@@ -57,6 +58,32 @@ std::optional<std::string> UnlessEmpty(const std::string& text) {
 
 bool ValidPort(std::int32_t port) {
     return port >= 1 && port <= 65535;
+}
+
+// Raises kAddressInvalid unless the address is a mailbox (or may be empty and is).
+void CheckAddress(const char* role, const std::string& address, bool mayBeEmpty) {
+    if (mayBeEmpty && address.empty()) {
+        return;
+    }
+    const std::string fault = MailboxFault(address);
+    if (!fault.empty()) {
+        throw CKivSMTPException(
+            OwnError(kAddressInvalid), std::string(),
+            std::string(role) + " \"" + PrintableText(address) + "\": " + fault);
+    }
+}
+
+// Every address of the message that goes into the envelope or the header, before any of it goes
+// out: an address that breaks the syntax could carry extra command parameters or header text.
+// An empty sender is the null reverse-path, which SMTP allows.
+void CheckAddresses(const CKivSMTPMessage& message) {
+    CheckAddress("the sender", message.From().Address(), true);
+    for (const RecipientKind kind : {RecipientKind::To, RecipientKind::Cc, RecipientKind::Bcc}) {
+        for (const CKivSMTPAddress& recipient : message.Recipients(kind)) {
+            CheckAddress("the recipient", recipient.Address(), false);
+        }
+    }
+    CheckAddress("the reply-to address", message.ReplyTo().Address(), true);
 }
 
 // The milliseconds left until the deadline, 0 once it has passed.
@@ -297,6 +324,7 @@ void CKivSMTPConnection::SendMail(const CKivSMTPMessage& message) {
     if (!connected_) {
         throw CKivSMTPException(SystemError(ENOTCONN), std::string());
     }
+    CheckAddresses(message);
     Translated([&] {
         Command("MAIL FROM:<" + SingleLine(message.From().Address()) + ">\r\n", 250,
                 kMailFromRefused);

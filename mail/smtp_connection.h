@@ -77,7 +77,8 @@ public:
     // case, then a failure of the QUIT exchange is raised.
     void Disconnect(bool graceful = true);
     // Sends one message: MAIL FROM, RCPT TO for every To, Cc and Bcc address, DATA, header, body
-    // and the end-of-data mark.
+    // and the end-of-data mark. A message with an address that is no mailbox (MailboxFault; an
+    // empty sender is allowed) is refused with kAddressInvalid before anything is sent.
     void SendMail(const CKivSMTPMessage& message);
 
     // Reads one reply; true when its code is the expected one.

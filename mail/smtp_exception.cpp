@@ -90,6 +90,8 @@ const char* OwnMessageFormat(std::uint32_t code) {
                    "and the connection is not encrypted (choose STARTTLS or SSL/TLS): %s";
         case kAuthSaslPlainRefused:
             return "The mail server did not accept the login (AUTH PLAIN): %s";
+        case kAddressInvalid:
+            return "The message holds an address that is no valid mail address: %s";
         default:
             return "The mail transport failed: %s";
     }

@@ -61,6 +61,9 @@ enum SmtpErrorCode : std::uint32_t {
     kClearTextAuthRefused = 548,
     // PLAIN (RFC 4616): the command with the login is not answered with 235.
     kAuthSaslPlainRefused = 549,
+    // The sender, a recipient or the reply-to address of a message is no mailbox of RFC 5321's
+    // syntax (mailbox_syntax.h); nothing of the message was sent.
+    kAddressInvalid = 550,
 };
 
 constexpr std::uint32_t MakeTransportError(std::uint32_t facility, std::uint32_t code) {

@@ -64,6 +64,17 @@ std::string MailFailureText(const MailOutcome& outcome) {
            outcome.reason + (outcome.consequence.empty() ? "" : "; " + outcome.consequence);
 }
 
+std::string MailLeftOutText(const MailOutcome& outcome) {
+    if (outcome.recipientsLeftOut.empty()) {
+        return std::string();
+    }
+    const std::size_t more = outcome.recipientsLeftOut.size() - 1;
+    return outcome.label + ": the mail was sent without " + outcome.recipientsLeftOut.front() +
+           (more == 0 ? std::string()
+                      : " (and " + std::to_string(more) + " more recipient" +
+                            (more == 1 ? "" : "s") + " without a valid address, see the log)");
+}
+
 MailWorker::MailWorker(Report report, std::unique_ptr<MailSource> source)
     : state_(std::make_shared<State>()) {
     state_->report = std::move(report);
@@ -146,7 +157,8 @@ void MailWorker::Send(State& state, const MailJob& job, MailOutcome& outcome) {
                 state.inFlight = nullptr;
             }
         } inFlight(state, session);
-        SendReminderMail(session, job.subject, job.text, job.addresses, job.settings);
+        SendReminderMail(session, job.subject, job.text, job.addresses, job.settings,
+                         job.recipientNames, &outcome.recipientsLeftOut);
     } catch (const CKivSMTPException& failure) {
         outcome.sent = false;
         outcome.reason = failure.what();

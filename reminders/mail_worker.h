@@ -19,6 +19,9 @@ struct MailJob {
     std::string subject;
     std::string text;
     std::vector<std::string> addresses;
+    // Who each address belongs to, by position, as the log names them ("Ann Smith (contact
+    // 1000000002)"); may be shorter than the addresses.
+    std::vector<std::string> recipientNames;
     EmailSettings settings;
     // Why the mail cannot go out at all (its schedule was deleted, its attendants could not be
     // read); when set, no session is opened and the outcome carries this reason.
@@ -43,6 +46,9 @@ struct MailOutcome {
     bool givenUp = false;
     // The worker stopped before the mail could go out.
     bool stopped = false;
+    // The recipients left out because their address is no valid mail address, each as "<who>:
+    // the address \"...\" is no valid mail address: <why>"; the others got the mail if it was sent.
+    std::vector<std::string> recipientsLeftOut;
 };
 
 // Where a worker finds mails besides those queued with MailWorker::Queue (a queue kept in the
@@ -72,6 +78,10 @@ std::string MailDestination(const EmailSettings& settings);
 // The line that the log and the main window's status bar show for a mail that was not sent:
 // "<label>: the mail was not sent through <destination>: <reason>[; <consequence>]".
 std::string MailFailureText(const MailOutcome& outcome);
+
+// The line the main window's status bar shows for a mail that was sent without some of its
+// recipients: "<label>: the mail was sent without <first left out>" and how many more.
+std::string MailLeftOutText(const MailOutcome& outcome);
 
 // Sends mails one after the other, in the order they were queued, on a thread of its own, so that
 // the thread that queues them never waits on the network. Every mail that is not sent gets one

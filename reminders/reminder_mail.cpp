@@ -5,9 +5,11 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "mail/mailbox_syntax.h"
 #include "mail/smtp_address.h"
 #include "mail/smtp_message.h"
 #include "mail/transport_error.h"
+#include "platform/log.h"
 #include "store/db_result_set.h"
 #include "store/query_rows.h"
 #include "store/statement_catalogue.h"
@@ -64,18 +66,32 @@ SmtpSecurity SessionSecurity(MailSecurity security) {
 
 }  // namespace
 
-std::vector<std::string> CollectAttendantAddresses(CDBConnection* connection,
-                                                   Identifier scheduleId) {
-    std::vector<std::string> addresses;
+std::vector<Attendant> CollectAttendants(CDBConnection* connection, Identifier scheduleId) {
+    using Columns = catalogue::AttendantEmailColumns;
+    std::vector<Attendant> attendants;
     if (connection == nullptr) {
-        return addresses;
+        return attendants;
     }
     CDBResultSet results(*connection);
     for (const ResultRow& row : QueryRows(results, statements::SelectAttendantEmails(scheduleId))) {
-        addresses.push_back(row.Text(catalogue::AttendantEmailColumns::kHomeEmail));
+        std::string name = row.Text(Columns::kFirstName);
+        const std::string last = row.Text(Columns::kLastName);
+        name += name.empty() || last.empty() ? last : " " + last;
+        const std::string contact = "contact " + row.Text(Columns::kContactId);
+        attendants.push_back(
+            {row.Text(Columns::kHomeEmail), name.empty() ? contact : name + " (" + contact + ")"});
     }
     if (!results.LastError().Empty()) {
         throw std::runtime_error("the attendants could not be read: " + results.LastError().Text());
+    }
+    return attendants;
+}
+
+std::vector<std::string> CollectAttendantAddresses(CDBConnection* connection,
+                                                   Identifier scheduleId) {
+    std::vector<std::string> addresses;
+    for (Attendant& attendant : CollectAttendants(connection, scheduleId)) {
+        addresses.push_back(std::move(attendant.address));
     }
     return addresses;
 }
@@ -88,22 +104,51 @@ void SendReminderMail(const std::string& subject, const std::string& text,
 
 void SendReminderMail(CKivSMTPConnection& session, const std::string& subject,
                       const std::string& text, const std::vector<std::string>& addresses,
-                      const EmailSettings& settings) {
+                      const EmailSettings& settings, const std::vector<std::string>& recipientNames,
+                      std::vector<std::string>* leftOut) {
     if (settings.smtpServer.empty()) {
         throw std::runtime_error("no SMTP server is set in the e-mail settings");
+    }
+    if (!settings.unknownSecurity.empty()) {
+        throw std::runtime_error(UnknownSecurityText(settings.unknownSecurity));
+    }
+    const CKivSMTPAddress sender(settings.senderAddress);
+    if (sender.Address().empty()) {
+        throw std::runtime_error("no sender address is set in the e-mail settings");
+    }
+    if (const std::string fault = MailboxFault(sender.Address()); !fault.empty()) {
+        throw std::runtime_error("the sender address \"" + PrintableText(sender.Address()) +
+                                 "\" of the e-mail settings is no valid mail address: " + fault);
     }
     const Utf8TextOnThisThread utf8;
     // The message first: what cannot be composed needs no session.
     CKivSMTPMessage message;
-    for (const std::string& addressText : addresses) {
-        const CKivSMTPAddress address(addressText);
+    for (std::size_t index = 0; index < addresses.size(); ++index) {
+        const CKivSMTPAddress address(addresses[index]);
         // An attendant without an address would make the server refuse the whole mail
         // (RCPT TO:<>), and the other attendants would get nothing.
-        if (!address.Address().empty()) {
-            message.AddRecipient(address, RecipientKind::To);
+        if (address.Address().empty()) {
+            continue;
         }
+        // An address that breaks the syntax could carry extra command parameters or header
+        // text, or make a server refuse the whole mail: it alone is left out.
+        if (const std::string fault = MailboxFault(address.Address()); !fault.empty()) {
+            const std::string who =
+                index < recipientNames.size() ? recipientNames[index] : "the recipient";
+            const std::string line = who + ": the address \"" + PrintableText(address.Address()) +
+                                     "\" is no valid mail address: " + fault;
+            LogWarning("The reminder mail \"" + subject + "\" leaves out " + line);
+            if (leftOut != nullptr) {
+                leftOut->push_back(line);
+            }
+            continue;
+        }
+        message.AddRecipient(address, RecipientKind::To);
     }
-    message.SetFrom(CKivSMTPAddress(settings.senderAddress));
+    if (message.Recipients(RecipientKind::To).empty()) {
+        throw std::runtime_error("no recipient has a valid mail address");
+    }
+    message.SetFrom(sender);
     message.SetSubject(subject);
     message.SetBodyText(text);
 
@@ -151,9 +196,15 @@ bool IsPermanentRefusal(const CKivSMTPException& failure) {
 void MailScheduleAttendants(CDBConnection* connection, const std::string& subject,
                             const std::string& text, Identifier scheduleId,
                             const EmailSettings& settings) {
-    const std::vector<std::string> addresses = CollectAttendantAddresses(connection, scheduleId);
+    std::vector<std::string> addresses;
+    std::vector<std::string> names;
+    for (Attendant& attendant : CollectAttendants(connection, scheduleId)) {
+        addresses.push_back(std::move(attendant.address));
+        names.push_back(std::move(attendant.who));
+    }
     if (!addresses.empty()) {
-        SendReminderMail(subject, text, addresses, settings);
+        CKivSMTPConnection session;
+        SendReminderMail(session, subject, text, addresses, settings, names);
     }
 }
 

@@ -29,8 +29,13 @@ inline const char* MailSecurityText(MailSecurity security) {
     }
 }
 
-// The mode a profile text names, in any letter case; none for any other text.
+// The mode a profile text names, in any letter case and with blanks around it; none for any
+// other text.
 inline std::optional<MailSecurity> MailSecurityFromText(std::string text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    text = first == std::string::npos
+               ? std::string()
+               : text.substr(first, text.find_last_not_of(" \t") - first + 1);
     for (char& c : text) {
         c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     }
@@ -62,6 +67,17 @@ struct EmailSettings {
     std::string smtpAccount;
     std::string smtpPassword;
     MailSecurity security = MailSecurity::None;
+    // The stored security text when it names no mode ("ssl", a typo). No mail goes out then, not
+    // even in clear text, until the "Email Setting" dialog has a mode chosen and saved. Empty
+    // when the text named a mode or there was none.
+    std::string unknownSecurity;
 };
+
+// Why mail does not go out while the stored security is such a text.
+inline std::string UnknownSecurityText(const std::string& stored) {
+    return "the stored SMTP security \"" + stored +
+           "\" is none of \"none\", \"starttls\" and \"tls\", so no mail is sent until a "
+           "security is chosen and saved in Setting, Email Setting";
+}
 
 }  // namespace calvendra

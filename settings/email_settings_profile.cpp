@@ -38,20 +38,20 @@ int ReadPort(const wxConfigBase& profile) {
     return kDefaultSmtpPort;
 }
 
-// The stored security mode; absent means none, as before there was a choice. A text that names no
-// mode counts as none too, and the log says so: "none" never sends a password in clear (the
-// login then needs a mechanism that keeps it hidden).
-MailSecurity ReadSecurity(const wxConfigBase& profile) {
+// The stored security mode; absent or empty means none, as before there was a choice. A text that
+// names no mode is kept as it is, and stops every mail until the dialog saves a mode: reading it
+// as none would send the mail, and a login, in clear text where encryption was meant.
+void ReadSecurity(const wxConfigBase& profile, EmailSettings& settings) {
     const std::string text = ReadText(profile, "SMTPSecurity");
-    if (text.empty()) {
-        return MailSecurity::None;
-    }
     if (const std::optional<MailSecurity> security = MailSecurityFromText(text)) {
-        return *security;
+        settings.security = *security;
+        return;
     }
-    LogWarning("The stored SMTP security \"" + text +
-               "\" is none of \"none\", \"starttls\" and \"tls\"; \"none\" is used.");
-    return MailSecurity::None;
+    if (text.find_first_not_of(" \t") == std::string::npos) {
+        return;
+    }
+    settings.unknownSecurity = text;
+    LogError("E-mail settings: " + UnknownSecurityText(text) + ".");
 }
 
 }  // namespace
@@ -68,7 +68,7 @@ EmailSettings LoadEmailSettings() {
     settings.smtpPort = ReadPort(*profile);
     settings.smtpAccount = ReadText(*profile, "SMTPAccount");
     settings.smtpPassword = ReadText(*profile, "SMTPPassword");
-    settings.security = ReadSecurity(*profile);
+    ReadSecurity(*profile, settings);
     return settings;
 }
 
@@ -82,7 +82,10 @@ void SaveEmailSettings(const EmailSettings& settings) {
     profile->Write(Key("SMTPPort"), static_cast<long>(settings.smtpPort));
     profile->Write(Key("SMTPAccount"), resources::FromStoreText(settings.smtpAccount));
     profile->Write(Key("SMTPPassword"), resources::FromStoreText(settings.smtpPassword));
-    profile->Write(Key("SMTPSecurity"), wxString(MailSecurityText(settings.security)));
+    // A security text that names no mode stays as it was until a mode is chosen.
+    profile->Write(Key("SMTPSecurity"), settings.unknownSecurity.empty()
+                                            ? wxString(MailSecurityText(settings.security))
+                                            : resources::FromStoreText(settings.unknownSecurity));
     FlushProfile();
 }
 

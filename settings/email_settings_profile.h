@@ -10,8 +10,9 @@ namespace calvendra {
 inline constexpr int kDefaultSmtpPort = 25;
 
 // The six values of the profile; absent keys read as empty text, port 25 and no security, and so
-// does a stored port that is no port number or a security text that names no mode (which the log
-// tells). Without a profile every field takes its default.
+// does a stored port that is no port number (which the log tells). A security text is read in any
+// letter case and with blanks around it; one that names no mode is kept in unknownSecurity (and
+// the log tells), which stops every mail. Without a profile every field takes its default.
 EmailSettings LoadEmailSettings();
 
 // Writes the record to the profile and makes sure the profile file can be read by its owner only,

@@ -101,11 +101,12 @@ struct ContactChoiceColumns {
     enum : int { kContactId, kFirstName, kLastName, kHomeEmail, kGroupName, kGroupId };
 };
 inline constexpr char kSelectAttendantEmails[] =
-    "select home_email from assist_contactmaininfo,schedule_contact "
+    "select home_email,assist_contactmaininfo.contact_id,first_name,last_name "
+    "from assist_contactmaininfo,schedule_contact "
     "where schedule_contact.schedule_id='%ld' "
     "and schedule_contact.contact_id=assist_contactmaininfo.contact_id";
 struct AttendantEmailColumns {
-    enum : int { kHomeEmail };
+    enum : int { kHomeEmail, kContactId, kFirstName, kLastName };
 };
 
 // Schedules.

@@ -380,28 +380,99 @@ TEST_F(EmailSettingsTest, TheSecurityModeIsStoredAsItsWordAndNoneIsTheDefault) {
 }
 
 // A profile from before the choice has no key; one edited by hand may hold any word.
-TEST_F(EmailSettingsTest, AStoredSecurityIsReadInAnyCaseAndAnUnknownOneCountsAsNoneAndIsLogged) {
+TEST_F(EmailSettingsTest, AStoredSecurityIsReadInAnyCaseWithBlanksAroundIt) {
     const struct {
         const char* line;
         MailSecurity read;
-        bool logged;
-    } cases[] = {{"", MailSecurity::None, false},
-                 {"SMTPSecurity=starttls\n", MailSecurity::StartTls, false},
-                 {"SMTPSecurity=TLS\n", MailSecurity::Tls, false},
-                 {"SMTPSecurity=none\n", MailSecurity::None, false},
-                 {"SMTPSecurity=ssl\n", MailSecurity::None, true},
-                 {"SMTPSecurity=\n", MailSecurity::None, false}};
+    } cases[] = {{"", MailSecurity::None},
+                 {"SMTPSecurity=starttls\n", MailSecurity::StartTls},
+                 {"SMTPSecurity=TLS\n", MailSecurity::Tls},
+                 {"SMTPSecurity=none\n", MailSecurity::None},
+                 {"SMTPSecurity=StartTLS \n", MailSecurity::StartTls},
+                 {"SMTPSecurity=  tls\t\n", MailSecurity::Tls},
+                 {"SMTPSecurity=\n", MailSecurity::None}};
     for (const auto& c : cases) {
         WriteFileText(ProfileFilePath(), "[Calvendra1.0]\nSMTPServer=mx\n" + std::string(c.line));
         const CapturedLog log;
         Restart();
         EXPECT_EQ(settings_.security, c.read) << c.line;
-        EXPECT_EQ(
-            log.Text().find("The stored SMTP security \"ssl\" is none of \"none\", "
-                            "\"starttls\" and \"tls\"; \"none\" is used.") != std::string::npos,
-            c.logged)
-            << c.line << log.Text();
+        EXPECT_EQ(settings_.unknownSecurity, "") << c.line;
+        EXPECT_EQ(log.Text(), "") << c.line;
     }
+}
+
+// Before, "ssl" counted as none: the reminder went out in clear text, with the login too. Now any
+// word that names no mode stops every mail, with the reason in the log and in the mail's outcome,
+// and the dialog shows it when opened; only a mode chosen there and saved lets mail go again.
+TEST_F(EmailSettingsTest, AStoredSecurityThatNamesNoModeSendsNothingUntilAModeIsSaved) {
+    test::SmtpSinkServer server;
+    std::string why;
+    ASSERT_TRUE(server.Start(why)) << why;
+    for (const std::string stored : {"ssl", "SSL/TLS", "starttls x", "tsl", "STARTTLS;"}) {
+        WriteFileText(ProfileFilePath(),
+                      "[Calvendra1.0]\nSenderEmail=me@example.org\n"
+                      "SMTPServer=127.0.0.1\nSMTPPort=" +
+                          std::to_string(server.Port()) +
+                          "\nSMTPAccount=me\nSMTPPassword=s3cret\n"
+                          "SMTPSecurity=" +
+                          stored + "\n");
+        const CapturedLog log;
+        Restart();
+        EXPECT_EQ(settings_.unknownSecurity, stored);
+        const std::string reason = "the stored SMTP security \"" + stored +
+                                   "\" is none of \"none\", \"starttls\" and \"tls\", so no "
+                                   "mail is sent until a security is chosen and saved in Setting, "
+                                   "Email Setting";
+        EXPECT_THAT(log.Text(), ::testing::HasSubstr(reason)) << stored;
+        try {
+            SendReminderMail("Standup", "Room 4.", {"ann@example.org"}, settings_);
+            ADD_FAILURE() << stored << ": the mail went out";
+        } catch (const std::runtime_error& failure) {
+            EXPECT_EQ(failure.what(), reason);
+        }
+
+        CEmailSetDlg dialog(nullptr, settings_);
+        dialog.Show();
+        EXPECT_EQ(dialog.SecurityChoice()->GetSelection(), wxNOT_FOUND) << stored;
+        EXPECT_EQ(TestResult(dialog), "The stored security \"" + stored +
+                                          "\" is none of these, so no mail is sent: choose one "
+                                          "and save.");
+        // Neither the test message nor OK goes without a mode.
+        PressSendTest(dialog);
+        EXPECT_EQ(TestResult(dialog), "Please choose the security.");
+        wxTEST_DIALOG(PressOk(dialog), ExpectMessage(kQuestion, wxYES),
+                      ExpectMessage("Please choose the security.", wxOK));
+        EXPECT_TRUE(dialog.IsShown());
+        // A GTK combo box takes the focus with a button inside it.
+        GtkWidget* focus = FocusWithin(dialog);
+        EXPECT_TRUE(focus != nullptr &&
+                    gtk_widget_is_ancestor(focus, dialog.SecurityChoice()->GetHandle()));
+        EXPECT_EQ(settings_.unknownSecurity, stored);
+        EXPECT_NE(ProfileText().find("SMTPSecurity=" + stored + "\n"), std::string::npos);
+    }
+    EXPECT_EQ(server.Sessions(), 0);
+
+    // A dialog closed without OK keeps the word, and so does a save of the record as it is.
+    {
+        CEmailSetDlg dialog(nullptr, settings_);
+        dialog.Show();
+        dialog.ServerEdit()->ChangeValue("smtp.example.org");
+    }
+    EXPECT_EQ(settings_.unknownSecurity, "STARTTLS;");
+    SaveEmailSettings(settings_);
+    Restart();
+    EXPECT_EQ(settings_.unknownSecurity, "STARTTLS;");
+
+    CEmailSetDlg dialog(nullptr, settings_);
+    dialog.Show();
+    ChooseSecurity(dialog, MailSecurity::None);
+    wxTEST_DIALOG(PressOk(dialog), ExpectMessage(kQuestion, wxYES));
+    EXPECT_FALSE(dialog.IsShown());
+    EXPECT_EQ(settings_.unknownSecurity, "");
+    EXPECT_EQ(settings_.security, MailSecurity::None);
+    EXPECT_NE(ProfileText().find("SMTPSecurity=none\n"), std::string::npos);
+    SendReminderMail("Standup", "Room 4.", {"ann@example.org"}, settings_);
+    EXPECT_EQ(server.Messages().size(), 1u);
 }
 
 // The usual port of a mode replaces the usual port of the mode before; a port of the user's own

@@ -113,7 +113,8 @@ protected:
             "('1000000003','1000000001','Bob','bob@example.org'),"
             "('1000000004','1000000001','Cy','Cy <cy@example.org>'),"
             "('1000000005','1000000001','Dee',''),"
-            "('1000000006','1000000001','Eve','eve@')");
+            "('1000000006','1000000001','Eve','eve@'),"
+            "('1000000007','1000000001','Una','unknown@example.org')");
     }
 
     CMainFrame& Frame() { return *Windows().frame; }
@@ -293,10 +294,10 @@ TEST_F(ReminderLoopTest, AnAttendantWithoutAddressLeavesTheOthersTheirMail) {
 TEST_F(ReminderLoopTest, AMailTheServerRefusesIsDroppedAndTheNextScheduleIsStillDelivered) {
     SaveMailSettings("organizer@example.org", server_.Port());
     Start();
-    // The server refuses "eve@", and with it the whole first mail.
-    AddSchedule(2000000002, "Refused", "Eve's address is broken.", true);
+    // The server has no mailbox "unknown@example.org", and refuses the whole first mail.
+    AddSchedule(2000000002, "Refused", "Una's address is not the server's.", true);
     Attend(2000000002, 1000000002);
-    Attend(2000000002, 1000000006);
+    Attend(2000000002, 1000000007);
     AddSchedule(2000000003, "Delivered", "Bob's is fine.", true);
     Attend(2000000003, 1000000003);
 
@@ -318,6 +319,49 @@ TEST_F(ReminderLoopTest, AMailTheServerRefusesIsDroppedAndTheNextScheduleIsStill
                                       ": The mail server did not accept a recipient (RCPT TO): "));
     // The failure came first and was answered by the mail that went out after it.
     EXPECT_TRUE(WaitUntil([&] { return StatusText().empty(); })) << StatusText();
+}
+
+// An address that is no valid mail address never reaches the server: that attendant alone is left
+// out, the log names the contact and why, and the status bar says the mail went without them.
+TEST_F(ReminderLoopTest, AnAttendantWithAnInvalidAddressIsLeftOutAndNamed) {
+    SaveMailSettings("organizer@example.org", server_.Port());
+    Database().Execute(
+        "insert into assist_contactmaininfo (contact_id, group_id, first_name, last_name, "
+        "home_email) values ('1000000008','1000000001','Mal','Lory',"
+        "'to1@example.org> NOTIFY=SUCCESS,FAILURE ORCPT=rfc822;x@y')");
+    Start();
+    AddSchedule(2000000002, "Standup", "Room 4.", true);
+    Attend(2000000002, 1000000002);
+    Attend(2000000002, 1000000006);
+    Attend(2000000002, 1000000008);
+    Attend(2000000002, 1000000003);
+    const CapturedLog log;
+    ScanAndDeliver(Frame());
+
+    std::vector<std::string> valid = AttendantsInQueryOrder(2000000002);
+    valid.erase(std::remove_if(valid.begin(), valid.end(),
+                               [](const std::string& address) {
+                                   return address != "ann@example.org" &&
+                                          address != "bob@example.org";
+                               }),
+                valid.end());
+    ASSERT_EQ(valid.size(), 2u);
+    const auto messages = WaitForMessages(1);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(Envelope(messages[0]), "organizer@example.org\r\n" + valid[0] + " " + valid[1]);
+    EXPECT_THAT(messages[0], HasSubstr("\r\nTo: " + valid[0] + "," + valid[1] + "\r\n"));
+    EXPECT_THAT(log.Text(), HasSubstr("The reminder mail \"Standup\" leaves out Eve (contact "
+                                      "1000000006): the address \"eve@\" is no valid mail "
+                                      "address: it has no domain after the \"@\""));
+    EXPECT_THAT(log.Text(),
+                HasSubstr("leaves out Mal Lory (contact 1000000008): the address "
+                          "\"to1@example.org> NOTIFY=SUCCESS,FAILURE ORCPT=rfc822;x@y\" is no "
+                          "valid mail address: its domain holds \">\" (octet 16)"));
+    EXPECT_TRUE(WaitUntil([&] { return !StatusText().empty(); }));
+    const std::string status = StatusText();
+    EXPECT_THAT(status, HasSubstr("Reminder \"Standup\" (schedule 2000000002): the mail was sent "
+                                  "without "));
+    EXPECT_THAT(status, HasSubstr("(and 1 more recipient without a valid address, see the log)"));
 }
 
 // No dialog, but the log says why the mail did not go, once, with the subject, the server and

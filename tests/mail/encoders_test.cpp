@@ -363,6 +363,8 @@ TEST_F(HeaderText, DisplayNamesByKind) {
         {"back\\slash", true, "UTF-8", "\"back\\\\slash\""},
         {"Ann  Smith", true, "UTF-8", "\"Ann  Smith\""},
         {" Ann", true, "UTF-8", "\" Ann\""},
+        {"Ann ", true, "UTF-8", "\"Ann \""},
+        {"Ann Smith ", false, "UTF-8", "\"Ann Smith \""},
         {"Eve\r\nBcc: v@x", true, "UTF-8", "\"Eve  Bcc: v@x\""},
         // Non-ASCII names become encoded words with only what a phrase allows in them.
         {"J\xc3\xb6rg", true, "UTF-8", "=?UTF-8?q?J=C3=B6rg?="},

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -613,13 +614,84 @@ TEST(Session, HostileAddressesCannotInjectCommands) {
         session.Connect("127.0.0.1", AuthMethod::None, "", "", server.Port());
         CKivSMTPMessage message;
         message.SetFrom(CKivSMTPAddress("", "me@example.org>\r\nRCPT TO:<evil@example.org"));
+        const CKivSMTPException failure = FailureOf([&] { session.SendMail(message); });
+        EXPECT_EQ(failure.TransportError(), OwnError(kAddressInvalid));
+        EXPECT_THAT(failure.what(), HasSubstr("the sender \"me@example.org>\\x0D\\x0ARCPT"));
+        EXPECT_TRUE(session.IsConnected());
+    }
+    server.Join();
+    EXPECT_THAT(script.commands, ::testing::ElementsAre("HELO me  RSET\r\n", "QUIT\r\n"));
+}
+
+// Every address of a message is checked before the first command: one that is no mailbox stops
+// the message whole, whichever role it has, and the server sees nothing of it.
+TEST(Session, AMessageWithAnAddressThatIsNoMailboxIsRefusedBeforeMailFrom) {
+    struct Case {
+        const char* what;
+        std::function<void(CKivSMTPMessage&)> spoil;
+        std::string named;
+    };
+    const Case cases[] = {
+        {"options after the address",
+         [](CKivSMTPMessage& m) {
+             m.AddRecipient(CKivSMTPAddress("", "to1@example.org> NOTIFY=SUCCESS,FAILURE"),
+                            RecipientKind::To);
+         },
+         "the recipient \"to1@example.org> NOTIFY=SUCCESS,FAILURE\": its domain holds \">\""},
+        {"a NUL byte",
+         [](CKivSMTPMessage& m) {
+             m.AddRecipient(CKivSMTPAddress("", "a\0b@example.org"s), RecipientKind::Cc);
+         },
+         "the recipient \"a\\x00b@example.org\": it holds the byte 0x00"},
+        {"thousands of bytes",
+         [](CKivSMTPMessage& m) {
+             m.AddRecipient(CKivSMTPAddress("", "b@" + std::string(4600, 'x') + ".org"),
+                            RecipientKind::Bcc);
+         },
+         "more than the 254"},
+        {"a reply-to address in 8 bits",
+         [](CKivSMTPMessage& m) { m.SetReplyTo(CKivSMTPAddress("", "j\xc3\xb6rg@example.org")); },
+         "the reply-to address \"j\\xC3\\xB6rg@example.org\""},
+        {"a sender without a domain", [](CKivSMTPMessage& m) { m.SetFrom(CKivSMTPAddress("me@")); },
+         "the sender \"me@\": it has no domain"},
+    };
+    for (const Case& c : cases) {
+        SmtpScript script;
+        ScriptedServer server([&](Peer& peer) {
+            script.Greet(peer);
+            script.Serve(peer);
+        });
+        {
+            CKivSMTPConnection session;
+            session.Connect("127.0.0.1", AuthMethod::None, "", "", server.Port());
+            CKivSMTPMessage message = SampleMessage();
+            c.spoil(message);
+            const CKivSMTPException failure = FailureOf([&] { session.SendMail(message); });
+            EXPECT_EQ(failure.TransportError(), OwnError(kAddressInvalid)) << c.what;
+            EXPECT_THAT(failure.what(),
+                        StartsWith("The message holds an address that is no valid mail address: "))
+                << c.what;
+            EXPECT_THAT(failure.what(), HasSubstr(c.named)) << c.what;
+        }
+        server.Join();
+        EXPECT_EQ(script.commands.size(), 2u) << c.what << ": only HELO and QUIT";
+    }
+    // The null reverse-path of a message without a sender is SMTP's own, and goes out.
+    SmtpScript script;
+    ScriptedServer server([&](Peer& peer) {
+        script.Greet(peer);
+        script.Serve(peer);
+    });
+    {
+        CKivSMTPConnection session;
+        session.Connect("127.0.0.1", AuthMethod::None, "", "", server.Port());
+        CKivSMTPMessage message = SampleMessage();
+        message.SetFrom(CKivSMTPAddress());
         session.SendMail(message);
     }
     server.Join();
     ASSERT_GE(script.commands.size(), 2u);
-    EXPECT_EQ(script.commands[0], "HELO me  RSET\r\n");
-    EXPECT_EQ(script.commands[1], "MAIL FROM:<me@example.org>  RCPT TO:<evil@example.org>\r\n");
-    EXPECT_EQ(script.commands[2], "DATA\r\n");
+    EXPECT_EQ(script.commands[1], "MAIL FROM:<>\r\n");
 }
 
 TEST(Session, NtlmTokensTravelInBase64) {

@@ -3,7 +3,8 @@
 Every message it accepts is written to the given folder as message-<n>.txt: the envelope sender on
 the first line, the envelope recipients separated by spaces on the second, an empty line, and then
 the message exactly as received (after the server has undone the dot-stuffing). Each HELO or EHLO
-adds a line to sessions.log in the same folder.
+adds a line to sessions.log in the same folder. A recipient whose local part is "unknown" is refused
+with 550, as a server refuses a mailbox it does not have.
 
 A third argument names a JSON file of options:
 
@@ -54,6 +55,13 @@ class WriteToFolder:
         self.note_session("EHLO " + hostname)
         session.host_name = hostname
         return responses
+
+    async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+        # A mailbox the server does not have, for the tests of a refusal: local part "unknown".
+        if address.partition("@")[0] == "unknown":
+            return "550 5.1.1 No such mailbox here"
+        envelope.rcpt_tos.append(address)
+        return "250 OK"
 
     async def handle_DATA(self, server, session, envelope):
         self.count += 1

@@ -13,7 +13,8 @@ namespace calvendra::test {
 // A real SMTP server for the length of a test: Debian's aiosmtpd, run by smtp_sink.py on a free
 // loopback port. Every message it accepts is kept as text: the envelope sender on the first line,
 // the envelope recipients separated by spaces on the second, an empty line, and the message as
-// received after the server undid the dot-stuffing.
+// received after the server undid the dot-stuffing. A recipient whose local part is "unknown" is
+// refused with 550.
 class SmtpSinkServer {
 public:
     SmtpSinkServer() = default;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <stdexcept>
 
+#include "mail/smtp_connection.h"
 #include "reminders/reminder_mail.h"
 #include "store/db_connection.h"
 #include "tests/mail/scripted_peer.h"
@@ -147,13 +148,80 @@ std::string FailureOf(const std::function<void()>& send) {
 
 TEST_F(ReminderMailTest, OnlyAddresslessAttendantsSendNothing) {
     Attend(1000000005);
-    // With no recipient left the server refuses the message, and the failure says so.
+    // With no recipient left no session is opened, and the failure says why.
     EXPECT_THAT(FailureOf([&] {
                     MailScheduleAttendants(&connection_, "Standup", "Room 4.", kSchedule,
                                            settings_);
                 }),
-                HasSubstr("DATA"));
+                HasSubstr("no recipient has a valid mail address"));
     EXPECT_TRUE(server_.Messages().empty());
+    EXPECT_EQ(server_.Sessions(), 0);
+}
+
+// An address from the database is checked before the session: one that is no valid mail address
+// is left out and named, whoever wrote it there; the others get the mail.
+TEST_F(ReminderMailTest, AnInvalidAddressIsLeftOutAndNamedAndTheOthersGetTheMail) {
+    database_.Execute(
+        "insert into assist_contactmaininfo (contact_id, group_id, first_name, last_name, "
+        "home_email) values ('1000000006','1000000001','Eve','Ill',"
+        "'to1@example.org> NOTIFY=SUCCESS,FAILURE ORCPT=rfc822;x@y'),"
+        "('1000000007','1000000001','','','a@" +
+        std::string(4600, 'x') + ".org')");
+    Attend(1000000006);
+    Attend(1000000002);
+    Attend(1000000007);
+    std::vector<std::string> addresses;
+    std::vector<std::string> names;
+    for (const Attendant& attendant : CollectAttendants(&connection_, kSchedule)) {
+        addresses.push_back(attendant.address);
+        names.push_back(attendant.who);
+    }
+    ASSERT_EQ(names.size(), 3u);
+    EXPECT_THAT(names,
+                ::testing::UnorderedElementsAre("Eve Ill (contact 1000000006)",
+                                                "Ann (contact 1000000002)", "contact 1000000007"));
+    std::vector<std::string> leftOut;
+    CKivSMTPConnection session;
+    SendReminderMail(session, "Standup", "Room 4.", addresses, settings_, names, &leftOut);
+
+    const auto messages = server_.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(Envelope(messages[0]), "organizer@example.org\r\nann@example.org");
+    EXPECT_THAT(messages[0], HasSubstr("\r\nTo: ann@example.org\r\n"));
+    EXPECT_THAT(leftOut,
+                ::testing::UnorderedElementsAre(
+                    "Eve Ill (contact 1000000006): the address \"to1@example.org> "
+                    "NOTIFY=SUCCESS,FAILURE ORCPT=rfc822;x@y\" is no valid mail address: its "
+                    "domain holds \">\" (octet 16)",
+                    "contact 1000000007: the address \"a@" + std::string(98, 'x') +
+                        "...\" is no valid mail address: it is 4606 octets long, more than the "
+                        "254 a mail address may have"));
+}
+
+// The sender is the settings' own: one that is no valid mail address stops the mail before any
+// session, with the reason.
+TEST_F(ReminderMailTest, AnInvalidSenderStopsTheMailWithTheReason) {
+    Attend(1000000002);
+    const auto send = [&] {
+        MailScheduleAttendants(&connection_, "Standup", "Room 4.", kSchedule, settings_);
+    };
+    const struct {
+        const char* sender;
+        const char* reason;
+    } cases[] = {
+        {"", "no sender address is set in the e-mail settings"},
+        {"Organizer <organizer@>",
+         "the sender address \"organizer@\" of the e-mail settings is no valid mail address: it "
+         "has no domain after the \"@\""},
+        {"organizer@example.org\r\nRSET",
+         "the sender address \"organizer@example.org\\x0D\\x0ARSET\" of the e-mail settings is "
+         "no valid mail address: it holds the byte 0x0D"},
+    };
+    for (const auto& c : cases) {
+        settings_.senderAddress = c.sender;
+        EXPECT_THAT(FailureOf(send), HasSubstr(c.reason)) << c.sender;
+    }
+    EXPECT_EQ(server_.Sessions(), 0);
 }
 
 TEST_F(ReminderMailTest, DuplicatesAreKept) {

@@ -318,7 +318,7 @@ TEST_P(ConnectionTest, EveryCatalogueStatementRunsAgainstTheInstalledSchema) {
         EXPECT_TRUE(results.OpenQuery(read)) << read;
     }
     EXPECT_EQ(ReadAll(connection, s::SelectAttendantEmails(2000000003)),
-              (Rows{{"ann@example.org"}}));
+              (Rows{{"ann@example.org", "1000000003", "Ann", ""}}));
     EXPECT_EQ(ReadAll(connection, s::SelectContactsOfGroup(1000000002)),
               (Rows{{"1000000003", "Ann", "", "", "ann@example.org"}}));
 
