@@ -60,6 +60,18 @@ bool ValidPort(std::int32_t port) {
     return port >= 1 && port <= 65535;
 }
 
+// Sets a flag for as long as it lives.
+class RaisedWhile {
+public:
+    explicit RaisedWhile(bool& flag) : flag_(flag) { flag_ = true; }
+    ~RaisedWhile() { flag_ = false; }
+    RaisedWhile(const RaisedWhile&) = delete;
+    RaisedWhile& operator=(const RaisedWhile&) = delete;
+
+private:
+    bool& flag_;
+};
+
 // Raises kAddressInvalid unless the address is a mailbox (or may be empty and is).
 void CheckAddress(const char* role, const std::string& address, bool mayBeEmpty) {
     if (mayBeEmpty && address.empty()) {
@@ -299,7 +311,7 @@ void CKivSMTPConnection::Disconnect(bool graceful) {
     std::optional<CKivSMTPException> failure;
     // After a reply that never came the server is not listening: QUIT would only wait again.
     if (connected_ && graceful && !timedOut_) {
-        quitting_ = true;
+        const RaisedWhile quitting(quitting_);
         try {
             Translated([&] {
                 SendBytes("QUIT\r\n");
@@ -310,7 +322,6 @@ void CKivSMTPConnection::Disconnect(bool graceful) {
         } catch (const CKivSMTPException& raised) {
             failure.emplace(raised);
         }
-        quitting_ = false;
     }
     connected_ = false;
     pending_.clear();
@@ -351,6 +362,7 @@ void CKivSMTPConnection::SendMail(const CKivSMTPMessage& message) {
             Disconnect(false);
             throw;
         }
+        const RaisedWhile delivering(awaitingDelivery_);
         if (!AwaitReply(250)) {
             throw CKivSMTPException(OwnError(kEndOfDataRefused), ErrorReply());
         }
@@ -397,7 +409,11 @@ bool CKivSMTPConnection::AwaitReply(int expectedCode) {
 }
 
 std::uint32_t CKivSMTPConnection::ReplyWaitMs() const {
-    return quitting_ ? std::min(replyTimeoutMs_, kQuitReplyTimeoutMs) : replyTimeoutMs_;
+    if (quitting_) {
+        return std::min(replyTimeoutMs_, kQuitReplyTimeoutMs);
+    }
+    return awaitingDelivery_ ? std::max(replyTimeoutMs_, kEndOfDataReplyTimeoutMs)
+                             : replyTimeoutMs_;
 }
 
 bool CKivSMTPConnection::ReadReply(std::string& text, std::size_t bufferSize, int expectedCode,

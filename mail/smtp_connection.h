@@ -18,7 +18,8 @@
 //
 // Every call blocks; each server reply is awaited at most ReplyTimeout milliseconds in all, and a
 // send fails when the server takes nothing for that long. After a time-out the session closes
-// without QUIT; otherwise QUIT's reply is awaited at most kQuitReplyTimeoutMs.
+// without QUIT; otherwise QUIT's reply is awaited at most kQuitReplyTimeoutMs. The reply to the
+// end of the message data is awaited for the longer of ReplyTimeout and kEndOfDataReplyTimeoutMs.
 //
 // Encryption is a setting (SetSecurity): STARTTLS after EHLO, then EHLO again, or TLS from the
 // first byte (port 465 style). The server's certificate is checked against the system's CA store
@@ -61,6 +62,10 @@ public:
     static constexpr std::size_t kMaxReplyBytes = 1024 * 1024;
     // The longest wait for the reply to QUIT: the mail has gone by then, only the goodbye is left.
     static constexpr std::uint32_t kQuitReplyTimeoutMs = 5000;
+    // The wait for the reply to the end of the message data is at least this long (RFC 5321,
+    // 4.5.3.2.6): a server may take its time to deliver, and a client that gave up earlier would
+    // send again a message the server then delivers all the same.
+    static constexpr std::uint32_t kEndOfDataReplyTimeoutMs = 10 * 60 * 1000;
 
     CKivSMTPConnection();
     ~CKivSMTPConnection() override;
@@ -204,6 +209,8 @@ private:
     bool timedOut_ = false;
     // Set while QUIT's reply is awaited, which has a shorter bound.
     bool quitting_ = false;
+    // Set while the reply to the end of the message data is awaited, which has a longer one.
+    bool awaitingDelivery_ = false;
     // While authenticating: what was sent that must not come back in a reply or an error. A reply
     // that holds the first kSecretStartBytes bytes of one is not kept.
     static constexpr std::size_t kSecretStartBytes = 16;

@@ -6,9 +6,9 @@
 namespace calvendra {
 
 // Finds one SMTP reply in the bytes received so far (RFC 5321, 4.2): lines that each start with
-// the same three-digit code followed by "-" (more lines follow) or a space (the last line), each
-// ended by CR LF. A line that starts otherwise, or with another code than the first, makes the
-// reply malformed as soon as its first four bytes are in.
+// the same three-digit code followed by "-" (more lines follow), a space or nothing at all (the
+// last line), each ended by CR LF. A line that starts otherwise, or with another code than the
+// first, makes the reply malformed as soon as its first bytes show it.
 class SmtpReplyScanner {
 public:
     enum class State { Incomplete, Complete, Malformed };

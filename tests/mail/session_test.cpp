@@ -138,7 +138,8 @@ TEST(Session, GreetingNameAutoIsTheHostName) {
 }
 
 // Replies to MAIL FROM, each after a normal greeting and HELO: a reply that breaks the reply
-// syntax fails the step as a protocol error at once, never as whatever code came before it.
+// syntax fails the step as a protocol error at once, never as whatever code came before it; a
+// well-formed one, down to a code alone, completes the step.
 TEST(Session, RepliesThatBreakTheSyntaxAreProtocolErrors) {
     struct Case {
         std::string reply;
@@ -152,7 +153,13 @@ TEST(Session, RepliesThatBreakTheSyntaxAreProtocolErrors) {
         {"250 slow but fine\r\n", true, 1},
         {"zzz nonsense\r\n", false},
         {"zzz", false},  // no line end, and the server says no more
-        {"250\r\n", false},
+        // A code alone, with or without the blank, is a whole reply (RFC 5321, 4.2).
+        {"250\r\n", true},
+        {"250\r\n", true, 1},
+        {"250-first\r\n250\r\n", true},
+        {"250-\r\n250 \r\n", true, 1},
+        {"250\rx\r\n", false},
+        {"25\r\n", false},
         {"250-first\r\n251 second\r\n", false},
         {"2500 ok\r\n", false},
         {"25 ok\r\n", false},
@@ -281,6 +288,42 @@ TEST(Session, AServerThatStopsReadingFailsTheSendAtTheTimeOut) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     EXPECT_FALSE(session.IsConnected());
     done = true;
+}
+
+// A server that delivers before it answers the end of the data may take longer than the reply
+// time-out: the session waits for it (RFC 5321 gives that wait ten minutes), since giving up would
+// have the message sent again after the server delivered it.
+TEST(Session, TheEndOfTheDataIsAwaitedLongerThanTheReplyTimeOut) {
+    constexpr std::uint32_t kReplyTimeoutMs = 2000;
+    SmtpScript script;
+    ScriptedServer server([&](Peer& peer) {
+        script.Greet(peer);
+        for (const char* answer : {"250 sender ok\r\n", "250 recipient ok\r\n", "354 go\r\n"}) {
+            script.commands.push_back(peer.ReadLine());
+            peer.Send(answer);
+        }
+        script.data = peer.ReadUntil("\r\n.\r\n");
+        // The delivery itself: a slow server, not a wait for the client.
+        std::this_thread::sleep_for(std::chrono::milliseconds(kReplyTimeoutMs * 5 / 2));
+        peer.Send("250 delivered\r\n");
+        script.Serve(peer);
+    });
+    CKivSMTPMessage message;
+    message.SetFrom(CKivSMTPAddress("me@example.org"));
+    message.AddRecipient(CKivSMTPAddress("a@example.org"), RecipientKind::To);
+    message.SetBodyText("text");
+    {
+        CKivSMTPConnection session;
+        session.SetReplyTimeout(kReplyTimeoutMs);
+        session.Connect("127.0.0.1", AuthMethod::None, "", "", server.Port());
+        EXPECT_NO_THROW(session.SendMail(message));
+        EXPECT_EQ(session.LastReply(), "250 delivered");
+    }
+    server.Join();
+    EXPECT_THAT(
+        script.commands,
+        ::testing::ElementsAre("HELO " + LocalHostName() + "\r\n", "MAIL FROM:<me@example.org>\r\n",
+                               "RCPT TO:<a@example.org>\r\n", "DATA\r\n", "QUIT\r\n"));
 }
 
 TEST(Session, RecipientAnsweredWith251Fails) {
