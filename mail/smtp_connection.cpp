@@ -60,6 +60,14 @@ bool ValidPort(std::int32_t port) {
     return port >= 1 && port <= 65535;
 }
 
+// "60 seconds", "1 second", "300 milliseconds".
+std::string DurationText(std::uint32_t milliseconds) {
+    if (milliseconds % 1000 != 0) {
+        return std::to_string(milliseconds) + " milliseconds";
+    }
+    return std::to_string(milliseconds / 1000) + (milliseconds == 1000 ? " second" : " seconds");
+}
+
 // Sets a flag for as long as it lives.
 class RaisedWhile {
 public:
@@ -215,7 +223,7 @@ void CKivSMTPConnection::OpenTransport(const std::string& host, std::uint16_t po
 void CKivSMTPConnection::Introduce(const std::string& host, AuthMethod method,
                                    const std::string& user, const std::string& password) {
     if (!AwaitReply(220)) {
-        throw CKivSMTPException(OwnError(kGreetingRefused), ErrorReply());
+        throw StepFailed(kGreetingRefused);
     }
     const std::string ehlo = "EHLO " + SingleLine(greetingName_) + "\r\n";
     if (method == AuthMethod::None && security_ == SmtpSecurity::None) {
@@ -316,7 +324,7 @@ void CKivSMTPConnection::Disconnect(bool graceful) {
             Translated([&] {
                 SendBytes("QUIT\r\n");
                 if (!AwaitReply(221)) {
-                    failure.emplace(OwnError(kQuitRefused), ErrorReply());
+                    failure.emplace(StepFailed(kQuitRefused));
                 }
             });
         } catch (const CKivSMTPException& raised) {
@@ -364,7 +372,7 @@ void CKivSMTPConnection::SendMail(const CKivSMTPMessage& message) {
         }
         const RaisedWhile delivering(awaitingDelivery_);
         if (!AwaitReply(250)) {
-            throw CKivSMTPException(OwnError(kEndOfDataRefused), ErrorReply());
+            throw StepFailed(kEndOfDataRefused);
         }
     });
 }
@@ -399,7 +407,7 @@ void CKivSMTPConnection::SendText(const std::string& text) {
 void CKivSMTPConnection::Command(const std::string& text, int expectedCode, SmtpErrorCode failure) {
     SendText(text);
     if (!AwaitReply(expectedCode)) {
-        throw CKivSMTPException(OwnError(failure), ErrorReply());
+        throw StepFailed(failure);
     }
 }
 
@@ -422,6 +430,7 @@ bool CKivSMTPConnection::ReadReply(std::string& text, std::size_t bufferSize, in
         // Bytes that came after the previous reply belong to this one.
         std::string received = std::move(pending_);
         pending_.clear();
+        unfinished_.clear();
         SmtpReplyScanner scanner;
         const auto deadline =
             std::chrono::steady_clock::now() + std::chrono::milliseconds(ReplyWaitMs());
@@ -441,6 +450,7 @@ bool CKivSMTPConnection::ReadReply(std::string& text, std::size_t bufferSize, in
                 throw CKivSMTPException(OwnError(kMalformedReply), ErrorReply());
             }
             if (received.size() >= kMaxReplyBytes) {
+                unfinished_ = "it reached " + std::to_string(kMaxReplyBytes) + " bytes";
                 return giveUp();
             }
             // The time-out bounds the whole reply, however slowly its bytes come.
@@ -450,9 +460,11 @@ bool CKivSMTPConnection::ReadReply(std::string& text, std::size_t bufferSize, in
             received.resize(have + static_cast<std::size_t>(std::max(got, 0)));
             if (got < 0) {
                 timedOut_ = true;
+                unfinished_ = "no complete reply came within " + DurationText(ReplyWaitMs());
                 return giveUp();
             }
             if (got == 0) {
+                unfinished_ = "the server closed the connection";
                 return giveUp();
             }
             piece = std::max<std::size_t>(growStep, 1);
@@ -475,6 +487,13 @@ void CKivSMTPConnection::KeepReply(std::string& text) {
         }
     }
     lastReply_ = text;
+}
+
+CKivSMTPException CKivSMTPConnection::StepFailed(SmtpErrorCode code) const {
+    if (!unfinished_.empty()) {
+        return CKivSMTPException::UnfinishedReply(OwnError(code), ErrorReply(), unfinished_);
+    }
+    return CKivSMTPException(OwnError(code), ErrorReply());
 }
 
 std::string CKivSMTPConnection::ErrorReply() const {
@@ -504,7 +523,7 @@ NtlmStatus CKivSMTPConnection::ReceiveChallenge(unsigned char* buffer, std::size
                                                 std::size_t& length) {
     length = 0;
     if (!AwaitReply(334)) {
-        throw CKivSMTPException(OwnError(kAuthNtlmRefused), ErrorReply());
+        throw StepFailed(kAuthNtlmRefused);
     }
     const std::string challenge = Base64Decode(ReplyText());
     if (challenge.size() >= capacity) {

@@ -163,6 +163,9 @@ private:
     void KeepReply(std::string& text);
     // LastReply as an error carries it: while challenges are hidden, a 334 reply without its data.
     std::string ErrorReply() const;
+    // The failure of a step whose reply was not the expected one: the step's code with the reply,
+    // said as a reply that did not end when it did not.
+    CKivSMTPException StepFailed(SmtpErrorCode code) const;
 
     // Authentication (smtp_authentication.cpp).
     void Authenticate(const std::string& host, AuthMethod method, const std::string& user,
@@ -207,6 +210,9 @@ private:
     std::string pending_;
     // Set when a reply wait ran out: the session then ends without QUIT.
     bool timedOut_ = false;
+    // Why the last reply did not come to an end (the time-out, its size, the server's close);
+    // empty when it did.
+    std::string unfinished_;
     // Set while QUIT's reply is awaited, which has a shorter bound.
     bool quitting_ = false;
     // Set while the reply to the end of the message data is awaited, which has a longer one.

@@ -168,6 +168,23 @@ CKivSMTPException::CKivSMTPException(std::uint32_t transportError, std::string l
       transportError_(transportError),
       lastReply_(ReplyForError(std::move(lastReply))) {}
 
+CKivSMTPException::CKivSMTPException(MessageGiven, std::uint32_t transportError,
+                                     std::string lastReply, const std::string& message)
+    : std::runtime_error(message),
+      transportError_(transportError),
+      lastReply_(std::move(lastReply)) {}
+
+CKivSMTPException CKivSMTPException::UnfinishedReply(std::uint32_t transportError,
+                                                     std::string lastReply,
+                                                     const std::string& why) {
+    std::string reply = ReplyForError(std::move(lastReply));
+    std::string message = "The mail server's reply did not come to an end (" + why + ")";
+    if (!reply.empty()) {
+        message += ": " + reply;
+    }
+    return CKivSMTPException(MessageGiven{}, transportError, std::move(reply), message);
+}
+
 bool CKivSMTPException::GetErrorMessage(char* buffer, std::size_t capacity,
                                         unsigned* helpContext) const {
     if (helpContext != nullptr) {

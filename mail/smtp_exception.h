@@ -20,6 +20,12 @@ public:
     CKivSMTPException(std::uint32_t transportError, std::string lastReply,
                       const std::string& detail = std::string());
 
+    // A step whose reply never came to an end: the step's own error value, and a text that says
+    // that the reply did not end and why (`why`: "no complete reply came within 60 seconds"),
+    // rather than that the server refused the step, with what had come of the reply.
+    static CKivSMTPException UnfinishedReply(std::uint32_t transportError, std::string lastReply,
+                                             const std::string& why);
+
     // Bit 31 set, facility in bits 16 to 28, code in bits 0 to 15 (see transport_error.h). A
     // failure of NTLM's security package carries the package's status unchanged.
     std::uint32_t TransportError() const { return transportError_; }
@@ -38,6 +44,10 @@ public:
     std::string ErrorMessage() const;
 
 private:
+    struct MessageGiven {};
+    CKivSMTPException(MessageGiven, std::uint32_t transportError, std::string lastReply,
+                      const std::string& message);
+
     std::uint32_t transportError_;
     std::string lastReply_;
 };

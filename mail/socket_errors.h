@@ -15,10 +15,10 @@ constexpr int kErrorTimedOut = ETIMEDOUT;  // "Connection timed out"
 // The SOCKS 5 proxy chose an authentication method that was not offered.
 constexpr int kErrorMethodNotOffered = ECONNREFUSED;  // "Connection refused"
 // The SOCKS 4 request was not granted, the SOCKS 5 reply code is not 0, or a proxy's reply breaks
-// its protocol (a wrong version byte, an HTTP status line that is not "HTTP/1.x NNN ...").
+// its protocol (a wrong version byte, an address type in a SOCKS 5 reply other than IPv4, IPv6 or
+// a domain name, an HTTP status line that is not "HTTP/1.x NNN ...").
 constexpr int kErrorBadProxyResponse = EPROTO;  // "Protocol error"
-// SOCKS 5: a name, user or password over 255 bytes; an address type in the reply other than
-// IPv4, IPv6 or a domain name.
+// SOCKS 5: a name, user or password over 255 bytes.
 constexpr int kErrorBadParameter = ENAMETOOLONG;  // "File name too long"
 // The proxy refused the login: a SOCKS 5 proxy rejected the user name and password or accepted
 // none of the methods offered; an HTTP proxy answered 407.

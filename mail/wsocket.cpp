@@ -68,7 +68,10 @@ bool IsDigit(char c) {
 // The status code of an HTTP reply whose status line reads "HTTP/1.x NNN", followed by a space or
 // the line's end; -1 for any other first line.
 int HttpStatus(const std::string& reply) {
-    const std::string_view line = std::string_view(reply).substr(0, reply.find("\r\n"));
+    std::string_view line = std::string_view(reply).substr(0, reply.find('\n'));
+    if (!line.empty() && line.back() == '\r') {
+        line.remove_suffix(1);
+    }
     if (line.size() < 12 || line.compare(0, 7, "HTTP/1.") != 0 || !IsDigit(line[7]) ||
         line[8] != ' ' || !IsDigit(line[9]) || !IsDigit(line[10]) || !IsDigit(line[11]) ||
         (line.size() > 12 && line[12] != ' ')) {
@@ -343,7 +346,7 @@ void CWSocket::ConnectThroughSocks5(const std::string& host, std::uint16_t port,
             have = 5;
             total = 5 + std::size_t{reply[4]} + 2;
         } else {
-            throw CWSocketException(kErrorBadParameter);
+            throw CWSocketException(kErrorBadProxyResponse);  // no address type of the protocol
         }
         ReceiveOwed(reply + have, total - have, deadline);
         if (reply[1] != 0) {
@@ -373,11 +376,17 @@ void CWSocket::ConnectThroughHttpProxy(const std::string& host, std::uint16_t po
         Send(request);
 
         // One byte at a time: the server's first bytes may follow the header in the same packet.
+        // The header ends with an empty line; a proxy may end its lines with LF alone, which HTTP
+        // allows a reader to take (RFC 9112, 2.2).
         const auto deadline = Deadline(timeoutMs);
         proxyReply.clear();
         proxyReply.reserve(4096);
-        while (proxyReply.size() < 4 ||
-               proxyReply.compare(proxyReply.size() - 4, 4, "\r\n\r\n") != 0) {
+        const auto headerEnded = [&] {
+            const std::size_t size = proxyReply.size();
+            return (size >= 2 && proxyReply.compare(size - 2, 2, "\n\n") == 0) ||
+                   (size >= 3 && proxyReply.compare(size - 3, 3, "\n\r\n") == 0);
+        };
+        while (!headerEnded()) {
             if (proxyReply.size() >= kMaxProxyReplyBytes) {
                 throw CWSocketException(kErrorProxyReplyTooLong);
             }

@@ -357,6 +357,27 @@ TEST(Session, ServerThatClosesAfterTheGreetingFailsAtOnce) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     EXPECT_EQ(failure.TransportError(), OwnError(kHeloRefused));
     EXPECT_EQ(failure.LastReply(), "");
+    EXPECT_STREQ(failure.what(),
+                 "The mail server's reply did not come to an end (the server closed the "
+                 "connection)");
+    EXPECT_FALSE(session.IsConnected());
+}
+
+// A greeting of 220 that never ends is said to be one that did not end: not one that was not 220.
+TEST(Session, AGreetingThatNeverEndsIsSaidToBeUnfinished) {
+    ScriptedServer server([&](Peer& peer) {
+        peer.Send("220-mx.example.org ESMTP\r\n220-still greeting");
+        peer.WaitForClose();
+    });
+    CKivSMTPConnection session;
+    session.SetReplyTimeout(1000);
+    const CKivSMTPException failure =
+        FailureOf([&] { session.Connect("127.0.0.1", AuthMethod::None, "", "", server.Port()); });
+    EXPECT_EQ(failure.TransportError(), OwnError(kGreetingRefused));
+    EXPECT_EQ(failure.LastReply(), "220-mx.example.org ESMTP\r\n220-still greeting");
+    EXPECT_STREQ(failure.what(),
+                 "The mail server's reply did not come to an end (no complete reply came within 1 "
+                 "second): 220-mx.example.org ESMTP\r\n220-still greeting");
     EXPECT_FALSE(session.IsConnected());
 }
 
@@ -492,13 +513,16 @@ TEST(Session, EndlessReplyIsCutInsteadOfExhaustingMemory) {
         peer.WaitForClose();
     });
     CKivSMTPConnection session;
-    session.SetReplyTimeout(kShortWaitMs);
+    // The default minute: the flood reaches the size bound long before it.
     const CKivSMTPException failure =
         FailureOf([&] { session.Connect("127.0.0.1", AuthMethod::None, "", "", server.Port()); });
     EXPECT_EQ(failure.TransportError(), OwnError(kGreetingRefused));
     // The error carries a few hundred bytes of it, marked as cut.
     EXPECT_THAT(failure.LastReply(), StartsWith("220-xxx"));
     EXPECT_THAT(failure.LastReply(), HasSubstr("[... cut, "));
+    EXPECT_THAT(failure.what(),
+                StartsWith("The mail server's reply did not come to an end (it reached 1048576 "
+                           "bytes): 220-xxx"));
     EXPECT_LT(failure.LastReply().size(), CKivSMTPException::kMaxReplyInError + 40);
 }
 

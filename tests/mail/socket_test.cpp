@@ -264,7 +264,8 @@ TEST(Socks5, Ipv4RequestAndFailures) {
         // A proxy that reaches the server over IPv6 names its bound address in 16 bytes.
         {"\x05\x00"s, "", "\x05\x00\x00\x04"s + std::string(18, '\0'), -1},
         {"\x05\x00"s, "", "\x05\x05\x00\x01\x7f\x00\x00\x01\x00\x19"s, kErrorBadProxyResponse},
-        {"\x05\x00"s, "", "\x05\x00\x00\x07"s + std::string(18, '\0'), kErrorBadParameter},
+        // An address type the protocol does not have is the proxy's fault, not a name's length.
+        {"\x05\x00"s, "", "\x05\x00\x00\x07"s + std::string(18, '\0'), kErrorBadProxyResponse},
         {"\x05\x02"s, "\x01\x01"s, "", kErrorProxyAuthRejected},
         {"\x05\x01"s, "", "", kErrorMethodNotOffered},
         {"\x05\x00"s, "", "\x05\x00\x00\x01\x7f"s, kErrorProxyClosed},
@@ -398,6 +399,12 @@ TEST(HttpProxy, OnlyAStatusLineWith200OpensTheTunnel) {
         {"HTTP/2 200 ok\r\n\r\n", kErrorBadProxyResponse},
         {"SSH-2.0-OpenSSH_9.2 200\r\n\r\n", kErrorBadProxyResponse},
         {"\r\nHTTP/1.1 200 OK\r\n\r\n", kErrorBadProxyResponse},
+        // Lines ended by LF alone are read as HTTP allows, at once rather than at the time-out.
+        {"HTTP/1.1 200 Connection established\n\n", -1},
+        {"HTTP/1.0 200 OK\r\nVia: x\n\n", -1},
+        {"HTTP/1.0 403 Forbidden\nVia: x\n\n", kErrorHttpProxyRefused},
+        {"HTTP/1.0 407 Who are you\n\n", kErrorProxyAuthRejected},
+        {"junk\n\n", kErrorBadProxyResponse},
     };
     for (const Case& c : cases) {
         std::string request;
@@ -420,6 +427,24 @@ TEST(HttpProxy, OnlyAStatusLineWith200OpensTheTunnel) {
         proxy.Join();
         EXPECT_EQ(request, "CONNECT h:25 HTTP/1.0\r\n\r\n");
     }
+}
+
+// The server's first bytes right behind a header of bare LF line ends stay for the session.
+TEST(HttpProxy, AHeaderWithBareLineFeedsEndsAtItsEmptyLine) {
+    ScriptedServer proxy([&](Peer& peer) {
+        peer.ReadUntil("\r\n\r\n");
+        peer.Send("HTTP/1.0 200 OK\nVia: x\n\n220 hello\r\n");
+        peer.WaitForClose();
+    });
+    CWSocket socket;
+    socket.Open();
+    std::string reply;
+    socket.ConnectThroughHttpProxy("h", 25, "127.0.0.1", proxy.Port(), reply, std::nullopt,
+                                   std::nullopt, 60000);
+    EXPECT_EQ(reply, "HTTP/1.0 200 OK\nVia: x\n\n");
+    EXPECT_EQ(ReadAll(socket, 11), "220 hello\r\n");
+    socket.Close();
+    proxy.Join();
 }
 
 // A proxy that sends its reply one byte a second fails at the time-out, which bounds the whole
