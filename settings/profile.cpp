@@ -69,6 +69,22 @@ std::string LineList(const std::vector<std::size_t>& numbers) {
     return list;
 }
 
+// "lines 2 and 5 could not be read; line 7 names a group again, whose lines now follow its first
+// header".
+std::string DamageText(const ReadableProfile& readable) {
+    std::string text;
+    if (!readable.damagedLines.empty()) {
+        text = LineList(readable.damagedLines) + " could not be read";
+    }
+    if (!readable.repeatedHeaders.empty()) {
+        const bool one = readable.repeatedHeaders.size() == 1;
+        text += (text.empty() ? "" : "; ") + LineList(readable.repeatedHeaders) +
+                (one ? " names a group again, whose lines now follow its first header"
+                     : " name groups again, whose lines now follow their first headers");
+    }
+    return text;
+}
+
 bool WriteOwnerOnly(const std::string& path, const std::string& text) {
     const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (file < 0) {
@@ -96,7 +112,7 @@ std::unique_ptr<std::string> SetDamageAside(const std::string& path) {
         if (!readable.Damaged()) {
             return nullptr;
         }
-        reason = LineList(readable.damagedLines) + " could not be read";
+        reason = DamageText(readable);
     } else {
         reason = std::string("it could not be read (") + std::strerror(errno) + ")";
     }

@@ -1,5 +1,9 @@
 #include "settings/profile_text.h"
 
+#include <locale.h>
+#include <wctype.h>
+
+#include <cwctype>
 #include <map>
 #include <utility>
 
@@ -119,6 +123,28 @@ std::string HeaderGroup(const std::string& line) {
     return IsGroupPath(path) ? path : std::string();
 }
 
+// The name as the store compares names: without regard to letter case. Folded as wide as the
+// system's UTF-8 locale folds, so that two names the store takes for one are one here, whatever
+// locale the program runs in (folding more than the store only drops an entry that the later one
+// of nearly the same name replaces anyway). Clean UTF-8 only.
+std::wstring Folded(const std::string& name) {
+    static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+    std::wstring folded;
+    for (std::size_t at = 0; at < name.size();) {
+        const auto lead = static_cast<unsigned char>(name[at]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xe0 ? 2 : lead < 0xf0 ? 3 : 4;
+        unsigned long code = length == 1 ? lead : lead & (0x3f >> (length - 1));
+        for (std::size_t i = 1; i < length && at + i < name.size(); ++i) {
+            code = (code << 6) | (static_cast<unsigned char>(name[at + i]) & 0x3f);
+        }
+        at += length;
+        const auto c = static_cast<wint_t>(code);
+        folded += static_cast<wchar_t>(utf8 != locale_t{} ? towlower_l(c, utf8)
+                                                          : (c < 0x80 ? std::towlower(c) : c));
+    }
+    return folded;
+}
+
 }  // namespace
 
 ReadableProfile KeepReadableLines(const std::string& fileText) {
@@ -130,10 +156,16 @@ ReadableProfile KeepReadableLines(const std::string& fileText) {
         bool readable = false;
     };
     std::vector<Line> lines;
+    // The lines of each group, the root's ("") first, the others in the order of their first
+    // header.
+    std::vector<std::pair<std::wstring, std::vector<std::size_t>>> sections{{L"", {}}};
+    std::map<std::wstring, std::size_t> sectionOf{{L"", 0}};
     // Where each entry was last seen, by group and key: an earlier one of the same key gives way.
-    std::map<std::pair<std::string, std::string>, std::size_t> entries;
-    std::string group;
+    std::map<std::pair<std::wstring, std::wstring>, std::size_t> entries;
+    std::wstring group;
+    std::size_t section = 0;
     bool groupKnown = true;
+    ReadableProfile readable;
     for (std::size_t at = start; at < fileText.size();) {
         std::size_t end = fileText.find('\n', at);
         if (end == std::string::npos) {
@@ -145,9 +177,11 @@ ReadableProfile KeepReadableLines(const std::string& fileText) {
             text.pop_back();
         }
         Line line{text, false};
+        const std::size_t number = lines.size();
+        bool listed = true;
         // The store skips the blanks that begin a line, and keeps those that end it.
         const std::string content = TrimmedLeft(text);
-        if (!IsCleanText(text)) {
+        if (!IsCleanText(text) || content.rfind(kByteOrderMark, 0) == 0) {
             // Damaged as a whole.
         } else if (content.empty() || content[0] == '#' || content[0] == ';') {
             line.readable = true;
@@ -156,7 +190,18 @@ ReadableProfile KeepReadableLines(const std::string& fileText) {
             line.readable = !named.empty();
             // After a damaged header nobody can tell whose entries follow.
             groupKnown = line.readable;
-            group = named;
+            group = Folded(named);
+            if (line.readable) {
+                const auto [known, first] = sectionOf.emplace(group, sections.size());
+                if (first) {
+                    sections.push_back({group, {}});
+                } else {
+                    // The store would assert: the group has its header already.
+                    readable.repeatedHeaders.push_back(number + 1);
+                    listed = false;
+                }
+                section = known->second;
+            }
         } else if (groupKnown) {
             const std::size_t equals = content.find('=');
             if (equals != std::string::npos) {
@@ -164,21 +209,29 @@ ReadableProfile KeepReadableLines(const std::string& fileText) {
                 const std::string value = TrimmedLeft(content.substr(equals + 1));
                 line.readable = IsPlainName(key) && key[0] != '!' && IsValue(value);
                 if (line.readable) {
-                    const auto [earlier, first] = entries.emplace(std::make_pair(group, key), 0);
+                    const auto [earlier, first] =
+                        entries.emplace(std::make_pair(group, Folded(key)), 0);
                     if (!first) {
                         lines[earlier->second].readable = false;
                     }
-                    earlier->second = lines.size();
+                    earlier->second = number;
                 }
             }
         }
         lines.push_back(line);
+        if (listed) {
+            sections[section].second.push_back(number);
+        }
     }
-    ReadableProfile readable;
+    for (const auto& [name, numbers] : sections) {
+        for (const std::size_t number : numbers) {
+            if (lines[number].readable) {
+                readable.text += lines[number].text + "\n";
+            }
+        }
+    }
     for (std::size_t number = 0; number < lines.size(); ++number) {
-        if (lines[number].readable) {
-            readable.text += lines[number].text + "\n";
-        } else {
+        if (!lines[number].readable) {
             readable.damagedLines.push_back(number + 1);
         }
     }

@@ -15,6 +15,9 @@
 #include <wx/button.h>
 #include <wx/choice.h>
 #include <wx/config.h>
+#include <wx/fileconf.h>
+#include <wx/log.h>
+#include <wx/sstream.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
@@ -24,6 +27,7 @@
 #include "resources/resource_ids.h"
 #include "settings/email_settings_profile.h"
 #include "settings/profile.h"
+#include "settings/profile_text.h"
 #include "tests/gui/support/dialog_testing.h"
 #include "tests/gui/support/gui_test.h"
 #include "tests/mail/scripted_peer.h"
@@ -342,6 +346,86 @@ TEST_F(EmailSettingsTest, ADamagedProfileIsSetAsideAndWhatCanBeReadIsKept) {
     wxTEST_DIALOG(PressOk(dialog), ExpectMessage(kQuestion, wxYES));
     Restart();
     EXPECT_EQ(settings_.smtpServer, "smtp.example.org");
+}
+
+// Files that the store once took in but could not read without an assertion (a dialog in front
+// of everything in the window build; this test main fails on any) or a complaint in the log. Each
+// is written again so that the store reads it quietly, once: the next start finds nothing to do.
+TEST_F(EmailSettingsTest, AFileTheStoreCannotReadQuietlyIsWrittenAgainSoThatItCan) {
+    const struct {
+        std::string file;
+        std::string server;
+        std::string written;
+    } cases[] = {
+        {"[Calvendra1.0]\nSMTPServer=localhost\n[Calvendra1.0]\n", "localhost",
+         "[Calvendra1.0]\nSMTPServer=localhost\n"},
+        {"[Calvendra1.0]\nSMTPServer=localhost\n# a comment\n  [Calvendra1.0]  \n\nSMTPPort=587\n",
+         "localhost", "[Calvendra1.0]\nSMTPServer=localhost\n# a comment\n\nSMTPPort=587\n"},
+        {"[Calvendra1.0]\nSMTPServer=first\n[Calvendra]\nAutoRun=1\n[calvendra1.0]\n"
+         "smtpserver=second\n",
+         "second", "[Calvendra1.0]\nsmtpserver=second\n[Calvendra]\nAutoRun=1\n"},
+        {"=\n\xef\xbb\xbf=E\n", "", ""},
+        {"[Calvendra1.0]\nSMTPServer=a\nSMTPSERVER=b\n", "b", "[Calvendra1.0]\nSMTPSERVER=b\n"},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(std::filesystem::path(ProfileFilePath()).parent_path());
+        std::filesystem::create_directories(std::filesystem::path(ProfileFilePath()).parent_path());
+        WriteFileText(ProfileFilePath(), c.file);
+        {
+            const CapturedLog log;
+            Restart();
+            EXPECT_EQ(settings_.smtpServer, c.server) << c.file;
+            EXPECT_EQ(ProfileText(), c.written) << c.file;
+            EXPECT_EQ(ReadFileText(ProfileFilePath() + ".damaged"), c.file);
+            EXPECT_EQ(log.Text().find("Settings file:"), std::string::npos) << log.Text();
+        }
+        // A save goes through the store's own writing, which asserts on what it could not place.
+        settings_.smtpAccount = "me";
+        SaveEmailSettings(settings_);
+        const CapturedLog log;
+        Restart();
+        EXPECT_EQ(settings_.smtpServer, c.server) << c.file;
+        EXPECT_EQ(settings_.smtpAccount, "me") << c.file;
+        EXPECT_EQ(log.Text(), "") << c.file;
+        EXPECT_FALSE(std::filesystem::exists(ProfileFilePath() + ".damaged-2")) << c.file;
+    }
+}
+
+// What is kept of random text, with byte-order marks, brackets and names in both cases among it,
+// is text that the store reads with no assertion (this test main fails on any) and no complaint.
+TEST_F(EmailSettingsTest, WhatIsKeptOfAnyTextIsReadQuietlyByTheStore) {
+    class Complaints : public wxLog {
+    public:
+        std::string text;
+
+    protected:
+        void DoLogTextAtLevel(wxLogLevel, const wxString& message) override {
+            text += message.utf8_string() + "\n";
+        }
+    };
+    const char* shaped[] = {
+        "\n",       "=",        "[",       "]",       "k",         "K",       "a",
+        "A",        "/",        " ",       "#",       "\"",        "\\",      "\xef\xbb\xbf",
+        "\xc3\xa4", "\xc3\x84", "\n[A]\n", "\n[a]\n", "\n[a/b]\n", "\nk=1\n", "\nK=2\n"};
+    unsigned state = 4711;
+    for (int round = 0; round < 200; ++round) {
+        std::string noise;
+        for (int i = 0; i < 300; ++i) {
+            state = state * 1103515245u + 12345u;
+            noise += (state & 0x700) == 0 ? std::string(1, static_cast<char>(state >> 16))
+                                          : std::string(shaped[(state >> 20) % 21]);
+        }
+        const ReadableProfile readable = KeepReadableLines(noise);
+        Complaints complaints;
+        wxLog* previous = wxLog::SetActiveTarget(&complaints);
+        {
+            wxStringInputStream in(wxString::FromUTF8(readable.text));
+            const wxFileConfig store(in);
+        }
+        wxLog::SetActiveTarget(previous);
+        EXPECT_EQ(complaints.text, "") << ::testing::PrintToString(readable.text);
+        EXPECT_FALSE(KeepReadableLines(readable.text).Damaged());
+    }
 }
 
 TEST_F(EmailSettingsTest, TheProfileLivesInTheTestsOwnConfigFolder) {
