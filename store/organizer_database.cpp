@@ -28,19 +28,21 @@ std::string RegisteredDatabase(const std::string& dataSourceName) {
     return value;
 }
 
-std::string OpenOrganizerDatabase(CDBConnection& connection) {
+DatabaseFault OpenOrganizerDatabase(CDBConnection& connection) {
     if (!connection.OpenConnection()) {
-        return DatabaseLine(connection.DataSourceName()) + "\n" + connection.LastError().Text();
+        return {DatabaseLine(connection.DataSourceName()) + "\n" + connection.LastError().Text(),
+                connection.LastError().kind};
     }
     for (const char* table : catalogue::kOrganizerTables) {
         CDBResultSet results(connection);
         // No row is the answer for a table that is there; a reason means it is not.
         if (!results.OpenQuery(statements::CheckTable(table)) && !results.LastError().Empty()) {
-            return DatabaseLine(connection.DataSourceName()) + "\nThe table " + table +
-                   " cannot be read: " + results.LastError().Text();
+            return {DatabaseLine(connection.DataSourceName()) + "\nThe table " + table +
+                        " cannot be read: " + results.LastError().Text(),
+                    results.LastError().kind};
         }
     }
-    return std::string();
+    return {};
 }
 
 }  // namespace calvendra

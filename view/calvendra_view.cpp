@@ -182,9 +182,11 @@ void CCalvendraView::OnInitialUpdate() {
         list_->InsertColumn(column, wxEmptyString, wxLIST_FORMAT_LEFT, kColumnWidths[column]);
     }
 
-    const std::string fault = OpenOrganizerDatabase(connection_);
-    if (!fault.empty()) {
-        ReportInitializeError(fault);
+    // A database that another program holds only busy is no error to click away at log-in: the
+    // status bar says so, as later in the run, and the window fills itself once it is free.
+    const DatabaseFault fault = OpenOrganizerDatabase(connection_);
+    if (!fault.Empty() && fault.kind != FailureKind::kBusy) {
+        ReportInitializeError(fault.reason);
     }
     // A database that lacks a table stays connected: what it holds is shown. One that cannot
     // serve now (busy, unreachable) leaves the tree to be read again when it does.

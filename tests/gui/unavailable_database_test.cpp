@@ -28,8 +28,6 @@ using Rows = std::vector<std::vector<std::string>>;
 using Strings = std::vector<std::string>;
 using namespace std::chrono_literals;
 
-constexpr char kInitializeError[] = "Initialize error, please contact support@brisklane.example";
-
 class UnavailableDatabaseTest : public OrganizerTest {
 protected:
     void SetUp() override {
@@ -61,14 +59,16 @@ protected:
     static inline const Rows kFamily = {{"Anna Berg", "555-0101", "anna@example.org"}};
 };
 
-// Before, start-up sat in the driver's busy wait for as long as the lock was held.
-TEST_F(UnavailableDatabaseTest, ALockedDatabaseAtStartUpIsReportedAndTheWindowFillsOnceItIsFree) {
+// Before, start-up sat in the driver's busy wait for as long as the lock was held, and then showed
+// a message to click away, which a user started at log-in finds in front of everything. A busy
+// database is said in the status bar alone (the test main fails the test on any dialog).
+TEST_F(UnavailableDatabaseTest,
+       ALockedDatabaseAtStartUpIsSaidInTheStatusBarAndTheWindowFillsLater) {
     auto lock = std::make_unique<LockHolder>(Database());
-    wxString details;
     const CapturedLog log;
-    wxTEST_DIALOG(Start(), ExpectMessage(kInitializeError, wxOK, &details));
-    EXPECT_THAT(details.utf8_string(), HasSubstr("database is locked"));
+    Start();
     EXPECT_EQ(Tree().GetChildrenCount(Tree().GetRootItem()), 0u);
+    EXPECT_THAT(StatusText(), HasSubstr("locked"));
     EXPECT_THAT(StatusText(), StartsWith("The database is busy, held by another program, so the "
                                          "groups cannot be shown: "));
     EXPECT_TRUE(View().IsWaitingForTheDatabase());
@@ -81,6 +81,7 @@ TEST_F(UnavailableDatabaseTest, ALockedDatabaseAtStartUpIsReportedAndTheWindowFi
     EXPECT_EQ(StatusText(), "");
     EXPECT_FALSE(View().IsWaitingForTheDatabase());
     EXPECT_THAT(log.Text(), HasSubstr("the groups cannot be shown"));
+    EXPECT_THAT(log.Text(), ::testing::Not(HasSubstr("Initialize error")));
 }
 
 TEST_F(UnavailableDatabaseTest, AListHeldByAnotherProgramSaysSoAndFillsItselfOnceItIsFree) {

@@ -107,7 +107,7 @@ TEST(ReadmePostgres, TheStepsGiveTheOrganizerADatabaseOfItsRoleAndKeepThePasswor
     setenv("ODBCINI", (home + "/.odbc.ini").c_str(), 1);
     setenv("ODBCSYSINI", (folder + "/odbc").c_str(), 1);
     CDBConnection connection("Calvendra", "opal", "kelp");
-    EXPECT_EQ(OpenOrganizerDatabase(connection), "");
+    EXPECT_EQ(OpenOrganizerDatabase(connection).reason, "");
     EXPECT_TRUE(
         connection.ExecuteStatement(statements::InsertGroup(2000000002, "Work", 2000000001)));
     CDBResultSet groups(connection);

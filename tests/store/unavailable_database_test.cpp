@@ -72,7 +72,9 @@ TEST_P(BusyDatabaseTest, CallsFailAsBusyRatherThanWaitForTheLockAndHoldBackAMome
 TEST_P(BusyDatabaseTest, StartUpAgainstALockedDatabaseSaysSoWithTheReason) {
     const LockHolder lock(Database());
     CDBConnection connection("Calvendra", "opal", "kelp");
-    const std::string fault = OpenOrganizerDatabase(connection);
+    const DatabaseFault opened = OpenOrganizerDatabase(connection);
+    EXPECT_EQ(opened.kind, FailureKind::kBusy);
+    const std::string& fault = opened.reason;
     EXPECT_THAT(fault, HasSubstr("(data source \"Calvendra\")\nThe table "));
     EXPECT_THAT(fault, HasSubstr("cannot be read: "));
     EXPECT_THAT(fault, HasSubstr("lock"));
