@@ -8,7 +8,6 @@
 #include "editors/remind_set_dlg.h"
 #include "resources/resource_ids.h"
 #include "resources/strings.h"
-#include "store/new_identifier.h"
 #include "tests/support/captured_log.h"
 
 namespace calvendra::testing {
@@ -176,7 +175,10 @@ TEST_F(ViewCommandsTest, WhenTheIdsOfAKindAreUsedUpTheCommandRefusesBeforeAnyEdi
         "values('1999999999','1000000001','Last')");
     Start();
     CapturedLog log;
-    wxTEST_DIALOG(Menu(kIdNewDocument), ExpectMessage(RangeUsedUpText(IdKind::kContact), wxOK));
+    wxTEST_DIALOG(Menu(kIdNewDocument),
+                  ExpectMessage("No new contact can be created: its ids run from 1000000001 to "
+                                "1999999999, and the highest of them is in use.",
+                                wxOK));
     EXPECT_NE(log.Text().find("No new contact can be created"), std::string::npos);
     // Groups of contacts have ids of their own kind left.
     wxTEST_DIALOG(Menu(kIdNewGroupMenu), SaveNewGroup("Still fine"));

@@ -25,6 +25,8 @@ TestCertificates::TestCertificates() {
     loopback_ = Issue("localhost", "DNS:localhost,IP:127.0.0.1", "ca");
     otherHost_ = Issue("mail.example.org", "DNS:mail.example.org", "ca");
     untrusted_ = Issue("localhost-untrusted", "DNS:localhost,IP:127.0.0.1", "stranger-ca");
+    wildcard_ = Issue("wildcard.example.org", "DNS:*.example.org", "ca");
+    partialWildcard_ = Issue("partial-wildcard.example.org", "DNS:f*.example.org", "ca");
 }
 
 TestCertificates::Pair TestCertificates::Issue(const std::string& name,

@@ -29,6 +29,10 @@ public:
     const Pair& OtherHost() const { return otherHost_; }
     // For "localhost" and 127.0.0.1 as well, but signed by a second CA that nobody trusts.
     const Pair& Untrusted() const { return untrusted_; }
+    // For "*.example.org": any one label in front of example.org.
+    const Pair& Wildcard() const { return wildcard_; }
+    // For "f*.example.org", a wildcard that is part of a label, which clients must not honour.
+    const Pair& PartialWildcard() const { return partialWildcard_; }
 
 private:
     Pair Issue(const std::string& name, const std::string& alternativeNames, const std::string& ca);
@@ -39,6 +43,8 @@ private:
     Pair loopback_;
     Pair otherHost_;
     Pair untrusted_;
+    Pair wildcard_;
+    Pair partialWildcard_;
     std::string failure_;
 };
 

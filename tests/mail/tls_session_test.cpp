@@ -415,6 +415,68 @@ TEST_F(TlsSession, CertificatesThatDoNotNameTheServerOrComeFromAnUnknownCaAreRef
     }
 }
 
+// A name that no loopback address resolves to reaches the test's server through a SOCKS 5 proxy
+// that the server plays itself: the proxy takes the name, and the client checks the certificate
+// against it. A wildcard stands for one whole label, never for part of one.
+TEST_F(TlsSession, AWildcardCertificateNamesOneWholeLabelOnly) {
+    const TestCertificates& c = Certificates();
+    const struct {
+        const TestCertificates::Pair* identity;
+        std::string host;
+        bool accepted;
+    } rows[] = {
+        {&c.Wildcard(), "foo.example.org", true},
+        {&c.PartialWildcard(), "foo.example.org", false},
+        {&c.PartialWildcard(), "f.example.org", false},
+        {&c.Wildcard(), "a.foo.example.org", false},
+        {&c.Wildcard(), "example.org", false},
+    };
+    for (const auto& row : rows) {
+        std::string request;
+        Wire wire;
+        ScriptedServer server([&](Peer& peer) {
+            peer.Read(3);
+            peer.Send("\x05\x00"s);
+            request = peer.Read(7 + row.host.size());
+            peer.Send("\x05\x00\x00\x01\x7f\x00\x00\x01\x00\x19"s);
+            TlsPeer tls(peer, *row.identity);
+            wire.handshakeDone = tls.Accepted();
+            if (tls.Accepted()) {
+                tls.Send("220 mx.example.org ESMTP\r\n");
+                Converse([&](const std::string& bytes) { tls.Send(bytes); },
+                         [&] { return tls.ReadLine(); }, "", false, "", wire.secured);
+            }
+        });
+        CKivSMTPConnection session;
+        session.SetProxyKind(ProxyKind::Socks5);
+        session.SetProxyHost("127.0.0.1");
+        session.SetProxyPort(server.Port());
+        session.SetSecurity(SmtpSecurity::Tls);
+        session.SetExtraCaFile(c.CaFile());
+        std::uint32_t error = 0;
+        std::string what;
+        try {
+            session.Connect(row.host, AuthMethod::None, "", "", 25);
+            session.Disconnect();
+        } catch (const CKivSMTPException& failure) {
+            error = failure.TransportError();
+            what = failure.what();
+        }
+        server.Join();
+        EXPECT_EQ(request.substr(4, 1 + row.host.size()),
+                  std::string(1, static_cast<char>(row.host.size())) + row.host)
+            << "the proxy was given the name itself";
+        if (row.accepted) {
+            EXPECT_EQ(error, 0u) << row.host << ": " << what;
+            EXPECT_TRUE(wire.handshakeDone) << row.host;
+        } else {
+            EXPECT_EQ(error, OwnError(kTlsCertificateRefused)) << row.host;
+            EXPECT_THAT(what, HasSubstr("hostname mismatch")) << row.host;
+            EXPECT_THAT(wire.secured, IsEmpty()) << row.host;
+        }
+    }
+}
+
 TEST_F(TlsSession, ImplicitTlsToAServerInClearFailsTheHandshake) {
     ScriptedServer server([](Peer& peer) {
         peer.Send("220 mx.example.org ESMTP\r\n");

@@ -39,6 +39,24 @@ TEST(ExecArgument, QuotesReservedCharactersAndDoublesPercentSigns) {
         {"/opt/back`tick`", "\"/opt/back\\`tick\\`\""},
         {"/opt/back\\slash", "\"/opt/back\\\\slash\""},
         {"/opt/<>~|&;*?#()", "\"/opt/<>~|&;*?#()\""},
+        // Each reserved character on its own makes the argument quoted.
+        {"/opt/a b", "\"/opt/a b\""},
+        {"/opt/a<b", "\"/opt/a<b\""},
+        {"/opt/a>b", "\"/opt/a>b\""},
+        {"/opt/a~b", "\"/opt/a~b\""},
+        {"/opt/a|b", "\"/opt/a|b\""},
+        {"/opt/a&b", "\"/opt/a&b\""},
+        {"/opt/a;b", "\"/opt/a;b\""},
+        {"/opt/a*b", "\"/opt/a*b\""},
+        {"/opt/a?b", "\"/opt/a?b\""},
+        {"/opt/a#b", "\"/opt/a#b\""},
+        {"/opt/a(b", "\"/opt/a(b\""},
+        {"/opt/a)b", "\"/opt/a)b\""},
+        {"/opt/a'b", "\"/opt/a'b\""},
+        {"/opt/a\"b", "\"/opt/a\\\"b\""},
+        {"/opt/a`b", "\"/opt/a\\`b\""},
+        {"/opt/a$b", "\"/opt/a\\$b\""},
+        {"/opt/a\\b", "\"/opt/a\\\\b\""},
         {"/opt/100%/calvendra", "/opt/100%%/calvendra"},
         {"/opt/100% sure/%f", "\"/opt/100%% sure/%%f\""},
     };
@@ -147,6 +165,20 @@ protected:
         return fs::exists(ran) ? ReadFileText(ran) : "the program did not run";
     }
 
+    // The entry's Exec value as GLib reads it.
+    static std::string ExecValue() {
+        GKeyFile* entry = g_key_file_new();
+        std::string value;
+        if (g_key_file_load_from_file(entry, AutostartEntryPath().c_str(), G_KEY_FILE_NONE,
+                                      nullptr)) {
+            gchar* exec = g_key_file_get_string(entry, "Desktop Entry", "Exec", nullptr);
+            value = exec == nullptr ? "" : exec;
+            g_free(exec);
+        }
+        g_key_file_free(entry);
+        return value;
+    }
+
     static void ExpectValid(const std::string& entry) {
         std::string output;
         EXPECT_EQ(RunProgram({"desktop-file-validate", entry}, &output), 0) << output;
@@ -198,13 +230,7 @@ TEST_F(AutostartEntryTest, APercentSignInThePathIsWrittenAsALiteral) {
     const std::string probe = PlaceProbe("100% sure");
     Register(probe);
     ExpectValid(AutostartEntryPath());
-    GKeyFile* entry = g_key_file_new();
-    ASSERT_TRUE(
-        g_key_file_load_from_file(entry, AutostartEntryPath().c_str(), G_KEY_FILE_NONE, nullptr));
-    gchar* exec = g_key_file_get_string(entry, "Desktop Entry", "Exec", nullptr);
-    EXPECT_STREQ(exec, ("\"" + root_ + "/100%% sure/probe\"").c_str());
-    g_free(exec);
-    g_key_file_free(entry);
+    EXPECT_EQ(ExecValue(), "\"" + root_ + "/100%% sure/probe\"");
 }
 
 TEST_F(AutostartEntryTest, AProgramMovedElsewhereAndSetAgainIsStartedFromItsNewPlace) {
@@ -215,8 +241,10 @@ TEST_F(AutostartEntryTest, AProgramMovedElsewhereAndSetAgainIsStartedFromItsNewP
     const std::string moved = root_ + "/new place/probe";
     fs::create_directories(root_ + "/new place");
     fs::rename(first, moved);
-    // Until it is set again, the entry still names the old place.
-    EXPECT_NE(LaunchEntry(), moved);
+    // Until it is set again, the entry still names the old place, where nothing is left to start.
+    EXPECT_EQ(ExecValue(), "\"" + first + "\"");
+    // GLib takes no entry whose program is not there.
+    EXPECT_EQ(LaunchEntry(), "GLib cannot read the entry");
     Register(moved);
     EXPECT_EQ(LaunchEntry(), moved);
 }

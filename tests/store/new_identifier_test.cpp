@@ -142,7 +142,9 @@ TEST_P(NewIdentifierTest, AConflictOnTheRangesLastIdDoesNotSpillIntoTheNextRange
     EXPECT_EQ(tries, 1);
     EXPECT_FALSE(outcome.Stored());
     EXPECT_TRUE(outcome.rangeUsedUp);
-    EXPECT_EQ(outcome.failure.message, RangeUsedUpText(IdKind::kContact));
+    EXPECT_EQ(outcome.failure.message,
+              "No new contact can be created: its ids run from 1000000001 to 1999999999, and "
+              "the highest of them is in use.");
     EXPECT_EQ(Database().QueryValue("select count(*) from assist_contactmaininfo "
                                     "where contact_id not like '1%'"),
               "0");
