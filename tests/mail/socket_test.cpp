@@ -21,7 +21,11 @@ using namespace std::string_literals;
 using test::Peer;
 using test::ScriptedServer;
 
+// A wait that is what a test is about: short, so that the test ends soon.
 constexpr std::uint32_t kShortWaitMs = 300;
+// A wait for a peer that answers at once: it runs out only when something is wrong, however
+// busy the machine.
+constexpr std::uint32_t kAmpleWaitMs = 60000;
 
 // Runs the call and returns the error code it raised, or -1 when it raised nothing.
 template <typename Call>
@@ -37,7 +41,7 @@ int ErrorOf(Call call) {
 std::string ReadAll(CWSocket& socket, std::size_t count) {
     std::string bytes;
     char buffer[256];
-    while (bytes.size() < count && socket.WaitReadable(2000)) {
+    while (bytes.size() < count && socket.WaitReadable(kAmpleWaitMs)) {
         const int got = socket.Receive(buffer, std::min(sizeof buffer, count - bytes.size()));
         if (got <= 0) {
             break;
@@ -57,7 +61,7 @@ TEST(Socket, ConnectsSendsReceivesAndWaits) {
     CWSocket socket;
     EXPECT_FALSE(socket.IsOpen());
     socket.Open();
-    socket.Connect("127.0.0.1", server.Port(), 2000);
+    socket.Connect("127.0.0.1", server.Port(), kAmpleWaitMs);
     EXPECT_FALSE(socket.WaitReadable(0)) << "nothing was sent yet";
     EXPECT_EQ(socket.Send("ping\r\n"s), 6);
     EXPECT_EQ(ReadAll(socket, 6), "pong\r\n");
@@ -87,7 +91,7 @@ TEST(Socket, ResolvesNamesAndReportsFailures) {
     EXPECT_EQ(ErrorOf([&] { other.Connect(unknown, 25); }), kErrorHostNotFound);
     CWSocket refused;
     refused.Open();
-    EXPECT_EQ(ErrorOf([&] { refused.Connect("127.0.0.1", test::UnusedPort(), 2000); }),
+    EXPECT_EQ(ErrorOf([&] { refused.Connect("127.0.0.1", test::UnusedPort(), kAmpleWaitMs); }),
               ECONNREFUSED);
     CWSocket closed;
     EXPECT_EQ(ErrorOf([&] { closed.Send("x"s); }), EBADF);
@@ -177,7 +181,7 @@ TEST(Socks4, GrantedRequestLeavesTheServersFirstBytesInTheSocket) {
     });
     CWSocket socket;
     socket.Open();
-    socket.ConnectThroughSocks4("10.1.2.3", 25, "127.0.0.1", proxy.Port(), 2000);
+    socket.ConnectThroughSocks4("10.1.2.3", 25, "127.0.0.1", proxy.Port(), kAmpleWaitMs);
     EXPECT_EQ(ReadAll(socket, 11), "220 ready\r\n");
     socket.Close();
     proxy.Join();
@@ -193,7 +197,8 @@ TEST(Socks4, RejectedRequestFailsAndClosesTheSocket) {
     CWSocket socket;
     socket.Open();
     EXPECT_EQ(ErrorOf([&] {
-                  socket.ConnectThroughSocks4("127.0.0.1", 25, "127.0.0.1", proxy.Port(), 2000);
+                  socket.ConnectThroughSocks4("127.0.0.1", 25, "127.0.0.1", proxy.Port(),
+                                              kAmpleWaitMs);
               }),
               kErrorBadProxyResponse);
     EXPECT_FALSE(socket.IsOpen());
@@ -214,7 +219,7 @@ TEST(Socks5, MethodTwoWithoutUserNameIsRefusedAndTheSocketClosed) {
     socket.Open();
     EXPECT_EQ(ErrorOf([&] {
                   socket.ConnectThroughSocks5("mail.example.org", 25, "127.0.0.1", proxy.Port(),
-                                              std::nullopt, std::nullopt, 2000);
+                                              std::nullopt, std::nullopt, kAmpleWaitMs);
               }),
               kErrorMethodNotOffered);
     EXPECT_FALSE(socket.IsOpen());
@@ -243,7 +248,7 @@ TEST(Socks5, UserNameLoginAndADomainReplyInPieces) {
     CWSocket socket;
     socket.Open();
     socket.ConnectThroughSocks5("mail.example.org", 587, "127.0.0.1", proxy.Port(), "ann"s,
-                                "secret"s, 2000);
+                                "secret"s, kAmpleWaitMs);
     EXPECT_EQ(ReadAll(socket, 15), "220 via socks\r\n");
     socket.Close();
     proxy.Join();
@@ -299,7 +304,7 @@ TEST(Socks5, Ipv4RequestAndFailures) {
         socket.Open();
         EXPECT_EQ(ErrorOf([&] {
                       socket.ConnectThroughSocks5("192.168.7.9", 25, "127.0.0.1", proxy.Port(),
-                                                  "u"s, ""s, 2000);
+                                                  "u"s, ""s, kAmpleWaitMs);
                   }),
                   c.expected);
         EXPECT_EQ(socket.IsOpen(), c.expected == -1);
@@ -322,7 +327,7 @@ TEST(Socks5, NameOf256BytesIsRefusedAfterOnlyTheGreeting) {
     socket.Open();
     EXPECT_EQ(ErrorOf([&] {
                   socket.ConnectThroughSocks5(std::string(256, 'h'), 25, "127.0.0.1", proxy.Port(),
-                                              std::nullopt, std::nullopt, 2000);
+                                              std::nullopt, std::nullopt, kAmpleWaitMs);
               }),
               kErrorBadParameter);
     proxy.Join();
@@ -367,7 +372,7 @@ TEST(HttpProxy, SendsTheRequestAndAccepts200) {
     socket.Open();
     std::string reply;
     socket.ConnectThroughHttpProxy("mail.example.org", 25, "127.0.0.1", proxy.Port(), reply, "ann"s,
-                                   "pw"s, 2000, "Calvendra\r\nX-Injected: 1"s);
+                                   "pw"s, kAmpleWaitMs, "Calvendra\r\nX-Injected: 1"s);
     EXPECT_EQ(reply, "HTTP/1.1 200 Connection established\r\nVia: x\r\n\r\n");
     EXPECT_EQ(ReadAll(socket, 11), "220 hello\r\n");
     socket.Close();
@@ -418,7 +423,7 @@ TEST(HttpProxy, OnlyAStatusLineWith200OpensTheTunnel) {
         std::string reply;
         EXPECT_EQ(ErrorOf([&] {
                       socket.ConnectThroughHttpProxy("h", 25, "127.0.0.1", proxy.Port(), reply,
-                                                     std::nullopt, std::nullopt, 2000);
+                                                     std::nullopt, std::nullopt, kAmpleWaitMs);
                   }),
                   c.expected)
             << c.reply;
@@ -484,7 +489,7 @@ TEST(HttpProxy, LongReplyHeaderIsReadWholeAndAnEndlessOneIsCut) {
     socket.Open();
     std::string reply;
     socket.ConnectThroughHttpProxy("h", 25, "127.0.0.1", proxy.Port(), reply, std::nullopt,
-                                   std::nullopt, 2000);
+                                   std::nullopt, kAmpleWaitMs);
     EXPECT_EQ(reply, header);
     EXPECT_EQ(ReadAll(socket, 7), "220 x\r\n");
     socket.Close();
@@ -498,7 +503,7 @@ TEST(HttpProxy, LongReplyHeaderIsReadWholeAndAnEndlessOneIsCut) {
     socket.Open();
     EXPECT_EQ(ErrorOf([&] {
                   socket.ConnectThroughHttpProxy("h", 25, "127.0.0.1", endless.Port(), reply,
-                                                 std::nullopt, std::nullopt, 2000);
+                                                 std::nullopt, std::nullopt, kAmpleWaitMs);
               }),
               kErrorProxyReplyTooLong);
 }

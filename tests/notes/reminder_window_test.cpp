@@ -76,7 +76,8 @@ protected:
 
     void MoveMouse(const wxPoint& to) {
         simulator.MouseMove(to);
-        WaitUntil([&] { return wxGetMousePosition() == to; });
+        EXPECT_TRUE(WaitUntil([&] { return wxGetMousePosition() == to; }))
+            << "the pointer did not reach " << to.x << "," << to.y;
         PumpEvents();
     }
 

@@ -232,11 +232,16 @@ TEST_P(BackgroundScanTest, AReaderThatGoesWhileItReadsHandsNothingBack) {
         },
         [](int) {});
     underWay.get_future().wait();
-    std::thread going([&] { reader.reset(); });
-    // Time for the destructor to tell the thread to go before the read ends.
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ReadingThread* const going = reader.get();
+    std::thread destroying([&] { reader.reset(); });
+    // The read ends only once the destructor has told the thread to go.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!going->Stopping() && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_TRUE(going->Stopping());
     release.set_value();
-    going.join();
+    destroying.join();
     EXPECT_FALSE(waitingReadRan);
     EXPECT_TRUE(inbox_.Empty());
 }

@@ -6,6 +6,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <future>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -47,26 +49,20 @@ public:
         return [this](const MailOutcome& outcome) {
             const std::lock_guard<std::mutex> guard(lock_);
             outcomes_.push_back(outcome);
+            came_.notify_all();
         };
     }
 
-    // Waits until `count` outcomes came, at most a few seconds.
+    // Waits until `count` outcomes came, for half a minute at most.
     std::vector<MailOutcome> Await(std::size_t count) {
-        for (int i = 0; i < 500; ++i) {
-            {
-                const std::lock_guard<std::mutex> guard(lock_);
-                if (outcomes_.size() >= count) {
-                    return outcomes_;
-                }
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        const std::lock_guard<std::mutex> guard(lock_);
+        std::unique_lock<std::mutex> guard(lock_);
+        came_.wait_for(guard, std::chrono::seconds(30), [&] { return outcomes_.size() >= count; });
         return outcomes_;
     }
 
 private:
     std::mutex lock_;
+    std::condition_variable came_;
     std::vector<MailOutcome> outcomes_;
 };
 
@@ -121,10 +117,10 @@ TEST(MailWorker, AMailThatIsNotSentLeavesOneLineWithItsServerAndReason) {
 // the connection go) and it and the mail queued behind it are logged as not sent. Nothing is
 // reported once stopping began, and a mail queued after the stop is only logged.
 TEST(MailWorker, StoppingAbortsTheMailInFlightAfterTheGraceAndLogsWhatWasNotSent) {
-    std::atomic<bool> greeted{false};
+    std::promise<void> greeted;
     std::atomic<bool> sawClose{false};
     ScriptedServer silent([&](Peer& peer) {
-        greeted = true;
+        greeted.set_value();
         sawClose = peer.WaitForClose();
     });
     Reports reports;
@@ -132,9 +128,7 @@ TEST(MailWorker, StoppingAbortsTheMailInFlightAfterTheGraceAndLogsWhatWasNotSent
     MailWorker worker(reports.Collector());
     worker.Queue(Job("In flight", silent.Port()));
     worker.Queue(Job("Queued", silent.Port()));
-    while (!greeted) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    ASSERT_EQ(greeted.get_future().wait_for(std::chrono::seconds(30)), std::future_status::ready);
     worker.Stop(std::chrono::milliseconds(200), "the test ended before it went out");
     silent.Join();
     EXPECT_TRUE(sawClose);

@@ -89,7 +89,7 @@ void LockHolder::Release() {
 }
 
 void LockHolder::WaitFor(bool locked) const {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (IsLocked() != locked) {
         if (std::chrono::steady_clock::now() > deadline) {
             throw std::runtime_error(locked ? "the other program did not lock the database"

@@ -71,7 +71,7 @@ bool Activate(wxTopLevelWindow& window) {
     for (int click = 0; click < 5; ++click) {
         mouse.MouseMove(window.ClientToScreen(wxPoint(size.x / 2, size.y / 2)));
         mouse.MouseClick();
-        if (WaitUntil([&] { return window.IsActive(); }, std::chrono::milliseconds(1000))) {
+        if (WaitUntil([&] { return window.IsActive(); }, std::chrono::seconds(3))) {
             return true;
         }
     }
@@ -107,7 +107,7 @@ WindowManager::WindowManager() {
         return;
     }
     pid_ = pid;
-    running_ = WaitUntil(WindowManagerRunning, std::chrono::milliseconds(10000));
+    running_ = WaitUntil(WindowManagerRunning, std::chrono::seconds(30));
 }
 
 WindowManager::~WindowManager() {
