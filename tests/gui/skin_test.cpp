@@ -98,13 +98,17 @@ protected:
     // Up selects the menu's last entry, "Exit", and Return chooses it. Its exit status, or -1
     // when it did not end.
     int ExitThroughFileMenu() {
+        Display* display = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
         for (int attempt = 0; attempt < 3; ++attempt) {
             wxUIActionSimulator keyboard;
-            for (int key : {WXK_F10, WXK_UP, WXK_RETURN}) {
-                keyboard.Char(key);
-                WaitUntil([] { return false; }, std::chrono::milliseconds(300));
+            keyboard.Char(WXK_F10);
+            // The keys that follow go to the menu once it is open.
+            if (!WaitUntil([&] { return MenuOpen(display); }, std::chrono::seconds(10))) {
+                continue;
             }
-            const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            keyboard.Char(WXK_UP);
+            keyboard.Char(WXK_RETURN);
+            const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
             while (std::chrono::steady_clock::now() < end) {
                 int status = 0;
                 if (waitpid(program_, &status, WNOHANG) == program_) {
@@ -115,6 +119,28 @@ protected:
             }
         }
         return -1;
+    }
+
+    // Whether another program's menu is open: GTK shows it in a window of its own on the root
+    // that the window manager does not frame.
+    static bool MenuOpen(Display* display) {
+        GdkDisplay* gdk = gdk_display_get_default();
+        gdk_x11_display_error_trap_push(gdk);
+        Window root = None;
+        Window parent = None;
+        Window* children = nullptr;
+        unsigned count = 0;
+        bool open = false;
+        if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+            for (unsigned i = 0; i < count; ++i) {
+                XWindowAttributes attributes{};
+                open = open || (XGetWindowAttributes(display, children[i], &attributes) &&
+                                attributes.override_redirect && attributes.map_state == IsViewable);
+            }
+            XFree(children);
+        }
+        gdk_x11_display_error_trap_pop_ignored(gdk);
+        return open;
     }
 
     Lines Calls() const { return ReadFileLines(Record()); }

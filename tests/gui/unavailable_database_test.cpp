@@ -53,7 +53,7 @@ protected:
                 WaitForList();
                 return done();
             },
-            10s);
+            30s);
     }
 
     static inline const Rows kFamily = {{"Anna Berg", "555-0101", "anna@example.org"}};

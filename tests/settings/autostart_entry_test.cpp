@@ -158,7 +158,7 @@ protected:
             g_error_free(error);
             return "not started: " + reason;
         }
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         while (!fs::exists(ran) && std::chrono::steady_clock::now() < end) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }

@@ -15,7 +15,7 @@ namespace calvendra::testing {
 class LockHolder {
 public:
     explicit LockHolder(const TestDatabase& database,
-                        std::chrono::seconds longest = std::chrono::seconds(20));
+                        std::chrono::seconds longest = std::chrono::seconds(60));
     ~LockHolder();
 
     LockHolder(const LockHolder&) = delete;
