@@ -69,10 +69,10 @@ std::string MailLeftOutText(const MailOutcome& outcome) {
         return std::string();
     }
     const std::size_t more = outcome.recipientsLeftOut.size() - 1;
-    return outcome.label + ": the mail was sent without " + outcome.recipientsLeftOut.front() +
-           (more == 0 ? std::string()
-                      : " (and " + std::to_string(more) + " more recipient" +
-                            (more == 1 ? "" : "s") + " without a valid address, see the log)");
+    return outcome.label + ": sent without " + outcome.recipientsLeftOut.front().who +
+           (more == 0 ? ", whose address is not valid"
+                      : " and " + std::to_string(more) + " more, whose addresses are not valid") +
+           " (the log says why)";
 }
 
 MailWorker::MailWorker(Report report, std::unique_ptr<MailSource> source)

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "reminders/left_out_recipient.h"
 #include "settings/email_settings.h"
 
 namespace calvendra {
@@ -46,9 +47,9 @@ struct MailOutcome {
     bool givenUp = false;
     // The worker stopped before the mail could go out.
     bool stopped = false;
-    // The recipients left out because their address is no valid mail address, each as "<who>:
-    // the address \"...\" is no valid mail address: <why>"; the others got the mail if it was sent.
-    std::vector<std::string> recipientsLeftOut;
+    // The recipients left out because their address is no valid mail address; the others got the
+    // mail if it was sent.
+    std::vector<LeftOutRecipient> recipientsLeftOut;
 };
 
 // Where a worker finds mails besides those queued with MailWorker::Queue (a queue kept in the
@@ -80,7 +81,9 @@ std::string MailDestination(const EmailSettings& settings);
 std::string MailFailureText(const MailOutcome& outcome);
 
 // The line the main window's status bar shows for a mail that was sent without some of its
-// recipients: "<label>: the mail was sent without <first left out>" and how many more.
+// recipients: "<label>: sent without Ann Smith (contact 1000000002), whose address is not valid
+// (the log says why)", or "... without Ann Smith (contact 1000000002) and 2 more, whose
+// addresses ...".
 std::string MailLeftOutText(const MailOutcome& outcome);
 
 // Sends mails one after the other, in the order they were queued, on a thread of its own, so that

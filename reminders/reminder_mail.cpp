@@ -105,7 +105,7 @@ void SendReminderMail(const std::string& subject, const std::string& text,
 void SendReminderMail(CKivSMTPConnection& session, const std::string& subject,
                       const std::string& text, const std::vector<std::string>& addresses,
                       const EmailSettings& settings, const std::vector<std::string>& recipientNames,
-                      std::vector<std::string>* leftOut) {
+                      std::vector<LeftOutRecipient>* leftOut) {
     if (settings.smtpServer.empty()) {
         throw std::runtime_error("no SMTP server is set in the e-mail settings");
     }
@@ -133,13 +133,12 @@ void SendReminderMail(CKivSMTPConnection& session, const std::string& subject,
         // An address that breaks the syntax could carry extra command parameters or header
         // text, or make a server refuse the whole mail: it alone is left out.
         if (const std::string fault = MailboxFault(address.Address()); !fault.empty()) {
-            const std::string who =
-                index < recipientNames.size() ? recipientNames[index] : "the recipient";
-            const std::string line = who + ": the address \"" + PrintableText(address.Address()) +
-                                     "\" is no valid mail address: " + fault;
-            LogWarning("The reminder mail \"" + subject + "\" leaves out " + line);
+            const LeftOutRecipient recipient{
+                index < recipientNames.size() ? recipientNames[index] : "the recipient",
+                PrintableText(address.Address()), fault};
+            LogWarning("The reminder mail \"" + subject + "\" leaves out " + recipient.Text());
             if (leftOut != nullptr) {
-                leftOut->push_back(line);
+                leftOut->push_back(recipient);
             }
             continue;
         }

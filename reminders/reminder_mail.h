@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "mail/smtp_connection.h"
+#include "reminders/left_out_recipient.h"
 #include "settings/email_settings.h"
 #include "store/db_connection.h"
 #include "store/identifiers.h"
@@ -48,13 +49,13 @@ void SendReminderMail(const std::string& subject, const std::string& text,
 // The same over a session of the caller's, not yet connected, which another thread may abort
 // (CKivSMTPConnection::Abort) while the mail is on its way. The session is ended before return.
 // `recipientNames` says who each address belongs to, as the log names them (an address without a
-// name is "the recipient"); `leftOut`, when given, receives one line for each recipient left out,
-// "<who>: the address \"...\" is no valid mail address: <why>", also when the mail then fails.
+// name is "the recipient"); `leftOut`, when given, receives each recipient left out, also when
+// the mail then fails.
 void SendReminderMail(CKivSMTPConnection& session, const std::string& subject,
                       const std::string& text, const std::vector<std::string>& addresses,
                       const EmailSettings& settings,
                       const std::vector<std::string>& recipientNames = {},
-                      std::vector<std::string>* leftOut = nullptr);
+                      std::vector<LeftOutRecipient>* leftOut = nullptr);
 
 // Whether a failure of the session is a refusal that trying again cannot mend: the server refused
 // a recipient for good (a 5xx reply to RCPT; the session ends at the first refused recipient, so

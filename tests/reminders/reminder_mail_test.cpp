@@ -180,7 +180,7 @@ TEST_F(ReminderMailTest, AnInvalidAddressIsLeftOutAndNamedAndTheOthersGetTheMail
     EXPECT_THAT(names,
                 ::testing::UnorderedElementsAre("Eve Ill (contact 1000000006)",
                                                 "Ann (contact 1000000002)", "contact 1000000007"));
-    std::vector<std::string> leftOut;
+    std::vector<LeftOutRecipient> leftOut;
     CKivSMTPConnection session;
     SendReminderMail(session, "Standup", "Room 4.", addresses, settings_, names, &leftOut);
 
@@ -188,7 +188,11 @@ TEST_F(ReminderMailTest, AnInvalidAddressIsLeftOutAndNamedAndTheOthersGetTheMail
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(Envelope(messages[0]), "organizer@example.org\r\nann@example.org");
     EXPECT_THAT(messages[0], HasSubstr("\r\nTo: ann@example.org\r\n"));
-    EXPECT_THAT(leftOut,
+    std::vector<std::string> said;
+    for (const LeftOutRecipient& recipient : leftOut) {
+        said.push_back(recipient.Text());
+    }
+    EXPECT_THAT(said,
                 ::testing::UnorderedElementsAre(
                     "Eve Ill (contact 1000000006): the address \"to1@example.org> "
                     "NOTIFY=SUCCESS,FAILURE ORCPT=rfc822;x@y\" is no valid mail address: its "
