@@ -150,12 +150,15 @@ bool Claim(CDBConnection& connection, const QueuedMail& mail, const std::string&
 }
 
 bool MarkSent(CDBConnection& connection, const QueuedMail& claim, const std::string& organizer,
-              const std::string& recipients, std::time_t now, bool& changed) {
+              const std::string& recipients, std::time_t now, const std::string& note,
+              bool& changed) {
+    const std::string lastReason =
+        note.empty() ? std::string() : ",last_reason='" + EscapeQuotes(note) + "'";
     return Run(connection,
                FormatText("update mail_queue set state='sent',sent_at=%lld,recipients='%s',"
                           "claimed_by='',lease_until=0",
                           Seconds(now), EscapeQuotes(recipients).c_str()) +
-                   HeldClaim(claim, organizer),
+                   lastReason + HeldClaim(claim, organizer),
                changed);
 }
 

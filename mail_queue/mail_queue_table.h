@@ -45,9 +45,11 @@ bool Claim(CDBConnection& connection, const QueuedMail& mail, const std::string&
            std::time_t now, std::time_t leaseUntil, bool& claimed);
 
 // The ends of a claim: each changes the row only while `organizer` still holds the claim it made
-// with try `tries`; `changed` says whether it did.
+// with try `tries`; `changed` says whether it did. A mail sent with a note (the recipients it went
+// without) keeps the note as its last reason; without one, the last reason stays.
 bool MarkSent(CDBConnection& connection, const QueuedMail& claim, const std::string& organizer,
-              const std::string& recipients, std::time_t now, bool& changed);
+              const std::string& recipients, std::time_t now, const std::string& note,
+              bool& changed);
 bool MarkWaiting(CDBConnection& connection, const QueuedMail& claim, const std::string& organizer,
                  const std::string& recipients, std::time_t nextTry, const std::string& reason,
                  bool& changed);

@@ -47,6 +47,24 @@ std::string JoinedAddresses(const std::vector<std::string>& addresses) {
     return joined;
 }
 
+// The attendants of the mail's schedule, and who each one is, as the job takes them.
+void AddAttendants(CDBConnection* connection, Identifier scheduleId, MailJob& job) {
+    for (Attendant& attendant : CollectAttendants(connection, scheduleId)) {
+        job.addresses.push_back(std::move(attendant.address));
+        job.recipientNames.push_back(std::move(attendant.who));
+    }
+}
+
+// "sent without Ann Smith (contact 1000000002): the address ... is no valid mail address: ...";
+// empty when the mail went to every recipient.
+std::string LeftOutNote(const MailOutcome& outcome) {
+    std::string note;
+    for (const LeftOutRecipient& recipient : outcome.recipientsLeftOut) {
+        note += (note.empty() ? "sent without " : "; ") + recipient.Text();
+    }
+    return note;
+}
+
 // A mail that the queue did not take, for the worker to report.
 MailJob CannotQueue(const DueMail& mail, std::string reason) {
     MailJob job;
@@ -221,7 +239,7 @@ std::optional<MailJob> QueuedMailSource::TakeDirect() {
     job.subject = mail.subject;
     job.text = mail.text;
     try {
-        job.addresses = CollectAttendantAddresses(connection_.get(), mail.scheduleId);
+        AddAttendants(connection_.get(), mail.scheduleId, job);
     } catch (const std::exception& failure) {
         job.cannotSend = failure.what();
         return job;
@@ -287,7 +305,7 @@ MailJob QueuedMailSource::PrepareJob(const QueuedMail& mail, std::time_t now) {
         }
     }
     try {
-        job.addresses = CollectAttendantAddresses(connection_.get(), mail.scheduleId);
+        AddAttendants(connection_.get(), mail.scheduleId, job);
     } catch (const std::exception& failure) {
         return cannotSend(failure.what(), false);
     }
@@ -310,6 +328,7 @@ void QueuedMailSource::Finish(const MailJob& job, MailOutcome& outcome) {
     std::optional<std::time_t> nextTry;
     if (outcome.sent) {
         end.state = QueuedMailState::kSent;
+        end.reason = LeftOutNote(outcome);
     } else if (outcome.stopped) {
         // Not a try that failed: the next organizer to look takes it at once.
         nextTry = now;
@@ -362,7 +381,7 @@ bool QueuedMailSource::WriteEnd(const Unwritten& end, bool& changed) {
     switch (end.state) {
         case QueuedMailState::kSent:
             return table::MarkSent(*connection_, end.claim, organizer_, end.recipients, end.at,
-                                   changed);
+                                   end.reason, changed);
         case QueuedMailState::kGivenUp:
             return table::MarkGivenUp(*connection_, end.claim, organizer_, end.recipients,
                                       end.reason, changed);

@@ -134,6 +134,30 @@ TEST_P(MailQueueDelivery, ARefusalForGoodIsGivenUpAtOnce) {
     EXPECT_THAT(log.Text(), HasSubstr("no such mailbox; it is given up\n"));
 }
 
+// An attendant whose stored address is no valid mail address is left out, and the others get the
+// mail: the queue's row says who was left out and why, for the Mail Queue window to show.
+TEST_P(MailQueueDelivery, AMailSentWithoutAnAttendantSaysWhoWasLeftOutAndWhy) {
+    constexpr Identifier kReview = 2000000003;
+    AddScheduleWithAttendants(Database(), kReview, "Review",
+                              {"carl@example.org", "to1@example.org> NOTIFY=SUCCESS"});
+    TestMailSettings settings(server_.Port());
+    TestOrganizer organizer("only", clock_, settings);
+    const std::time_t due = clock_();
+    organizer.Due(kReview, due, "Review");
+    const auto row = [&] { return QueuedRow(Database(), kReview, due); };
+    ASSERT_TRUE(WaitFor([&] { return row().rfind("sent/1/", 0) == 0; })) << row();
+    EXPECT_EQ(row(),
+              "sent/1/sent without contact 1000000032: the address \"to1@example.org> "
+              "NOTIFY=SUCCESS\" is no valid mail address: its domain holds \">\" (octet 16)");
+    ASSERT_EQ(server_.Messages().size(), 1u);
+    EXPECT_EQ(ParsedSubjectAndTo(server_.Messages()[0]), "Review|carl@example.org");
+    ASSERT_TRUE(WaitFor([&] { return organizer.Outcomes().size() == 1; }));
+    const MailOutcome outcome = organizer.Outcomes()[0];
+    EXPECT_TRUE(outcome.sent);
+    ASSERT_EQ(outcome.recipientsLeftOut.size(), 1u);
+    EXPECT_EQ(outcome.recipientsLeftOut[0].who, "contact 1000000032");
+}
+
 // What cannot be mended by waiting is given up with its reason: a mail whose day is over, and one
 // whose schedule or attendants went meanwhile.
 TEST_P(MailQueueDelivery, AMailWhoseTimeIsOverOrWhoseScheduleWentIsGivenUpWithTheReason) {

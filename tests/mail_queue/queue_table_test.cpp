@@ -106,7 +106,7 @@ TEST_P(MailQueueTable, OnlyOneOrganizerClaimsAMailAndAClaimThatRanOutIsTakenOver
     firstClaim.tries = 1;
     bool changed = true;
     ASSERT_TRUE(
-        table::MarkSent(Organizer(0), firstClaim, "organizer 0", "ann", kDue + 302, changed));
+        table::MarkSent(Organizer(0), firstClaim, "organizer 0", "ann", kDue + 302, "", changed));
     EXPECT_FALSE(changed);
     QueuedMail secondClaim = ranOut[0];
     secondClaim.tries = 2;

@@ -4,6 +4,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -161,6 +167,100 @@ TEST(MailWorker, AMailThatCompletesWithinTheGraceIsSent) {
     slow.Join();
     EXPECT_THAT(inbox.Subjects(), ElementsAre("Slow"));
     EXPECT_THAT(log.Text(), Not(HasSubstr("not sent")));
+}
+
+// A socket that listens on loopback and accepts nobody: whether a client connected shows in its
+// queue of connections.
+class QuietListener {
+public:
+    QuietListener() : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        EXPECT_EQ(::listen(fd_, 8), 0);
+        EXPECT_EQ(::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length), 0);
+        port_ = ntohs(address.sin_port);
+    }
+    ~QuietListener() { ::close(fd_); }
+    QuietListener(const QuietListener&) = delete;
+    QuietListener& operator=(const QuietListener&) = delete;
+
+    std::uint16_t Port() const { return port_; }
+    bool SomebodyConnected() const {
+        pollfd entry{fd_, POLLIN, 0};
+        return ::poll(&entry, 1, 0) > 0;
+    }
+
+private:
+    int fd_;
+    std::uint16_t port_ = 0;
+};
+
+// A source with one mail, which it hands over only once the test lets it.
+class HeldSource : public MailSource {
+public:
+    HeldSource(MailJob job, std::shared_future<void> release, std::promise<void>& asked,
+               std::promise<MailOutcome>& finished)
+        : job_(std::move(job)), release_(std::move(release)), asked_(asked), finished_(finished) {}
+
+    std::optional<MailJob> Take(std::chrono::milliseconds& askAgainIn) override {
+        if (given_) {
+            askAgainIn = std::chrono::minutes(1);
+            return std::nullopt;
+        }
+        given_ = true;
+        asked_.set_value();
+        release_.wait();
+        return job_;
+    }
+    void Finish(const MailJob&, MailOutcome& outcome) override { finished_.set_value(outcome); }
+
+private:
+    MailJob job_;
+    std::shared_future<void> release_;
+    std::promise<void>& asked_;
+    std::promise<MailOutcome>& finished_;
+    bool given_ = false;
+};
+
+// Stop comes after the worker took a mail and before its session stands: the session is aborted
+// before it connects, the worker ends within Stop's wait, and the mail is not sent.
+TEST(MailWorker, AStopBetweenTakingAMailAndStartingItsSessionAbortsIt) {
+    const QuietListener server;
+    std::promise<void> release;
+    std::promise<void> asked;
+    std::promise<MailOutcome> finished;
+    const CapturedLog log;
+    MailWorker worker(nullptr,
+                      std::make_unique<HeldSource>(Job("Held", server.Port()),
+                                                   release.get_future().share(), asked, finished));
+    ASSERT_EQ(asked.get_future().wait_for(std::chrono::seconds(30)), std::future_status::ready);
+    // A mail queued behind it is logged as not sent once Stop has begun to abort.
+    worker.Queue(Job("Behind", server.Port()));
+    std::thread stopping(
+        [&] { worker.Stop(std::chrono::milliseconds(0), "the test ended before it went out"); });
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (log.Text().find("Reminder \"Behind\": the mail was not sent") == std::string::npos &&
+           std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    release.set_value();
+    stopping.join();
+    std::future<MailOutcome> outcome = finished.get_future();
+    ASSERT_EQ(outcome.wait_for(std::chrono::seconds(0)), std::future_status::ready)
+        << "the worker ended before the held mail was finished";
+    const MailOutcome held = outcome.get();
+    EXPECT_FALSE(held.sent);
+    EXPECT_TRUE(held.stopped);
+    EXPECT_EQ(held.reason, "the test ended before it went out");
+    EXPECT_FALSE(server.SomebodyConnected());
+    EXPECT_THAT(log.Text(), Not(HasSubstr("did not end in time")));
+    EXPECT_THAT(log.Text(),
+                HasSubstr("Reminder \"Held\": the mail was not sent through "
+                          "127.0.0.1, port " +
+                          std::to_string(server.Port()) + ": the test ended before it went out"));
 }
 
 }  // namespace
