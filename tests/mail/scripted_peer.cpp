@@ -18,22 +18,6 @@ namespace {
 // went wrong takes that long, so it is ample for a loaded machine.
 constexpr int kReadWaitMs = 60000;
 
-int ListenOnLoopback(std::uint16_t& port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(fd, 8) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        ADD_FAILURE() << "cannot listen on 127.0.0.1: " << std::strerror(errno);
-        return -1;
-    }
-    port = ntohs(address.sin_port);
-    return fd;
-}
-
 }  // namespace
 
 void Peer::Send(const std::string& bytes) {
@@ -146,6 +130,22 @@ ScriptedServer::~ScriptedServer() {
     if (listener_ >= 0) {
         ::close(listener_);
     }
+}
+
+int ListenOnLoopback(std::uint16_t& port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(fd, 8) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        ADD_FAILURE() << "cannot listen on 127.0.0.1: " << std::strerror(errno);
+        return -1;
+    }
+    port = ntohs(address.sin_port);
+    return fd;
 }
 
 std::uint16_t UnusedPort() {

@@ -59,4 +59,8 @@ private:
 // A port on 127.0.0.1 that nobody listens on (bound and closed again).
 std::uint16_t UnusedPort();
 
+// A socket that listens on a free loopback port, which it stores in `port`; -1, after a failure
+// of the test, when there is none.
+int ListenOnLoopback(std::uint16_t& port);
+
 }  // namespace calvendra::test

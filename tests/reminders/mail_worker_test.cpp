@@ -4,10 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -173,16 +170,7 @@ TEST(MailWorker, AMailThatCompletesWithinTheGraceIsSent) {
 // queue of connections.
 class QuietListener {
 public:
-    QuietListener() : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        EXPECT_EQ(::listen(fd_, 8), 0);
-        EXPECT_EQ(::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length), 0);
-        port_ = ntohs(address.sin_port);
-    }
+    QuietListener() { fd_ = test::ListenOnLoopback(port_); }
     ~QuietListener() { ::close(fd_); }
     QuietListener(const QuietListener&) = delete;
     QuietListener& operator=(const QuietListener&) = delete;
@@ -194,7 +182,7 @@ public:
     }
 
 private:
-    int fd_;
+    int fd_ = -1;
     std::uint16_t port_ = 0;
 };
 
