@@ -48,7 +48,7 @@ std::string Plural(long count, const char* one, const char* many) {
 
 // Opens the organizer's database; false, after saying why, when it cannot serve.
 bool Open(CDBConnection& connection) {
-    const std::string failure = OpenOrganizerDatabase(connection);
+    const std::string failure = OpenOrganizerDatabase(connection).reason;
     if (!failure.empty()) {
         std::cerr << "calvendra-exchange: " << failure << "\n";
         return false;

@@ -23,12 +23,8 @@ QueueListing ReadQueueListing(CDBConnection& connection) {
         listing.mails = mail_queue_table::SelectAll(connection, kListedMails);
         for (QueuedMail& mail : listing.mails) {
             if (mail.tries == 0 && mail.recipients.empty()) {
-                std::string joined;
-                for (const std::string& address :
-                     CollectAttendantAddresses(&connection, mail.scheduleId)) {
-                    joined += (joined.empty() ? "" : ", ") + address;
-                }
-                mail.recipients = joined;
+                mail.recipients =
+                    QueuedRecipientsText(CollectAttendantAddresses(&connection, mail.scheduleId));
             }
         }
     } catch (const std::exception& failed) {

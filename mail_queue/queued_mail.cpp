@@ -1,6 +1,16 @@
 #include "mail_queue/queued_mail.h"
 
+#include "reminders/reminder_mail.h"
+
 namespace calvendra {
+
+std::string QueuedRecipientsText(const std::vector<std::string>& addresses) {
+    std::string joined;
+    for (const std::string& address : DeliverableAddresses(addresses)) {
+        joined += (joined.empty() ? "" : ", ") + address;
+    }
+    return joined;
+}
 
 const char* QueuedMailStateText(QueuedMailState state) {
     switch (state) {

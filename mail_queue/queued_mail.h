@@ -2,6 +2,7 @@
 
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "store/identifiers.h"
 
@@ -22,7 +23,7 @@ struct QueuedMail {
     std::time_t dueMinute = 0;
     std::string subject;
     std::string text;
-    // The addresses of the last try, one per line; empty before the first.
+    // The addresses of the last try, as QueuedRecipientsText gives them; empty before the first.
     std::string recipients;
     QueuedMailState state = QueuedMailState::kWaiting;
     // The organizer that claimed it, and until when, while it is being sent.
@@ -38,6 +39,10 @@ struct QueuedMail {
 // How the log and the status bar name a reminder mail: "Reminder \"Standup\" (schedule
 // 2000000002)", as they did before the queue.
 std::string QueuedMailLabel(Identifier scheduleId, const std::string& subject);
+
+// The mail addresses that a mail to the stored `addresses` goes to, joined by ", ": an attendant
+// left out for an invalid address is not among them.
+std::string QueuedRecipientsText(const std::vector<std::string>& addresses);
 
 // A local time as "2026-12-08 09:30".
 std::string LocalMinuteText(std::time_t instant);

@@ -39,14 +39,6 @@ std::string DefaultOrganizerName() {
     return std::string(host) + ":" + std::to_string(getpid()) + ":" + std::to_string(random());
 }
 
-std::string JoinedAddresses(const std::vector<std::string>& addresses) {
-    std::string joined;
-    for (const std::string& address : addresses) {
-        joined += (joined.empty() ? "" : ", ") + address;
-    }
-    return joined;
-}
-
 // The attendants of the mail's schedule, and who each one is, as the job takes them.
 void AddAttendants(CDBConnection* connection, Identifier scheduleId, MailJob& job) {
     for (Attendant& attendant : CollectAttendants(connection, scheduleId)) {
@@ -323,7 +315,7 @@ void QueuedMailSource::Finish(const MailJob& job, MailOutcome& outcome) {
     const Claimed claimed = std::move(*claimed_);
     claimed_.reset();
     const std::time_t now = clock_();
-    Unwritten end{claimed.mail, QueuedMailState::kWaiting, JoinedAddresses(job.addresses), now,
+    Unwritten end{claimed.mail, QueuedMailState::kWaiting, QueuedRecipientsText(job.addresses), now,
                   outcome.reason};
     std::optional<std::time_t> nextTry;
     if (outcome.sent) {

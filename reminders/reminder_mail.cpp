@@ -192,6 +192,17 @@ bool IsPermanentRefusal(const CKivSMTPException& failure) {
     }
 }
 
+std::vector<std::string> DeliverableAddresses(const std::vector<std::string>& addresses) {
+    std::vector<std::string> deliverable;
+    for (const std::string& text : addresses) {
+        const CKivSMTPAddress address(text);
+        if (!address.Address().empty() && MailboxFault(address.Address()).empty()) {
+            deliverable.push_back(address.Address());
+        }
+    }
+    return deliverable;
+}
+
 void MailScheduleAttendants(CDBConnection* connection, const std::string& subject,
                             const std::string& text, Identifier scheduleId,
                             const EmailSettings& settings) {

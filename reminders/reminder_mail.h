@@ -62,6 +62,11 @@ void SendReminderMail(CKivSMTPConnection& session, const std::string& subject,
 // the same mail is refused again on every try) or refused the login.
 bool IsPermanentRefusal(const CKivSMTPException& failure);
 
+// The addresses that SendReminderMail sends to of those given: each stored text's mail address
+// ("Ann <ann@example.org>" gives "ann@example.org"), without the empty ones and those that are no
+// valid mail address.
+std::vector<std::string> DeliverableAddresses(const std::vector<std::string>& addresses);
+
 // Mails a schedule to its attendants: collects their addresses and sends when there is at least
 // one. Opens no session for a schedule without attendants. Throws as the two above do.
 void MailScheduleAttendants(CDBConnection* connection, const std::string& subject,

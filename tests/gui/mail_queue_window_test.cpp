@@ -86,7 +86,15 @@ TEST_F(MailQueueWindowTest, ListsTheMailsAndActsOnAWaitingOneOnly) {
                                         "sent " + LocalMinuteText(due_ - 60), "1", "", ""}));
     EXPECT_EQ(window.Summary()->GetLabel(), "2 mails, 1 waiting");
 
-    // It follows the queue while it is open: a mail not tried yet shows its attendants.
+    // It follows the queue while it is open: a mail not tried yet shows the attendants it goes
+    // to, without one whose address is no mail address or who has none.
+    Database().Execute(
+        "insert into assist_contactmaininfo (contact_id, group_id, home_email) values "
+        "('1000000004','1000000001','carl@example.org> NOTIFY=SUCCESS'),"
+        "('1000000005','1000000001','')");
+    Database().Execute(
+        "insert into schedule_contact values ('2000000002','1000000004'),"
+        "('2000000002','1000000005')");
     Queue("New", due_ + 60, "waiting", 0, due_ + 60, "");
     ASSERT_TRUE(WaitUntil([&] { return window.List()->GetItemCount() == 3; }, kGenerous));
     rows = RowsAfterNextReading(window);

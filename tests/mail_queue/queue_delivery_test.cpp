@@ -149,6 +149,9 @@ TEST_P(MailQueueDelivery, AMailSentWithoutAnAttendantSaysWhoWasLeftOutAndWhy) {
     EXPECT_EQ(row(),
               "sent/1/sent without contact 1000000032: the address \"to1@example.org> "
               "NOTIFY=SUCCESS\" is no valid mail address: its domain holds \">\" (octet 16)");
+    EXPECT_EQ(Database().QueryValue("select recipients from mail_queue where schedule_id="
+                                    "'2000000003'"),
+              "carl@example.org");
     ASSERT_EQ(server_.Messages().size(), 1u);
     EXPECT_EQ(ParsedSubjectAndTo(server_.Messages()[0]), "Review|carl@example.org");
     ASSERT_TRUE(WaitFor([&] { return organizer.Outcomes().size() == 1; }));
