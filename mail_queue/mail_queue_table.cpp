@@ -149,6 +149,14 @@ bool Claim(CDBConnection& connection, const QueuedMail& mail, const std::string&
                claimed);
 }
 
+bool RenewClaim(CDBConnection& connection, const QueuedMail& claim, const std::string& organizer,
+                std::time_t leaseUntil, bool& changed) {
+    return Run(connection,
+               FormatText("update mail_queue set lease_until=%lld", Seconds(leaseUntil)) +
+                   HeldClaim(claim, organizer),
+               changed);
+}
+
 bool MarkSent(CDBConnection& connection, const QueuedMail& claim, const std::string& organizer,
               const std::string& recipients, std::time_t now, const std::string& note,
               bool& changed) {

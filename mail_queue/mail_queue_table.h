@@ -44,6 +44,11 @@ std::vector<QueuedMail> SelectAll(CDBConnection& connection, int limit);
 bool Claim(CDBConnection& connection, const QueuedMail& mail, const std::string& organizer,
            std::time_t now, std::time_t leaseUntil, bool& claimed);
 
+// Moves the end of a claim that `organizer` still holds to `leaseUntil`, while the mail is being
+// sent; `changed` says whether it held.
+bool RenewClaim(CDBConnection& connection, const QueuedMail& claim, const std::string& organizer,
+                std::time_t leaseUntil, bool& changed);
+
 // The ends of a claim: each changes the row only while `organizer` still holds the claim it made
 // with try `tries`; `changed` says whether it did. A mail sent with a note (the recipients it went
 // without) keeps the note as its last reason; without one, the last reason stays.

@@ -126,6 +126,11 @@ std::optional<MailJob> QueuedMailSource::Take(std::chrono::milliseconds& askAgai
     try {
         if (std::optional<MailJob> job = ClaimNext(now)) {
             lastDatabaseFailure_.clear();
+            if (job->cannotSend.empty()) {
+                // The worker uses no connection until Finish, which ends the keeper first.
+                keeper_ = std::make_unique<ClaimKeeper>(*connection_, claimed_->mail, organizer_,
+                                                        clock_, lease_);
+            }
             return job;
         }
         askAgainIn = NextAsk(now);
@@ -309,6 +314,7 @@ MailJob QueuedMailSource::PrepareJob(const QueuedMail& mail, std::time_t now) {
 }
 
 void QueuedMailSource::Finish(const MailJob& job, MailOutcome& outcome) {
+    keeper_.reset();
     if (!claimed_) {
         return;  // sent directly: nothing to note
     }
@@ -354,6 +360,7 @@ void QueuedMailSource::Finish(const MailJob& job, MailOutcome& outcome) {
 }
 
 void QueuedMailSource::End() {
+    keeper_.reset();
     if (connection_ && hasTable_.value_or(false)) {
         WriteUnwrittenEnds();
         WriteDueMails(clock_());

@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "mail_queue/claim_keeper.h"
 #include "mail_queue/queued_mail.h"
+#include "mail_queue/retry_schedule.h"
 #include "reminders/mail_worker.h"
 #include "settings/email_settings.h"
 #include "store/db_connection.h"
@@ -32,8 +34,9 @@ struct DueMail {
 // A mail that falls due is queued on the worker's thread over the source's own connection (never
 // the window's): the first organizer to queue it makes the row, the others find it there. The
 // worker then takes what is due: the source claims a mail for a lease, reads its schedule, its
-// attendants and the e-mail settings as they are at that moment, and once the worker has tried it,
-// marks it sent, waiting for its next try, or given up. An organizer that dies holding a claim
+// attendants and the e-mail settings as they are at that moment, renews the lease for as long as
+// the mail is being sent, and once the worker has tried it, marks it sent, waiting for its next
+// try, or given up. An organizer that dies holding a claim
 // holds it no longer than the lease; then another takes the mail over. Should it die after the
 // mail went out and before it was marked sent, the mail goes out a second time; never more often.
 //
@@ -51,7 +54,7 @@ public:
         // Names this organizer in its claims; a name of the host, the process and a random
         // number when empty.
         std::string organizer;
-        std::chrono::seconds lease = std::chrono::seconds(300);
+        std::chrono::seconds lease = kMailClaimLease;
         // Whether the source may use the database from the start; otherwise from Enable on.
         bool enabled = true;
     };
@@ -116,6 +119,8 @@ private:
     std::unique_ptr<CDBConnection> connection_;
     std::optional<bool> hasTable_;
     std::optional<Claimed> claimed_;
+    // Renews the claim of the mail being sent, over connection_, from Take to Finish.
+    std::unique_ptr<ClaimKeeper> keeper_;
     std::vector<Unwritten> unwritten_;
     // Mails that could not be queued, to be reported as not sent.
     std::vector<MailJob> refused_;

@@ -10,8 +10,9 @@ namespace calvendra {
 // after the minute it fell due in.
 inline constexpr std::chrono::hours kMailTriedFor{24};
 
-// How long a claim on a mail lasts: another organizer takes the mail over once it has run out,
-// which an organizer that sends never lets happen (a session ends long before).
+// How long a claim on a mail lasts: another organizer takes the mail over once it has run out.
+// An organizer renews its claim for as long as it sends the mail (ClaimKeeper), so only one that
+// died or lost its database lets a claim run out.
 inline constexpr std::chrono::minutes kMailClaimLease{5};
 
 // The wait before the next try of a mail whose try number `tries` failed: 1, 2, 5, 10 and 30

@@ -6,6 +6,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -159,6 +161,74 @@ TEST_P(MailQueueDelivery, AMailSentWithoutAnAttendantSaysWhoWasLeftOutAndWhy) {
     EXPECT_TRUE(outcome.sent);
     ASSERT_EQ(outcome.recipientsLeftOut.size(), 1u);
     EXPECT_EQ(outcome.recipientsLeftOut[0].who, "contact 1000000032");
+}
+
+// A server may take long to accept a mail, up to the ten minutes the session waits, longer than a
+// claim lasts: the sending organizer renews its claim meanwhile, so that another organizer leaves
+// the mail alone rather than send it a second time.
+TEST_P(MailQueueDelivery, AMailThatTakesLongerThanItsLeaseToGoOutKeepsItsClaim) {
+    constexpr std::chrono::seconds kShortLease{3};
+    std::atomic<bool> holding{false};
+    std::atomic<bool> accept{false};
+    std::string data;
+    test::ScriptedServer slow([&](test::Peer& peer) {
+        peer.Send("220 slow.test\r\n");
+        for (const char* answer : {"250 hello\r\n", "250 sender ok\r\n", "250 ann ok\r\n",
+                                   "250 bob ok\r\n", "354 go\r\n"}) {
+            peer.ReadLine();
+            peer.Send(answer);
+        }
+        data = peer.ReadUntil("\r\n.\r\n");
+        // The delivery, for as long as the test wants it.
+        holding = true;
+        WaitFor([&] { return accept.load(); }, std::chrono::seconds(300));
+        peer.Send("250 delivered\r\n");
+        peer.ReadLine();
+        peer.Send("221 bye\r\n");
+    });
+    // However the test ends, the server lets the session end.
+    const std::unique_ptr<std::atomic<bool>, void (*)(std::atomic<bool>*)> release(
+        &accept, [](std::atomic<bool>* flag) { *flag = true; });
+    TestMailSettings slowSettings(slow.Port());
+    TestOrganizer first("first", clock_, slowSettings, kShortLease);
+    const std::time_t due = clock_();
+    first.Due(kSchedule, due, "Standup");
+    ASSERT_TRUE(WaitFor([&] { return holding.load(); }));
+    const auto lease = [&] {
+        return Database().QueryValue(
+            "select claimed_by || '/' || lease_until from mail_queue where schedule_id='" +
+            std::to_string(kSchedule) + "'");
+    };
+    EXPECT_EQ(lease(), "first/" + std::to_string(due + kShortLease.count()));
+
+    // Long after the first lease ran out the claim holds, renewed.
+    clock_.Advance(std::chrono::seconds(1000));
+    ASSERT_TRUE(WaitFor([&] {
+        return lease() == "first/" + std::to_string(due + 1000 + kShortLease.count());
+    })) << lease();
+    // Another organizer takes the mails in the order they fell due: it sends one that fell due
+    // with the first, of a later schedule, and leaves the first alone.
+    constexpr Identifier kReview = 2000000003;
+    AddScheduleWithAttendants(Database(), kReview, "Review", {"carl@example.org"});
+    TestMailSettings settings(server_.Port());
+    TestOrganizer second("second", clock_, settings, kShortLease);
+    second.Due(kReview, due, "Review");
+    ASSERT_TRUE(WaitFor([&] { return QueuedRow(Database(), kReview, due) == "sent/1/"; }))
+        << QueuedRow(Database(), kReview, due);
+    EXPECT_EQ(Row(due), "sending/1/");
+    EXPECT_THAT(lease(), ::testing::StartsWith("first/"));
+
+    accept = true;
+    ASSERT_TRUE(WaitFor([&] { return Row(due) == "sent/1/"; })) << Row(due);
+    slow.Join();
+    second.Stop();
+    first.Stop();
+    ASSERT_EQ(server_.Messages().size(), 1u);
+    EXPECT_EQ(ParsedSubjectAndTo(server_.Messages()[0]), "Review|carl@example.org");
+    // The scripted server got the message once, as the standard's reader reads it.
+    ASSERT_GT(data.size(), 3u);
+    EXPECT_EQ(ParsedSubjectAndTo("envelope\r\n\r\n" + data.substr(0, data.size() - 3)),
+              "Standup|ann@example.org,bob@example.org");
 }
 
 // What cannot be mended by waiting is given up with its reason: a mail whose day is over, and one
