@@ -235,12 +235,18 @@ TEST_F(ItemListTest, TheHeadingsOnTheScreenFollowTheListedKind) {
     };
 
     Tree().Expand(View().ScheduleRootItem());
-    const std::vector<unsigned long> schedules = HeaderOnScreen(List());
+    // A header that a busy machine has not drawn yet looks settled too: the first headings are
+    // taken from a repaint.
+    const std::vector<unsigned long> schedules = repainted();
     ASSERT_FALSE(schedules.empty());
     click(1000000002);
     EXPECT_EQ(Headings(List()), (Strings{"Name", "Home Phone", "Email"}));
-    const std::vector<unsigned long> contacts = HeaderOnScreen(List());
-    EXPECT_FALSE(SamePixels(contacts, schedules)) << "the schedule headings are still shown";
+    // The header is drawn anew in its own time; the fault was headings that never changed.
+    std::vector<unsigned long> contacts;
+    EXPECT_TRUE(WaitUntil([&] {
+        contacts = HeaderOnScreen(List());
+        return !SamePixels(contacts, schedules);
+    })) << "the schedule headings are still shown";
     EXPECT_TRUE(SamePixels(contacts, repainted()));
 
     // Going back shows the earlier headings again, once the header is drawn anew.

@@ -90,7 +90,7 @@ protected:
         Display* display = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
         Window window = None;
         WaitUntil([&] { return (window = FindInstanceWindow(display)) != None; },
-                  std::chrono::seconds(30));
+                  std::chrono::seconds(60));
         return window;
     }
 
@@ -101,14 +101,18 @@ protected:
         Display* display = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
         for (int attempt = 0; attempt < 3; ++attempt) {
             wxUIActionSimulator keyboard;
+            // Other unframed windows may be there already: the menu is one more.
+            const int before = UnframedWindows(display);
             keyboard.Char(WXK_F10);
             // The keys that follow go to the menu once it is open.
-            if (!WaitUntil([&] { return MenuOpen(display); }, std::chrono::seconds(10))) {
+            if (!WaitUntil([&] { return UnframedWindows(display) > before; },
+                           std::chrono::seconds(15))) {
                 continue;
             }
             keyboard.Char(WXK_UP);
             keyboard.Char(WXK_RETURN);
-            const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+            // Ending takes a while on a loaded machine: the mail worker's grace, the database.
+            const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
             while (std::chrono::steady_clock::now() < end) {
                 int status = 0;
                 if (waitpid(program_, &status, WNOHANG) == program_) {
@@ -121,26 +125,28 @@ protected:
         return -1;
     }
 
-    // Whether another program's menu is open: GTK shows it in a window of its own on the root
-    // that the window manager does not frame.
-    static bool MenuOpen(Display* display) {
+    // How many windows on the root the window manager does not frame and that are shown: GTK
+    // shows an open menu in one of them.
+    static int UnframedWindows(Display* display) {
         GdkDisplay* gdk = gdk_display_get_default();
         gdk_x11_display_error_trap_push(gdk);
         Window root = None;
         Window parent = None;
         Window* children = nullptr;
         unsigned count = 0;
-        bool open = false;
+        int unframed = 0;
         if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
             for (unsigned i = 0; i < count; ++i) {
                 XWindowAttributes attributes{};
-                open = open || (XGetWindowAttributes(display, children[i], &attributes) &&
-                                attributes.override_redirect && attributes.map_state == IsViewable);
+                if (XGetWindowAttributes(display, children[i], &attributes) &&
+                    attributes.override_redirect && attributes.map_state == IsViewable) {
+                    ++unframed;
+                }
             }
             XFree(children);
         }
         gdk_x11_display_error_trap_pop_ignored(gdk);
-        return open;
+        return unframed;
     }
 
     Lines Calls() const { return ReadFileLines(Record()); }
