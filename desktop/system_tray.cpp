@@ -2,6 +2,8 @@
 
 #include <gtk/gtk.h>
 
+#include <string>
+
 #include <wx/menu.h>
 #include <wx/window.h>
 
@@ -36,16 +38,38 @@ private:
 
 namespace {
 
-// GTK has no default menu entry; drawing it bold is what marks it on every desktop.
+// The entry's label in GTK's mnemonic form: "&&" is a plain "&", "&x" underlines x, and a plain
+// "_" is doubled; what follows a tab (the shortcut) is not part of the label.
+std::string GtkMnemonicLabel(const wxString& wxLabel) {
+    const std::string label = wxLabel.BeforeFirst('\t').utf8_string();
+    std::string gtk;
+    for (std::size_t i = 0; i < label.size(); ++i) {
+        const char c = label[i];
+        if (c == '&' && i + 1 < label.size() && label[i + 1] == '&') {
+            gtk += '&';
+            ++i;
+        } else if (c == '&') {
+            gtk += '_';
+        } else if (c == '_') {
+            gtk += "__";
+        } else {
+            gtk += c;
+        }
+    }
+    return gtk;
+}
+
+// GTK has no default menu entry; drawing it bold is what marks it on every desktop. The entry
+// keeps its mnemonic.
 void DrawBold(wxMenuItem& item) {
     GtkWidget* widget = item.GetMenuItem();
     GtkWidget* label = widget != nullptr ? gtk_bin_get_child(GTK_BIN(widget)) : nullptr;
     if (label == nullptr || !GTK_IS_LABEL(label)) {
         return;
     }
-    gchar* text = g_markup_escape_text(item.GetItemLabelText().utf8_str(), -1);
+    gchar* text = g_markup_escape_text(GtkMnemonicLabel(item.GetItemLabel()).c_str(), -1);
     gchar* markup = g_strdup_printf("<b>%s</b>", text);
-    gtk_label_set_markup(GTK_LABEL(label), markup);
+    gtk_label_set_markup_with_mnemonic(GTK_LABEL(label), markup);
     g_free(markup);
     g_free(text);
 }

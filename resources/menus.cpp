@@ -20,7 +20,7 @@ wxMenuBar* CreateMainMenuBar() {
     Append(*file, kIdImport, "&Import...");
     Append(*file, kIdExport, "&Export...");
     file->AppendSeparator();
-    Append(*file, kIdExit, "E&xit");
+    Append(*file, kIdExit, "E&xit\tCtrl+Q");
 
     auto* view = new wxMenu;
     view->AppendCheckItem(kIdViewToolbar, "&Toolbar", CommandPrompt(kIdViewToolbar));
@@ -30,22 +30,22 @@ wxMenuBar* CreateMainMenuBar() {
     Append(*view, kIdFind, "&Find\tCtrl+F");
 
     auto* contactNew = new wxMenu;
-    Append(*contactNew, kIdNewDocument, "New Contact\tCtrl+N");
-    Append(*contactNew, kIdNewGroupMenu, "New Group");
+    Append(*contactNew, kIdNewDocument, "New &Contact\tCtrl+N");
+    Append(*contactNew, kIdNewGroupMenu, "New &Group\tCtrl+Shift+N");
     auto* contact = new wxMenu;
-    contact->AppendSubMenu(contactNew, "New");
-    Append(*contact, kIdDeleteItem, "Delete Contact");
-    Append(*contact, kIdDeleteContactGroup, "Delete Group");
+    contact->AppendSubMenu(contactNew, "&New");
+    Append(*contact, kIdDeleteItem, "&Delete Contact");
+    Append(*contact, kIdDeleteContactGroup, "Delete &Group");
 
     auto* schedule = new wxMenu;
-    Append(*schedule, kIdNewScheduleGroup, "New Schedule Group");
-    Append(*schedule, kIdNewSchedule, "New Schedule");
-    Append(*schedule, kIdDeleteItem, "Delete Schedule");
-    Append(*schedule, kIdDeleteScheduleGroup, "Delete Schedule Group");
+    Append(*schedule, kIdNewScheduleGroup, "New Schedule &Group\tCtrl+Shift+T");
+    Append(*schedule, kIdNewSchedule, "&New Schedule\tCtrl+T");
+    Append(*schedule, kIdDeleteItem, "&Delete Schedule");
+    Append(*schedule, kIdDeleteScheduleGroup, "Delete Schedule G&roup");
 
     auto* setting = new wxMenu;
-    Append(*setting, kIdEmailSetting, "Email Setting");
-    Append(*setting, kIdMailQueue, "Mail Queue...");
+    Append(*setting, kIdEmailSetting, "&Email Setting");
+    Append(*setting, kIdMailQueue, "&Mail Queue...");
 
     auto* help = new wxMenu;
     Append(*help, kIdAbout, "&About Calvendra...");
@@ -53,8 +53,8 @@ wxMenuBar* CreateMainMenuBar() {
     auto* bar = new wxMenuBar;
     bar->Append(file, "&File");
     bar->Append(view, "&View");
-    bar->Append(contact, "Contact");
-    bar->Append(schedule, "Schedule");
+    bar->Append(contact, "&Contact");
+    bar->Append(schedule, "&Schedule");
     bar->Append(setting, "S&etting");
     bar->Append(help, "&Help");
     return bar;
@@ -64,15 +64,15 @@ wxMenu* LoadPopupMenu(int menuNumber) {
     auto* menu = new wxMenu;
     switch (menuNumber) {
         case kTrayMenuNumber:
-            menu->Append(kIdShow, "Show");
-            menu->Append(kIdOption, "Option");
+            menu->Append(kIdShow, "&Show");
+            menu->Append(kIdOption, "&Option");
             menu->AppendSeparator();
-            menu->Append(kIdExit, "Exit");
+            menu->Append(kIdExit, "E&xit");
             return menu;
         case kDeleteMenuNumber:
-            Append(*menu, kIdDeleteContactGroup, "Delete Contact Group");
-            Append(*menu, kIdDeleteScheduleGroup, "Delete Schedule Group");
-            Append(*menu, kIdDeleteItem, "Delete Contact/Schedule");
+            Append(*menu, kIdDeleteContactGroup, "Delete &Contact Group");
+            Append(*menu, kIdDeleteScheduleGroup, "Delete &Schedule Group");
+            Append(*menu, kIdDeleteItem, "&Delete Contact/Schedule");
             return menu;
         default:
             delete menu;

@@ -137,6 +137,7 @@ CCalvendraView::CCalvendraView(wxWindow* parent, CDBConnection& connection,
 
     tree_->Bind(wxEVT_LEFT_DOWN, &CCalvendraView::OnTreeMouseDown, this);
     tree_->Bind(wxEVT_LEFT_UP, &CCalvendraView::OnTreeClick, this);
+    tree_->Bind(wxEVT_TREE_KEY_DOWN, &CCalvendraView::OnTreeKeyDown, this);
     wxWindow* rows = list_->RowsWindow();
     rows->Bind(wxEVT_LEFT_UP, &CCalvendraView::OnListClick, this);
     rows->Bind(wxEVT_SET_FOCUS, &CCalvendraView::OnListFocus, this);

@@ -258,6 +258,7 @@ private:
     void OnUpdateDeleteContactGroup(wxUpdateUIEvent& event);
     void OnUpdateDeleteScheduleGroup(wxUpdateUIEvent& event);
     void OnListKeyDown(wxKeyEvent& event);
+    void OnTreeKeyDown(wxTreeEvent& event);
     void OnListDoubleClick(wxMouseEvent& event);
     void OnListItemActivated(wxListEvent& event);
 

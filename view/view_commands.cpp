@@ -398,6 +398,23 @@ void CCalvendraView::OnListKeyDown(wxKeyEvent& event) {
     }
 }
 
+// Delete on a selected group asks to delete it, as the menu command of its kind does.
+void CCalvendraView::OnTreeKeyDown(wxTreeEvent& event) {
+    const int key = event.GetKeyCode();
+    const Identifier groupId = GroupIdOf(tree_->GetSelection());
+    if ((key != WXK_DELETE && key != WXK_NUMPAD_DELETE) ||
+        !(IsContactRange(groupId) || IsScheduleRange(groupId))) {
+        event.Skip();
+        return;
+    }
+    // Once the key has been handled, so that the question does not open inside its event.
+    CallAfter([this, groupId] {
+        if (GroupIdOf(tree_->GetSelection()) == groupId) {
+            DeleteGroup(IsContactRange(groupId) ? IdKind::kContactGroup : IdKind::kScheduleGroup);
+        }
+    });
+}
+
 void CCalvendraView::OnListDoubleClick(wxMouseEvent& event) {
     event.Skip();
     int flags = 0;

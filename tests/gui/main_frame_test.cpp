@@ -50,16 +50,17 @@ TEST_F(MainFrameTest, TheMenuBarHoldsTheCommandsWithTheDeletesEnabledByWhatIsSel
     for (size_t i = 0; i < bar.GetMenuCount(); ++i) {
         titles.push_back(bar.GetMenuLabel(i).utf8_string());
     }
-    EXPECT_EQ(titles, (Strings{"&File", "&View", "Contact", "Schedule", "S&etting", "&Help"}));
-    EXPECT_EQ(Labels(*bar.GetMenu(0)), (Strings{"&Import...", "&Export...", "-", "E&xit"}));
+    EXPECT_EQ(titles, (Strings{"&File", "&View", "&Contact", "&Schedule", "S&etting", "&Help"}));
+    EXPECT_EQ(Labels(*bar.GetMenu(0)), (Strings{"&Import...", "&Export...", "-", "E&xit\tCtrl+Q"}));
     EXPECT_EQ(Labels(*bar.GetMenu(1)),
               (Strings{"&Toolbar", "&Status Bar", "-", "&Refresh\tF5", "&Find\tCtrl+F"}));
-    EXPECT_EQ(Labels(*bar.GetMenu(2)), (Strings{"New", "Delete Contact", "Delete Group"}));
+    EXPECT_EQ(Labels(*bar.GetMenu(2)), (Strings{"&New", "&Delete Contact", "Delete &Group"}));
     EXPECT_EQ(Labels(*bar.GetMenu(2)->FindItemByPosition(0)->GetSubMenu()),
-              (Strings{"New Contact\tCtrl+N", "New Group"}));
-    EXPECT_EQ(Labels(*bar.GetMenu(3)), (Strings{"New Schedule Group", "New Schedule",
-                                                "Delete Schedule", "Delete Schedule Group"}));
-    EXPECT_EQ(Labels(*bar.GetMenu(4)), (Strings{"Email Setting", "Mail Queue..."}));
+              (Strings{"New &Contact\tCtrl+N", "New &Group\tCtrl+Shift+N"}));
+    EXPECT_EQ(Labels(*bar.GetMenu(3)),
+              (Strings{"New Schedule &Group\tCtrl+Shift+T", "&New Schedule\tCtrl+T",
+                       "&Delete Schedule", "Delete Schedule G&roup"}));
+    EXPECT_EQ(Labels(*bar.GetMenu(4)), (Strings{"&Email Setting", "&Mail Queue..."}));
     EXPECT_EQ(Labels(*bar.GetMenu(5)), (Strings{"&About Calvendra..."}));
     EXPECT_EQ(bar.GetHelpString(kIdNewScheduleGroup), "Create a new schedule group");
     EXPECT_EQ(bar.GetHelpString(kIdRefresh), "Read the groups and the list again");
@@ -100,7 +101,7 @@ TEST_F(MainFrameTest, TheToolbarHasItsButtonsTipsAndPromptsAndTheDeleteDropDown)
     ASSERT_NE(remove->GetDropdownMenu(), nullptr);
     EXPECT_EQ(
         Labels(*remove->GetDropdownMenu()),
-        (Strings{"Delete Contact Group", "Delete Schedule Group", "Delete Contact/Schedule"}));
+        (Strings{"Delete &Contact Group", "Delete &Schedule Group", "&Delete Contact/Schedule"}));
 
     bar.UpdateWindowUI(wxUPDATE_UI_NONE);
     EXPECT_TRUE(bar.GetToolEnabled(kIdNewContact));
@@ -179,13 +180,13 @@ TEST_F(MainFrameTest, TheTrayMenuHasShowAsBoldDefaultAndItsDoubleClickShowsTheWi
 
     std::unique_ptr<wxMenu> menu(tray.CreateTrayMenu());
     ASSERT_TRUE(menu);
-    EXPECT_EQ(Labels(*menu), (Strings{"Show", "Option", "-", "Exit"}));
+    EXPECT_EQ(Labels(*menu), (Strings{"&Show", "&Option", "-", "E&xit"}));
     EXPECT_TRUE(menu->IsEnabled(kIdShow));
     EXPECT_TRUE(menu->IsEnabled(kIdOption));
     EXPECT_TRUE(menu->IsEnabled(kIdExit));
     GtkWidget* show = menu->FindItemByPosition(0)->GetMenuItem();
     ASSERT_NE(show, nullptr);
-    EXPECT_STREQ(gtk_label_get_label(GTK_LABEL(gtk_bin_get_child(GTK_BIN(show)))), "<b>Show</b>");
+    EXPECT_STREQ(gtk_label_get_label(GTK_LABEL(gtk_bin_get_child(GTK_BIN(show)))), "<b>_Show</b>");
     EXPECT_EQ(tray.DefaultCommand(), kIdShow);
 
     ASSERT_FALSE(Frame().IsShown());
