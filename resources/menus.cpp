@@ -32,6 +32,7 @@ wxMenuBar* CreateMainMenuBar() {
     auto* contactNew = new wxMenu;
     Append(*contactNew, kIdNewDocument, "New &Contact\tCtrl+N");
     Append(*contactNew, kIdNewGroupMenu, "New &Group\tCtrl+Shift+N");
+    Append(*contactNew, kIdNewSubGroup, "New S&ub-Group");
     auto* contact = new wxMenu;
     contact->AppendSubMenu(contactNew, "&New");
     Append(*contact, kIdDeleteItem, "&Delete Contact");
@@ -39,6 +40,7 @@ wxMenuBar* CreateMainMenuBar() {
 
     auto* schedule = new wxMenu;
     Append(*schedule, kIdNewScheduleGroup, "New Schedule &Group\tCtrl+Shift+T");
+    Append(*schedule, kIdNewSubGroup, "New S&ub-Group");
     Append(*schedule, kIdNewSchedule, "&New Schedule\tCtrl+T");
     Append(*schedule, kIdDeleteItem, "&Delete Schedule");
     Append(*schedule, kIdDeleteScheduleGroup, "Delete Schedule G&roup");
@@ -73,6 +75,8 @@ wxMenu* LoadPopupMenu(int menuNumber) {
             Append(*menu, kIdDeleteContactGroup, "Delete &Contact Group");
             Append(*menu, kIdDeleteScheduleGroup, "Delete &Schedule Group");
             Append(*menu, kIdDeleteItem, "&Delete Contact/Schedule");
+            menu->AppendSeparator();
+            Append(*menu, kIdNewSubGroup, "New S&ub-Group");
             return menu;
         default:
             delete menu;

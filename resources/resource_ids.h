@@ -37,6 +37,7 @@ inline constexpr int kCmdRefreshNumber = 32806;              // View, "Refresh" 
 inline constexpr int kCmdFindNumber = 32807;                 // View, "Find" (Ctrl+F)
 inline constexpr int kCmdImportNumber = 32820;               // menu File, "Import..."
 inline constexpr int kCmdExportNumber = 32821;               // menu File, "Export..."
+inline constexpr int kCmdNewSubGroupNumber = 32822;          // "New Sub-Group", below the selection
 
 // The framework's commands, by number.
 inline constexpr int kCmdNewDocumentNumber = 57600;  // "New Contact" (Ctrl+N): a new contact
@@ -64,6 +65,7 @@ enum CommandId : int {
     kIdFind = WxCommandId(kCmdFindNumber),
     kIdImport = WxCommandId(kCmdImportNumber),
     kIdExport = WxCommandId(kCmdExportNumber),
+    kIdNewSubGroup = WxCommandId(kCmdNewSubGroupNumber),
     kIdNewDocument = wxID_NEW,
     kIdAbout = wxID_ABOUT,
     kIdExit = wxID_EXIT,

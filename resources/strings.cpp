@@ -15,6 +15,8 @@ const char* StringTableEntry(int commandId) {
             return "Create a new contact\nCreate a new contact";
         case kIdNewScheduleGroup:
             return "Create a new schedule group\nCreate a new schedule group";
+        case kIdNewSubGroup:
+            return "Create a new group below the selected group\nNew Sub-Group";
         case kIdNewSchedule:
             return "Create a new schedule\nCreate a new schedule";
         case kIdEmailSetting:

@@ -212,7 +212,10 @@ private:
 
     // The commands (view_commands.cpp): new groups, contacts and schedules, the deletes, and the
     // editing of a row.
-    void NewGroup(IdKind kind);
+    // A new group of the kind under the group `parentId`, or under the kind's root when 0.
+    void NewGroup(IdKind kind, Identifier parentId = 0);
+    // The tree item of a listed group; not ok when the tree does not show it.
+    wxTreeItemId GroupItemOf(Identifier groupId) const;
     void NewContact();
     void NewSchedule();
     // The group a new contact or schedule goes to: the selected one when it is of the item's
@@ -249,6 +252,8 @@ private:
 
     void OnNewContactGroup(wxCommandEvent& event);
     void OnNewScheduleGroup(wxCommandEvent& event);
+    void OnNewSubGroup(wxCommandEvent& event);
+    void OnUpdateNewSubGroup(wxUpdateUIEvent& event);
     void OnNewContact(wxCommandEvent& event);
     void OnNewSchedule(wxCommandEvent& event);
     void OnDeleteItem(wxCommandEvent& event);

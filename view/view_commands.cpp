@@ -60,6 +60,19 @@ void CCalvendraView::OnNewScheduleGroup(wxCommandEvent&) {
     NewGroup(IdKind::kScheduleGroup);
 }
 
+void CCalvendraView::OnNewSubGroup(wxCommandEvent&) {
+    const Identifier parentId = GroupIdOf(tree_->GetSelection());
+    if (IsContactRange(parentId) || IsScheduleRange(parentId)) {
+        NewGroup(IsContactRange(parentId) ? IdKind::kContactGroup : IdKind::kScheduleGroup,
+                 parentId);
+    }
+}
+
+void CCalvendraView::OnUpdateNewSubGroup(wxUpdateUIEvent& event) {
+    const Identifier selected = GroupIdOf(tree_->GetSelection());
+    event.Enable(IsContactRange(selected) || IsScheduleRange(selected));
+}
+
 void CCalvendraView::OnNewContact(wxCommandEvent&) {
     NewContact();
 }
@@ -92,9 +105,17 @@ void CCalvendraView::OnUpdateDeleteScheduleGroup(wxUpdateUIEvent& event) {
     event.Enable(scheduleGroupDeleteEnabled_);
 }
 
-void CCalvendraView::NewGroup(IdKind kind) {
+wxTreeItemId CCalvendraView::GroupItemOf(Identifier groupId) const {
+    const GroupMap& groups = IsContactRange(groupId) ? contactGroups_ : scheduleGroups_;
+    const auto found = groups.find(static_cast<unsigned long>(groupId));
+    return found != groups.end() ? found->second : wxTreeItemId();
+}
+
+void CCalvendraView::NewGroup(IdKind kind, Identifier parentId) {
     const bool contacts = IsContactKind(kind);
     const wxTreeItemId& root = contacts ? contactRootItem_ : scheduleRootItem_;
+    // The parent is found by its id: the tree may be read again while the editor is open.
+    const auto parentItem = [&]() { return parentId == 0 ? root : GroupItemOf(parentId); };
     Identifier& groupCounter = contacts ? lastContactGroupId_ : lastScheduleGroupId_;
     Identifier& itemCounter = contacts ? lastContactId_ : lastScheduleId_;
     const IdKind itemKind = contacts ? IdKind::kContact : IdKind::kSchedule;
@@ -103,7 +124,7 @@ void CCalvendraView::NewGroup(IdKind kind) {
                                 "The groups have not been read from the database yet."};
     const std::string action = std::string("Cannot create a ") + NameOf(kind);
 
-    if (!root.IsOk()) {
+    if (!parentItem().IsOk()) {
         ReportStoreFailure(DialogParent(), kInsertGroupError, action, noTree);
         tree_->SetFocus();
         return;
@@ -121,17 +142,20 @@ void CCalvendraView::NewGroup(IdKind kind) {
     // What the editor created is stored whether the group is saved or not.
     itemCounter = std::max(itemCounter, dialog.ItemCounter());
     bool groupStored = false;
-    // The tree may have been read again while the dialog was open: its root is taken now.
-    if (saved && !root.IsOk()) {
-        ReportStoreFailure(DialogParent(), kInsertGroupError, action, noTree);
+    const wxTreeItemId parent = parentItem();
+    if (saved && !parent.IsOk()) {
+        const OdbcDiagnostic parentGone{std::string(), 0,
+                                        "The group it belongs below is no longer there."};
+        ReportStoreFailure(DialogParent(), kInsertGroupError, action,
+                           root.IsOk() ? parentGone : noTree);
     } else if (saved) {
         const NewGroupOutcome stored =
-            StoreNewGroup(connection_, kind, *groupId, dialog.GroupName(), GroupIdOf(root),
+            StoreNewGroup(connection_, kind, *groupId, dialog.GroupName(), GroupIdOf(parent),
                           memberKind, dialog.Members());
         groupStored = stored.Stored();
         if (groupStored) {
             groupCounter = std::max(groupCounter, stored.id);
-            tree_->EnsureVisible(AddGroupItem(root, stored.id, dialog.GroupName()));
+            tree_->EnsureVisible(AddGroupItem(parent, stored.id, dialog.GroupName()));
             if (!stored.missingMembers.empty()) {
                 const std::string notice =
                     MissingMembersNotice(memberKind, stored.missingMembers.size());
@@ -169,9 +193,8 @@ void CCalvendraView::ReleaseCreatedMembers(int memberKind, Identifier groupId,
 }
 
 std::string CCalvendraView::GroupNameInTree(Identifier groupId) const {
-    const GroupMap& groups = IsContactRange(groupId) ? contactGroups_ : scheduleGroups_;
-    const auto found = groups.find(static_cast<unsigned long>(groupId));
-    return found != groups.end() ? ToStoreText(tree_->GetItemText(found->second)) : std::string();
+    const wxTreeItemId item = GroupItemOf(groupId);
+    return item.IsOk() ? ToStoreText(tree_->GetItemText(item)) : std::string();
 }
 
 Identifier CCalvendraView::NewItemTarget(IdKind groupKind) const {

@@ -56,10 +56,10 @@ TEST_F(MainFrameTest, TheMenuBarHoldsTheCommandsWithTheDeletesEnabledByWhatIsSel
               (Strings{"&Toolbar", "&Status Bar", "-", "&Refresh\tF5", "&Find\tCtrl+F"}));
     EXPECT_EQ(Labels(*bar.GetMenu(2)), (Strings{"&New", "&Delete Contact", "Delete &Group"}));
     EXPECT_EQ(Labels(*bar.GetMenu(2)->FindItemByPosition(0)->GetSubMenu()),
-              (Strings{"New &Contact\tCtrl+N", "New &Group\tCtrl+Shift+N"}));
+              (Strings{"New &Contact\tCtrl+N", "New &Group\tCtrl+Shift+N", "New S&ub-Group"}));
     EXPECT_EQ(Labels(*bar.GetMenu(3)),
-              (Strings{"New Schedule &Group\tCtrl+Shift+T", "&New Schedule\tCtrl+T",
-                       "&Delete Schedule", "Delete Schedule G&roup"}));
+              (Strings{"New Schedule &Group\tCtrl+Shift+T", "New S&ub-Group",
+                       "&New Schedule\tCtrl+T", "&Delete Schedule", "Delete Schedule G&roup"}));
     EXPECT_EQ(Labels(*bar.GetMenu(4)), (Strings{"&Email Setting", "&Mail Queue..."}));
     EXPECT_EQ(Labels(*bar.GetMenu(5)), (Strings{"&About Calvendra..."}));
     EXPECT_EQ(bar.GetHelpString(kIdNewScheduleGroup), "Create a new schedule group");
@@ -70,9 +70,9 @@ TEST_F(MainFrameTest, TheMenuBarHoldsTheCommandsWithTheDeletesEnabledByWhatIsSel
     for (int selectionBound : {kIdDeleteItem, kIdDeleteContactGroup}) {
         EXPECT_FALSE(bar.IsEnabled(selectionBound)) << selectionBound;
     }
-    for (int handled : {kIdNewDocument, kIdNewGroupMenu, kIdNewScheduleGroup, kIdNewSchedule,
-                        kIdDeleteScheduleGroup, kIdEmailSetting, kIdMailQueue, kIdExit, kIdAbout,
-                        kIdViewToolbar, kIdViewStatusBar, kIdRefresh}) {
+    for (int handled : {kIdNewDocument, kIdNewGroupMenu, kIdNewScheduleGroup, kIdNewSubGroup,
+                        kIdNewSchedule, kIdDeleteScheduleGroup, kIdEmailSetting, kIdMailQueue,
+                        kIdExit, kIdAbout, kIdViewToolbar, kIdViewStatusBar, kIdRefresh}) {
         EXPECT_TRUE(bar.IsEnabled(handled)) << handled;
     }
     EXPECT_TRUE(bar.IsChecked(kIdViewToolbar));
@@ -99,9 +99,9 @@ TEST_F(MainFrameTest, TheToolbarHasItsButtonsTipsAndPromptsAndTheDeleteDropDown)
     EXPECT_EQ(remove->GetKind(), wxITEM_DROPDOWN);
     EXPECT_EQ(remove->GetShortHelp(), "");
     ASSERT_NE(remove->GetDropdownMenu(), nullptr);
-    EXPECT_EQ(
-        Labels(*remove->GetDropdownMenu()),
-        (Strings{"Delete &Contact Group", "Delete &Schedule Group", "&Delete Contact/Schedule"}));
+    EXPECT_EQ(Labels(*remove->GetDropdownMenu()),
+              (Strings{"Delete &Contact Group", "Delete &Schedule Group",
+                       "&Delete Contact/Schedule", "-", "New S&ub-Group"}));
 
     bar.UpdateWindowUI(wxUPDATE_UI_NONE);
     EXPECT_TRUE(bar.GetToolEnabled(kIdNewContact));

@@ -218,6 +218,46 @@ TEST_F(ViewCommandsTest, ANewGroupWhoseMemberCannotMoveIsNotStoredAtAll) {
     EXPECT_EQ(ChildTexts(Tree(), View().ContactRootItem()), (Strings{"Family"}));
 }
 
+// "New Sub-Group" files the new group below the selected one, of either kind, also from the
+// toolbar's menu; a restart shows it there, and deleting the group above takes it along.
+TEST_F(ViewCommandsTest, ANewSubGroupGoesBelowTheSelectedGroupAndLeavesWithItsParent) {
+    Start();
+    Select(1000000003);
+    wxTEST_DIALOG(Menu(kIdNewSubGroup), SaveNewGroup("Twins"));
+    EXPECT_EQ(Database().Query("select group_name,parent_id from assist_group "
+                               "where group_id='1000000004'"),
+              (Rows{{"Twins", "1000000003"}}));
+    EXPECT_EQ(ChildTexts(Tree(), View().ContactGroups().at(1000000003)), (Strings{"Twins"}));
+    EXPECT_EQ(ChildTexts(Tree(), View().ContactRootItem()), (Strings{"Family"}));
+
+    Select(2000000002);
+    wxMenu* toolbarMenu = Frame().GetToolBar()->GetToolByPos(6)->GetDropdownMenu();
+    ASSERT_NE(toolbarMenu, nullptr);
+    ASSERT_NE(toolbarMenu->FindItem(kIdNewSubGroup), nullptr);
+    wxCommandEvent chosen(wxEVT_MENU, kIdNewSubGroup);
+    chosen.SetEventObject(toolbarMenu);
+    wxTEST_DIALOG(Frame().GetToolBar()->ProcessWindowEvent(chosen), SaveNewGroup("Sprints"));
+    WaitForList();
+    EXPECT_EQ(Value("select parent_id from assist_group where group_id='2000000003'"),
+              "2000000002");
+    EXPECT_EQ(ChildTexts(Tree(), View().ScheduleGroups().at(2000000002)), (Strings{"Sprints"}));
+
+    Restart();
+    EXPECT_EQ(ChildTexts(Tree(), View().ContactGroups().at(1000000003)), (Strings{"Twins"}));
+    EXPECT_EQ(ChildTexts(Tree(), View().ScheduleGroups().at(2000000002)), (Strings{"Sprints"}));
+
+    Select(1000000002);
+    wxString details;
+    wxTEST_DIALOG(Menu(kIdDeleteContactGroup),
+                  ExpectMessage("Do you want to delete the selected group?", wxYES, &details));
+    EXPECT_EQ(details.utf8_string(),
+              "The 2 groups below it are deleted with it. 2 contacts move to \"All Contacts\".");
+    EXPECT_EQ(Value("select count(*) from assist_group where group_id in "
+                    "('1000000002','1000000003','1000000004')"),
+              "0");
+    EXPECT_EQ(View().ContactGroups().count(1000000004), 0u);
+}
+
 // The same meeting of two organizers on one PostgreSQL database.
 class ViewCommandsOnPostgresTest : public ViewCommandsTest {
 protected:
