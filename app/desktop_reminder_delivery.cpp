@@ -53,7 +53,17 @@ DesktopReminderDelivery::DesktopReminderDelivery(CDBConnection& connection,
 
 void DesktopReminderDelivery::ShowReminderWindow(const std::string& subject,
                                                  const std::string& text) {
-    if (!OpenReminderWindow(subject, text)) {
+    ReminderNote note;
+    note.subject = subject;
+    note.text = text;
+    note.due = std::time(nullptr);
+    ShowReminderNote(note);
+}
+
+void DesktopReminderDelivery::ShowReminderNote(const ReminderNote& note) {
+    if (notes_ != nullptr) {
+        notes_->Show(note);
+    } else if (!OpenReminderWindow(note.subject, note.text)) {
         throw std::runtime_error("the window system refused the note window");
     }
 }

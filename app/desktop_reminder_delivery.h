@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "app/reminder_notes.h"
 #include "mail_queue/queued_mail_source.h"
 #include "reminders/mail_worker.h"
 #include "reminders/reminder_delivery.h"
@@ -36,6 +37,12 @@ public:
     // Opens the note and returns at once; the note then belongs to the user.
     void ShowReminderWindow(const std::string& subject, const std::string& text) override;
 
+    // Opens the note through the organizer's notes (SetNotes), with its controls.
+    void ShowReminderNote(const ReminderNote& note) override;
+
+    // Not owned; while none is set, notes open without controls at their first place.
+    void SetNotes(ReminderNotes* notes) { notes_ = notes; }
+
     // Hands the mail to the worker and returns at once.
     void MailAttendants(const std::string& subject, const std::string& text, Identifier scheduleId,
                         std::time_t dueMinute) override;
@@ -65,6 +72,7 @@ private:
     const EmailSettings& settings_;
     std::shared_ptr<SharedSettings> shared_;
     bool queueStarted_ = false;
+    ReminderNotes* notes_ = nullptr;
     // Owned by the worker.
     QueuedMailSource* source_ = nullptr;
     MailWorker worker_;

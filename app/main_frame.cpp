@@ -91,12 +91,14 @@ CMainFrame::CMainFrame(CCalvendraDoc& document)
                             CallAfter([this, outcome] { ShowMailOutcome(outcome); });
                         }),
       document_(document),
-      scanner_(SystemClock, SystemClock(), [&document]() -> CDBConnection* {
-          // Until the view has opened the database there is nothing to scan; after that, a
-          // connection that failed or was lost is opened again by the scan's query.
-          CDBConnection& connection = document.Connection();
-          return connection.IsOpenRequested() ? &connection : nullptr;
-      }) {}
+      scanner_(SystemClock, SystemClock(),
+               [&document]() -> CDBConnection* {
+                   // Until the view has opened the database there is nothing to scan; after that, a
+                   // connection that failed or was lost is opened again by the scan's query.
+                   CDBConnection& connection = document.Connection();
+                   return connection.IsOpenRequested() ? &connection : nullptr;
+               }),
+      notes_(SystemClock, NoteHooks()) {}
 
 CMainFrame::~CMainFrame() {
     // The queue's window wakes the mail worker: it goes before the worker does.
@@ -139,6 +141,7 @@ bool CMainFrame::Create() {
 
     // Each due reminder opens its note and mails its attendants. The schedules are read over a
     // connection of the reader's own, to the same data source, and handed back to this thread.
+    reminderDelivery_.SetNotes(&notes_);
     scanner_.SetDelivery(&reminderDelivery_);
     scheduleReader_ = MakeReadingThreadFor(*this, document_.Connection());
     scanner_.SetBackgroundReader(scheduleReader_.get());
@@ -332,11 +335,41 @@ void CMainFrame::ShowMailOutcome(const MailOutcome& outcome) {
     bar->SetStatusText(mailFailure_, kMessagePane);
 }
 
+ReminderNotes::Hooks CMainFrame::NoteHooks() {
+    ReminderNotes::Hooks hooks;
+    hooks.groupName = [this](Identifier groupId) {
+        return view_ != nullptr ? view_->GroupNameInTree(groupId) : std::string();
+    };
+    hooks.menuBar = [this] { return MenuBarOnScreen(); };
+    hooks.openSchedule = [this](Identifier scheduleId) { OpenSchedule(scheduleId); };
+    return hooks;
+}
+
+std::optional<Rect> CMainFrame::MenuBarOnScreen() const {
+    const wxMenuBar* bar = GetMenuBar();
+    if (!IsShown() || IsIconized() || bar == nullptr || !bar->IsShown()) {
+        return std::nullopt;
+    }
+    const wxRect area = bar->GetScreenRect();
+    return Rect{area.x, area.y, area.GetRight() + 1, area.GetBottom() + 1};
+}
+
+void CMainFrame::OpenSchedule(Identifier scheduleId) {
+    if (view_ == nullptr) {
+        return;
+    }
+    if (!IsShown() || IsIconized()) {
+        ShowMaximised();
+    }
+    view_->OpenSchedule(scheduleId);
+}
+
 void CMainFrame::ScanReminders() {
     if (document_.Connection().IsOpenRequested()) {
         reminderDelivery_.StartMailQueue();
     }
     scanner_.Scan();
+    notes_.ShowSnoozedDue();
 }
 
 void CMainFrame::OnTimer(wxTimerEvent& event) {

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include <wx/frame.h>
 #include <wx/timer.h>
 #include <wx/weakref.h>
 
 #include "app/desktop_reminder_delivery.h"
+#include "app/reminder_notes.h"
 #include "reminders/reminder_scanner.h"
 #include "store/reading_thread.h"
 
@@ -43,10 +45,14 @@ public:
     const wxTimer& ReminderTimer() const { return timer_; }
 
     // What every tick of the reminder timer runs: one scan, which does nothing before the view
-    // has opened the database. The schedules are read on a thread of their own; what falls due is
-    // delivered when they come back. Once the database is open, the mail queue is used too.
+    // has opened the database, and the snoozed reminders whose time has come. The schedules are
+    // read on a thread of their own; what falls due is delivered when they come back. Once the
+    // database is open, the mail queue is used too.
     void ScanReminders();
     const ReminderScanner& Scanner() const { return scanner_; }
+
+    // The reminder notes, with the snoozed reminders that come back on the timer's ticks.
+    ReminderNotes& Notes() { return notes_; }
 
     // "Show": the window ends maximised and in front.
     void ShowMaximised();
@@ -72,6 +78,10 @@ private:
     void UpdateKeyIndicators();
     // Hides the window and the icon, lets reminder mail end and destroys the window.
     void End();
+    // What the notes need of the organizer: group names, where the menu bar is, "Open".
+    ReminderNotes::Hooks NoteHooks();
+    std::optional<Rect> MenuBarOnScreen() const;
+    void OpenSchedule(Identifier scheduleId);
 
     void OnShow(wxCommandEvent& event);
     void OnOption(wxCommandEvent& event);
@@ -98,6 +108,7 @@ private:
     DesktopReminderDelivery reminderDelivery_;
     CCalvendraDoc& document_;
     ReminderScanner scanner_;
+    ReminderNotes notes_;
     std::unique_ptr<ReadingThread> scheduleReader_;
     std::unique_ptr<CSystemTray> tray_;
     CCalvendraView* view_ = nullptr;

@@ -1,5 +1,10 @@
 #include "desktop/reminder_window.h"
 
+#include <algorithm>
+#include <iterator>
+#include <memory>
+#include <utility>
+
 #include <gtk/gtk.h>
 #include <wx/dcclient.h>
 #include <wx/utils.h>
@@ -14,6 +19,10 @@ constexpr long kStyle = wxBORDER_NONE | wxFRAME_TOOL_WINDOW | wxSTAY_ON_TOP | wx
                         wxFULL_REPAINT_ON_RESIZE;
 // Space between the text and the box around it.
 constexpr int kTextMargin = 4;
+// Space around the controls below the text.
+constexpr int kControlGap = 2;
+// The snooze menu's first id; each choice follows in the menu's order.
+constexpr int kFirstSnoozeId = wxID_HIGHEST + 100;
 
 Rect ToScreenRect(const wxRect& rect) {
     return {rect.x, rect.y, rect.x + rect.width, rect.y + rect.height};
@@ -53,6 +62,7 @@ wxBEGIN_EVENT_TABLE(CReminderWnd, wxFrame)
     EVT_MOUSE_CAPTURE_CHANGED(CReminderWnd::OnCaptureChanged)
     EVT_ACTIVATE(CReminderWnd::OnActivate)
     EVT_CLOSE(CReminderWnd::OnClose)
+    EVT_MENU_RANGE(kFirstSnoozeId, kFirstSnoozeId + 5, CReminderWnd::OnSnoozeChoice)
 wxEND_EVENT_TABLE()
 // clang-format on
 
@@ -65,6 +75,20 @@ bool OpenReminderWindow(const std::string& subject, const std::string& text) {
     note->SetText(resources::FromStoreText(text));
     note->Show();
     return true;
+}
+
+CReminderWnd* OpenReminderNote(const std::string& subject, const std::string& text,
+                               NoteControls controls, const wxPoint& place) {
+    auto* note = new CReminderWnd;
+    if (!note->Create(resources::FromStoreText(subject))) {
+        delete note;
+        return nullptr;
+    }
+    note->SetText(resources::FromStoreText(text));
+    note->AddControls(std::move(controls));
+    note->Move(place);
+    note->Show();
+    return note;
 }
 
 CReminderWnd::CReminderWnd() : desktop_(*this), snapper_(desktop_) {
@@ -97,10 +121,75 @@ bool CReminderWnd::Create(const wxString& subject) {
     return true;
 }
 
+void CReminderWnd::AddControls(NoteControls controls) {
+    controls_ = std::move(controls);
+    details_ = new wxStaticText(this, wxID_ANY, controls_.details, wxDefaultPosition, wxDefaultSize,
+                                wxST_ELLIPSIZE_END);
+    snoozeButton_ = new wxButton(this, wxID_ANY, "Snooze");
+    openButton_ = new wxButton(this, wxID_ANY, "Open");
+    snoozeButton_->Bind(wxEVT_BUTTON, &CReminderWnd::OnSnoozeButton, this);
+    openButton_->Bind(wxEVT_BUTTON, &CReminderWnd::OnOpenButton, this);
+    // The controls need room below the text: the smallest note still shows them.
+    const int rowHeight = std::max(snoozeButton_->GetBestSize().y, openButton_->GetBestSize().y);
+    minimumSize_.y = std::max(minimumSize_.y, metrics_.captionHeight + 2 * metrics_.border +
+                                                  details_->GetBestSize().y + rowHeight +
+                                                  3 * metrics_.captionHeight / 2);
+    SetMinSize(minimumSize_);
+    if (GetSize().y < minimumSize_.y) {
+        SetSize(wxSize(GetSize().x, minimumSize_.y));
+    }
+    PlaceTextBox();
+}
+
 void CReminderWnd::PlaceTextBox() {
     const wxSize size = GetClientSize();
-    const Rect content = ContentRect(metrics_, size.x, size.y);
-    textBox_->SetSize(content.left, content.top, content.Width(), content.Height());
+    Rect content = ContentRect(metrics_, size.x, size.y);
+    if (details_ != nullptr) {
+        const int detailsHeight = details_->GetBestSize().y;
+        details_->SetSize(content.left + kTextMargin, content.top + kControlGap,
+                          content.Width() - 2 * kTextMargin, detailsHeight);
+        content.top += detailsHeight + 2 * kControlGap;
+        const wxSize snooze = snoozeButton_->GetBestSize();
+        const wxSize open = openButton_->GetBestSize();
+        const int rowHeight = std::max(snooze.y, open.y);
+        const int rowTop = content.bottom - rowHeight;
+        snoozeButton_->SetSize(content.left, rowTop, snooze.x, rowHeight);
+        openButton_->SetSize(content.left + snooze.x + kControlGap, rowTop, open.x, rowHeight);
+        content.bottom = rowTop - kControlGap;
+    }
+    textBox_->SetSize(content.left, content.top, content.Width(), std::max(content.Height(), 1));
+}
+
+int CReminderWnd::SnoozeMenuId(SnoozeChoice choice) {
+    return kFirstSnoozeId + static_cast<int>(choice);
+}
+
+wxMenu* CReminderWnd::MakeSnoozeMenu() const {
+    auto* menu = new wxMenu;
+    for (const SnoozeChoice choice : kSnoozeChoices) {
+        menu->Append(SnoozeMenuId(choice), SnoozeLabel(choice));
+    }
+    return menu;
+}
+
+void CReminderWnd::OnSnoozeButton(wxCommandEvent&) {
+    std::unique_ptr<wxMenu> menu(MakeSnoozeMenu());
+    PopupMenu(menu.get(), snoozeButton_->GetPosition() + wxPoint(0, snoozeButton_->GetSize().y));
+}
+
+void CReminderWnd::OnSnoozeChoice(wxCommandEvent& event) {
+    const int index = event.GetId() - kFirstSnoozeId;
+    if (index < 0 || index >= static_cast<int>(std::size(kSnoozeChoices)) || !controls_.snooze) {
+        return;
+    }
+    controls_.snooze(kSnoozeChoices[index]);
+    Close();
+}
+
+void CReminderWnd::OnOpenButton(wxCommandEvent&) {
+    if (controls_.open) {
+        controls_.open();
+    }
 }
 
 void CReminderWnd::SetText(const wxString& text) {

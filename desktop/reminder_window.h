@@ -1,14 +1,19 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
+#include <wx/button.h>
 #include <wx/frame.h>
+#include <wx/menu.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 
 #include "desktop/note_frame.h"
 #include "desktop/note_frame_painter.h"
 #include "desktop/window_snapper.h"
 #include "desktop/wx_snap_desktop.h"
+#include "reminders/snooze.h"
 
 namespace calvendra {
 
@@ -17,6 +22,21 @@ namespace calvendra {
 // is not is shown byte for byte as Latin-1 rather than lost. False, with nothing shown, when the
 // window cannot be created.
 bool OpenReminderWindow(const std::string& subject, const std::string& text);
+
+// What a note offers below its text: a line that says when the reminder was due and in which
+// group, "Snooze" with its menu and "Open". A snooze closes the note once it is done.
+struct NoteControls {
+    wxString details;
+    std::function<void(SnoozeChoice)> snooze;
+    std::function<void()> open;
+};
+
+class CReminderWnd;
+
+// Opens a note with its controls at `place` (its top-left corner on the screen); null, with
+// nothing shown, when the window cannot be created.
+CReminderWnd* OpenReminderNote(const std::string& subject, const std::string& text,
+                               NoteControls controls, const wxPoint& place);
 
 // A small always-on-top note with a read-only, selectable text. It has no task-bar entry and no
 // parent, so it stays while the main window is hidden. The window manager would move and size it
@@ -37,6 +57,18 @@ public:
 
     void SetText(const wxString& text);
 
+    // Adds the details line, "Snooze" and "Open" (see NoteControls).
+    void AddControls(NoteControls controls);
+
+    // The controls; null on a note without them.
+    wxStaticText* DetailsLabel() const { return details_; }
+    wxButton* SnoozeButton() const { return snoozeButton_; }
+    wxButton* OpenButton() const { return openButton_; }
+
+    // The menu that "Snooze" pops up: one entry per choice, with the choice's menu id.
+    wxMenu* MakeSnoozeMenu() const;
+    static int SnoozeMenuId(SnoozeChoice choice);
+
     // Where the caption, close button and border lie.
     const NoteFrameMetrics& Metrics() const { return metrics_; }
 
@@ -55,8 +87,11 @@ private:
     void OnCaptureChanged(wxMouseCaptureChangedEvent& event);
     void OnActivate(wxActivateEvent& event);
     void OnClose(wxCloseEvent& event);
+    void OnSnoozeButton(wxCommandEvent& event);
+    void OnSnoozeChoice(wxCommandEvent& event);
+    void OnOpenButton(wxCommandEvent& event);
 
-    // The text box fills what the self-drawn frame leaves free.
+    // The text box fills what the self-drawn frame and the controls leave free.
     void PlaceTextBox();
     FrameZone ZoneAt(const wxPoint& position) const;
     void ShowCursorFor(FrameZone zone);
@@ -71,6 +106,10 @@ private:
     void AbandonDrag();
 
     wxTextCtrl* textBox_ = nullptr;
+    wxStaticText* details_ = nullptr;
+    wxButton* snoozeButton_ = nullptr;
+    wxButton* openButton_ = nullptr;
+    NoteControls controls_;
     WxSnapDesktop desktop_;
     CWindowSnapper snapper_;
     // Cursor position minus the window's top-left corner at the button press.

@@ -26,10 +26,9 @@ std::string HomeFolder() {
     return "/";
 }
 
-}  // namespace
-
-std::string ConfigHome() {
-    const char* configured = std::getenv("XDG_CONFIG_HOME");
+// The XDG folder named by `variable` when it is absolute, otherwise `fallback` below home.
+std::string XdgFolder(const char* variable, const char* fallback) {
+    const char* configured = std::getenv(variable);
     if (configured != nullptr && configured[0] == '/') {
         return configured;
     }
@@ -37,7 +36,17 @@ std::string ConfigHome() {
     if (!home.empty() && home.back() == '/') {
         home.pop_back();
     }
-    return home + "/.config";
+    return home + fallback;
+}
+
+}  // namespace
+
+std::string ConfigHome() {
+    return XdgFolder("XDG_CONFIG_HOME", "/.config");
+}
+
+std::string StateHome() {
+    return XdgFolder("XDG_STATE_HOME", "/.local/state");
 }
 
 }  // namespace calvendra

@@ -9,4 +9,8 @@ namespace calvendra {
 // folder is $HOME, or the password database's entry when HOME is unset or empty.
 std::string ConfigHome();
 
+// The user's state folder, for what one user's sessions keep between runs: $XDG_STATE_HOME when
+// it is an absolute path, otherwise ~/.local/state.
+std::string StateHome();
+
 }  // namespace calvendra

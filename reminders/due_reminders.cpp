@@ -35,6 +35,7 @@ ScheduleReading ReadSchedulesThatMayFallDue(CDBConnection& connection, const Min
         }
         DueReminder reminder;
         reminder.scheduleId = row.Id(Column::kScheduleId);
+        reminder.groupId = row.Id(Column::kGroupId);
         reminder.subject = row.Text(Column::kSubject);
         reminder.text = row.Text(Column::kText);
         reminder.mail = row.Flag(Column::kEmailRemind);

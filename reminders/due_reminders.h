@@ -16,6 +16,7 @@ namespace calvendra {
 struct DueReminder {
     std::size_t minute = 0;  // position in the scan's batch of minutes
     Identifier scheduleId = 0;
+    Identifier groupId = 0;
     std::string subject;
     std::string text;
     bool mail = false;

@@ -197,8 +197,10 @@ void ReminderScanner::Deliver(const DueReminder& reminder, std::time_t dueMinute
     // The delivery is looked up for each step: a delivery may unset itself while it runs. A
     // failure of one step does not keep the other, or the next schedule, from going out.
     if (ReminderDelivery* delivery = delivery_) {
-        DeliverStep("the note could not be opened", reminder.scheduleId,
-                    [&] { delivery->ShowReminderWindow(reminder.subject, reminder.text); });
+        DeliverStep("the note could not be opened", reminder.scheduleId, [&] {
+            delivery->ShowReminderNote({reminder.scheduleId, reminder.groupId, reminder.subject,
+                                        reminder.text, dueMinute});
+        });
     }
     if (!reminder.mail) {
         return;

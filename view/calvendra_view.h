@@ -125,6 +125,12 @@ public:
     // Whether the list shows what the search field found rather than the group's items.
     bool IsSearching() const { return searching_; }
 
+    // The name of a group as the tree shows it; empty when the tree does not show it.
+    std::string GroupNameInTree(Identifier groupId) const;
+
+    // The schedule editor on a stored schedule, as a double click on its row opens it.
+    void OpenSchedule(Identifier scheduleId) { EditSchedule(scheduleId); }
+
     // The group id that a tree item carries; 0 for an empty item.
     Identifier GroupIdOf(const wxTreeItemId& item) const;
 
@@ -228,8 +234,6 @@ private:
     // item raises its counter and is shown (ShowNewItem).
     void TakeNewItem(const NewItemOutcome& stored, Identifier targetGroupId,
                      Identifier chosenGroupId);
-    // The name of a group as the tree shows it; empty when the tree does not show it.
-    std::string GroupNameInTree(Identifier groupId) const;
     // After the group editor ended without its group stored: the items made in it go to the base
     // group of their kind.
     void ReleaseCreatedMembers(int memberKind, Identifier groupId,

@@ -12,12 +12,16 @@
 #include <algorithm>
 #include <atomic>
 #include <ctime>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <wx/app.h>
+#include <wx/button.h>
+#include <wx/menu.h>
+#include <wx/stattext.h>
 #include <wx/statusbr.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
@@ -27,6 +31,7 @@
 #include "app/main_frame.h"
 #include "desktop/reminder_window.h"
 #include "editors/email_set_dlg.h"
+#include "editors/new_schedule_dlg.h"
 #include "reminders/reminder_scanner.h"
 #include "resources/resource_ids.h"
 #include "settings/email_settings_profile.h"
@@ -175,8 +180,9 @@ protected:
     test::SmtpSinkServer server_;
 };
 
+// Two notes due together cascade below the maximised window's menu bar, each caption in sight.
 TEST_F(ReminderLoopTest,
-       TwoDueRemindersOpenTwoNotesAtTheTopLeftTheNewerAboveBothStayingWhenHidden) {
+       TwoDueRemindersCascadeClearOfTheMenuBarTheNewerAboveBothStayingWhenHidden) {
     WindowManager manager;
     ASSERT_TRUE(manager.IsRunning());
     Start(true);
@@ -193,8 +199,19 @@ TEST_F(ReminderLoopTest,
     EXPECT_EQ(NoteText(notes[0]), "At ten.");
     EXPECT_EQ(notes[1]->GetTitle(), "Call Anna");
     EXPECT_EQ(NoteText(notes[1]), "About the trip.");
-    ASSERT_TRUE(WaitUntil([&] { return NoteIsInPlace(notes[0]) && NoteIsInPlace(notes[1]); }))
-        << "the notes did not appear at 20,20, 200 by 200";
+    const wxRect bar = Frame().GetMenuBar()->GetScreenRect();
+    const Rect menuBar{bar.x, bar.y, bar.GetRight() + 1, bar.GetBottom() + 1};
+    const int step = notes[0]->Metrics().captionHeight + notes[0]->Metrics().border;
+    const Rect first{20, menuBar.bottom, 220, menuBar.bottom + 200};
+    Rect second = first;
+    second.Offset(step, step);
+    ASSERT_TRUE(WaitUntil([&] {
+        return IsOnScreen(notes[0]) && IsOnScreen(notes[1]) && XRect(notes[0]) == first &&
+               XRect(notes[1]) == second;
+    })) << "the notes did not cascade from 20,"
+        << menuBar.bottom;
+    EXPECT_FALSE(Intersects(XRect(notes[0]), menuBar));
+    EXPECT_FALSE(Intersects(XRect(notes[1]), menuBar));
 
     // The server's own stacking, bottom first: the main window, the older note, the newer one.
     EXPECT_TRUE(WaitUntil([&] {
@@ -206,8 +223,8 @@ TEST_F(ReminderLoopTest,
     // Closing the main window hides it in the notification area; the notes stay.
     EXPECT_FALSE(Frame().Close());
     ASSERT_TRUE(WaitUntil([&] { return !Frame().IsShownOnScreen(); }));
-    EXPECT_TRUE(NoteIsInPlace(notes[0]));
-    EXPECT_TRUE(NoteIsInPlace(notes[1]));
+    EXPECT_EQ(XRect(notes[0]), first);
+    EXPECT_EQ(XRect(notes[1]), second);
     EXPECT_EQ(OpenNotes().size(), 2u);
 }
 
@@ -591,6 +608,109 @@ TEST_F(ReminderLoopTest, ExitWithAMailInFlightEndsAndLogsWhatWasNotSent) {
         << text;
     EXPECT_EQ(Database().QueryColumn("select state from mail_queue order by schedule_id"),
               (std::vector<std::string>{"waiting", "waiting"}));
+}
+
+// A click on one of a note's buttons, handled before this returns.
+void Click(wxButton* button) {
+    ASSERT_NE(button, nullptr);
+    wxCommandEvent click(wxEVT_BUTTON, button->GetId());
+    click.SetEventObject(button);
+    button->ProcessWindowEvent(click);
+}
+
+// A choice from the note's snooze menu, as the menu sends it to the note.
+void ChooseSnooze(CReminderWnd* note, SnoozeChoice choice) {
+    wxCommandEvent chosen(wxEVT_MENU, CReminderWnd::SnoozeMenuId(choice));
+    chosen.SetEventObject(note);
+    note->ProcessWindowEvent(chosen);
+    PumpEvents();
+}
+
+std::vector<std::string> MenuLabels(wxMenu& menu) {
+    std::vector<std::string> labels;
+    for (const wxMenuItem* item : menu.GetMenuItems()) {
+        labels.push_back(item->GetItemLabel().utf8_string());
+    }
+    return labels;
+}
+
+// The note says when it was due and in which group, offers the snooze menu and "Open", and a
+// snoozed note comes back at its time by the organizer's clock, with no second mail.
+TEST_F(ReminderLoopTest, ASnoozedNoteComesBackAtItsTimeWithoutASecondMail) {
+    SaveMailSettings("organizer@example.org", server_.Port());
+    std::time_t now = std::time(nullptr);
+    AddSchedule(2000000002, "Standup", "Room 4", true, MinuteText(now));
+    Attend(2000000002, 1000000002);
+    Start();
+    Frame().Notes().SetClock([&now] { return now; });
+    ScanAndDeliver(Frame());
+    ASSERT_EQ(OpenNotes().size(), 1u);
+    CReminderWnd* note = OpenNotes()[0];
+    ASSERT_EQ(WaitForMessages(1).size(), 1u);
+
+    ASSERT_NE(note->DetailsLabel(), nullptr);
+    const std::string details = note->DetailsLabel()->GetLabel().utf8_string();
+    EXPECT_THAT(details, HasSubstr("Due "));
+    EXPECT_THAT(details, HasSubstr(MinuteText(now).substr(0, 5)));
+    EXPECT_THAT(details, HasSubstr("All Schedules"));
+    EXPECT_TRUE(note->OpenButton()->IsEnabled());
+    std::unique_ptr<wxMenu> menu(note->MakeSnoozeMenu());
+    EXPECT_EQ(MenuLabels(*menu),
+              (std::vector<std::string>{"5 Minutes", "10 Minutes", "15 Minutes", "30 Minutes",
+                                        "1 Hour", "Tomorrow at the Same Time"}));
+
+    ChooseSnooze(note, SnoozeChoice::kTenMinutes);
+    EXPECT_TRUE(WaitUntil([] { return OpenNotes().empty(); }));
+    ASSERT_EQ(Frame().Notes().Snoozed().Waiting().size(), 1u);
+    EXPECT_EQ(Frame().Notes().Snoozed().Waiting()[0].wakeAt, now + 600);
+
+    now += 599;
+    Frame().ScanReminders();
+    PumpEvents();
+    EXPECT_TRUE(OpenNotes().empty());
+    now += 1;
+    Frame().ScanReminders();
+    ASSERT_TRUE(WaitUntil([] { return OpenNotes().size() == 1; }));
+    note = OpenNotes()[0];
+    EXPECT_EQ(note->GetTitle(), "Standup");
+    EXPECT_EQ(NoteText(note), "Room 4");
+    EXPECT_EQ(note->DetailsLabel()->GetLabel().utf8_string(), details);
+    EXPECT_TRUE(Frame().Notes().Snoozed().Waiting().empty());
+
+    EXPECT_EQ(Database().QueryValue("select count(*) from mail_queue"), "1");
+    EXPECT_EQ(server_.Messages().size(), 1u);
+}
+
+// A snooze is kept in the user's state: the note comes back after the organizer was restarted.
+TEST_F(ReminderLoopTest, ASnoozeOutlivesARestartAndOpenShowsTheSchedule) {
+    std::time_t now = std::time(nullptr);
+    AddSchedule(2000000002, "Pay rent", "Transfer to the landlord", false, MinuteText(now));
+    Start();
+    Frame().Notes().SetClock([&now] { return now; });
+    ScanAndDeliver(Frame());
+    ASSERT_EQ(OpenNotes().size(), 1u);
+    ChooseSnooze(OpenNotes()[0], SnoozeChoice::kFiveMinutes);
+    ASSERT_TRUE(WaitUntil([] { return OpenNotes().empty(); }));
+    // The schedule's own reminder must not be what brings the note back.
+    Database().Execute("update assist_scheduleinfo set remind=0");
+
+    Frame().Destroy();
+    PumpEvents();
+    Start();
+    Frame().Notes().SetClock([&now] { return now; });
+    now += 300;
+    Frame().ScanReminders();
+    ASSERT_TRUE(WaitUntil([] { return OpenNotes().size() == 1; }));
+    CReminderWnd* note = OpenNotes()[0];
+    EXPECT_EQ(note->GetTitle(), "Pay rent");
+
+    // "Open": the schedule editor on the schedule.
+    wxTEST_DIALOG(Click(note->OpenButton()),
+                  ExpectDialog<CNewScheduleDlg>([](CNewScheduleDlg* editor) {
+                      EXPECT_EQ(editor->SubjectEdit()->GetValue(), "Pay rent");
+                      return wxID_CANCEL;
+                  }));
+    EXPECT_EQ(OpenNotes().size(), 1u);
 }
 
 }  // namespace

@@ -39,6 +39,22 @@ private:
     std::optional<std::string> old_;
 };
 
+TEST(StateHome, IsAnAbsoluteXdgStateHomeOrElseTheHomeFoldersLocalState) {
+    const struct {
+        std::optional<std::string> xdg, home;
+        std::string expected;
+    } cases[] = {
+        {"/srv/state", "/home/ann", "/srv/state"},
+        {"relative/state", "/home/ann", "/home/ann/.local/state"},
+        {std::nullopt, "/home/ann/", "/home/ann/.local/state"},
+    };
+    for (const auto& c : cases) {
+        ScopedVariable xdg("XDG_STATE_HOME", c.xdg);
+        ScopedVariable home("HOME", c.home);
+        EXPECT_EQ(StateHome(), c.expected) << c.xdg.value_or("(unset)");
+    }
+}
+
 TEST(ConfigHome, IsAnAbsoluteXdgConfigHomeOrElseTheHomeFoldersConfig) {
     const struct {
         std::optional<std::string> xdg, home;

@@ -58,6 +58,8 @@ std::string MakeConfigFolder() {
         return {};
     }
     setenv("XDG_CONFIG_HOME", pattern.c_str(), 1);
+    // What the organizer keeps between runs (snoozed reminders, the last scanned minute) too.
+    setenv("XDG_STATE_HOME", (pattern + "/state").c_str(), 1);
     return pattern;
 }
 

@@ -1,5 +1,9 @@
 #include "tests/gui/support/organizer_fixture.h"
 
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
 #include <wx/listctrl.h>
 #include <wx/statusbr.h>
 #include <wx/treectrl.h>
@@ -15,6 +19,11 @@ namespace calvendra::testing {
 
 void OrganizerTest::SetUp() {
     database_ = std::make_unique<TestDatabase>(DatabaseBackend());
+    // Each test starts as a first run: no snoozed reminder, no scan remembered.
+    if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && *state == '/') {
+        std::error_code ignored;
+        std::filesystem::remove_all(state, ignored);
+    }
 }
 
 void OrganizerTest::Start(bool show) {
