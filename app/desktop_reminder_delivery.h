@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -40,6 +41,14 @@ public:
     // Opens the note through the organizer's notes (SetNotes), with its controls.
     void ShowReminderNote(const ReminderNote& note) override;
 
+    // Runs after each reading of the scan with the end of the minutes it covered.
+    void SetScannedHook(std::function<void(std::time_t)> hook) { scannedHook_ = std::move(hook); }
+    void MinutesScanned(std::time_t until) override {
+        if (scannedHook_) {
+            scannedHook_(until);
+        }
+    }
+
     // Not owned; while none is set, notes open without controls at their first place.
     void SetNotes(ReminderNotes* notes) { notes_ = notes; }
 
@@ -73,6 +82,7 @@ private:
     std::shared_ptr<SharedSettings> shared_;
     bool queueStarted_ = false;
     ReminderNotes* notes_ = nullptr;
+    std::function<void(std::time_t)> scannedHook_;
     // Owned by the worker.
     QueuedMailSource* source_ = nullptr;
     MailWorker worker_;

@@ -11,7 +11,9 @@
 
 #include <chrono>
 #include <ctime>
+#include <exception>
 #include <string>
+#include <utility>
 
 #include "app/calvendra_doc.h"
 #include "app/single_instance.h"
@@ -19,9 +21,11 @@
 #include "editors/mail_queue_dlg.h"
 #include "editors/option_dlg.h"
 #include "exchange/exchange_commands.h"
+#include "platform/log.h"
 #include "resources/images.h"
 #include "resources/menus.h"
 #include "resources/resource_ids.h"
+#include "resources/store_text.h"
 #include "resources/strings.h"
 #include "view/calvendra_view.h"
 #include "view/window_reading.h"
@@ -98,9 +102,28 @@ CMainFrame::CMainFrame(CCalvendraDoc& document)
                    CDBConnection& connection = document.Connection();
                    return connection.IsOpenRequested() ? &connection : nullptr;
                }),
-      notes_(SystemClock, NoteHooks()) {}
+      notes_(SystemClock, NoteHooks()),
+      scanMark_(ScanMark::DefaultPath()) {
+    std::string why;
+    lastScanned_ = scanMark_.Read(why);
+    if (!why.empty()) {
+        LogWarning("Missed reminders are not looked for: " + why);
+    }
+    missedPending_ = lastScanned_.has_value();
+    if (!lastScanned_ && why.empty()) {
+        // The first start ever looks for nothing before it; the next one looks from here.
+        if (const std::optional<LocalMinute> minute = LocalMinuteAt(start_)) {
+            NoteScanned(minute->start);
+        }
+    }
+    reminderDelivery_.SetScannedHook([this](std::time_t until) { NoteScanned(until); });
+}
 
 CMainFrame::~CMainFrame() {
+    // Its "Open" reaches this frame.
+    if (missedWindow_) {
+        missedWindow_->Destroy();
+    }
     // The queue's window wakes the mail worker: it goes before the worker does.
     delete mailQueue_.get();
     timer_.Stop();
@@ -364,9 +387,86 @@ void CMainFrame::OpenSchedule(Identifier scheduleId) {
     view_->OpenSchedule(scheduleId);
 }
 
+void CMainFrame::NoteScanned(std::time_t until) {
+    // The old mark stays until the missed minutes before the start have been looked at.
+    if (missedPending_) {
+        return;
+    }
+    std::string why;
+    if (!scanMark_.Write(until, why) && why != markFailure_) {
+        LogError(
+            "Where the reminder scan got to cannot be kept, so the next start may not find "
+            "what it missed: " +
+            why);
+    }
+    markFailure_ = why;
+}
+
+void CMainFrame::LookForMissedReminders() {
+    if (!missedPending_ || missedReading_ || !scheduleReader_ || !lastScanned_) {
+        return;
+    }
+    std::vector<LocalMinute> minutes = MissedMinutes(*lastScanned_, start_);
+    if (minutes.empty()) {
+        missedPending_ = false;
+        return;
+    }
+    missedReading_ = true;
+    MinuteBatch batch(minutes);
+    scheduleReader_->Read<ScheduleReading>(
+        [batch = std::move(batch)](CDBConnection& reading) {
+            return ReadDueReminders(reading, batch);
+        },
+        [this, minutes = std::move(minutes)](ScheduleReading reading) {
+            missedReading_ = false;
+            TakeMissedReading(minutes, reading);
+        });
+}
+
+void CMainFrame::TakeMissedReading(const std::vector<LocalMinute>& minutes,
+                                   const ScheduleReading& reading) {
+    if (!reading.failure.Empty()) {
+        LogError(
+            "The reminders missed before the start could not be read, they are looked for "
+            "again at the next tick: " +
+            reading.failure.Text());
+        return;
+    }
+    missedPending_ = false;
+    const std::vector<MissedReminder> missed = MissedReminders(minutes, reading.due, SystemClock());
+    if (missed.empty()) {
+        return;
+    }
+    std::vector<MissedRow> rows;
+    for (const MissedReminder& reminder : missed) {
+        const ReminderNote& note = reminder.note;
+        if (reminder.mailInTime) {
+            try {
+                reminderDelivery_.MailAttendants(note.subject, note.text, note.scheduleId,
+                                                 note.due);
+            } catch (const std::exception& failure) {
+                LogError("Reminder of schedule " + std::to_string(note.scheduleId) +
+                         ": the missed reminder's mail could not be queued: " + failure.what());
+            }
+        } else if (reminder.mail) {
+            LogWarning("Reminder of schedule " + std::to_string(note.scheduleId) +
+                       ": the mail was not sent, the reminder was missed by more than 60 minutes");
+        }
+        rows.push_back(
+            {note.scheduleId, FromStoreText(note.subject), note.due,
+             view_ != nullptr ? FromStoreText(view_->GroupNameInTree(note.groupId)) : wxString(),
+             reminder.mail && !reminder.mailInTime});
+    }
+    auto* window =
+        new CMissedRemindersWnd(rows, [this](Identifier scheduleId) { OpenSchedule(scheduleId); });
+    missedWindow_ = window;
+    window->Show();
+}
+
 void CMainFrame::ScanReminders() {
     if (document_.Connection().IsOpenRequested()) {
         reminderDelivery_.StartMailQueue();
+        LookForMissedReminders();
     }
     scanner_.Scan();
     notes_.ShowSnoozedDue();

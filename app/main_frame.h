@@ -2,6 +2,8 @@
 
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include <wx/frame.h>
 #include <wx/timer.h>
@@ -9,6 +11,8 @@
 
 #include "app/desktop_reminder_delivery.h"
 #include "app/reminder_notes.h"
+#include "desktop/missed_reminders_window.h"
+#include "reminders/missed_minutes.h"
 #include "reminders/reminder_scanner.h"
 #include "store/reading_thread.h"
 
@@ -54,6 +58,12 @@ public:
     // The reminder notes, with the snoozed reminders that come back on the timer's ticks.
     ReminderNotes& Notes() { return notes_; }
 
+    // "Missed Reminders", once the first ticks found what fell due while no organizer ran;
+    // null before, when there was nothing, or once it is closed.
+    CMissedRemindersWnd* MissedWindow() const { return missedWindow_.get(); }
+    // Whether the reminders missed before the start are still to be looked for.
+    bool LookingForMissedReminders() const { return missedPending_; }
+
     // "Show": the window ends maximised and in front.
     void ShowMaximised();
 
@@ -82,6 +92,12 @@ private:
     ReminderNotes::Hooks NoteHooks();
     std::optional<Rect> MenuBarOnScreen() const;
     void OpenSchedule(Identifier scheduleId);
+    // The reminders missed since the last run's scan ended (see MissedMinutes): read once, on the
+    // reader's thread, then shown in one window, with the mails that are not too late queued.
+    void LookForMissedReminders();
+    void TakeMissedReading(const std::vector<LocalMinute>& minutes, const ScheduleReading& reading);
+    // Keeps where the scan has got to in the user's state, for the next start.
+    void NoteScanned(std::time_t until);
 
     void OnShow(wxCommandEvent& event);
     void OnOption(wxCommandEvent& event);
@@ -107,8 +123,19 @@ private:
     wxTimer timer_;
     DesktopReminderDelivery reminderDelivery_;
     CCalvendraDoc& document_;
+    // The program's start: the scan covers the minutes from its minute on, the start-up's look
+    // for missed reminders those before.
+    std::time_t start_;
     ReminderScanner scanner_;
     ReminderNotes notes_;
+    ScanMark scanMark_;
+    // Where the last run's scan ended; empty on the first start ever.
+    std::optional<std::time_t> lastScanned_;
+    bool missedPending_ = false;
+    bool missedReading_ = false;
+    wxWeakRef<CMissedRemindersWnd> missedWindow_;
+    // The last reason the scan's end could not be kept, written to the log once.
+    std::string markFailure_;
     std::unique_ptr<ReadingThread> scheduleReader_;
     std::unique_ptr<CSystemTray> tray_;
     CCalvendraView* view_ = nullptr;

@@ -38,6 +38,10 @@ public:
     // in, whose start `dueMinute` is (in seconds since 1970).
     virtual void MailAttendants(const std::string& subject, const std::string& text,
                                 Identifier scheduleId, std::time_t dueMinute) = 0;
+
+    // After a reading: every minute before `until` that the scan was to look at has been
+    // looked at. The organizer keeps it, so that its next start knows what it missed.
+    virtual void MinutesScanned(std::time_t /*until*/) {}
 };
 
 }  // namespace calvendra

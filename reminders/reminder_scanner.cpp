@@ -137,6 +137,10 @@ void ReminderScanner::TakeReading(const std::vector<LocalMinute>& minutes,
     for (const DueReminder& reminder : reading.due) {
         Deliver(reminder, minutes.at(reminder.minute).start);
     }
+    if (ReminderDelivery* delivery = delivery_; delivery != nullptr && !minutes.empty()) {
+        DeliverStep("the scanned minutes could not be noted", 0,
+                    [&] { delivery->MinutesScanned(minutes.back().end); });
+    }
 }
 
 std::vector<LocalMinute> ReminderScanner::PendingMinutes(const LocalMinute& current) {

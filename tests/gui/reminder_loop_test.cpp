@@ -29,9 +29,11 @@
 #include "app/calvendra_doc.h"
 #include "app/desktop_reminder_delivery.h"
 #include "app/main_frame.h"
+#include "desktop/missed_reminders_window.h"
 #include "desktop/reminder_window.h"
 #include "editors/email_set_dlg.h"
 #include "editors/new_schedule_dlg.h"
+#include "reminders/missed_minutes.h"
 #include "reminders/reminder_scanner.h"
 #include "resources/resource_ids.h"
 #include "settings/email_settings_profile.h"
@@ -711,6 +713,123 @@ TEST_F(ReminderLoopTest, ASnoozeOutlivesARestartAndOpenShowsTheSchedule) {
                       return wxID_CANCEL;
                   }));
     EXPECT_EQ(OpenNotes().size(), 1u);
+}
+
+// The date of an instant as the schedule editor stores a special day.
+std::string DateText(std::time_t instant) {
+    std::tm fields{};
+    localtime_r(&instant, &fields);
+    return std::to_string(fields.tm_year + 1900) + "-" + std::to_string(fields.tm_mon + 1) + "-" +
+           std::to_string(fields.tm_mday);
+}
+
+std::time_t MinuteStart(std::time_t instant) {
+    return LocalMinuteAt(instant)->start;
+}
+
+class MissedRemindersTest : public ReminderLoopTest {
+protected:
+    // As if the last run's scan had ended `ago` seconds before now.
+    static void StoppedAgo(std::time_t ago) {
+        std::string why;
+        ASSERT_TRUE(
+            ScanMark(ScanMark::DefaultPath()).Write(MinuteStart(std::time(nullptr)) - ago, why))
+            << why;
+    }
+
+    CMissedRemindersWnd* WaitForMissedWindow() {
+        Frame().ScanReminders();
+        EXPECT_TRUE(WaitUntil([&] { return !Frame().LookingForMissedReminders(); }));
+        PumpEvents();
+        return Frame().MissedWindow();
+    }
+
+    static std::vector<std::string> Column(CMissedRemindersWnd& window, std::size_t column) {
+        std::vector<std::string> texts;
+        for (const auto& cells : window.Cells()) {
+            texts.push_back(cells.at(column)->GetLabel().utf8_string());
+        }
+        return texts;
+    }
+};
+
+// Stopped for three hours: what fell due meanwhile is listed once, in due order, with no note;
+// the mail of the one less than an hour late is queued, the other's is said to be too late.
+TEST_F(MissedRemindersTest, AStopOfThreeHoursListsWhatFellDueAndMailsOnlyWithinTheHour) {
+    SaveMailSettings("organizer@example.org", server_.Port());
+    const std::time_t now = std::time(nullptr);
+    AddSchedule(2000000002, "Too late to mail", "", true, MinuteText(now - 2 * 3600));
+    AddSchedule(2000000003, "Still mailed", "Half an hour ago", true, MinuteText(now - 1800));
+    AddSchedule(2000000004, "Before the stop", "", true, MinuteText(now - 4 * 3600));
+    Attend(2000000002, 1000000002);
+    Attend(2000000003, 1000000003);
+    StoppedAgo(3 * 3600);
+    Start();
+
+    CMissedRemindersWnd* window = WaitForMissedWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->GetTitle(), "Missed Reminders");
+    EXPECT_EQ(Column(*window, 0), (std::vector<std::string>{"Too late to mail", "Still mailed"}));
+    EXPECT_EQ(Column(*window, 2), (std::vector<std::string>{"All Schedules", "All Schedules"}));
+    EXPECT_THAT(Column(*window, 1)[1], HasSubstr(MinuteText(now - 1800).substr(0, 5)));
+    ASSERT_NE(window->LateMailText(), nullptr);
+    EXPECT_EQ(window->LateMailText()->GetLabel().utf8_string(),
+              "The mail to the attendants was not sent: more than 60 minutes late (\"Too late to "
+              "mail\").");
+    EXPECT_TRUE(OpenNotes().empty());
+
+    const auto messages = WaitForMessages(1);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_THAT(messages[0], HasSubstr("\r\nSubject: Still mailed\r\n"));
+    EXPECT_EQ(Database().Query("select schedule_id, due_minute from mail_queue"),
+              (Rows{{"2000000003", std::to_string(MinuteStart(now - 1800))}}));
+
+    // "Open" opens the schedule; "Dismiss All" closes the window.
+    wxTEST_DIALOG(Click(window->OpenButtons().at(1)),
+                  ExpectDialog<CNewScheduleDlg>([](CNewScheduleDlg* editor) {
+                      EXPECT_EQ(editor->SubjectEdit()->GetValue(), "Still mailed");
+                      return wxID_CANCEL;
+                  }));
+    Click(window->DismissButton());
+    EXPECT_TRUE(WaitUntil([&] { return Frame().MissedWindow() == nullptr; }));
+
+    // The next start finds nothing missed.
+    Frame().Destroy();
+    PumpEvents();
+    Start();
+    EXPECT_EQ(WaitForMissedWindow(), nullptr);
+}
+
+// Stopped for eight days: only the last seven are looked at; a daily reminder is listed once.
+TEST_F(MissedRemindersTest, AStopOfEightDaysLooksBackSevenAndADailyReminderIsListedOnce) {
+    const std::time_t now = std::time(nullptr);
+    const std::time_t inside = now - 7 * 86400 + 3600;
+    const std::time_t outside = now - 7 * 86400 - 3600;
+    Database().Execute(
+        "insert into assist_scheduleinfo values"
+        " ('2000000002','2000000001','Inside','',1,1,'0','" +
+        DateText(inside) + "','" + MinuteText(inside) +
+        "',0),"
+        " ('2000000003','2000000001','Outside','',1,1,'0','" +
+        DateText(outside) + "','" + MinuteText(outside) + "',0)");
+    AddSchedule(2000000004, "Every day", "", false, MinuteText(now - 1800));
+    StoppedAgo(8 * 86400);
+    Start();
+    CMissedRemindersWnd* window = WaitForMissedWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(Column(*window, 0), (std::vector<std::string>{"Inside", "Every day"}));
+    EXPECT_EQ(window->LateMailText(), nullptr);
+    EXPECT_TRUE(OpenNotes().empty());
+}
+
+// The first start ever looks back at nothing, and leaves the mark for the next.
+TEST_F(MissedRemindersTest, TheFirstStartEverLooksBackAtNothing) {
+    const std::time_t now = std::time(nullptr);
+    AddSchedule(2000000002, "Before the first start", "", false, MinuteText(now - 1800));
+    Start();
+    EXPECT_EQ(WaitForMissedWindow(), nullptr);
+    std::string why;
+    EXPECT_TRUE(ScanMark(ScanMark::DefaultPath()).Read(why).has_value()) << why;
 }
 
 }  // namespace

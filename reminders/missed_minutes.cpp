@@ -1,0 +1,113 @@
+#include "reminders/missed_minutes.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <utility>
+
+#include "platform/config_home.h"
+
+namespace calvendra {
+
+std::vector<LocalMinute> MissedMinutes(std::time_t scannedUntil, std::time_t start,
+                                       std::time_t lookBack) {
+    std::vector<LocalMinute> minutes;
+    const std::optional<LocalMinute> current = LocalMinuteAt(start);
+    if (!current) {
+        return minutes;
+    }
+    // The cursor only moves forward, by at least a second a step.
+    for (std::time_t cursor = std::max(scannedUntil, current->start - lookBack);
+         cursor < current->start;) {
+        const std::optional<LocalMinute> minute = LocalMinuteAt(cursor);
+        if (!minute) {
+            break;
+        }
+        if (minute->start < cursor) {
+            // Partly scanned already: the next one.
+            cursor = std::max(cursor + 1, minute->end);
+            continue;
+        }
+        minutes.push_back(*minute);
+        cursor = std::max(cursor + 1, minute->end);
+    }
+    return minutes;
+}
+
+std::vector<MissedReminder> MissedReminders(const std::vector<LocalMinute>& minutes,
+                                            const std::vector<DueReminder>& due, std::time_t now) {
+    // A daily reminder missed for days is one entry, at its latest minute.
+    std::map<Identifier, MissedReminder> latest;
+    for (const DueReminder& reminder : due) {
+        MissedReminder& missed = latest[reminder.scheduleId];
+        const std::time_t start = minutes.at(reminder.minute).start;
+        if (missed.note.scheduleId != 0 && missed.note.due > start) {
+            continue;
+        }
+        missed.note = {reminder.scheduleId, reminder.groupId, reminder.subject, reminder.text,
+                       start};
+        missed.mail = reminder.mail;
+        missed.mailInTime = reminder.mail && MissedMailInTime(start, now);
+    }
+    std::vector<MissedReminder> missed;
+    for (auto& entry : latest) {
+        missed.push_back(std::move(entry.second));
+    }
+    std::stable_sort(missed.begin(), missed.end(),
+                     [](const auto& a, const auto& b) { return a.note.due < b.note.due; });
+    return missed;
+}
+
+ScanMark::ScanMark(std::string path) : path_(std::move(path)) {}
+
+std::string ScanMark::DefaultPath() {
+    return StateHome() + "/calvendra/last-scanned-minute";
+}
+
+std::optional<std::time_t> ScanMark::Read(std::string& why) const {
+    why.clear();
+    std::ifstream in(path_);
+    if (!in) {
+        if (errno != ENOENT) {
+            why = "Cannot read " + path_ + ": " + std::strerror(errno);
+        }
+        return std::nullopt;
+    }
+    long long value = 0;
+    if (!(in >> value) || value <= 0) {
+        why = path_ + " does not hold the end of a scanned minute";
+        return std::nullopt;
+    }
+    return static_cast<std::time_t>(value);
+}
+
+bool ScanMark::Write(std::time_t scannedUntil, std::string& why) const {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::create_directories(fs::path(path_).parent_path(), error);
+    if (error) {
+        why = "Cannot make the folder of " + path_ + ": " + error.message();
+        return false;
+    }
+    const std::string temporary = path_ + ".new";
+    {
+        std::ofstream out(temporary, std::ios::trunc);
+        out << static_cast<long long>(scannedUntil) << '\n';
+        out.flush();
+        if (!out) {
+            why = "Cannot write " + temporary + ": " + std::strerror(errno);
+            return false;
+        }
+    }
+    fs::rename(temporary, path_, error);
+    if (error) {
+        why = "Cannot replace " + path_ + ": " + error.message();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace calvendra
