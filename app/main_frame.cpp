@@ -95,7 +95,8 @@ CMainFrame::CMainFrame(CCalvendraDoc& document)
                             CallAfter([this, outcome] { ShowMailOutcome(outcome); });
                         }),
       document_(document),
-      scanner_(SystemClock, SystemClock(),
+      start_(SystemClock()),
+      scanner_(SystemClock, start_,
                [&document]() -> CDBConnection* {
                    // Until the view has opened the database there is nothing to scan; after that, a
                    // connection that failed or was lost is opened again by the scan's query.
