@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <map>
 #include <utility>
 
 #include "platform/config_home.h"
+#include "platform/replace_file.h"
 
 namespace calvendra {
 
@@ -85,29 +85,7 @@ std::optional<std::time_t> ScanMark::Read(std::string& why) const {
 }
 
 bool ScanMark::Write(std::time_t scannedUntil, std::string& why) const {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    fs::create_directories(fs::path(path_).parent_path(), error);
-    if (error) {
-        why = "Cannot make the folder of " + path_ + ": " + error.message();
-        return false;
-    }
-    const std::string temporary = path_ + ".new";
-    {
-        std::ofstream out(temporary, std::ios::trunc);
-        out << static_cast<long long>(scannedUntil) << '\n';
-        out.flush();
-        if (!out) {
-            why = "Cannot write " + temporary + ": " + std::strerror(errno);
-            return false;
-        }
-    }
-    fs::rename(temporary, path_, error);
-    if (error) {
-        why = "Cannot replace " + path_ + ": " + error.message();
-        return false;
-    }
-    return true;
+    return ReplaceFileText(path_, std::to_string(static_cast<long long>(scannedUntil)) + "\n", why);
 }
 
 }  // namespace calvendra

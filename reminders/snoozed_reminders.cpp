@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <utility>
 
 #include "platform/config_home.h"
+#include "platform/replace_file.h"
 
 namespace calvendra {
 
@@ -171,35 +171,15 @@ std::vector<SnoozedReminder> SnoozedReminders::TakeDue(std::time_t now, std::str
 }
 
 bool SnoozedReminders::Save(std::string& why) const {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    fs::create_directories(fs::path(path_).parent_path(), error);
-    if (error) {
-        why = "Cannot make the folder of " + path_ + ": " + error.message();
-        return false;
+    std::ostringstream out;
+    out << kHeader << '\n';
+    for (const SnoozedReminder& entry : waiting_) {
+        out << static_cast<long long>(entry.wakeAt) << '\t'
+            << static_cast<long long>(entry.note.due) << '\t' << entry.note.scheduleId << '\t'
+            << entry.note.groupId << '\t' << Escaped(entry.note.subject) << '\t'
+            << Escaped(entry.note.text) << '\n';
     }
-    const std::string temporary = path_ + ".new";
-    {
-        std::ofstream out(temporary, std::ios::trunc);
-        out << kHeader << '\n';
-        for (const SnoozedReminder& entry : waiting_) {
-            out << static_cast<long long>(entry.wakeAt) << '\t'
-                << static_cast<long long>(entry.note.due) << '\t' << entry.note.scheduleId << '\t'
-                << entry.note.groupId << '\t' << Escaped(entry.note.subject) << '\t'
-                << Escaped(entry.note.text) << '\n';
-        }
-        out.flush();
-        if (!out) {
-            why = "Cannot write " + temporary + ": " + std::strerror(errno);
-            return false;
-        }
-    }
-    fs::rename(temporary, path_, error);
-    if (error) {
-        why = "Cannot replace " + path_ + ": " + error.message();
-        return false;
-    }
-    return true;
+    return ReplaceFileText(path_, out.str(), why);
 }
 
 }  // namespace calvendra
