@@ -24,7 +24,7 @@ ReminderNotes::ReminderNotes(Clock clock, Hooks hooks, std::string snoozePath)
 }
 
 wxString ReminderNotes::Details(std::time_t due, const std::string& groupName) {
-    wxString details = "Due " + wxDateTime(due).Format("%a %d %b %H:%M");
+    wxString details = "Due " + wxDateTime(due).Format("%d %b %H:%M");
     if (!groupName.empty()) {
         details += wxString::FromUTF8(" \u00b7 ") + resources::FromStoreText(groupName);
     }

@@ -125,6 +125,8 @@ void CReminderWnd::AddControls(NoteControls controls) {
     controls_ = std::move(controls);
     details_ = new wxStaticText(this, wxID_ANY, controls_.details, wxDefaultPosition, wxDefaultSize,
                                 wxST_ELLIPSIZE_END);
+    // A narrow note cuts the line short: the whole of it is the label's tip.
+    details_->SetToolTip(controls_.details);
     snoozeButton_ = new wxButton(this, wxID_ANY, "Snooze");
     openButton_ = new wxButton(this, wxID_ANY, "Open");
     snoozeButton_->Bind(wxEVT_BUTTON, &CReminderWnd::OnSnoozeButton, this);
