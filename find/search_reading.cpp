@@ -1,7 +1,9 @@
 #include "find/search_reading.h"
 
 #include <exception>
+#include <optional>
 
+#include "find/search_index.h"
 #include "find/search_matching.h"
 #include "store/db_result_set.h"
 #include "store/query_rows.h"
@@ -61,11 +63,19 @@ FoundRows ReadFoundRows(CDBConnection& connection, const std::vector<std::string
             return found;
         }
         const Engine engine = EngineNamed(connection.DbmsName());
+        // Asked at each search, so that an index added meanwhile serves at once. A database that
+        // cannot say is searched without it: the same rows, only slower.
+        OdbcDiagnostic unknown;
+        const std::optional<bool> indexed = HasSearchIndex(connection, engine, unknown);
+        if (indexed == false) {
+            NoteMissingSearchIndex();
+        }
+        const IndexUse index = indexed == true ? IndexUse::kSearchIndex : IndexUse::kNone;
         SearchMatcher matcher(words);
         std::string name;
         using Contact = ContactCandidateColumns;
         const bool contactsRead = ReadCandidates(
-            connection, SelectContactCandidates(words, engine), Contact::kFirstSearched,
+            connection, SelectContactCandidates(words, engine, index), Contact::kFirstSearched,
             static_cast<int>(SearchedContactColumns().size()), matcher, superseded, found,
             [&](const ResultRow& row, CDBResultSet& results) {
                 // The searched columns begin with the list's own: names, home phone, e-mail.
@@ -87,7 +97,7 @@ FoundRows ReadFoundRows(CDBConnection& connection, const std::vector<std::string
         using Schedule = ScheduleCandidateColumns;
         std::string reminder;
         const bool schedulesRead = ReadCandidates(
-            connection, SelectScheduleCandidates(words, engine), Schedule::kFirstSearched,
+            connection, SelectScheduleCandidates(words, engine, index), Schedule::kFirstSearched,
             static_cast<int>(SearchedScheduleColumns().size()), matcher, superseded, found,
             [&](const ResultRow& row, CDBResultSet& results) {
                 // A weekday out of range shows as stored; the group's list says so when shown.

@@ -2,6 +2,7 @@
 
 #include <unicode/utf8.h>
 
+#include "find/search_index.h"
 #include "find/text_folding.h"
 #include "store/sql_text.h"
 
@@ -81,11 +82,40 @@ std::string LikeCondition(const std::string& pattern, const std::vector<const ch
     return "lower(" + JoinedColumns(columns) + ") like " + literal + kEscapeClause;
 }
 
+// The condition that narrows to the rows whose index entry may hold every word with a phrase of
+// its own; empty when no word has one.
+std::string IndexCondition(const char* indexTable, const std::vector<std::string>& foldedWords) {
+    std::string query;
+    for (const std::string& word : foldedWords) {
+        for (const std::string& phrase : IndexPhrases(word)) {
+            if (!query.empty()) {
+                query += " AND ";
+            }
+            query += phrase;
+        }
+    }
+    if (query.empty()) {
+        return std::string();
+    }
+    return std::string("rowid in (select rowid from ") + indexTable + " where " + indexTable +
+           " match '" + EscapeQuotes(query) + "')";
+}
+
 std::string SelectCandidates(const std::string& selectFrom, const char* idColumn,
-                             const std::vector<const char*>& columns,
-                             const std::vector<std::string>& foldedWords, Engine engine) {
+                             const char* indexTable, const std::vector<const char*>& columns,
+                             const std::vector<std::string>& foldedWords, Engine engine,
+                             IndexUse index) {
     std::string statement = selectFrom;
     const char* joint = " where ";
+    // The index first: SQLite then reads only the rows it names, and tries the LIKE conditions
+    // on them alone.
+    if (index == IndexUse::kSearchIndex && engine == Engine::kSqlite) {
+        const std::string condition = IndexCondition(indexTable, foldedWords);
+        if (!condition.empty()) {
+            statement += joint + condition;
+            joint = " and ";
+        }
+    }
     for (const std::string& word : foldedWords) {
         const std::string pattern = LikePattern(word);
         if (!pattern.empty()) {
@@ -181,7 +211,38 @@ std::string LikePattern(std::string_view foldedWord) {
     return pattern;
 }
 
-std::string SelectContactCandidates(const std::vector<std::string>& foldedWords, Engine engine) {
+std::vector<std::string> IndexPhrases(std::string_view foldedWord) {
+    // The trigram tokenizer folds the case of the text and of the phrase alike, by rules of its
+    // own; for the characters the databases are trusted with, every text the organizer takes
+    // holds the run as it is or with ASCII capitals, so the index finds it whatever those rules.
+    constexpr std::size_t kShortestPhrase = 3;
+    std::vector<std::string> phrases;
+    std::string run;
+    std::size_t runLength = 0;
+    const auto endRun = [&] {
+        if (runLength >= kShortestPhrase) {
+            phrases.push_back("\"" + run + "\"");
+        }
+        run.clear();
+        runLength = 0;
+    };
+    for (const CodePoint& point : CodePointsOf(foldedWord)) {
+        if (!Trusted(point)) {
+            endRun();
+            continue;
+        }
+        if (point.bytes == "\"") {
+            run += '"';
+        }
+        run.append(point.bytes);
+        ++runLength;
+    }
+    endRun();
+    return phrases;
+}
+
+std::string SelectContactCandidates(const std::vector<std::string>& foldedWords, Engine engine,
+                                    IndexUse index) {
     const std::string selectFrom =
         "select " +
         SelectList({"contact_id",
@@ -189,11 +250,12 @@ std::string SelectContactCandidates(const std::vector<std::string>& foldedWords,
                     "assist_group.group_id=assist_contactmaininfo.group_id)"},
                    SearchedContactColumns()) +
         " from assist_contactmaininfo";
-    return SelectCandidates(selectFrom, "contact_id", SearchedContactColumns(), foldedWords,
-                            engine);
+    return SelectCandidates(selectFrom, "contact_id", kContactIndex, SearchedContactColumns(),
+                            foldedWords, engine, index);
 }
 
-std::string SelectScheduleCandidates(const std::vector<std::string>& foldedWords, Engine engine) {
+std::string SelectScheduleCandidates(const std::vector<std::string>& foldedWords, Engine engine,
+                                     IndexUse index) {
     const std::string selectFrom =
         "select " +
         SelectList({"schedule_id",
@@ -202,8 +264,8 @@ std::string SelectScheduleCandidates(const std::vector<std::string>& foldedWords
                     "remind", "remindtype", "remind_week", "remind_date", "remind_time"},
                    SearchedScheduleColumns()) +
         " from assist_scheduleinfo";
-    return SelectCandidates(selectFrom, "schedule_id", SearchedScheduleColumns(), foldedWords,
-                            engine);
+    return SelectCandidates(selectFrom, "schedule_id", kScheduleIndex, SearchedScheduleColumns(),
+                            foldedWords, engine, index);
 }
 
 }  // namespace calvendra::find

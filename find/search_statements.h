@@ -33,10 +33,27 @@ const std::vector<const char*>& SearchedScheduleColumns();
 // characters, so that it would narrow nothing.
 std::string LikePattern(std::string_view foldedWord);
 
+// The phrases of a full-text query (SQLite's FTS5 with its trigram tokenizer) that narrow to the
+// texts that may hold the folded word: each run of at least three characters the databases are
+// trusted with, in double quotes (doubled within). Empty when the word has no such run: the index
+// cannot narrow by fewer than three characters.
+std::vector<std::string> IndexPhrases(std::string_view foldedWord);
+
+// Whether the statements may narrow by the database's search index (search_index.h). On
+// PostgreSQL the database picks its trigram index for the same statement by itself.
+enum class IndexUse {
+    kNone,
+    kSearchIndex,
+};
+
 // The candidates among the contacts, and among the schedules, for the folded words, by id. Their
-// columns are named by ContactCandidateColumns and ScheduleCandidateColumns.
-std::string SelectContactCandidates(const std::vector<std::string>& foldedWords, Engine engine);
-std::string SelectScheduleCandidates(const std::vector<std::string>& foldedWords, Engine engine);
+// columns are named by ContactCandidateColumns and ScheduleCandidateColumns. With the search
+// index the same LIKE conditions hold, and the index narrows before them, so that the database
+// hands over the same rows either way.
+std::string SelectContactCandidates(const std::vector<std::string>& foldedWords, Engine engine,
+                                    IndexUse index);
+std::string SelectScheduleCandidates(const std::vector<std::string>& foldedWords, Engine engine,
+                                     IndexUse index);
 
 struct ContactCandidateColumns {
     // Then the searched columns, in the order of SearchedContactColumns.

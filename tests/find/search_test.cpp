@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "find/search_index.h"
 #include "find/search_reading.h"
 #include "find/search_statements.h"
 #include "find/text_folding.h"
@@ -92,6 +94,53 @@ TEST(FindStatements, LikePatternsTakeWildcardsAsThemselvesAndLeaveOtherCasesToTh
     }
 }
 
+struct PhraseCase {
+    const char* word;
+    Strings phrases;
+};
+
+TEST(FindStatements, TheIndexNarrowsByRunsOfThreeTrustedCharacters) {
+    const PhraseCase cases[] = {
+        {"anna", {"\"anna\""}},
+        {"50%", {"\"50%\""}},
+        {"o'neil", {"\"o'neil\""}},
+        // A double quote is doubled within the phrase.
+        {"day\"hi", {"\"day\"\"hi\""}},
+        // Characters a database may fold otherwise split the word ("s" too: the long s folds to
+        // it); runs shorter than a trigram narrow nothing.
+        {"müllerstraße", {"\"ller\"", "\"tra\""}},
+        {"pipes", {"\"pipe\""}},
+        {"köln", {}},
+        {"zz", {}},
+        {"σοφια", {}},
+        {"東京都", {"\"東京都\""}},
+        {"\xFF"
+         "abc",
+         {"\"abc\""}},
+    };
+    for (const PhraseCase& c : cases) {
+        EXPECT_EQ(find::IndexPhrases(c.word), c.phrases) << c.word;
+    }
+    // The phrases of every word narrow on SQLite before the LIKE conditions, quoted as a literal;
+    // without a phrase, or without the index, the statement is the LIKE scan alone.
+    const Strings words{"o'neil", "zz", "plumber"};
+    const std::string indexed =
+        find::SelectContactCandidates(words, find::Engine::kSqlite, find::IndexUse::kSearchIndex);
+    EXPECT_NE(indexed.find(" where rowid in (select rowid from contact_search where "
+                           "contact_search match '\"o''neil\" AND \"plumber\"') and ("),
+              std::string::npos)
+        << indexed;
+    for (const std::string& plain :
+         {find::SelectContactCandidates(words, find::Engine::kSqlite, find::IndexUse::kNone),
+          find::SelectScheduleCandidates({"zz"}, find::Engine::kSqlite,
+                                         find::IndexUse::kSearchIndex),
+          find::SelectScheduleCandidates(words, find::Engine::kPostgres,
+                                         find::IndexUse::kSearchIndex)}) {
+        EXPECT_EQ(plain.find(" match "), std::string::npos) << plain;
+        EXPECT_NE(plain.find("like '%"), std::string::npos) << plain;
+    }
+}
+
 TEST(FindStatements, TheDatabaseIsNamedByItsDriver) {
     EXPECT_EQ(find::EngineNamed("SQLite"), find::Engine::kSqlite);
     EXPECT_EQ(find::EngineNamed("PostgreSQL"), find::Engine::kPostgres);
@@ -123,6 +172,8 @@ constexpr char kSearchedRows[] =
     "  '09:30:00',0),"
     " ('2000000012','2000000001','Dentist','Anna drives; Émile waits',0,3,'','','',0);";
 
+// Runs twice on each database: as made from the schema alone, and with the search index
+// (instantiated as "Indexed"), which must find exactly the same rows.
 class FindMatching : public testing::ConnectedDatabaseTest {
 protected:
     void SetUp() override {
@@ -130,7 +181,18 @@ protected:
         if (IsSkipped() || HasFatalFailure()) {
             return;
         }
+        const std::string suite =
+            ::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name();
+        const bool indexed = suite.rfind("Indexed/", 0) == 0;
+        if (indexed) {
+            Database().AddSearchIndex();
+        }
+        // Rows stored after the index came reach it through its triggers on SQLite.
         Database().Execute(kSearchedRows);
+        OdbcDiagnostic failure;
+        const std::optional<bool> hasIndex =
+            find::HasSearchIndex(connection_, find::EngineNamed(connection_.DbmsName()), failure);
+        ASSERT_EQ(hasIndex, std::optional<bool>(indexed)) << failure.Text();
     }
 
     find::FoundRows Search(const std::string& typed) {
@@ -297,6 +359,8 @@ TEST_P(FindMatching, ADatabaseThatCannotServeSaysWhy) {
 }
 
 CALVENDRA_FOR_EACH_BACKEND(FindMatching);
+INSTANTIATE_TEST_SUITE_P(Indexed, FindMatching, ::testing::ValuesIn(testing::AllBackends()),
+                         testing::BackendParamName);
 
 }  // namespace
 }  // namespace calvendra

@@ -203,8 +203,10 @@ protected:
         fs::create_directories(prefix_ + "/bin");
         fs::create_directories(prefix_ + "/share/calvendra");
         fs::create_symlink(CALVENDRA_SETUP_PROGRAM, prefix_ + "/bin/calvendra-setup");
-        fs::copy_file(CALVENDRA_SOURCE_DIR "/data/schema.sql",
-                      prefix_ + "/share/calvendra/schema.sql");
+        for (const char* file : {"schema.sql", "search-index-sqlite.sql"}) {
+            fs::copy_file(std::string(CALVENDRA_SOURCE_DIR "/data/") + file,
+                          prefix_ + "/share/calvendra/" + file);
+        }
         testing::WriteFileText(prefix_ + "/share/calvendra/odbcinst-calvendra.ini",
                                "[Calvendra SQLite3]\nDescription=SQLite 3 with Calvendra's setup\n"
                                "Driver=libsqlite3odbc.so\nSetup=" CALVENDRA_SETUP_LIBRARY "\n");
@@ -263,12 +265,19 @@ TEST_F(PrepareDatabaseScript, AddsTheNewerTablesToAnExistingDatabaseAndChangesNo
     std::string output;
     ASSERT_EQ(Run(&output), 0) << output;
     const std::string sqlite = "sqlite3 '" + Database() + "' ";
-    ASSERT_EQ(RunCommand(sqlite + "\"drop table mail_queue; drop index "
-                                  "assist_scheduleinfo_remind_time; insert into assist_group values "
-                                  "('2000000002','Work','2000000001'); insert into "
-                                  "assist_scheduleinfo values ('2000000003','2000000002','It''s "
-                                  "late','Line 1\nLine 2',1,2,'3','','09:30:00',1); insert into "
-                                  "schedule_contact values ('2000000003','1000000002')\"",
+    std::string older = "drop table mail_queue; drop index assist_scheduleinfo_remind_time;";
+    for (const char* index : {"contact_search", "schedule_search"}) {
+        older += std::string(" drop table ") + index + ";";
+        for (const char* change : {"insert", "delete", "update"}) {
+            older += std::string(" drop trigger ") + index + "_" + change + ";";
+        }
+    }
+    ASSERT_EQ(RunCommand(sqlite + "\"" + older +
+                             " insert into assist_group values "
+                             "('2000000002','Work','2000000001'); insert into "
+                             "assist_scheduleinfo values ('2000000003','2000000002','It''s "
+                             "late','Line 1\nLine 2',1,2,'3','','09:30:00',1); insert into "
+                             "schedule_contact values ('2000000003','1000000002')\"",
                          &output),
               0)
         << output;
@@ -284,15 +293,18 @@ TEST_F(PrepareDatabaseScript, AddsTheNewerTablesToAnExistingDatabaseAndChangesNo
                           "assist_scheduleinfo_remind_time to it.\n"),
               std::string::npos)
         << output;
+    EXPECT_NE(output.find("\nAdded the search index to it.\n"), std::string::npos) << output;
     std::string after;
     ASSERT_EQ(RunCommand(dumpOfTheFour, &after), 0);
     EXPECT_EQ(after, before);
     std::string tables;
-    RunCommand(sqlite + "\"select name from sqlite_master where type='table' order by name\"",
+    RunCommand(sqlite +
+                   "\"select name from sqlite_master where type='table' and name not like "
+                   "'%!_search!_%' escape '!' order by name\"",
                &tables);
     EXPECT_EQ(tables,
-              "assist_contactmaininfo\nassist_group\nassist_scheduleinfo\nmail_queue\n"
-              "schedule_contact\n");
+              "assist_contactmaininfo\nassist_group\nassist_scheduleinfo\ncontact_search\n"
+              "mail_queue\nschedule_contact\nschedule_search\n");
     // The organizer's store uses it as it is.
     CDBConnection connection("Calvendra", "opal", "kelp");
     ASSERT_TRUE(connection.OpenConnection()) << connection.LastError().Text();

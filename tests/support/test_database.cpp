@@ -139,6 +139,17 @@ TestDatabase::TestDatabase(Backend backend) : backend_(backend) {
     RegisterDataSource();
 }
 
+void TestDatabase::AddSearchIndex() const {
+    const char* file = backend_ == Backend::kSqlite
+                           ? CALVENDRA_SOURCE_DIR "/data/search-index-sqlite.sql"
+                           : CALVENDRA_SOURCE_DIR "/data/search-index-postgresql.sql";
+    const std::string statements = ReadFileText(file);
+    if (statements.empty()) {
+        throw std::runtime_error(std::string("cannot read ") + file);
+    }
+    Execute(statements);
+}
+
 TestDatabase::~TestDatabase() {
     try {
         if (backend_ == Backend::kSqlite) {

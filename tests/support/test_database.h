@@ -42,6 +42,10 @@ public:
     // Runs statements; throws std::runtime_error when the database refuses them.
     void Execute(const std::string& sql) const;
 
+    // Adds the search index, as the README's step does (data/search-index-sqlite.sql or
+    // data/search-index-postgresql.sql): a database made without it is one made before it came.
+    void AddSearchIndex() const;
+
     // Runs one query; NULL reads as empty text. Throws std::runtime_error on failure.
     Rows Query(const std::string& sql) const;
 
