@@ -40,6 +40,10 @@ bool Trusted(const CodePoint& point) {
     return point.trust != CharacterTrust::kOrganizerOnly;
 }
 
+bool IsAsciiLetter(const CodePoint& point) {
+    return point.bytes.size() == 1 && point.bytes.front() >= 'a' && point.bytes.front() <= 'z';
+}
+
 // The searched columns of a table joined into one text, a blank between two: no word holds a
 // blank, so none matches across two columns.
 std::string JoinedColumns(const std::vector<const char*>& columns) {
@@ -215,6 +219,9 @@ std::vector<std::string> IndexPhrases(std::string_view foldedWord) {
     // The trigram tokenizer folds the case of the text and of the phrase alike, by rules of its
     // own; for the characters the databases are trusted with, every text the organizer takes
     // holds the run as it is or with ASCII capitals, so the index finds it whatever those rules.
+    // It also folds the two letters beyond ASCII that fold to an ASCII letter (the long s and the
+    // Kelvin sign) as the organizer does, so every ASCII letter narrows here, even where LIKE
+    // cannot be trusted with it (a test holds the tokenizer to that).
     constexpr std::size_t kShortestPhrase = 3;
     std::vector<std::string> phrases;
     std::string run;
@@ -227,7 +234,7 @@ std::vector<std::string> IndexPhrases(std::string_view foldedWord) {
         runLength = 0;
     };
     for (const CodePoint& point : CodePointsOf(foldedWord)) {
-        if (!Trusted(point)) {
+        if (!Trusted(point) && !IsAsciiLetter(point)) {
             endRun();
             continue;
         }

@@ -35,8 +35,8 @@ std::string LikePattern(std::string_view foldedWord);
 
 // The phrases of a full-text query (SQLite's FTS5 with its trigram tokenizer) that narrow to the
 // texts that may hold the folded word: each run of at least three characters the databases are
-// trusted with, in double quotes (doubled within). Empty when the word has no such run: the index
-// cannot narrow by fewer than three characters.
+// trusted with, or ASCII letters, in double quotes (doubled within). Empty when the word has no
+// such run: the index cannot narrow by fewer than three characters.
 std::vector<std::string> IndexPhrases(std::string_view foldedWord);
 
 // Whether the statements may narrow by the database's search index (search_index.h). On

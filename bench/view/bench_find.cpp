@@ -5,8 +5,9 @@
 // key until the results are on screen, and the time from the last key until they are.
 //
 // Cost per keystroke: one search read on the organizer's connection (the statements, the rows
-// handed over, each one decided on folded), against a raw query of the same rows: the same LIKE
-// conditions, in SQLite's own C API, only counting what comes back.
+// handed over, each one decided on folded), against a raw query of the same rows: the same
+// statement, in SQLite's own C API, only counting what comes back. Once on the database as made
+// before the search index (the LIKE scan alone), once with the index.
 //
 // Needs an X server: scripts/bench runs it on a virtual one.
 #include <sqlite3.h>
@@ -28,6 +29,7 @@
 #include "app/main_frame.h"
 #include "app/window_set.h"
 #include "bench/support/bench_figures.h"
+#include "bench/support/filled_database.h"
 #include "bench/support/windowed_bench.h"
 #include "find/search_reading.h"
 #include "find/search_statements.h"
@@ -43,12 +45,10 @@ namespace {
 
 using calvendra::CDBConnection;
 using calvendra::bench::Clock;
-using calvendra::bench::Exec;
 using calvendra::bench::Median;
 using calvendra::bench::MillisecondsSince;
 using calvendra::bench::OpenSqlite;
 using calvendra::bench::SqliteFile;
-using calvendra::bench::StepInsert;
 
 constexpr int kCount = 100000;
 constexpr int kRuns = 5;
@@ -81,75 +81,33 @@ const char* Pick(const char* const (&names)[N], int i) {
     return names[static_cast<std::size_t>(i) % N];
 }
 
-// kCount contacts with their names, phones, e-mail, company and city filled, and kCount schedules
-// with a subject and a text, over 40 groups of each.
-void FillDatabase(const std::string& file) {
-    const SqliteFile owner = OpenSqlite(file);
-    sqlite3* db = owner.get();
-    Exec(db, "begin");
-    for (int g = 0; g < 40; ++g) {
-        for (const long base : {1000000002L, 2000000002L}) {
-            const std::string sql = "insert into assist_group values('" + std::to_string(base + g) +
-                                    "','Group " + std::to_string(g) + "','" +
-                                    std::to_string(base - 1) + "')";
-            Exec(db, sql.c_str());
-        }
-    }
-    sqlite3_stmt* contact = nullptr;
-    sqlite3_prepare_v2(db,
-                       "insert into assist_contactmaininfo(contact_id,group_id,first_name,"
-                       "last_name,home_phone,home_email,home_mobile,business_phone,"
-                       "business_email,business_jobtitle,business_department,home_city,"
-                       "business_city,others) values(?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
-                       -1, &contact, nullptr);
-    sqlite3_stmt* schedule = nullptr;
-    sqlite3_prepare_v2(db, "insert into assist_scheduleinfo values(?,?,?,?,?,?,?,?,?,0)", -1,
-                       &schedule, nullptr);
-    for (int i = 0; i < kCount; ++i) {
-        const std::string first = Pick(kFirstNames, i);
-        const std::string last = Pick(kLastNames, i / 7);
-        const std::string texts[] = {std::to_string(1000000042L + i),
-                                     std::to_string(1000000002L + i % 40),
-                                     first,
-                                     last,
-                                     "040-" + std::to_string(100000 + (i * 7919L) % 900000),
-                                     "person" + std::to_string(i) + "@example.org",
-                                     "0170-" + std::to_string(1000000 + (i * 104729L) % 9000000),
-                                     "089-" + std::to_string(200000 + (i * 6007L) % 700000),
-                                     last + "." + std::to_string(i) + "@company.example",
-                                     Pick(kJobs, i / 3),
-                                     "Department " + std::to_string(i % 60),
-                                     Pick(kCities, i / 11),
-                                     Pick(kCities, i / 13),
-                                     "Met at the fair in " + std::string(Pick(kCities, i / 17)) +
-                                         ", " + std::to_string(2000 + i % 25) +
-                                         "; prefers calls in the morning."};
-        for (int column = 0; column < 14; ++column) {
-            sqlite3_bind_text(contact, column + 1, texts[column].c_str(), -1, SQLITE_TRANSIENT);
-        }
-        const std::string id = std::to_string(2000000042L + i);
-        const std::string group = std::to_string(2000000002L + i % 40);
-        const std::string subject =
-            "Meeting about the " + std::string(Pick(kTopics, i)) + " " + std::to_string(i);
-        const std::string text = "Bring the figures for item " + std::to_string(i) +
-                                 " and the notes of " + Pick(kFirstNames, i / 5) + ".";
-        const std::string week = std::to_string(i % 7);
-        const std::string time = std::to_string(i % 24) + ":" + std::to_string(10 + i % 50) + ":00";
-        sqlite3_bind_text(schedule, 1, id.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(schedule, 2, group.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(schedule, 3, subject.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(schedule, 4, text.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_int(schedule, 5, i % 5 == 0 ? 0 : 1);
-        sqlite3_bind_int(schedule, 6, 2);
-        sqlite3_bind_text(schedule, 7, week.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(schedule, 8, "", -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(schedule, 9, time.c_str(), -1, SQLITE_TRANSIENT);
-        StepInsert(db, contact);
-        StepInsert(db, schedule);
-    }
-    sqlite3_finalize(contact);
-    sqlite3_finalize(schedule);
-    Exec(db, "commit");
+// Names, phones, e-mail, company and city for the contacts, and subjects and texts for the
+// schedules, so that the searches find a few rows, many, or none.
+calvendra::bench::SearchableTexts SearchableWords() {
+    return {{"home_mobile", "business_phone", "business_email", "business_jobtitle",
+             "business_department", "home_city", "business_city", "others"},
+            [](int i, calvendra::bench::SearchableRow& row) {
+                const std::string first = Pick(kFirstNames, i);
+                const std::string last = Pick(kLastNames, i / 7);
+                row.contact = {first,
+                               last,
+                               "040-" + std::to_string(100000 + (i * 7919L) % 900000),
+                               "person" + std::to_string(i) + "@example.org",
+                               "0170-" + std::to_string(1000000 + (i * 104729L) % 9000000),
+                               "089-" + std::to_string(200000 + (i * 6007L) % 700000),
+                               last + "." + std::to_string(i) + "@company.example",
+                               Pick(kJobs, i / 3),
+                               "Department " + std::to_string(i % 60),
+                               Pick(kCities, i / 11),
+                               Pick(kCities, i / 13),
+                               "Met at the fair in " + std::string(Pick(kCities, i / 17)) + ", " +
+                                   std::to_string(2000 + i % 25) +
+                                   "; prefers calls in the morning."};
+                row.subject =
+                    "Meeting about the " + std::string(Pick(kTopics, i)) + " " + std::to_string(i);
+                row.text = "Bring the figures for item " + std::to_string(i) +
+                           " and the notes of " + Pick(kFirstNames, i / 5) + ".";
+            }};
 }
 
 // One typing of `text` into the field, a key at a time.
@@ -196,7 +154,7 @@ Typing TypeIntoField(calvendra::CCalvendraView& view, const std::string& text) {
     return typing;
 }
 
-// The same LIKE conditions as the search's, straight in SQLite, only counted.
+// The same statement as the search's, straight in SQLite, only counted.
 std::size_t RawQuery(sqlite3* db, const std::string& sql) {
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
@@ -210,14 +168,15 @@ std::size_t RawQuery(sqlite3* db, const std::string& sql) {
     return rows;
 }
 
-void MeasureKeystrokeCost(CDBConnection& connection, sqlite3* raw, const std::string& typed) {
+void MeasureKeystrokeCost(CDBConnection& connection, sqlite3* raw, const std::string& typed,
+                          calvendra::find::IndexUse index) {
     const calvendra::WeekdayNames weekdays{"Sunday",   "Monday", "Tuesday", "Wednesday",
                                            "Thursday", "Friday", "Saturday"};
     const std::vector<std::string> words = calvendra::find::SearchWords(typed);
     const std::string contacts =
-        calvendra::find::SelectContactCandidates(words, calvendra::find::Engine::kSqlite);
+        calvendra::find::SelectContactCandidates(words, calvendra::find::Engine::kSqlite, index);
     const std::string schedules =
-        calvendra::find::SelectScheduleCandidates(words, calvendra::find::Engine::kSqlite);
+        calvendra::find::SelectScheduleCandidates(words, calvendra::find::Engine::kSqlite, index);
     std::vector<double> search, query;
     std::size_t found = 0;
     std::size_t candidates = 0;
@@ -243,16 +202,18 @@ void MeasureKeystrokeCost(CDBConnection& connection, sqlite3* raw, const std::st
     if (!Summarized(typed)) {
         return;
     }
+    const bool indexed = index == calvendra::find::IndexUse::kSearchIndex;
     std::printf(
-        "summary: search for \"%s\", 100,000 contacts + 100,000 schedules: cost per keystroke; "
-        "%.0f ms; %.0f ms (raw LIKE query of the same rows); %.2f\n",
-        typed.c_str(), Median(search), Median(query), Median(search) / Median(query));
+        "summary: search for \"%s\", 100,000 contacts + 100,000 schedules, %s: cost per "
+        "keystroke; %.0f ms; %.0f ms (raw query of the same rows); %.2f\n",
+        typed.c_str(), indexed ? "search index" : "no search index", Median(search), Median(query),
+        Median(search) / Median(query));
 }
 
 int Run() {
     calvendra::SelectProfile();
     calvendra::testing::TestDatabase database;
-    FillDatabase(database.FilePath());
+    calvendra::bench::FillDatabase(database.FilePath(), kCount, SearchableWords());
     CDBConnection connection("Calvendra", "opal", "kelp");
     if (!connection.OpenConnection()) {
         throw std::runtime_error(connection.LastError().Text());
@@ -261,14 +222,26 @@ int Run() {
     const std::vector<std::string> searches = {
         "rossi", "maria rossi", "müller köln", "plumber 0170-4", "budget 4711", "figures", "zz"};
 
-    std::printf(
-        "Cost per keystroke, milliseconds, median of %d runs, %d contacts and %d "
-        "schedules:\n\n",
-        kRuns, kCount, kCount);
-    std::printf("%-22s | %8s %8s | %9s %9s %6s\n", "typed", "found", "handed", "search",
-                "raw query", "ratio");
-    for (const std::string& typed : searches) {
-        MeasureKeystrokeCost(connection, raw.get(), typed);
+    // First as a database made before the search index reads, then with the index, as the
+    // installation step leaves every database.
+    for (const calvendra::find::IndexUse index :
+         {calvendra::find::IndexUse::kNone, calvendra::find::IndexUse::kSearchIndex}) {
+        if (index == calvendra::find::IndexUse::kSearchIndex) {
+            const Clock::time_point start = Clock::now();
+            database.AddSearchIndex();
+            std::printf("\nAdding the search index to %d contacts and %d schedules: %.0f ms\n",
+                        kCount, kCount, MillisecondsSince(start));
+        }
+        std::printf(
+            "\nCost per keystroke, %s, milliseconds, median of %d runs, %d contacts and %d "
+            "schedules:\n\n",
+            index == calvendra::find::IndexUse::kNone ? "no search index" : "search index", kRuns,
+            kCount, kCount);
+        std::printf("%-22s | %8s %8s | %9s %9s %6s\n", "typed", "found", "handed", "search",
+                    "raw query", "ratio");
+        for (const std::string& typed : searches) {
+            MeasureKeystrokeCost(connection, raw.get(), typed, index);
+        }
     }
 
     wxDocManager documents;
@@ -284,8 +257,8 @@ int Run() {
         wxMilliSleep(1);
     }
     std::printf(
-        "\nTyping into the search field, a key every %ld ms; milliseconds, median of %d "
-        "runs:\n\n",
+        "\nTyping into the search field, search index, a key every %ld ms; milliseconds, median "
+        "of %d runs:\n\n",
         kKeyIntervalMs, kRuns);
     std::printf("%-22s | %8s | %14s %16s\n", "typed", "found", "longest block", "after last key");
     for (const std::string& typed : searches) {

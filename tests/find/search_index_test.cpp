@@ -4,8 +4,11 @@
 // "Indexed" run.
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,6 +47,76 @@ statements::ContactFields ContactWith(const char* column, const std::string& tex
                                  [&](const char* name) { return std::string(name) == column; });
     fields[static_cast<std::size_t>(at - columns.begin())] = text;
     return fields;
+}
+
+// A code point in UTF-8.
+std::string Utf8(char32_t c) {
+    std::string bytes;
+    if (c < 0x80) {
+        bytes += static_cast<char>(c);
+    } else if (c < 0x800) {
+        bytes += static_cast<char>(0xC0 | (c >> 6));
+        bytes += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        bytes += static_cast<char>(0xE0 | (c >> 12));
+        bytes += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        bytes += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        bytes += static_cast<char>(0xF0 | (c >> 18));
+        bytes += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        bytes += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        bytes += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return bytes;
+}
+
+// The index narrows by ASCII letters that LIKE cannot be trusted with: it holds only while SQLite's
+// trigram tokenizer folds every code point that the organizer folds to an ASCII letter to that
+// letter too. Every such code point is asked, on the SQLite library the driver uses.
+TEST(FindIndexTokenizer, FoldsWhatFoldsToAnAsciiLetterAsTheOrganizerDoes) {
+    std::map<char, std::vector<char32_t>> foldingTo;
+    for (char32_t c = 0x41; c <= 0x10FFFF; ++c) {
+        if (c >= 0xD800 && c <= 0xDFFF) {
+            continue;
+        }
+        const std::string folded = find::FoldCase(Utf8(c));
+        if (folded.size() == 1 && folded[0] >= 'a' && folded[0] <= 'z' && folded != Utf8(c)) {
+            foldingTo[folded[0]].push_back(c);
+        }
+    }
+    ASSERT_EQ(foldingTo.size(), 26u);
+    // Beyond the capitals: the long s and the Kelvin sign.
+    EXPECT_EQ(foldingTo['s'], (std::vector<char32_t>{U'S', U'\u017F'}));
+    EXPECT_EQ(foldingTo['k'], (std::vector<char32_t>{U'K', U'\u212A'}));
+
+    sqlite3* opened = nullptr;
+    ASSERT_EQ(sqlite3_open(":memory:", &opened), SQLITE_OK);
+    const std::unique_ptr<sqlite3, int (*)(sqlite3*)> db(opened, sqlite3_close);
+    ASSERT_EQ(sqlite3_exec(db.get(), "create virtual table t using fts5(a, tokenize='trigram')",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK)
+        << sqlite3_errmsg(db.get());
+    for (const auto& [letter, others] : foldingTo) {
+        for (const char32_t other : others) {
+            // Three of the other, and the letter's own phrase finds them.
+            const std::string text = Utf8(other) + Utf8(other) + Utf8(other);
+            const std::string phrase = std::string(3, letter);
+            const std::string sql = "delete from t; insert into t values('" + text +
+                                    "'); select count(*) from t where t match '\"" + phrase + "\"'";
+            int count = -1;
+            ASSERT_EQ(sqlite3_exec(
+                          db.get(), sql.c_str(),
+                          [](void* found, int, char** values, char**) {
+                              *static_cast<int*>(found) = std::stoi(values[0]);
+                              return 0;
+                          },
+                          &count, nullptr),
+                      SQLITE_OK)
+                << sqlite3_errmsg(db.get());
+            EXPECT_EQ(count, 1) << "U+" << std::hex << static_cast<unsigned>(other) << " and "
+                                << letter;
+        }
+    }
 }
 
 class FindIndex : public testing::ConnectedDatabaseTest {

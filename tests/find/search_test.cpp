@@ -105,11 +105,12 @@ TEST(FindStatements, TheIndexNarrowsByRunsOfThreeTrustedCharacters) {
         {"50%", {"\"50%\""}},
         {"o'neil", {"\"o'neil\""}},
         // A double quote is doubled within the phrase.
-        {"day\"hi", {"\"day\"\"hi\""}},
-        // Characters a database may fold otherwise split the word ("s" too: the long s folds to
-        // it); runs shorter than a trigram narrow nothing.
-        {"müllerstraße", {"\"ller\"", "\"tra\""}},
-        {"pipes", {"\"pipe\""}},
+        {"say\"hi", {"\"say\"\"hi\""}},
+        // Characters a database may fold otherwise split the word; runs shorter than a trigram
+        // narrow nothing. ASCII letters are the index's, though LIKE cannot be trusted with "s"
+        // and "k" (the long s and the Kelvin sign fold to them).
+        {"müllerstraße", {"\"llerstra\""}},
+        {"kiosk", {"\"kiosk\""}},
         {"köln", {}},
         {"zz", {}},
         {"σοφια", {}},
