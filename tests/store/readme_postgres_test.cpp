@@ -133,6 +133,13 @@ TEST(ReadmePostgres, TheStepsGiveTheOrganizerADatabaseOfItsRoleAndKeepThePasswor
     EXPECT_EQ(tables,
               "assist_contactmaininfo,assist_group,assist_scheduleinfo,mail_queue,"
               "schedule_contact\n");
+    // And the search index, with the extension that the owner of the database may add.
+    std::string indexes;
+    RunCommand("psql -X -q -t -A -h '" + server.Folder() + "' -p " + server.Port() +
+                   " -U postgres -d calvendra -c \"select string_agg(indexname, ',' order by "
+                   "indexname) from pg_indexes where indexname like '%!_search' escape '!'\"",
+               &indexes);
+    EXPECT_EQ(indexes, "assist_contactmaininfo_search,assist_scheduleinfo_search\n");
     fs::remove_all(folder);
 }
 
