@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <unicode/utf8.h>
 
 #include <algorithm>
 #include <map>
@@ -18,6 +19,7 @@
 #include "find/search_statements.h"
 #include "find/text_folding.h"
 #include "store/statements.h"
+#include "tests/find/found_ids.h"
 #include "tests/support/captured_log.h"
 #include "tests/support/connected_database_test.h"
 
@@ -25,10 +27,7 @@ namespace calvendra {
 namespace {
 
 using testing::Backend;
-using Ids = std::vector<Identifier>;
-
-const WeekdayNames kWeekdays{"Sunday",   "Monday", "Tuesday", "Wednesday",
-                             "Thursday", "Friday", "Saturday"};
+using testing::Ids;
 
 constexpr char kStartingRows[] =
     "insert into assist_group values('1000000002','Trades','1000000001');"
@@ -51,23 +50,10 @@ statements::ContactFields ContactWith(const char* column, const std::string& tex
 
 // A code point in UTF-8.
 std::string Utf8(char32_t c) {
-    std::string bytes;
-    if (c < 0x80) {
-        bytes += static_cast<char>(c);
-    } else if (c < 0x800) {
-        bytes += static_cast<char>(0xC0 | (c >> 6));
-        bytes += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        bytes += static_cast<char>(0xE0 | (c >> 12));
-        bytes += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        bytes += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        bytes += static_cast<char>(0xF0 | (c >> 18));
-        bytes += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        bytes += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        bytes += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return bytes;
+    uint8_t bytes[U8_MAX_LENGTH];
+    int32_t length = 0;
+    U8_APPEND_UNSAFE(bytes, length, static_cast<UChar32>(c));
+    return std::string(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(length));
 }
 
 // The index narrows by ASCII letters that LIKE cannot be trusted with: it holds only while SQLite's
@@ -129,16 +115,7 @@ protected:
         Database().Execute(kStartingRows);
     }
 
-    Ids Found(const std::string& typed) {
-        const find::FoundRows found =
-            find::ReadFoundRows(connection_, find::SearchWords(typed), kWeekdays);
-        EXPECT_TRUE(found.failure.Empty()) << typed << ": " << found.failure.Text();
-        Ids ids;
-        for (std::size_t row = 0; row < found.rows.Size(); ++row) {
-            ids.push_back(found.rows.Id(row));
-        }
-        return ids;
-    }
+    Ids Found(const std::string& typed) { return testing::FoundIds(connection_, typed); }
 
     std::optional<bool> HasIndex() {
         OdbcDiagnostic failure;

@@ -13,16 +13,15 @@
 #include "find/search_reading.h"
 #include "find/search_statements.h"
 #include "find/text_folding.h"
+#include "tests/find/found_ids.h"
 #include "tests/support/connected_database_test.h"
 
 namespace calvendra {
 namespace {
 
 using Strings = std::vector<std::string>;
-using Ids = std::vector<Identifier>;
-
-const WeekdayNames kWeekdays{"Sunday",   "Monday", "Tuesday", "Wednesday",
-                             "Thursday", "Friday", "Saturday"};
+using testing::Ids;
+using testing::kWeekdays;
 
 struct FoldingCase {
     const char* text;
@@ -200,15 +199,7 @@ protected:
         return find::ReadFoundRows(connection_, find::SearchWords(typed), kWeekdays);
     }
 
-    Ids FoundIds(const std::string& typed) {
-        const find::FoundRows found = Search(typed);
-        EXPECT_TRUE(found.failure.Empty()) << typed << ": " << found.failure.Text();
-        Ids ids;
-        for (std::size_t row = 0; row < found.rows.Size(); ++row) {
-            ids.push_back(found.rows.Id(row));
-        }
-        return ids;
-    }
+    Ids FoundIds(const std::string& typed) { return testing::FoundIds(connection_, typed); }
 };
 
 struct MatchCase {
