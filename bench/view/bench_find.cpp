@@ -310,6 +310,10 @@ int Run() {
             "window thread; %.1f ms; 10 ms (goal); %.2f\n",
             typed.c_str(), Median(longest), Median(longest) / 10);
         std::printf(
+            "summary: \"%s\" typed, 100,000 contacts + 100,000 schedules: the window thread's own "
+            "processor time in its longest block; %.1f ms; 10 ms (goal); %.2f\n",
+            typed.c_str(), Median(longestWork), Median(longestWork) / 10);
+        std::printf(
             "summary: \"%s\" typed, 100,000 contacts + 100,000 schedules: results on screen after "
             "the last key; %.0f ms; 150 ms (goal); %.2f\n",
             typed.c_str(), Median(after), Median(after) / 150);
