@@ -221,7 +221,10 @@ std::vector<std::string> IndexPhrases(std::string_view foldedWord) {
     // holds the run as it is or with ASCII capitals, so the index finds it whatever those rules.
     // It also folds the two letters beyond ASCII that fold to an ASCII letter (the long s and the
     // Kelvin sign) as the organizer does, so every ASCII letter narrows here, even where LIKE
-    // cannot be trusted with it (a test holds the tokenizer to that).
+    // cannot be trusted with it (a test holds the tokenizer to that). One exception, in texts
+    // that are not UTF-8, which the organizer never stores: the tokenizer reads stray
+    // continuation bytes after a character as part of it, so a run that ends just before them is
+    // not found there.
     constexpr std::size_t kShortestPhrase = 3;
     std::vector<std::string> phrases;
     std::string run;
