@@ -102,3 +102,13 @@ CREATE INDEX IF NOT EXISTS mail_queue_state ON mail_queue (state, next_try);
 -- two digits, ':', two digits and ':', 'other' for another text with two ':', NULL otherwise.
 -- Without it the scan still finds every due reminder, but looks at every schedule to do so.
 CREATE INDEX IF NOT EXISTS assist_scheduleinfo_remind_time ON assist_scheduleinfo ((CASE WHEN substr(remind_time, 3, 1) = ':' AND substr(remind_time, 6, 1) = ':' AND replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(substr(remind_time, 1, 2) || substr(remind_time, 4, 2), '0', ''), '1', ''), '2', ''), '3', ''), '4', ''), '5', ''), '6', ''), '7', ''), '8', ''), '9', '') = '' THEN substr(remind_time, 1, 5) WHEN length(remind_time) - length(replace(remind_time, ':', '')) >= 2 THEN 'other' END));
+
+-- Added table: schedule_repeat
+-- How a special-day reminder repeats: rule is "every year <month>-<day>" or "every month <day>",
+-- with the day it was set for. The schedule stays a special day (remindtype 1) whose remind_date
+-- holds its next occurrence, so a reader of the four tables alone still fires it on the right
+-- day; after it fires, the organizer moves remind_date on to the occurrence after it.
+CREATE TABLE IF NOT EXISTS schedule_repeat (
+    schedule_id TEXT NOT NULL PRIMARY KEY,
+    rule        TEXT NOT NULL
+);
