@@ -61,6 +61,9 @@ void DesktopReminderDelivery::ShowReminderWindow(const std::string& subject,
 }
 
 void DesktopReminderDelivery::ShowReminderNote(const ReminderNote& note) {
+    if (firedHook_) {
+        firedHook_(note);
+    }
     if (notes_ != nullptr) {
         notes_->Show(note);
     } else if (!OpenReminderWindow(note.subject, note.text)) {

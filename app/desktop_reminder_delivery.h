@@ -41,6 +41,11 @@ public:
     // Opens the note through the organizer's notes (SetNotes), with its controls.
     void ShowReminderNote(const ReminderNote& note) override;
 
+    // Runs after each note the scan opened, with what the note showed.
+    void SetFiredHook(std::function<void(const ReminderNote&)> hook) {
+        firedHook_ = std::move(hook);
+    }
+
     // Runs after each reading of the scan with the end of the minutes it covered.
     void SetScannedHook(std::function<void(std::time_t)> hook) { scannedHook_ = std::move(hook); }
     void MinutesScanned(std::time_t until) override {
@@ -83,6 +88,7 @@ private:
     bool queueStarted_ = false;
     ReminderNotes* notes_ = nullptr;
     std::function<void(std::time_t)> scannedHook_;
+    std::function<void(const ReminderNote&)> firedHook_;
     // Owned by the worker.
     QueuedMailSource* source_ = nullptr;
     MailWorker worker_;

@@ -22,6 +22,7 @@
 #include "editors/option_dlg.h"
 #include "exchange/exchange_commands.h"
 #include "platform/log.h"
+#include "reminders/repeat_advance.h"
 #include "resources/images.h"
 #include "resources/menus.h"
 #include "resources/resource_ids.h"
@@ -118,6 +119,7 @@ CMainFrame::CMainFrame(CCalvendraDoc& document)
         }
     }
     reminderDelivery_.SetScannedHook([this](std::time_t until) { NoteScanned(until); });
+    reminderDelivery_.SetFiredHook([this](const ReminderNote& note) { AdvanceRepeatingDay(note); });
 }
 
 CMainFrame::~CMainFrame() {
@@ -388,6 +390,25 @@ void CMainFrame::OpenSchedule(Identifier scheduleId) {
     view_->OpenSchedule(scheduleId);
 }
 
+void CMainFrame::AdvanceRepeatingDay(const ReminderNote& note) {
+    const std::optional<LocalMinute> minute = LocalMinuteAt(note.due);
+    if (!scheduleReader_ || !minute) {
+        return;
+    }
+    scheduleReader_->Read<OdbcDiagnostic>(
+        [id = note.scheduleId, date = minute->day.dateText](CDBConnection& connection) {
+            OdbcDiagnostic failure;
+            calvendra::AdvanceRepeatingDay(connection, id, date, failure);
+            return failure;
+        },
+        [id = note.scheduleId](OdbcDiagnostic failure) {
+            if (!failure.Empty()) {
+                LogError("Reminder of schedule " + std::to_string(id) +
+                         ": its next occurrence could not be stored: " + failure.Text());
+            }
+        });
+}
+
 void CMainFrame::NoteScanned(std::time_t until) {
     // The old mark stays until the missed minutes before the start have been looked at.
     if (missedPending_) {
@@ -441,6 +462,7 @@ void CMainFrame::TakeMissedReading(const std::vector<LocalMinute>& minutes,
     std::vector<MissedRow> rows;
     for (const MissedReminder& reminder : missed) {
         const ReminderNote& note = reminder.note;
+        AdvanceRepeatingDay(note);
         if (reminder.mailInTime) {
             try {
                 reminderDelivery_.MailAttendants(note.subject, note.text, note.scheduleId,

@@ -96,6 +96,8 @@ private:
     // reader's thread, then shown in one window, with the mails that are not too late queued.
     void LookForMissedReminders();
     void TakeMissedReading(const std::vector<LocalMinute>& minutes, const ScheduleReading& reading);
+    // A repeating special day that fired moves on to its next occurrence (on the reader's thread).
+    void AdvanceRepeatingDay(const ReminderNote& note);
     // Keeps where the scan has got to in the user's state, for the next start.
     void NoteScanned(std::time_t until);
 
