@@ -409,6 +409,32 @@ void CMainFrame::AdvanceRepeatingDay(const ReminderNote& note) {
         });
 }
 
+void CMainFrame::MoveOverdueDays() {
+    const std::optional<LocalMinute> started = LocalMinuteAt(start_);
+    const std::optional<SpecialDate> today =
+        started ? ReadSpecialDate(started->day.dateText) : std::nullopt;
+    if (!scheduleReader_ || !today) {
+        return;
+    }
+    scheduleReader_->Read<std::pair<int, OdbcDiagnostic>>(
+        [today = *today](CDBConnection& connection) {
+            OdbcDiagnostic failure;
+            const int moved = MoveOverdueRepeatingDays(connection, today, failure);
+            return std::make_pair(moved, failure);
+        },
+        [](std::pair<int, OdbcDiagnostic> outcome) {
+            if (outcome.first > 0) {
+                LogWarning(std::to_string(outcome.first) +
+                           " repeating special days fell due while the organizer did not look "
+                           "and were moved on to their next occurrence");
+            }
+            if (!outcome.second.Empty()) {
+                LogError("Repeating special days that fell due unseen could not be moved on: " +
+                         outcome.second.Text());
+            }
+        });
+}
+
 void CMainFrame::NoteScanned(std::time_t until) {
     // The old mark stays until the missed minutes before the start have been looked at.
     if (missedPending_) {
@@ -431,6 +457,7 @@ void CMainFrame::LookForMissedReminders() {
     std::vector<LocalMinute> minutes = MissedMinutes(*lastScanned_, start_);
     if (minutes.empty()) {
         missedPending_ = false;
+        MoveOverdueDays();
         return;
     }
     missedReading_ = true;
@@ -457,6 +484,7 @@ void CMainFrame::TakeMissedReading(const std::vector<LocalMinute>& minutes,
     missedPending_ = false;
     const std::vector<MissedReminder> missed = MissedReminders(minutes, reading.due, SystemClock());
     if (missed.empty()) {
+        MoveOverdueDays();
         return;
     }
     std::vector<MissedRow> rows;
@@ -480,6 +508,8 @@ void CMainFrame::TakeMissedReading(const std::vector<LocalMinute>& minutes,
              view_ != nullptr ? FromStoreText(view_->GroupNameInTree(note.groupId)) : wxString(),
              reminder.mail && !reminder.mailInTime});
     }
+    // After the missed ones moved on, on the same reading thread.
+    MoveOverdueDays();
     auto* window =
         new CMissedRemindersWnd(rows, [this](Identifier scheduleId) { OpenSchedule(scheduleId); });
     missedWindow_ = window;

@@ -98,6 +98,9 @@ private:
     void TakeMissedReading(const std::vector<LocalMinute>& minutes, const ScheduleReading& reading);
     // A repeating special day that fired moves on to its next occurrence (on the reader's thread).
     void AdvanceRepeatingDay(const ReminderNote& note);
+    // Repeating special days whose date passed unseen (a stop longer than the look back) move on
+    // to their next occurrence, once the missed reminders have been looked at.
+    void MoveOverdueDays();
     // Keeps where the scan has got to in the user's state, for the next start.
     void NoteScanned(std::time_t until);
 

@@ -45,7 +45,7 @@ INSERT INTO assist_scheduleinfo (schedule_id, group_id, schedule_subject, schedu
 INSERT INTO assist_scheduleinfo (schedule_id, group_id, schedule_subject, schedule_text, remind, remindtype, remind_week, remind_date, remind_time, emailremind)
     VALUES ('2000000003', '2000000003', 'Evening medicine', '', 1, 3, '0', '', '20:00:00', 0);
 INSERT INTO assist_scheduleinfo (schedule_id, group_id, schedule_subject, schedule_text, remind, remindtype, remind_week, remind_date, remind_time, emailremind)
-    VALUES ('2000000004', '2000000004', 'Anna''s birthday', 'Order flowers a week before.', 1, 1, '0', '2025-6-14', '08:00:00', 1);
+    VALUES ('2000000004', '2000000004', 'Anna''s birthday', 'Order flowers a week before.', 1, 1, '0', '2027-6-14', '08:00:00', 1);
 INSERT INTO assist_scheduleinfo (schedule_id, group_id, schedule_subject, schedule_text, remind, remindtype, remind_week, remind_date, remind_time, emailremind)
     VALUES ('2000000005', '2000000003', 'Water the garden', 'Only when it has not rained.', 0, 3, '0', '', '07:00:00', 0);
 INSERT INTO assist_scheduleinfo (schedule_id, group_id, schedule_subject, schedule_text, remind, remindtype, remind_week, remind_date, remind_time, emailremind)
@@ -62,3 +62,5 @@ INSERT INTO schedule_contact (schedule_id, contact_id) VALUES ('2000000001', '10
 INSERT INTO schedule_contact (schedule_id, contact_id) VALUES ('2000000004', '1000000002');
 INSERT INTO schedule_contact (schedule_id, contact_id) VALUES ('2000000011', '1000000008');
 INSERT INTO schedule_contact (schedule_id, contact_id) VALUES ('2000000011', '1000000007');
+
+INSERT INTO schedule_repeat (schedule_id, rule) VALUES ('2000000004', 'every year 6-14');

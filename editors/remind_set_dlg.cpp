@@ -12,6 +12,7 @@
 #include "editors/checked_list_ctrl.h"
 #include "editors/dialog_buttons.h"
 #include "editors/remind_enabling.h"
+#include "store/repeat_table.h"
 
 namespace calvendra {
 
@@ -28,6 +29,10 @@ constexpr const char* kWeekdays[kWeekdayCount] = {"Sunday",   "Monday", "Tuesday
                                                   "Thursday", "Friday", "Saturday"};
 
 constexpr int kFirstType = kRemindSpecialDay;
+
+// The repeat choice's entries, by position.
+enum RepeatEntry : int { kOnce, kEveryYear, kEveryMonth };
+constexpr const char* kRepeatEntries[] = {"once", "every year", "every month"};
 
 // The button of a type, by position; a type that is neither of the first two counts as every day.
 std::size_t TypeButtonIndex(int remindType) {
@@ -86,6 +91,9 @@ CRemindSetDlg::CRemindSetDlg(wxWindow* parent, CDBConnection& connection, Identi
       settings_(settings),
       date_(DateOf(wxDateTime::Today())),
       time_(TimeOf(wxDateTime::Now())) {
+    OdbcDiagnostic unknown;
+    const std::optional<bool> repeatTable = HasRepeatTable(connection, unknown);
+    repeatAvailable_ = repeatTable.value_or(false);
     if (const auto stored = ReadStoredTime(settings_.remindTime)) {
         time_ = *stored;
     }
@@ -93,6 +101,14 @@ CRemindSetDlg::CRemindSetDlg(wxWindow* parent, CDBConnection& connection, Identi
         date_ = *stored;
     }
     CreateControls();
+    if (!repeatAvailable_) {
+        repeatChoice_->SetToolTip(
+            repeatTable
+                ? std::string("Repeating needs the table schedule_repeat, which this "
+                              "database lacks: the README's step \"") +
+                      kAddTablesStep + "\" adds it."
+                : "The database could not say whether it keeps repetitions: " + unknown.Text());
+    }
     ApplyEnabling();
     FillAttendants(connection, chosenAttendants);
     ShowSettings();
@@ -118,9 +134,17 @@ void CRemindSetDlg::CreateControls() {
     for (const char* weekday : kWeekdays) {
         weekdayChoice_->Append(weekday);
     }
+    repeatChoice_ = new wxChoice(box, wxID_ANY);
+    for (const char* entry : kRepeatEntries) {
+        repeatChoice_->Append(entry);
+    }
     timePicker_ = new wxTimePickerCtrl(box, wxID_ANY);
     auto* grid = new wxFlexGridSizer(2, wxSize(12, 6));
-    AddLabelled(*grid, box, "Date:", datePicker_);
+    auto* dateRow = new wxBoxSizer(wxHORIZONTAL);
+    dateRow->Add(datePicker_, wxSizerFlags().CentreVertical());
+    dateRow->Add(repeatChoice_, wxSizerFlags().CentreVertical().Border(wxLEFT, 6));
+    grid->Add(new wxStaticText(box, wxID_ANY, "Date:"), wxSizerFlags().CentreVertical());
+    grid->Add(dateRow, wxSizerFlags().CentreVertical());
     AddLabelled(*grid, box, "Weekday:", weekdayChoice_);
     AddLabelled(*grid, box, "Time:", timePicker_);
     reminderBox->Add(typeRow, wxSizerFlags().Border(wxALL, 6));
@@ -157,6 +181,8 @@ void CRemindSetDlg::ShowSettings() {
     const bool inWeek = settings_.remindWeek >= 0 && settings_.remindWeek < kWeekdayCount;
     weekdayChoice_->SetSelection(inWeek ? settings_.remindWeek : wxNOT_FOUND);
     timePicker_->SetTime(time_.hour, time_.minute, time_.second);
+    const bool yearly = settings_.repeat && settings_.repeat->every == RepeatRule::Every::kYear;
+    repeatChoice_->SetSelection(!settings_.repeat ? kOnce : yearly ? kEveryYear : kEveryMonth);
     // One button of a group is always checked here: while the schedule does not remind, it shows
     // the stored type.
     TypeButton(settings_.remindType)->SetValue(true);
@@ -186,6 +212,7 @@ void CRemindSetDlg::ApplyEnabling() {
         TypeButton(*states.checkedType)->SetValue(true);
     }
     datePicker_->Enable(states.dateEnabled);
+    repeatChoice_->Enable(states.dateEnabled && repeatAvailable_);
     weekdayChoice_->Enable(states.weekdayEnabled);
     timePicker_->Enable(states.timeEnabled);
 }
@@ -204,6 +231,29 @@ void CRemindSetDlg::ReadControls() {
     timePicker_->GetTime(&time_.hour, &time_.minute, &time_.second);
 }
 
+void CRemindSetDlg::TakeRepetition() {
+    const int entry = repeatChoice_->GetSelection();
+    if (!repeatAvailable_ || settings_.remindType != kRemindSpecialDay || entry == kOnce ||
+        entry == wxNOT_FOUND) {
+        settings_.repeat.reset();
+        return;
+    }
+    const RepeatRule::Every every =
+        entry == kEveryYear ? RepeatRule::Every::kYear : RepeatRule::Every::kMonth;
+    const SpecialDate picked{date_.year, date_.month, date_.day};
+    // A 31st stored on 30 April keeps repeating on the 31st while its date stays an occurrence.
+    if (!settings_.repeat || settings_.repeat->every != every ||
+        !IsOccurrence(*settings_.repeat, picked)) {
+        settings_.repeat = RuleFor(every, picked);
+    }
+    const wxDateTime now = wxDateTime::Now();
+    const CalendarDate today = DateOf(now);
+    const bool todayPassed = time_.hour * 60 + time_.minute < now.GetHour() * 60 + now.GetMinute();
+    const SpecialDate next = UpcomingOccurrence(*settings_.repeat, picked,
+                                                {today.year, today.month, today.day}, todayPassed);
+    date_ = {next.year, next.month, next.day};
+}
+
 void CRemindSetDlg::OnRemindClicked(wxCommandEvent&) {
     ReadControls();
     ApplyEnabling();
@@ -213,11 +263,13 @@ void CRemindSetDlg::OnTypeClicked(wxCommandEvent& event) {
     settings_.remindType = kFirstType + (event.GetId() - kIdSpecialDay);
     const RemindControlStates states = ControlStatesFor(true, settings_.remindType);
     datePicker_->Enable(states.dateEnabled);
+    repeatChoice_->Enable(states.dateEnabled && repeatAvailable_);
     weekdayChoice_->Enable(states.weekdayEnabled);
 }
 
 void CRemindSetDlg::OnOk(wxCommandEvent&) {
     ReadControls();
+    TakeRepetition();
     settings_.remindTime = RemindTimeText(time_);
     settings_.remindDate = RemindDateText(date_);
     attendants_.clear();

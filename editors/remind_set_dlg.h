@@ -27,10 +27,10 @@ class CCheckedListCtrl;
 // database and writes nothing: the caller runs the link statements it hands back.
 class CRemindSetDlg : public wxDialog {
 public:
-    // Shows `settings`; an empty remind date starts at today and an empty or unreadable remind
-    // time at the current time. The attendants are ticked from `chosenAttendants` when given (an
-    // earlier confirmation in the same editing), otherwise from the schedule's stored links. The
-    // connection must outlive the dialog.
+    // Shows `settings`; the database is asked whether it keeps repetitions. An empty remind date
+    // starts at today and an empty or unreadable remind time at the current time. The attendants
+    // are ticked from `chosenAttendants` when given (an earlier confirmation in the same editing),
+    // otherwise from the schedule's stored links. The connection must outlive the dialog.
     CRemindSetDlg(wxWindow* parent, CDBConnection& connection, Identifier scheduleId,
                   const ReminderSettings& settings,
                   const std::optional<AttendantSet>& chosenAttendants = std::nullopt);
@@ -47,6 +47,9 @@ public:
     // The button of a remind type: 1 "Special Day", 2 "Everyweek", 3 "Everyday".
     wxRadioButton* TypeButton(int remindType) const;
     wxDatePickerCtrl* DatePicker() const { return datePicker_; }
+    // How a special day repeats: "once", "every year", "every month". Disabled on a database
+    // without the table that keeps it, with a tip that names the README step adding it.
+    wxChoice* RepeatChoice() const { return repeatChoice_; }
     wxChoice* WeekdayChoice() const { return weekdayChoice_; }
     wxTimePickerCtrl* TimePicker() const { return timePicker_; }
     wxCheckBox* EmailCheck() const { return emailCheck_; }
@@ -60,6 +63,9 @@ private:
     void ApplyEnabling();
     // The controls' values into the fields; the type changes only through its buttons.
     void ReadControls();
+    // The repetition chosen, with the special day moved to the occurrence a reader of the four
+    // tables fires next.
+    void TakeRepetition();
 
     void OnRemindClicked(wxCommandEvent& event);
     void OnTypeClicked(wxCommandEvent& event);
@@ -76,6 +82,8 @@ private:
     wxCheckBox* remindCheck_ = nullptr;
     std::array<wxRadioButton*, 3> typeButtons_{};
     wxDatePickerCtrl* datePicker_ = nullptr;
+    wxChoice* repeatChoice_ = nullptr;
+    bool repeatAvailable_ = false;
     wxChoice* weekdayChoice_ = nullptr;
     wxTimePickerCtrl* timePicker_ = nullptr;
     wxCheckBox* emailCheck_ = nullptr;

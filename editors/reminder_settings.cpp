@@ -3,21 +3,13 @@
 #include <cstdint>
 
 #include "store/column_values.h"
+#include "store/repeat_rule.h"
 
 namespace calvendra {
 
 namespace {
 
 constexpr std::int64_t kSecondsPerDay = 24 * 60 * 60;
-
-bool IsLeapYear(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int DaysInMonth(int year, int month) {
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
-}
 
 // Reads the digits at `at` as a number up to `limit` and moves past them; false when there are
 // none or the number exceeds the limit.

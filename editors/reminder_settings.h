@@ -4,12 +4,13 @@
 #include <string>
 
 #include "store/reminder_encoding.h"
+#include "store/repeat_rule.h"
 
 // A schedule's reminder as the schedule editor and the reminder settings hand it to each other,
 // and the two texts that carry its day and its time. Needs no window.
 namespace calvendra {
 
-// The six reminder columns of a schedule.
+// The six reminder columns of a schedule, and the repetition of a special day.
 struct ReminderSettings {
     bool remind = false;
     int remindType = kRemindEveryDay;
@@ -19,6 +20,8 @@ struct ReminderSettings {
     std::string remindDate;
     std::string remindTime;
     bool emailRemind = false;
+    // How a special day repeats (the table schedule_repeat); empty: it fires once.
+    std::optional<RepeatRule> repeat;
 };
 
 struct TimeOfDay {

@@ -1,12 +1,14 @@
 #include "editors/schedule_record.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "editors/attendant_choice.h"
 #include "platform/log.h"
 #include "store/db_result_set.h"
 #include "store/query_rows.h"
+#include "store/repeat_table.h"
 #include "store/statement_catalogue.h"
 #include "store/statements.h"
 
@@ -15,10 +17,15 @@ namespace calvendra {
 namespace {
 
 // Whether and when the two remind; whether they mail is the other half.
+void Append(std::vector<std::string>& change, std::vector<std::string> more) {
+    change.insert(change.end(), std::make_move_iterator(more.begin()),
+                  std::make_move_iterator(more.end()));
+}
+
 bool SameReminder(const ReminderSettings& one, const ReminderSettings& other) {
     return one.remind == other.remind && one.remindType == other.remindType &&
            one.remindWeek == other.remindWeek && one.remindDate == other.remindDate &&
-           one.remindTime == other.remindTime;
+           one.remindTime == other.remindTime && one.repeat == other.repeat;
 }
 
 // The attendant links as stored, ascending; empty, with the reason in `failure`, when they cannot
@@ -71,7 +78,8 @@ std::vector<std::string> ScheduleDifferences(const StoredSchedule& one,
 }
 
 std::optional<StoredSchedule> LoadSchedule(CDBConnection& connection, Identifier scheduleId,
-                                           OdbcDiagnostic* failure) {
+                                           OdbcDiagnostic* failure,
+                                           std::optional<bool> repeatTable) {
     using Column = catalogue::ScheduleColumns;
     std::optional<StoredSchedule> found;
     CDBResultSet results(connection);
@@ -92,6 +100,12 @@ std::optional<StoredSchedule> LoadSchedule(CDBConnection& connection, Identifier
         break;
     }
     OdbcDiagnostic error = results.LastError();
+    if (found && error.Empty() && !repeatTable) {
+        repeatTable = HasRepeatTable(connection, error);
+    }
+    if (found && error.Empty() && *repeatTable) {
+        found->values.reminder.repeat = LoadRepeatRule(connection, scheduleId, error);
+    }
     if (found && error.Empty()) {
         if (auto links = LoadAttendantLinks(connection, scheduleId, error)) {
             found->attendantLinks = std::move(*links);
@@ -133,17 +147,33 @@ std::vector<std::string> ScheduleWithAttendants(const std::string& scheduleState
     return change;
 }
 
+std::vector<std::string> RepeatStatements(Identifier scheduleId, const ReminderSettings& reminder) {
+    std::vector<std::string> change{DeleteRepeatRule(scheduleId)};
+    if (reminder.repeat && reminder.remindType == kRemindSpecialDay) {
+        change.push_back(InsertRepeatRule(scheduleId, *reminder.repeat));
+    }
+    return change;
+}
+
 NewItemOutcome StoreNewSchedule(CDBConnection& connection, Identifier proposedId,
                                 Identifier groupId, const ScheduleValues& values,
                                 const std::vector<Identifier>& attendants,
                                 Identifier pendingGroupId) {
+    // Asked before the change: a database that cannot say stores the schedule without a rule.
+    OdbcDiagnostic unknown;
+    const bool repeatTable = HasRepeatTable(connection, unknown).value_or(false);
     // The insert comes first: an id that another schedule holds fails it before any link of
     // that schedule is touched, and the next try takes the links along to the next id.
     return StoreNewItem(connection, IdKind::kSchedule, proposedId, groupId, pendingGroupId,
                         [&](Identifier id, Identifier filedIn) {
-                            return ScheduleWithAttendants(
+                            std::vector<std::string> change = ScheduleWithAttendants(
                                 ScheduleStatement(false, id, filedIn, values), id,
                                 AttendantStatements(id, attendants));
+                            // A rule left behind by a deleted schedule of this id goes too.
+                            if (repeatTable) {
+                                Append(change, RepeatStatements(id, values.reminder));
+                            }
+                            return change;
                         });
 }
 
@@ -152,10 +182,13 @@ SaveOutcome SaveEditedSchedule(CDBConnection& connection, const StoredSchedule& 
                                const std::optional<std::vector<Identifier>>& attendants,
                                Identifier pendingGroupId) {
     const Identifier scheduleId = remembered.scheduleId;
+    OdbcDiagnostic unknown;
+    const bool repeatTable = HasRepeatTable(connection, unknown).value_or(false);
     CheckedUpdate update;
     update.lockStatement = statements::LockSchedule(scheduleId);
     update.unchanged = [&](OdbcDiagnostic& failure) -> std::optional<bool> {
-        const std::optional<StoredSchedule> now = LoadSchedule(connection, scheduleId, &failure);
+        const std::optional<StoredSchedule> now =
+            LoadSchedule(connection, scheduleId, &failure, repeatTable);
         if (!failure.Empty()) {
             return std::nullopt;
         }
@@ -166,11 +199,14 @@ SaveOutcome SaveEditedSchedule(CDBConnection& connection, const StoredSchedule& 
     update.pendingGroupId = pendingGroupId;
     update.statements = [&](Identifier filedIn) {
         const std::string row = ScheduleStatement(true, scheduleId, filedIn, values);
-        if (!attendants) {
-            return std::vector<std::string>{row};
+        std::vector<std::string> change =
+            attendants ? ScheduleWithAttendants(row, scheduleId,
+                                                AttendantStatements(scheduleId, *attendants))
+                       : std::vector<std::string>{row};
+        if (repeatTable) {
+            Append(change, RepeatStatements(scheduleId, values.reminder));
         }
-        return ScheduleWithAttendants(row, scheduleId,
-                                      AttendantStatements(scheduleId, *attendants));
+        return change;
     };
     return SaveChecked(connection, update);
 }

@@ -43,12 +43,15 @@ struct StoredSchedule {
 std::vector<std::string> ScheduleDifferences(const StoredSchedule& one,
                                              const StoredSchedule& other);
 
-// Reads one schedule for editing, with its attendant links: the flags are on for any value but 0,
-// and an empty date or time stays empty, so that the reminder settings start at their own
-// defaults. Empty when there is no such schedule; a query that fails gives none too, with its
-// reason in `failure` when given, otherwise in the log.
+// Reads one schedule for editing, with its attendant links and the rule that repeats it: the
+// flags are on for any value but 0, and an empty date or time stays empty, so that the reminder
+// settings start at their own defaults. Empty when there is no such schedule; a query that fails
+// gives none too, with its reason in `failure` when given, otherwise in the log. `repeatTable`
+// says whether the database has the table schedule_repeat; when not given it is asked, which
+// must then not be inside a transaction (HasRepeatTable).
 std::optional<StoredSchedule> LoadSchedule(CDBConnection& connection, Identifier scheduleId,
-                                           OdbcDiagnostic* failure = nullptr);
+                                           OdbcDiagnostic* failure = nullptr,
+                                           std::optional<bool> repeatTable = std::nullopt);
 
 // The insert of a new schedule, or the update of an existing one (`existing`).
 std::string ScheduleStatement(bool existing, Identifier scheduleId, Identifier groupId,
@@ -61,6 +64,10 @@ std::vector<std::string> ScheduleWithAttendants(const std::string& scheduleState
                                                 Identifier scheduleId,
                                                 const std::vector<std::string>& attendantInserts);
 
+// What stores the repetition of a schedule's reminder: its rule removed, and the rule inserted
+// again while the reminder is a special day that repeats.
+std::vector<std::string> RepeatStatements(Identifier scheduleId, const ReminderSettings& reminder);
+
 // Stores a new schedule with these attendants (contact ids) under `proposedId`, or, when another
 // schedule took that id meanwhile, under the next free one (StoreNewRow): the links go with it to
 // the id it is stored under, and no stored schedule's links are touched. Links left behind under
@@ -72,7 +79,7 @@ NewItemOutcome StoreNewSchedule(CDBConnection& connection, Identifier proposedId
                                 Identifier pendingGroupId = 0);
 
 // Saves `edited` over the stored schedule, but only while it is still stored as its editor read
-// it (`remembered`, its attendant links included); filed as StoreNewSchedule files it
+// it (`remembered`, its attendant links and its rule included); filed as StoreNewSchedule files it
 // (SaveChecked). Its links become `attendants` when given, and stay as they are otherwise.
 SaveOutcome SaveEditedSchedule(CDBConnection& connection, const StoredSchedule& remembered,
                                Identifier groupId, const ScheduleValues& values,

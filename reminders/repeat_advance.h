@@ -6,6 +6,7 @@
 #include "store/db_connection.h"
 #include "store/identifiers.h"
 #include "store/odbc_diagnostic.h"
+#include "store/repeat_rule.h"
 
 namespace calvendra {
 
@@ -18,5 +19,12 @@ namespace calvendra {
 std::optional<std::string> AdvanceRepeatingDay(CDBConnection& connection, Identifier scheduleId,
                                                const std::string& firedDate,
                                                OdbcDiagnostic& failure);
+
+// Moves every repeating special day whose date passed before `today` without firing here (the
+// organizer was not running, or not for long enough to look back that far) on to its first
+// occurrence from today, each only while the row still holds the date read. Returns how many
+// moved. Asks for the table first, so it must not run inside a transaction.
+int MoveOverdueRepeatingDays(CDBConnection& connection, const SpecialDate& today,
+                             OdbcDiagnostic& failure);
 
 }  // namespace calvendra

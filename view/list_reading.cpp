@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <exception>
+#include <map>
+#include <optional>
+#include <string_view>
 
 #include "store/db_result_set.h"
 #include "store/query_rows.h"
 #include "store/reminder_encoding.h"
+#include "store/repeat_table.h"
 #include "store/statement_catalogue.h"
 #include "store/statements.h"
 
@@ -14,6 +18,19 @@ namespace calvendra {
 namespace {
 
 constexpr char kNoReminder[] = "No Reminder setting for this schedule";
+
+// A special day's date as stored, or its rule ("every year 6-14") while the stored date is an
+// occurrence of it.
+void AppendSpecialDay(std::string_view stored, const RepeatRule* rule, std::string& text) {
+    if (rule != nullptr) {
+        const std::optional<SpecialDate> date = ReadSpecialDate(std::string(stored));
+        if (date && IsOccurrence(*rule, *date)) {
+            text += RuleText(*rule);
+            return;
+        }
+    }
+    text.append(stored);
+}
 
 void ReadContacts(CDBConnection& connection, ListReading& reading) {
     using Column = catalogue::ContactListColumns;
@@ -37,6 +54,11 @@ void ReadContacts(CDBConnection& connection, ListReading& reading) {
 void ReadSchedules(CDBConnection& connection, const WeekdayNames& weekdayNames,
                    ListReading& reading) {
     using Column = catalogue::ScheduleListColumns;
+    // Read before the schedules, whose result set then stays the connection's only open one.
+    const std::map<Identifier, RepeatRule> rules = LoadRepeatRules(connection, reading.failure);
+    if (!reading.failure.Empty()) {
+        return;
+    }
     CDBResultSet results(connection);
     std::string reminder;
     for (const ResultRow& row :
@@ -45,10 +67,12 @@ void ReadSchedules(CDBConnection& connection, const WeekdayNames& weekdayNames,
                                 : statements::SelectSchedulesOfGroup(reading.groupId))) {
         const Identifier scheduleId = row.Id(Column::kScheduleId);
         const std::string_view storedWeek = results.ColumnText(Column::kRemindWeek);
+        const auto rule = rules.find(scheduleId);
         const bool weekdayValid = ReminderText(
             row.Flag(Column::kRemind), row.Int(Column::kRemindType), row.Int(Column::kRemindWeek),
             storedWeek, results.ColumnText(Column::kRemindDate),
-            results.ColumnText(Column::kRemindTime), weekdayNames, reminder);
+            results.ColumnText(Column::kRemindTime), weekdayNames, reminder,
+            rule != rules.end() ? &rule->second : nullptr);
         // No weekday has this number: the row shows what is stored, and the reading goes on, so
         // that no row hides behind it.
         if (!weekdayValid && reading.invalidWeekdays++ == 0) {
@@ -66,7 +90,7 @@ void ReadSchedules(CDBConnection& connection, const WeekdayNames& weekdayNames,
 
 bool ReminderText(bool reminderOn, int remindType, int weekday, std::string_view storedWeek,
                   std::string_view remindDate, std::string_view remindTime,
-                  const WeekdayNames& weekdayNames, std::string& text) {
+                  const WeekdayNames& weekdayNames, std::string& text, const RepeatRule* rule) {
     // The day text matters only for a reminder that is on: whatever the other columns hold, a
     // schedule without one lists as such.
     if (!reminderOn) {
@@ -77,7 +101,7 @@ bool ReminderText(bool reminderOn, int remindType, int weekday, std::string_view
     text = "Reminder at ";
     switch (remindType) {
         case kRemindSpecialDay:
-            text.append(remindDate);
+            AppendSpecialDay(remindDate, rule, text);
             break;
         case kRemindEveryWeek:
             if (weekday >= 0 && weekday < kWeekdayCount) {

@@ -1,4 +1,4 @@
-#include "reminders/repeat_rule.h"
+#include "store/repeat_rule.h"
 
 #include <gtest/gtest.h>
 
@@ -48,6 +48,57 @@ TEST(RepeatRule, NextOccurrenceKeepsTheDayItWasSetForAndFallsOnTheLastDayOfShort
         EXPECT_EQ(SpecialDateText(NextOccurrence(c.rule, *after)), c.next)
             << RuleText(c.rule) << " after " << c.after;
     }
+}
+
+TEST(RepeatRule, APickedDayIsStoredOnTheOccurrenceAReaderOfTheFourTablesFiresNext) {
+    const struct {
+        RepeatRule rule;
+        const char* picked;
+        const char* today;
+        bool todayPassed;
+        const char* stored;
+    } cases[] = {
+        // A birthday picked with its year of birth: the next one from today.
+        {Yearly(6, 14), "1990-6-14", "2026-12-9", false, "2027-6-14"},
+        {Yearly(6, 14), "1990-6-14", "2026-6-1", false, "2026-6-14"},
+        // Today's is stored while its minute has not passed, tomorrow's year after that.
+        {Yearly(6, 14), "1990-6-14", "2026-6-14", false, "2026-6-14"},
+        {Yearly(6, 14), "1990-6-14", "2026-6-14", true, "2027-6-14"},
+        // A day picked ahead stays where it is.
+        {Yearly(6, 14), "2030-6-14", "2026-12-9", false, "2030-6-14"},
+        {Yearly(2, 29), "2000-2-29", "2026-12-9", false, "2027-2-28"},
+        {Yearly(2, 29), "2000-2-29", "2027-3-1", false, "2028-2-29"},
+        {Monthly(31), "2026-1-31", "2026-4-2", false, "2026-4-30"},
+        {Monthly(31), "2026-1-31", "2026-4-30", true, "2026-5-31"},
+        {Monthly(1), "2026-1-1", "2026-12-31", false, "2027-1-1"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SpecialDateText(UpcomingOccurrence(c.rule, *ReadSpecialDate(c.picked),
+                                                     *ReadSpecialDate(c.today), c.todayPassed)),
+                  c.stored)
+            << RuleText(c.rule) << " picked " << c.picked << " on " << c.today;
+    }
+}
+
+TEST(RepeatRule, OnlyTheRulesOwnDaysAreOccurrences) {
+    const struct {
+        RepeatRule rule;
+        const char* date;
+        bool occurrence;
+    } cases[] = {
+        {Yearly(6, 14), "2026-6-14", true},  {Yearly(6, 14), "2026-7-14", false},
+        {Yearly(6, 14), "2026-6-15", false}, {Yearly(2, 29), "2027-2-28", true},
+        {Yearly(2, 29), "2028-2-28", false}, {Yearly(2, 29), "2028-2-29", true},
+        {Monthly(31), "2026-4-30", true},    {Monthly(31), "2026-5-30", false},
+        {Monthly(31), "2026-2-28", true},    {Monthly(30), "2026-2-28", true},
+        {Monthly(15), "2026-2-15", true},    {Monthly(15), "2026-2-14", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsOccurrence(c.rule, *ReadSpecialDate(c.date)), c.occurrence)
+            << RuleText(c.rule) << " on " << c.date;
+    }
+    EXPECT_EQ(RuleFor(RepeatRule::Every::kYear, {1990, 6, 14}), Yearly(6, 14));
+    EXPECT_EQ(RuleFor(RepeatRule::Every::kMonth, {2026, 1, 31}), Monthly(31));
 }
 
 TEST(RepeatRule, TextsReadBackAndAnythingElseIsNoRule) {

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+// Needs no window and no database.
 namespace calvendra {
 
 // How a special-day reminder repeats, as the table schedule_repeat keeps it beside the schedule.
@@ -45,5 +46,24 @@ SpecialDate OccurrenceIn(const RepeatRule& rule, int year, int month);
 
 // The first occurrence of the rule after `date`.
 SpecialDate NextOccurrence(const RepeatRule& rule, const SpecialDate& date);
+
+// The first occurrence of the rule on `date` or after it.
+SpecialDate OccurrenceFrom(const RepeatRule& rule, const SpecialDate& date);
+
+// Whether the rule falls on `date`. A special day whose date another program changed to a day the
+// rule does not fall on is no longer repeated by it: it fires once, as written.
+bool IsOccurrence(const RepeatRule& rule, const SpecialDate& date);
+
+// The occurrence a special day set for `picked` is stored with, so that a reader of the four
+// tables fires it next: the first one on `picked` or after, and not before `today`; today's only
+// while its minute has not passed (`todayPassed` false).
+SpecialDate UpcomingOccurrence(const RepeatRule& rule, const SpecialDate& picked,
+                               const SpecialDate& today, bool todayPassed);
+
+// The rule that repeats a special day set for `date`.
+RepeatRule RuleFor(RepeatRule::Every every, const SpecialDate& date);
+
+// Days of the month in the Gregorian calendar: 28 to 31.
+int DaysInMonth(int year, int month);
 
 }  // namespace calvendra

@@ -1,6 +1,7 @@
-#include "reminders/repeat_rule.h"
+#include "store/repeat_rule.h"
 
 #include <cstdio>
+#include <tuple>
 
 namespace calvendra {
 
@@ -8,11 +9,6 @@ namespace {
 
 bool IsLeapYear(int year) {
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int DaysInMonth(int year, int month) {
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
 }
 
 bool ReadWhole(const std::string& text, const char* format, int* a, int* b, int* c) {
@@ -30,6 +26,11 @@ bool ReadWhole(const std::string& text, const char* format, int* a, int* b, int*
 }
 
 }  // namespace
+
+int DaysInMonth(int year, int month) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
 
 std::string RuleText(const RepeatRule& rule) {
     if (rule.every == RepeatRule::Every::kMonth) {
@@ -89,6 +90,29 @@ SpecialDate NextOccurrence(const RepeatRule& rule, const SpecialDate& date) {
     }
     return date.month == 12 ? OccurrenceIn(rule, date.year + 1, 1)
                             : OccurrenceIn(rule, date.year, date.month + 1);
+}
+
+bool IsOccurrence(const RepeatRule& rule, const SpecialDate& date) {
+    if (rule.every == RepeatRule::Every::kYear && date.month != rule.month) {
+        return false;
+    }
+    return OccurrenceIn(rule, date.year, date.month) == date;
+}
+
+SpecialDate OccurrenceFrom(const RepeatRule& rule, const SpecialDate& date) {
+    return IsOccurrence(rule, date) ? date : NextOccurrence(rule, date);
+}
+
+SpecialDate UpcomingOccurrence(const RepeatRule& rule, const SpecialDate& picked,
+                               const SpecialDate& today, bool todayPassed) {
+    const bool pickedFirst = std::tie(picked.year, picked.month, picked.day) >
+                             std::tie(today.year, today.month, today.day);
+    const SpecialDate next = OccurrenceFrom(rule, pickedFirst ? picked : today);
+    return next == today && todayPassed ? NextOccurrence(rule, next) : next;
+}
+
+RepeatRule RuleFor(RepeatRule::Every every, const SpecialDate& date) {
+    return {every, date.month, date.day};
 }
 
 }  // namespace calvendra
