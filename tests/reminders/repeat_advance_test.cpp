@@ -9,21 +9,13 @@
 #include "store/repeat_rule.h"
 #include "store/sql_text.h"
 #include "tests/reminders/reminder_test_support.h"
-#include "tests/support/database_test.h"
+#include "tests/support/connected_database_test.h"
 
 namespace calvendra::testing {
 namespace {
 
-class RepeatAdvanceTest : public DatabaseTest {
+class RepeatAdvanceTest : public ConnectedDatabaseTest {
 protected:
-    void SetUp() override {
-        DatabaseTest::SetUp();
-        if (IsSkipped()) {
-            return;
-        }
-        ASSERT_TRUE(connection_.OpenConnection());
-    }
-
     // A special day at 08:00, and its rule when one is given.
     void AddDay(Identifier id, const std::string& date, const std::string& rule) {
         Database().Execute("insert into assist_scheduleinfo values('" + std::to_string(id) +
@@ -39,8 +31,6 @@ protected:
             "select remind_date from assist_scheduleinfo where schedule_id='" + std::to_string(id) +
             "'");
     }
-
-    CDBConnection connection_{"Calvendra", "opal", "kelp"};
 };
 
 // The next occurrence replaces the fired date in one change; the row stays a special day, so a
