@@ -232,9 +232,12 @@ void CRemindSetDlg::ReadControls() {
 }
 
 void CRemindSetDlg::TakeRepetition() {
+    // A database that could not be asked keeps the rule as it was read.
+    if (!repeatAvailable_) {
+        return;
+    }
     const int entry = repeatChoice_->GetSelection();
-    if (!repeatAvailable_ || settings_.remindType != kRemindSpecialDay || entry == kOnce ||
-        entry == wxNOT_FOUND) {
+    if (settings_.remindType != kRemindSpecialDay || entry == kOnce || entry == wxNOT_FOUND) {
         settings_.repeat.reset();
         return;
     }
