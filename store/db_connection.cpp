@@ -57,15 +57,16 @@ std::string ReadDbmsName(SQLHDBC connection) {
 }  // namespace
 
 CDBConnection::CDBConnection(const std::string& dataSourceName, const std::string& userId,
-                             const std::string& password)
+                             const std::string& password, RowReading reading)
     : dataSourceName_(dataSourceName),
       userId_(userId),
       password_(password),
       connectionString_(FormatText("DSN=%s;UID=%s;PSW=%s;", dataSourceName.c_str(), userId.c_str(),
-                                   password.c_str())) {}
+                                   password.c_str())),
+      reading_(reading) {}
 
-std::unique_ptr<CDBConnection> CDBConnection::MakeAnother() const {
-    auto another = std::make_unique<CDBConnection>(dataSourceName_, userId_, password_);
+std::unique_ptr<CDBConnection> CDBConnection::MakeAnother(RowReading reading) const {
+    auto another = std::make_unique<CDBConnection>(dataSourceName_, userId_, password_, reading);
     another->SetClock(clock_);
     return another;
 }
@@ -108,8 +109,10 @@ bool CDBConnection::Connect() {
         SQLSetConnectAttr(connection.Get(), SQL_ATTR_LOGIN_TIMEOUT,
                           reinterpret_cast<SQLPOINTER>(kLoginTimeoutSeconds), 0);
         // The data source's own settings, with the bound on lock waits for the drivers that take
-        // it as a keyword.
-        const std::string driverString = connectionString_ + LockWaitKeywords();
+        // it as a keyword, and the streaming of rows where this connection wants it.
+        const std::string driverString =
+            connectionString_ + LockWaitKeywords() +
+            (reading_ == RowReading::kStreamed ? kRowStreamingKeywords : "");
         const SQLRETURN rc =
             SQLDriverConnect(connection.Get(), nullptr,
                              reinterpret_cast<SQLCHAR*>(const_cast<char*>(driverString.c_str())),
@@ -127,6 +130,9 @@ bool CDBConnection::Connect() {
     connection_ = std::move(connection);
     health_.NoteSuccess();
     dbmsName_ = ReadDbmsName(connection_.Get());
+    getDataExtensions_ = 0;
+    SQLGetInfo(connection_.Get(), SQL_GETDATA_EXTENSIONS, &getDataExtensions_,
+               sizeof getDataExtensions_, nullptr);
     BoundLockWait();
     file_ = DatabaseFile::OfConnection(connection_.Get(), dbmsName_);
     ++openCount_;

@@ -9,6 +9,7 @@
 #include "store/database_file.h"
 #include "store/odbc_diagnostic.h"
 #include "store/odbc_handle.h"
+#include "store/row_streaming.h"
 
 namespace calvendra {
 
@@ -32,9 +33,10 @@ class CDBResultSet;
 // once it is back.
 class CDBConnection {
 public:
-    // Builds the connection string from the three values; does not connect.
+    // Builds the connection string from the three values; does not connect. `reading` says how
+    // the result sets on the connection get their rows.
     CDBConnection(const std::string& dataSourceName, const std::string& userId,
-                  const std::string& password);
+                  const std::string& password, RowReading reading = RowReading::kSnapshot);
 
     // Closes the connection and every query still open on it. Result sets must not outlive the
     // connection they were made for.
@@ -85,7 +87,9 @@ public:
 
     // Another connection to the same data source with the same user, password and clock; not
     // connected yet. For work on another thread, which needs a connection of its own.
-    std::unique_ptr<CDBConnection> MakeAnother() const;
+    std::unique_ptr<CDBConnection> MakeAnother(RowReading reading = RowReading::kSnapshot) const;
+
+    RowReading Reading() const { return reading_; }
 
     const std::string& DataSourceName() const { return dataSourceName_; }
     const std::string& ConnectionString() const { return connectionString_; }
@@ -96,6 +100,10 @@ public:
 
     // The handle that result sets allocate their statements on; null when not connected.
     SQLHDBC ConnectionHandle() const { return connection_.Get(); }
+
+    // What SQLGetData can do on this connection's driver (SQL_GETDATA_EXTENSIONS: SQL_GD_BLOCK,
+    // SQL_GD_BOUND, ...), as it said when the connection opened.
+    SQLUINTEGER GetDataExtensions() const { return getDataExtensions_; }
 
 private:
     friend class CDBResultSet;
@@ -131,6 +139,8 @@ private:
     std::string userId_;
     std::string password_;
     std::string connectionString_;
+    RowReading reading_;
+    SQLUINTEGER getDataExtensions_ = 0;
     ConnectionHealth::Clock clock_ = &std::chrono::steady_clock::now;
     OdbcDiagnostic lastError_;
     bool openRequested_ = false;

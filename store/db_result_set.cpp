@@ -41,9 +41,14 @@ bool CDBResultSet::OpenQuery(const std::string& query) {
         return Fail(ReadDiagnostic(SQL_HANDLE_DBC, connection_.ConnectionHandle()));
     }
     // A snapshot: the rows are fixed when the query opens, so that other statements may run on
-    // the connection while this one is read.
+    // the connection while this one is read. A streamed read goes forward only, and never writes.
+    const bool streamed = connection_.Reading() == RowReading::kStreamed;
     SQLSetStmtAttr(statement.Get(), SQL_ATTR_CURSOR_TYPE,
-                   reinterpret_cast<SQLPOINTER>(SQL_CURSOR_STATIC), 0);
+                   reinterpret_cast<SQLPOINTER>(streamed ? SQL_CURSOR_FORWARD_ONLY
+                                                         : SQL_CURSOR_STATIC),
+                   0);
+    SQLSetStmtAttr(statement.Get(), SQL_ATTR_CONCURRENCY,
+                   reinterpret_cast<SQLPOINTER>(SQL_CONCUR_READ_ONLY), 0);
     const SQLRETURN rc =
         SQLExecDirect(statement.Get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(query.c_str())),
                       static_cast<SQLINTEGER>(query.size()));
@@ -59,7 +64,8 @@ bool CDBResultSet::OpenQuery(const std::string& query) {
     if (SQL_SUCCEEDED(SQLRowCount(statement.Get(), &rows))) {
         rowCount_ = static_cast<long>(rows);
     }
-    OdbcDiagnostic refused = block_.Bind(statement.Get(), columns);
+    OdbcDiagnostic refused =
+        block_.Bind(statement.Get(), columns, !streamed, connection_.GetDataExtensions());
     if (!refused.Empty()) {
         block_.Release();
         return Fail(std::move(refused));

@@ -20,7 +20,8 @@ public:
     CDBResultSet(const CDBResultSet&) = delete;
     CDBResultSet& operator=(const CDBResultSet&) = delete;
 
-    // Closes the open query, then opens this one with a static cursor. True when it opened and
+    // Closes the open query, then opens this one with a static cursor, or a forward-only one on
+    // a connection that streams its rows (RowReading). True when it opened and
     // has a first row, which becomes the current row; a failure and an empty result both give
     // false, and LastError() tells them apart. The connection is opened again first when it was
     // lost (see CDBConnection).

@@ -22,14 +22,26 @@ OdbcDiagnostic RowBlock::StatementFailure() const {
     return ReadDiagnostic(SQL_HANDLE_STMT, statement_);
 }
 
-OdbcDiagnostic RowBlock::Bind(SQLHSTMT statement, SQLSMALLINT columns) {
+OdbcDiagnostic RowBlock::Bind(SQLHSTMT statement, SQLSMALLINT columns, bool scrollable,
+                              SQLUINTEGER getDataExtensions) {
     statement_ = statement;
     rowsFetched_ = 0;
     firstRow_ = 0;
     nextRow_ = 1;
+    longValuesRead_.clear();
+    if (scrollable) {
+        longValues_ = LongValues::kFetchAgain;
+    } else if ((getDataExtensions & SQL_GD_BOUND) == 0) {
+        longValues_ = LongValues::kCannotRead;
+    } else if ((getDataExtensions & SQL_GD_BLOCK) != 0) {
+        longValues_ = LongValues::kPositionAndGet;
+    } else {
+        longValues_ = LongValues::kGetFromOneRow;
+    }
     columns_.resize(static_cast<std::size_t>(std::max<SQLSMALLINT>(columns, 0)));
     for (Column& column : columns_) {
         column.width = kFirstWidth;
+        column.wantedWidth = kFirstWidth;
     }
     OdbcDiagnostic failure;
     BindBuffers(failure);
@@ -41,8 +53,11 @@ bool RowBlock::BindBuffers(OdbcDiagnostic& failure) {
     for (const Column& column : columns_) {
         rowBytes += static_cast<std::size_t>(column.width) + sizeof(SQLLEN);
     }
+    // Only the current row of a block can be read with SQLGetData where the driver cannot
+    // position within a block.
+    const std::size_t most = longValues_ == LongValues::kGetFromOneRow ? 1 : kMostRows;
     const std::size_t wanted =
-        std::clamp<std::size_t>(kBlockBytes / std::max<std::size_t>(rowBytes, 1), 1, kMostRows);
+        std::clamp<std::size_t>(kBlockBytes / std::max<std::size_t>(rowBytes, 1), 1, most);
     if (!SQL_SUCCEEDED(SQLSetStmtAttr(statement_, SQL_ATTR_ROW_ARRAY_SIZE,
                                       reinterpret_cast<SQLPOINTER>(wanted), 0))) {
         failure = StatementFailure();
@@ -75,21 +90,34 @@ bool RowBlock::BindBuffers(OdbcDiagnostic& failure) {
     return true;
 }
 
-bool RowBlock::WidenCutColumns() {
-    bool widened = false;
+bool RowBlock::IsCut(const Column& column, std::size_t row) const {
+    const SQLLEN length = column.lengths[row];
+    return length == SQL_NO_TOTAL || length >= column.width;
+}
+
+bool RowBlock::NoteCutColumns() {
+    bool cut = false;
     for (Column& column : columns_) {
-        SQLLEN needed = column.width;
         for (SQLULEN row = 0; row < rowsFetched_; ++row) {
             const SQLLEN length = column.lengths[row];
             if (length == SQL_NO_TOTAL) {
                 // The driver does not say how long the value is: try twice the width.
-                needed = std::max(needed, column.width * 2);
+                column.wantedWidth = std::max(column.wantedWidth, column.width * 2);
+                cut = true;
             } else if (length >= column.width) {
-                needed = std::max(needed, length + 1);
+                column.wantedWidth = std::max(column.wantedWidth, RoundUpToStep(length + 1));
+                cut = true;
             }
         }
-        if (needed > column.width) {
-            column.width = RoundUpToStep(needed);
+    }
+    return cut;
+}
+
+bool RowBlock::Widen() {
+    bool widened = false;
+    for (Column& column : columns_) {
+        if (column.wantedWidth > column.width) {
+            column.width = column.wantedWidth;
             widened = true;
         }
     }
@@ -112,40 +140,129 @@ bool RowBlock::CheckRows(SQLRETURN rc, OdbcDiagnostic& failure) {
 
 bool RowBlock::FetchNext(OdbcDiagnostic& failure) {
     failure = {};
+    longValuesRead_.clear();
     if (statement_ == SQL_NULL_HSTMT) {
         return false;
     }
-    SQLRETURN rc = SQLFetchScroll(statement_, SQL_FETCH_NEXT, 0);
+    // Values of the last block that did not fit: this block comes in wider buffers.
+    if (longValues_ != LongValues::kFetchAgain && Widen() && !BindBuffers(failure)) {
+        rowsFetched_ = 0;
+        return false;
+    }
+    const SQLRETURN rc = SQLFetchScroll(statement_, SQL_FETCH_NEXT, 0);
     if (rc == SQL_NO_DATA) {
         rowsFetched_ = 0;
         return false;
     }
     firstRow_ = nextRow_;
-    if (!CheckRows(rc, failure)) {
+    const bool fetched = longValues_ == LongValues::kFetchAgain ? FetchScrollable(rc, failure)
+                                                                 : FetchForwardOnly(rc, failure);
+    if (!fetched) {
         rowsFetched_ = 0;
+        longValuesRead_.clear();
         return false;
-    }
-    // Values that did not fit: the block again, from its first row, into wider buffers.
-    while (WidenCutColumns()) {
-        if (!BindBuffers(failure)) {
-            rowsFetched_ = 0;
-            return false;
-        }
-        rc = SQLFetchScroll(statement_, SQL_FETCH_ABSOLUTE, firstRow_);
-        if (!CheckRows(rc, failure)) {
-            rowsFetched_ = 0;
-            return false;
-        }
     }
     nextRow_ = firstRow_ + static_cast<SQLLEN>(rowsFetched_);
     return rowsFetched_ > 0;
 }
 
+bool RowBlock::FetchScrollable(SQLRETURN rc, OdbcDiagnostic& failure) {
+    if (!CheckRows(rc, failure)) {
+        return false;
+    }
+    // Values that did not fit: the block again, from its first row, into wider buffers.
+    while (NoteCutColumns() && Widen()) {
+        if (!BindBuffers(failure)) {
+            return false;
+        }
+        rc = SQLFetchScroll(statement_, SQL_FETCH_ABSOLUTE, firstRow_);
+        if (!CheckRows(rc, failure)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool RowBlock::FetchForwardOnly(SQLRETURN rc, OdbcDiagnostic& failure) {
+    if (!CheckRows(rc, failure)) {
+        return false;
+    }
+    if (!NoteCutColumns()) {
+        return true;
+    }
+    if (longValues_ == LongValues::kCannotRead) {
+        failure = {std::string(), 0,
+                   "a value is longer than its buffer, and the driver cannot hand it out whole "
+                   "on a forward-only cursor"};
+        return false;
+    }
+    for (SQLULEN row = 0; row < rowsFetched_; ++row) {
+        bool positioned = longValues_ == LongValues::kGetFromOneRow;
+        for (std::size_t column = 0; column < columns_.size(); ++column) {
+            if (!IsCut(columns_[column], row)) {
+                continue;
+            }
+            if (!positioned) {
+                if (!SQL_SUCCEEDED(SQLSetPos(statement_, static_cast<SQLSETPOSIROW>(row + 1),
+                                             SQL_POSITION, SQL_LOCK_NO_CHANGE))) {
+                    failure = StatementFailure();
+                    return false;
+                }
+                positioned = true;
+            }
+            LongValue value{row, column, std::string()};
+            if (!ReadWhole(column, value.text, failure)) {
+                return false;
+            }
+            Column& widened = columns_[column];
+            widened.wantedWidth =
+                std::max(widened.wantedWidth, RoundUpToStep(static_cast<SQLLEN>(value.text.size()) + 1));
+            longValuesRead_.push_back(std::move(value));
+        }
+    }
+    return true;
+}
+
+bool RowBlock::ReadWhole(std::size_t column, std::string& value, OdbcDiagnostic& failure) {
+    value.clear();
+    char chunk[4096];
+    for (;;) {
+        SQLLEN length = 0;
+        const SQLRETURN rc = SQLGetData(statement_, static_cast<SQLUSMALLINT>(column + 1),
+                                        SQL_C_CHAR, chunk, sizeof chunk, &length);
+        if (rc == SQL_NO_DATA) {
+            return true;  // every part has been read
+        }
+        if (!SQL_SUCCEEDED(rc)) {
+            failure = StatementFailure();
+            return false;
+        }
+        if (length == SQL_NULL_DATA) {
+            return true;
+        }
+        const bool whole = length != SQL_NO_TOTAL && length < static_cast<SQLLEN>(sizeof chunk);
+        value.append(chunk, whole ? static_cast<std::size_t>(length) : sizeof chunk - 1);
+        if (whole) {
+            return true;
+        }
+    }
+}
+
 std::string_view RowBlock::Value(std::size_t row, std::size_t column) const {
     const Column& bound = columns_[column];
     const SQLLEN length = bound.lengths[row];
-    if (length <= 0) {
+    if (length == SQL_NULL_DATA || length == 0) {
         return std::string_view();  // NULL, or empty
+    }
+    if (IsCut(bound, row)) {
+        for (const LongValue& value : longValuesRead_) {
+            if (value.row == row && value.column == column) {
+                return value.text;
+            }
+        }
+        if (length < 0) {
+            return std::string_view();  // a length the driver never told
+        }
     }
     return std::string_view(bound.values.get() + static_cast<std::size_t>(bound.width) * row,
                             static_cast<std::size_t>(std::min(length, bound.width - 1)));
@@ -156,6 +273,7 @@ void RowBlock::Release() {
     rowsFetched_ = 0;
     firstRow_ = 0;
     nextRow_ = 1;
+    longValuesRead_.clear();
 }
 
 }  // namespace calvendra

@@ -34,6 +34,7 @@
 #include "app/calvendra_doc.h"
 #include "app/main_frame.h"
 #include "app/window_set.h"
+#include "bench/support/answer_probe.h"
 #include "bench/support/bench_figures.h"
 #include "bench/support/filled_database.h"
 #include "bench/support/windowed_bench.h"
@@ -212,6 +213,7 @@ void MeasureList(int count, calvendra::CCalvendraView& view, CDBConnection& conn
 struct StartUp {
     double shown = 0;
     double listComplete = 0;
+    double longestWait = 0;
 };
 
 StartUp StartOrganizer() {
@@ -230,11 +232,20 @@ StartUp StartOrganizer() {
     if (windows.view->Tree()->GetCount() == 0) {
         throw std::runtime_error("the window came without its tree");
     }
+    calvendra::bench::AnswerProbe probe;
     while (windows.view->IsFillingList()) {
         wxTheApp->Yield(true);
         wxMilliSleep(1);
     }
     times.listComplete = MillisecondsSince(start);
+    const Clock::time_point settled = Clock::now();
+    while (MillisecondsSince(settled) < 300) {
+        wxTheApp->Yield(true);
+        wxMilliSleep(1);
+    }
+    probe.Stop();
+    times.longestWait = probe.LongestWaitMs();
+    std::printf("  start-up: shown %.1f ms, list complete %.1f ms, longest wait %.1f ms (%d answers)\n", times.shown, times.listComplete, times.longestWait, probe.Answers());
     windows.frame->Destroy();
     wxTheApp->Yield(true);
     return times;
@@ -269,6 +280,9 @@ double EmptyStartUp() {
     return Median(shown);
 }
 
+std::vector<int> sizes_;
+std::vector<int> Sizes() { return sizes_.empty() ? std::vector<int>{10000, 100000} : sizes_; }
+
 int Run() {
     calvendra::SelectProfile();
     std::printf("Milliseconds, median of %d runs; memory in bytes per listed row.\n\n", kRuns);
@@ -276,7 +290,7 @@ int Run() {
                 "list", "", "previous", "shown", "listed", "previous");
     std::printf("%-13s %7s | %8s %8s %9s %6s | %9s | %7s %7s %9s\n", "group", "rows", "set read",
                 "block", "complete", "ratio", "fill", "text", "rows", "list");
-    for (int count : {10000, 100000}) {
+    for (int count : Sizes()) {
         // Right before, so that the machine's load weighs on both alike.
         const double emptyShown = EmptyStartUp();
         calvendra::testing::TestDatabase database;
@@ -306,5 +320,7 @@ int Run() {
 wxIMPLEMENT_APP_NO_MAIN(calvendra::bench::WindowedBenchApp);
 
 int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) sizes_.push_back(std::atoi(argv[i]));
+    argc = 1;
     return calvendra::bench::RunWithWindows(argc, argv, Run);
 }
