@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/freed_memory.h"
 #include "platform/log.h"
 
 namespace calvendra {
@@ -58,7 +59,15 @@ void ReadingThread::Run() {
             if (!connection->IsOpenRequested()) {
                 connection->OpenConnection();
             }
-            std::function<void()> back = job(*connection);
+            std::function<void()> read = job(*connection);
+            // What the window thread lets go of when it takes a reading (the list it replaces,
+            // the reading itself) goes back to the system, as does what the read took here.
+            std::function<void()> back = [read = std::move(read)]() mutable {
+                read();
+                read = nullptr;
+                GiveBackFreedMemory();
+            };
+            GiveBackFreedMemory();
             // Handed over under the lock, so that nothing comes back once the destructor has
             // begun: what a read returns while its reader goes reaches nobody.
             const std::lock_guard<std::mutex> lock(mutex_);

@@ -1,9 +1,9 @@
 // What one reminder scan costs on the user's desktop, where it runs every minute: one tick over
 // 10,000, 100,000 and 1,000,000 schedules, with none due and with 1% due, beside the bare read of
 // every schedule through SQLite's own C API and through the organizer's result set (what a scan
-// that reads every schedule costs), and the processor time a tick takes on both threads. The tick that reads
-// the schedules itself is the baseline; the organizer reads them on a thread of its own, and the
-// window thread is blocked only by the tick and by taking the reading back.
+// that reads every schedule costs), and the processor time a tick takes on both threads. The tick
+// that reads the schedules itself is the baseline; the organizer reads them on a thread of its own,
+// and the window thread is blocked only by the tick and by taking the reading back.
 
 #include <sqlite3.h>
 
@@ -42,6 +42,7 @@ using calvendra::bench::Clock;
 using calvendra::bench::Median;
 using calvendra::bench::OpenSqlite;
 using calvendra::bench::SqliteFile;
+using calvendra::bench::Thousands;
 using calvendra::testing::TaskInbox;
 using calvendra::testing::TestDatabase;
 
@@ -218,15 +219,6 @@ long ResultSetRead(CDBConnection& connection) {
         } while (results.MoveToNext());
     }
     return bytes;
-}
-
-// 1000000 as "1,000,000".
-std::string Thousands(int count) {
-    std::string text = std::to_string(count);
-    for (int at = static_cast<int>(text.size()) - 3; at > 0; at -= 3) {
-        text.insert(static_cast<std::size_t>(at), ",");
-    }
-    return text;
 }
 
 void Measure(int count, int dueEvery) {

@@ -21,7 +21,8 @@ namespace calvendra::bench {
 class AnswerProbe {
 public:
     explicit AnswerProbe(std::chrono::milliseconds period = std::chrono::milliseconds(5))
-        : state_(std::make_shared<State>()), thread_([state = state_, period] { Ask(state, period); }) {}
+        : state_(std::make_shared<State>()),
+          thread_([state = state_, period] { Ask(state, period); }) {}
 
     ~AnswerProbe() { Stop(); }
 
@@ -80,8 +81,7 @@ private:
                 wxTheApp->CallAfter([shared] {
                     const std::lock_guard<std::mutex> answered(shared->mutex);
                     if (shared->waitingSince) {
-                        shared->longest =
-                            std::max(shared->longest, Since(*shared->waitingSince));
+                        shared->longest = std::max(shared->longest, Since(*shared->waitingSince));
                         shared->waitingSince.reset();
                         ++shared->answers;
                     }

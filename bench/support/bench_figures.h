@@ -1,12 +1,14 @@
 #pragma once
 
-// What the benchmarks share: times in milliseconds, the median of a benchmark's rounds, and the
-// SQLite file that a benchmark fills before the organizer reads it.
+// What the benchmarks share: times in milliseconds, the median of a benchmark's rounds and their
+// spread, counts written with thousands separators, and the SQLite file that a benchmark fills
+// before the organizer reads it.
 
 #include <sqlite3.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -25,6 +27,24 @@ inline double MillisecondsSince(Clock::time_point start) {
 inline double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
+}
+
+// "[least..most]" of the rounds' figures, each written with `format`.
+inline std::string Spread(const std::vector<double>& values, const char* format = "%.0f") {
+    char least[32];
+    char most[32];
+    std::snprintf(least, sizeof least, format, *std::min_element(values.begin(), values.end()));
+    std::snprintf(most, sizeof most, format, *std::max_element(values.begin(), values.end()));
+    return std::string("[") + least + ".." + most + "]";
+}
+
+// 1000000 as "1,000,000".
+inline std::string Thousands(long count) {
+    std::string text = std::to_string(count);
+    for (long at = static_cast<long>(text.size()) - 3; at > 0; at -= 3) {
+        text.insert(static_cast<std::size_t>(at), ",");
+    }
+    return text;
 }
 
 // A SQLite file opened by a benchmark, closed when it goes.

@@ -1,14 +1,18 @@
-// Rows fetched a block at a time: values of every length and NULLs at the edges of the blocks,
-// and several readers open on one connection across block boundaries while statements run.
+// Rows fetched a block at a time, from a snapshot and streamed: values of every length and NULLs
+// at the edges of the blocks, and several readers open on one connection across block boundaries
+// while statements run.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "store/db_connection.h"
 #include "store/db_result_set.h"
 #include "store/row_block.h"
+#include "store/row_streaming.h"
 #include "store/statements.h"
 #include "tests/support/database_test.h"
 
@@ -61,8 +65,19 @@ protected:
     // The same rows read without the code under test; NULL as empty.
     Rows Expected() { return Database().Query(statements::SelectSchedulesForScan()); }
 
+    // A connection of its own for each way of reading rows.
+    std::unique_ptr<CDBConnection> ConnectionReading(RowReading reading) {
+        auto connection = connection_.MakeAnother(reading);
+        EXPECT_TRUE(connection->OpenConnection()) << connection->LastError().Text();
+        return connection;
+    }
+
     CDBConnection connection_{"Calvendra", "opal", "kelp"};
 };
+
+const char* NameOf(RowReading reading) {
+    return reading == RowReading::kSnapshot ? "snapshot" : "streamed";
+}
 
 // Every column of every row through ReadColumn, and the same through ColumnText.
 Rows ReadEverything(CDBResultSet& results, const std::string& query) {
@@ -84,65 +99,81 @@ Rows ReadEverything(CDBResultSet& results, const std::string& query) {
 }
 
 TEST_P(BlockFetchTest, ValuesOfEveryLengthAndNullsComeBackWholeAcrossBlocks) {
-    CDBResultSet results(connection_);
-    const Rows read = ReadEverything(results, statements::SelectSchedulesForScan());
-    EXPECT_TRUE(results.LastError().Empty()) << results.LastError().Text();
-    const Rows expected = Expected();
-    ASSERT_EQ(read.size(), static_cast<std::size_t>(kRowCount));
-    ASSERT_EQ(read.size(), expected.size());
-    for (std::size_t row = 0; row < read.size(); ++row) {
-        ASSERT_EQ(read[row], expected[row]) << "row " << row;
-    }
-    EXPECT_EQ(read[300][2].size(), 100000u);
-    EXPECT_EQ(read[257][3].size(), 5000u);
-    EXPECT_EQ(read[255][3], "");
+    for (const RowReading reading : {RowReading::kSnapshot, RowReading::kStreamed}) {
+        SCOPED_TRACE(NameOf(reading));
+        const auto connection = ConnectionReading(reading);
+        CDBResultSet results(*connection);
+        const Rows read = ReadEverything(results, statements::SelectSchedulesForScan());
+        EXPECT_TRUE(results.LastError().Empty()) << results.LastError().Text();
+        const Rows expected = Expected();
+        ASSERT_EQ(read.size(), static_cast<std::size_t>(kRowCount));
+        ASSERT_EQ(read.size(), expected.size());
+        for (std::size_t row = 0; row < read.size(); ++row) {
+            ASSERT_EQ(read[row], expected[row]) << "row " << row;
+        }
+        EXPECT_EQ(read[300][2].size(), 100000u);
+        EXPECT_EQ(read[257][3].size(), 5000u);
+        EXPECT_EQ(read[255][3], "");
 
-    // The same result set, its buffers grown, reads the next query from the start.
-    const Rows again = ReadEverything(results, statements::SelectSchedulesForScan());
-    EXPECT_EQ(again, expected);
+        // The same result set, its buffers grown, reads the next query from the start.
+        const Rows again = ReadEverything(results, statements::SelectSchedulesForScan());
+        EXPECT_EQ(again, expected);
+    }
 }
 
 TEST_P(BlockFetchTest, ReadersOpenAtOnceKeepTheirOwnRowsAcrossBlocksWhileStatementsRun) {
-    CDBResultSet outer(connection_);
-    CDBResultSet inner(connection_);
-    ASSERT_TRUE(outer.OpenQuery(statements::SelectSchedulesForScan()));
-    ASSERT_TRUE(inner.OpenQuery(statements::SelectSchedulesForScan()));
-    std::vector<std::string> outerIds;
-    std::vector<std::string> innerIds;
-    std::string value;
-    bool outerHasRow = true;
-    bool innerHasRow = true;
-    // The two walk at different paces, so that each meets its block ends while the other is in
-    // the middle of a block, and statements change the table in between.
-    for (int step = 0; outerHasRow || innerHasRow; ++step) {
-        if (outerHasRow) {
-            ASSERT_TRUE(outer.ReadColumn(0, value));
-            outerIds.push_back(value);
-            outerHasRow = outer.MoveToNext();
+    int deleted = 0;
+    for (const RowReading reading : {RowReading::kSnapshot, RowReading::kStreamed}) {
+        SCOPED_TRACE(NameOf(reading));
+        const auto made = ConnectionReading(reading);
+        CDBConnection& connection = *made;
+        CDBResultSet outer(connection);
+        CDBResultSet inner(connection);
+        ASSERT_TRUE(outer.OpenQuery(statements::SelectSchedulesForScan()));
+        ASSERT_TRUE(inner.OpenQuery(statements::SelectSchedulesForScan()));
+        std::vector<std::string> outerIds;
+        std::vector<std::string> innerIds;
+        std::string value;
+        bool outerHasRow = true;
+        bool innerHasRow = true;
+        // The two walk at different paces, so that each meets its block ends while the other is in
+        // the middle of a block, and statements change the table in between.
+        for (int step = 0; outerHasRow || innerHasRow; ++step) {
+            if (outerHasRow) {
+                ASSERT_TRUE(outer.ReadColumn(0, value));
+                outerIds.push_back(value);
+                outerHasRow = outer.MoveToNext();
+            }
+            for (int pace = 0; pace < 3 && innerHasRow; ++pace) {
+                ASSERT_TRUE(inner.ReadColumn(0, value));
+                innerIds.push_back(value);
+                innerHasRow = inner.MoveToNext();
+            }
+            if (step == 100) {
+                ASSERT_TRUE(
+                    connection.ExecuteStatement(statements::DeleteSchedule(2000000500 + deleted)));
+                ++deleted;
+                CDBResultSet third(connection);
+                ASSERT_TRUE(third.OpenQuery(statements::SelectSchedule(2000000600)));
+                ASSERT_TRUE(third.ReadColumn(2, value));
+                EXPECT_EQ(value, "Subject 598");
+            }
         }
-        for (int pace = 0; pace < 3 && innerHasRow; ++pace) {
-            ASSERT_TRUE(inner.ReadColumn(0, value));
-            innerIds.push_back(value);
-            innerHasRow = inner.MoveToNext();
+        EXPECT_TRUE(outer.LastError().Empty()) << outer.LastError().Text();
+        EXPECT_TRUE(inner.LastError().Empty()) << inner.LastError().Text();
+        std::vector<std::string> all;
+        for (int row = 0; row < kRowCount; ++row) {
+            all.push_back(ScheduleId(row));
         }
-        if (step == 100) {
-            ASSERT_TRUE(connection_.ExecuteStatement(statements::DeleteSchedule(2000000500)));
-            CDBResultSet third(connection_);
-            ASSERT_TRUE(third.OpenQuery(statements::SelectSchedule(2000000600)));
-            ASSERT_TRUE(third.ReadColumn(2, value));
-            EXPECT_EQ(value, "Subject 598");
+        // Each reading opened before the deletes of its own round.
+        for (int gone = 0; gone + 1 < deleted; ++gone) {
+            all.erase(std::find(all.begin(), all.end(), ScheduleId(498 + gone)));
         }
+        EXPECT_EQ(outerIds, all);
+        EXPECT_EQ(innerIds, all);
+        EXPECT_EQ(Database().QueryValue("select count(*) from assist_scheduleinfo"),
+                  std::to_string(kRowCount - deleted));
     }
-    EXPECT_TRUE(outer.LastError().Empty()) << outer.LastError().Text();
-    EXPECT_TRUE(inner.LastError().Empty()) << inner.LastError().Text();
-    std::vector<std::string> all;
-    for (int row = 0; row < kRowCount; ++row) {
-        all.push_back(ScheduleId(row));
-    }
-    EXPECT_EQ(outerIds, all);
-    EXPECT_EQ(innerIds, all);
-    EXPECT_EQ(Database().QueryValue("select count(*) from assist_scheduleinfo"),
-              std::to_string(kRowCount - 1));
 }
 
 TEST_P(BlockFetchTest, AReaderThatHasRunOutReadsNothingAndMayOpenAgain) {

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstddef>
+
+namespace calvendra {
+
+// Free memory worth handing back: below it, the walk costs more than the pages are worth.
+inline constexpr std::size_t kFreedMemoryWorthGivingBack = std::size_t{16} << 20;
+
+// Hands the memory that the allocator holds free back to the system once there is much of it.
+//
+// glibc keeps freed memory for the process's next allocations, in an arena per thread, and gives
+// back on its own only what lies at an arena's top: after a large read (a list of a million rows)
+// most of the memory it took stays with the process, idle, for as long as it runs. Called after
+// such work has let its memory go, this returns the free pages whenever more than `threshold`
+// bytes lie free, so that an idle organizer holds about what it uses. True when it gave back.
+bool GiveBackFreedMemory(std::size_t threshold = kFreedMemoryWorthGivingBack);
+
+}  // namespace calvendra
