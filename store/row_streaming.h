@@ -11,8 +11,9 @@ enum class RowReading {
     kSnapshot,
     // Streamed: a forward-only, read-only cursor whose rows the driver hands out as the database
     // produces them, a block at a time. A result takes the memory of one block whatever its size,
-    // which suits a reading thread that reads one large result after the other. Other statements
-    // may still run while one is open (the driver then reads that one whole).
+    // which suits a reading thread that reads one large result after the other. Several may be
+    // open at once, but a read may see what its own connection changes while it is open: a
+    // streamed connection is for reading only.
     kStreamed,
 };
 

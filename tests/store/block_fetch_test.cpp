@@ -122,7 +122,6 @@ TEST_P(BlockFetchTest, ValuesOfEveryLengthAndNullsComeBackWholeAcrossBlocks) {
 }
 
 TEST_P(BlockFetchTest, ReadersOpenAtOnceKeepTheirOwnRowsAcrossBlocksWhileStatementsRun) {
-    int deleted = 0;
     for (const RowReading reading : {RowReading::kSnapshot, RowReading::kStreamed}) {
         SCOPED_TRACE(NameOf(reading));
         const auto made = ConnectionReading(reading);
@@ -150,9 +149,12 @@ TEST_P(BlockFetchTest, ReadersOpenAtOnceKeepTheirOwnRowsAcrossBlocksWhileStateme
                 innerHasRow = inner.MoveToNext();
             }
             if (step == 100) {
-                ASSERT_TRUE(
-                    connection.ExecuteStatement(statements::DeleteSchedule(2000000500 + deleted)));
-                ++deleted;
+                // A streamed read may see what its own connection changes while it is open: a
+                // streamed connection only reads.
+                if (reading == RowReading::kSnapshot) {
+                    ASSERT_TRUE(
+                        connection.ExecuteStatement(statements::DeleteSchedule(2000000500)));
+                }
                 CDBResultSet third(connection);
                 ASSERT_TRUE(third.OpenQuery(statements::SelectSchedule(2000000600)));
                 ASSERT_TRUE(third.ReadColumn(2, value));
@@ -165,14 +167,15 @@ TEST_P(BlockFetchTest, ReadersOpenAtOnceKeepTheirOwnRowsAcrossBlocksWhileStateme
         for (int row = 0; row < kRowCount; ++row) {
             all.push_back(ScheduleId(row));
         }
-        // Each reading opened before the deletes of its own round.
-        for (int gone = 0; gone + 1 < deleted; ++gone) {
-            all.erase(std::find(all.begin(), all.end(), ScheduleId(498 + gone)));
+        // The snapshot's round deleted one row after its readers opened, and before the
+        // streamed round opened its own.
+        if (reading == RowReading::kStreamed) {
+            all.erase(std::find(all.begin(), all.end(), ScheduleId(498)));
         }
         EXPECT_EQ(outerIds, all);
         EXPECT_EQ(innerIds, all);
         EXPECT_EQ(Database().QueryValue("select count(*) from assist_scheduleinfo"),
-                  std::to_string(kRowCount - deleted));
+                  std::to_string(kRowCount - 1));
     }
 }
 
