@@ -2,15 +2,30 @@
 
 #include <malloc.h>
 
+#include <algorithm>
+#include <mutex>
+
 namespace calvendra {
 
+namespace {
+
+std::mutex lowestLock;
+// The least free memory seen since the last time it was given back. Pages given back still count
+// as free to the allocator: only memory freed beyond this is worth another walk.
+std::size_t lowestFree = 0;
+
+}  // namespace
+
 bool GiveBackFreedMemory(std::size_t threshold) {
-    // fordblks: the bytes free in every arena, which malloc_trim can give back in whole pages.
-    const struct mallinfo2 usage = mallinfo2();
-    if (usage.fordblks < threshold) {
+    // fordblks: the bytes free in every arena, whose whole pages malloc_trim can give back.
+    const std::size_t free = mallinfo2().fordblks;
+    const std::lock_guard<std::mutex> lock(lowestLock);
+    lowestFree = std::min(lowestFree, free);
+    if (free < lowestFree + threshold) {
         return false;
     }
     malloc_trim(0);
+    lowestFree = free;
     return true;
 }
 

@@ -12,8 +12,10 @@ inline constexpr std::size_t kFreedMemoryWorthGivingBack = std::size_t{16} << 20
 // glibc keeps freed memory for the process's next allocations, in an arena per thread, and gives
 // back on its own only what lies at an arena's top: after a large read (a list of a million rows)
 // most of the memory it took stays with the process, idle, for as long as it runs. Called after
-// such work has let its memory go, this returns the free pages whenever more than `threshold`
-// bytes lie free, so that an idle organizer holds about what it uses. True when it gave back.
+// such work has let its memory go, this returns the free pages once more than `threshold` bytes
+// were freed since it last did (or since the free memory was last used again), so that an idle
+// organizer holds about what it uses, and a call with nothing new to give back costs only a look
+// at the allocator's counts. True when it gave back.
 bool GiveBackFreedMemory(std::size_t threshold = kFreedMemoryWorthGivingBack);
 
 }  // namespace calvendra
