@@ -43,10 +43,9 @@ bool CDBResultSet::OpenQuery(const std::string& query) {
     // A snapshot: the rows are fixed when the query opens, so that other statements may run on
     // the connection while this one is read. A streamed read goes forward only, and never writes.
     const bool streamed = connection_.Reading() == RowReading::kStreamed;
-    SQLSetStmtAttr(statement.Get(), SQL_ATTR_CURSOR_TYPE,
-                   reinterpret_cast<SQLPOINTER>(streamed ? SQL_CURSOR_FORWARD_ONLY
-                                                         : SQL_CURSOR_STATIC),
-                   0);
+    SQLSetStmtAttr(
+        statement.Get(), SQL_ATTR_CURSOR_TYPE,
+        reinterpret_cast<SQLPOINTER>(streamed ? SQL_CURSOR_FORWARD_ONLY : SQL_CURSOR_STATIC), 0);
     SQLSetStmtAttr(statement.Get(), SQL_ATTR_CONCURRENCY,
                    reinterpret_cast<SQLPOINTER>(SQL_CONCUR_READ_ONLY), 0);
     const SQLRETURN rc =

@@ -156,7 +156,7 @@ bool RowBlock::FetchNext(OdbcDiagnostic& failure) {
     }
     firstRow_ = nextRow_;
     const bool fetched = longValues_ == LongValues::kFetchAgain ? FetchScrollable(rc, failure)
-                                                                 : FetchForwardOnly(rc, failure);
+                                                                : FetchForwardOnly(rc, failure);
     if (!fetched) {
         rowsFetched_ = 0;
         longValuesRead_.clear();
@@ -215,8 +215,8 @@ bool RowBlock::FetchForwardOnly(SQLRETURN rc, OdbcDiagnostic& failure) {
                 return false;
             }
             Column& widened = columns_[column];
-            widened.wantedWidth =
-                std::max(widened.wantedWidth, RoundUpToStep(static_cast<SQLLEN>(value.text.size()) + 1));
+            widened.wantedWidth = std::max(
+                widened.wantedWidth, RoundUpToStep(static_cast<SQLLEN>(value.text.size()) + 1));
             longValuesRead_.push_back(std::move(value));
         }
     }

@@ -54,10 +54,10 @@ public:
 private:
     // How a value longer than its buffer is read whole.
     enum class LongValues {
-        kFetchAgain,       // the block again, into wider buffers (static cursor)
-        kPositionAndGet,   // SQLSetPos to its row, then SQLGetData
-        kGetFromOneRow,    // blocks of one row, and SQLGetData on it
-        kCannotRead,       // the driver offers no way: the fetch fails
+        kFetchAgain,      // the block again, into wider buffers (static cursor)
+        kPositionAndGet,  // SQLSetPos to its row, then SQLGetData
+        kGetFromOneRow,   // blocks of one row, and SQLGetData on it
+        kCannotRead,      // the driver offers no way: the fetch fails
     };
 
     struct Column {
