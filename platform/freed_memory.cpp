@@ -29,4 +29,9 @@ bool GiveBackFreedMemory(std::size_t threshold) {
     return true;
 }
 
+void MapLargeBlocksApart() {
+    // A bound set by hand is kept: glibc no longer moves it, nor the trim threshold with it.
+    mallopt(M_MMAP_THRESHOLD, static_cast<int>(kLargeBlockBytes));
+}
+
 }  // namespace calvendra

@@ -18,4 +18,14 @@ inline constexpr std::size_t kFreedMemoryWorthGivingBack = std::size_t{16} << 20
 // at the allocator's counts. True when it gave back.
 bool GiveBackFreedMemory(std::size_t threshold = kFreedMemoryWorthGivingBack);
 
+// Blocks of at least this size are mapped on their own.
+inline constexpr std::size_t kLargeBlockBytes = std::size_t{128} << 10;
+
+// Makes every block of kLargeBlockBytes and more a mapping of its own, for the life of the
+// process, so that its pages go back to the system the moment it is freed. glibc starts so, but
+// raises that bound to the size of each such block freed (up to 32 MiB): after the first large
+// list has been replaced, a list's large blocks (its texts, its ids) come from the arenas, and
+// their pages stay with the process once they are freed. Call at start, before other threads.
+void MapLargeBlocksApart();
+
 }  // namespace calvendra

@@ -60,14 +60,21 @@ void ReadingThread::Run() {
                 connection->OpenConnection();
             }
             std::function<void()> read = job(*connection);
+            GiveBackFreedMemory();
+            if (!read) {
+                continue;  // a chore of the thread's own: nothing goes back
+            }
             // What the window thread lets go of when it takes a reading (the list it replaces,
-            // the reading itself) goes back to the system, as does what the read took here.
-            std::function<void()> back = [read = std::move(read)]() mutable {
+            // the reading itself) goes back to the system too, but from here: giving back
+            // hundreds of MiB takes long enough to be felt on the window thread.
+            std::function<void()> back = [this, alive = std::weak_ptr<int>(alive_),
+                                          read = std::move(read)]() mutable {
                 read();
                 read = nullptr;
-                GiveBackFreedMemory();
+                if (!alive.expired()) {
+                    Queue([](CDBConnection&) { return std::function<void()>(); });
+                }
             };
-            GiveBackFreedMemory();
             // Handed over under the lock, so that nothing comes back once the destructor has
             // begun: what a read returns while its reader goes reaches nobody.
             const std::lock_guard<std::mutex> lock(mutex_);

@@ -52,7 +52,8 @@ public:
     }
 
 private:
-    // A read, which gives what is to run on the window thread.
+    // A read, which gives what is to run on the window thread; an empty one for a chore of the
+    // thread's own, such as giving freed memory back.
     using Job = std::function<std::function<void()>(CDBConnection&)>;
 
     void Queue(Job job);
@@ -64,6 +65,9 @@ private:
     std::condition_variable wake_;
     std::deque<Job> jobs_;
     bool stopping_ = false;
+    // What a hand-over that reaches the window thread after the reader went finds expired. Both
+    // live on the window thread.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
     // Last, so that it starts once everything it uses exists.
     std::thread thread_;
 };

@@ -12,6 +12,9 @@
 #include <wx/app.h>
 #include <wx/init.h>
 
+#include "desktop/toolkit_backends.h"
+#include "platform/freed_memory.h"
+
 namespace calvendra::bench {
 
 // Does nothing at start: the benchmark makes and drives its windows itself.
@@ -20,9 +23,12 @@ public:
     bool OnInit() override { return true; }
 };
 
-// Starts wxWidgets, runs the benchmark and ends wxWidgets again. Returns what `run` returns, or 1
-// when wxWidgets could not start or the benchmark failed.
+// Starts wxWidgets as the organizer does, runs the benchmark and ends wxWidgets again. Returns what
+// `run` returns, or 1 when wxWidgets could not start or the benchmark failed.
 inline int RunWithWindows(int argc, char** argv, const std::function<int()>& run) {
+    // As the organizer starts.
+    MapLargeBlocksApart();
+    ChooseToolkitBackends();
     if (!wxEntryStart(argc, argv)) {
         std::fprintf(stderr, "no X server: run it under xvfb-run, as scripts/bench does\n");
         return 1;

@@ -15,7 +15,6 @@
 // Needs an X server: scripts/bench runs it on a virtual one.
 #include <malloc.h>
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -40,6 +39,7 @@
 #include "bench/support/answer_probe.h"
 #include "bench/support/bench_figures.h"
 #include "bench/support/filled_database.h"
+#include "bench/support/memory_figures.h"
 #include "bench/support/windowed_bench.h"
 #include "settings/profile.h"
 #include "store/db_connection.h"
@@ -57,22 +57,19 @@ namespace {
 
 using calvendra::CDBConnection;
 using calvendra::Identifier;
+using calvendra::bench::AllocatedBytes;
 using calvendra::bench::Clock;
 using calvendra::bench::FillDatabase;
+using calvendra::bench::kMiB;
 using calvendra::bench::Median;
 using calvendra::bench::MillisecondsSince;
 using calvendra::bench::OpenSqlite;
+using calvendra::bench::ResidentBytes;
 using calvendra::bench::Spread;
 using calvendra::bench::SqliteFile;
 using calvendra::bench::Thousands;
 
 constexpr int kRuns = 7;
-
-// What the process has allocated from the heap and is still using.
-long AllocatedBytes() {
-    const struct mallinfo2 heap = mallinfo2();
-    return static_cast<long>(heap.uordblks + heap.hblkhd);
-}
 
 // The result set's read of the rows a group lists, every column as text.
 std::size_t ReadRows(CDBConnection& connection, const std::string& query, int columns) {
@@ -141,21 +138,6 @@ std::size_t RawRead(const std::string& file, const std::string& query) {
     return rows;
 }
 
-// The process's resident size, bytes.
-double ResidentBytes() {
-    long pages = 0;
-    long resident = 0;
-    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) {
-            resident = 0;
-        }
-        std::fclose(statm);
-    }
-    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE));
-}
-
-constexpr double kMiB = 1024.0 * 1024.0;
-
 // The previous fill holds every row in the toolkit's list: past this many rows it takes minutes
 // and gigabytes, and is not measured.
 constexpr int kMostPreviousFill = 100000;
@@ -207,8 +189,10 @@ void MeasureList(int count, const std::string& file, calvendra::CCalvendraView& 
                 wxMilliSleep(5);
             }
             resident.push_back(ResidentBytes() / kMiB);
-            allowed.push_back(1.5 * static_cast<double>(AllocatedBytes()) / kMiB + 50);
+            allowed.push_back(1.5 * AllocatedBytes() / kMiB + 50);
         }
+        std::printf("memory: %s listed, idle: %s\n", group.name,
+                    calvendra::bench::Describe(calvendra::bench::MeasureMemory()).c_str());
         // What the listed rows take, and the text they show.
         const calvendra::ListedRows& rows = view.List()->Rows();
         double textBytes = 0;
@@ -235,7 +219,7 @@ void MeasureList(int count, const std::string& file, calvendra::CCalvendraView& 
             for (int column = 0; column < 3; ++column) {
                 list->InsertColumn(column, wxEmptyString, wxLIST_FORMAT_LEFT, 300);
             }
-            const long allocatedBefore = AllocatedBytes();
+            const double allocatedBefore = AllocatedBytes();
             const int previousRuns = count > 50000 ? 1 : kRuns;
             for (int run = 0; run < previousRuns; ++run) {
                 const Clock::time_point start = Clock::now();
@@ -243,9 +227,11 @@ void MeasureList(int count, const std::string& file, calvendra::CCalvendraView& 
                 list->Update();
                 before.push_back(MillisecondsSince(start));
             }
-            previousPerRow = static_cast<double>(AllocatedBytes() - allocatedBefore) / count;
+            previousPerRow = (AllocatedBytes() - allocatedBefore) / count;
             list->Destroy();
             wxTheApp->Yield(true);
+            // The previous fill's freed rows are the benchmark's, not the organizer's.
+            malloc_trim(0);
         } else {
             before.push_back(0);
         }
@@ -403,6 +389,18 @@ int Run() {
         previous->Show();
         MeasureList(count, database.FilePath(), *windows.view, connection, *previous);
         previous->Destroy();
+        // A minute scan's tick, as the timer gives it, and the organizer idle after it.
+        windows.frame->ScanReminders();
+        while (windows.frame->Scanner().IsReadingInBackground()) {
+            wxTheApp->Yield(true);
+            wxMilliSleep(1);
+        }
+        for (int idle = 0; idle < 20; ++idle) {
+            wxTheApp->Yield(true);
+            wxMilliSleep(5);
+        }
+        std::printf("memory: after a minute scan, idle: %s\n",
+                    calvendra::bench::Describe(calvendra::bench::MeasureMemory()).c_str());
         windows.frame->Destroy();
         wxTheApp->Yield(true);
     }

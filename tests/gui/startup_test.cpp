@@ -12,6 +12,7 @@
 #include "app/main_frame.h"
 #include "settings/profile.h"
 #include "tests/gui/support/dialog_testing.h"
+#include "tests/gui/support/gui_test.h"
 #include "tests/gui/support/organizer_fixture.h"
 #include "tests/support/captured_log.h"
 #include "tests/support/odbc_sandbox.h"
@@ -22,6 +23,7 @@ namespace calvendra::testing {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 using Strings = std::vector<std::string>;
 
 constexpr char kInitializeError[] = "Initialize error, please contact support@brisklane.example";
@@ -172,6 +174,17 @@ TEST_F(StartupTest, NoScheduleGroupsLeaveNothingSelectedAndTheListEmpty) {
     EXPECT_FALSE(View().ScheduleGroupDeleteEnabled());
     EXPECT_EQ(List().GetItemCount(), 0);
     EXPECT_EQ(View().LastScheduleGroupId(), 0);
+}
+
+TEST_F(StartupTest, TheToolkitLoadsNoOpenGlDriver) {
+    // The organizer draws with Cairo alone: a GL driver would only take memory (tens of MiB of
+    // Mesa and LLVM on a machine without a graphics card, as under this X server).
+    Start(true);
+    ASSERT_TRUE(WaitUntil([&] { return Windows().frame->IsShownOnScreen(); }));
+    const std::string mappings = ReadFileText("/proc/self/maps");
+    ASSERT_THAT(mappings, HasSubstr("libgtk-3.so"));
+    EXPECT_THAT(mappings, Not(HasSubstr("_dri.so")));
+    EXPECT_THAT(mappings, Not(HasSubstr("libGLX_mesa")));
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
-// Freed memory goes back to the system once there is enough of it, and a call with nothing new to
-// give back leaves the allocator alone.
+// Freed memory goes back to the system once there is enough of it, a call with nothing new to
+// give back leaves the allocator alone, and large blocks go back the moment they are freed.
 
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -59,6 +61,41 @@ TEST(FreedMemory, ManySmallBlocksFreedBelowOneStillInUseGoBackAndOnlyOnce) {
         << "resident " << before / kMiB << " MiB before, " << after / kMiB << " MiB after";
     // Nothing was freed since: the pages given back still count as free to the allocator.
     EXPECT_FALSE(GiveBackFreedMemory());
+}
+
+// Large blocks allocated and freed after a larger one was freed; exits 0 when their pages went
+// back to the system as they were freed, 1 when they stayed.
+[[noreturn]] void FreeLargeBlocksAfterALargerOne() {
+    MapLargeBlocksApart();
+    // Left alone, glibc would take blocks below this one's size from its heap from now on.
+    {
+        std::unique_ptr<char[]> larger(new char[8 * kMiB]);
+        std::memset(larger.get(), 1, 8 * kMiB);
+    }
+    std::vector<std::unique_ptr<char[]>> blocks;
+    for (int made = 0; made < 64; ++made) {
+        blocks.emplace_back(new char[kMiB]);
+        std::memset(blocks.back().get(), made, kMiB);
+    }
+    // Allocated after them and kept: from the heap, this would hold them there.
+    std::unique_ptr<char[]> small(new char[1024]);
+    small[0] = 1;
+    const long before = ResidentBytes();
+    blocks.clear();
+    const long after = ResidentBytes();
+    std::fprintf(stderr, "resident %ld MiB before, %ld MiB after\n", before / long{kMiB},
+                 after / long{kMiB});
+    std::exit(after < before - static_cast<long>(48 * kMiB) ? 0 : 1);
+}
+
+TEST(FreedMemory, LargeBlocksGoBackWhenFreedAlsoAfterALargerOneWasFreed) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's allocator keeps memory its own way";
+#endif
+    // In a process of its own: free room that earlier tests left in the heap would be used first
+    // for the blocks, whatever the bound.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(FreeLargeBlocksAfterALargerOne(), ::testing::ExitedWithCode(0), "resident");
 }
 
 }  // namespace

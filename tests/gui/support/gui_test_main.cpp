@@ -13,6 +13,7 @@
 #include <wx/app.h>
 #include <wx/init.h>
 
+#include "desktop/toolkit_backends.h"
 #include "tests/gui/support/dialog_testing.h"
 #include "tests/gui/support/private_display.h"
 
@@ -83,7 +84,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "No X server for the tests: %s\n", error.c_str());
         return 1;
     }
-    gdk_set_allowed_backends("x11");
+    // As the organizer starts its toolkit.
+    calvendra::ChooseToolkitBackends();
     setenv("GDK_BACKEND", "x11", 1);
     // No accessibility bus: it only slows start-up and warns.
     setenv("NO_AT_BRIDGE", "1", 1);
