@@ -124,7 +124,8 @@ TEST(ReadmePostgres, TheStepsGiveTheOrganizerADatabaseOfItsRoleAndKeepThePasswor
                    "from pg_tables where schemaname = 'public'\"",
                &owners);
     EXPECT_EQ(owners, "opal\n");
-    // The mail queue's table among them, made once whichever step ran first.
+    // The added tables among them (the mail queue, the repeat rules), made once whichever step ran
+    // first.
     std::string tables;
     RunCommand("psql -X -q -t -A -h '" + server.Folder() + "' -p " + server.Port() +
                    " -U postgres -d calvendra -c \"select string_agg(tablename, ',' order by "
@@ -132,7 +133,7 @@ TEST(ReadmePostgres, TheStepsGiveTheOrganizerADatabaseOfItsRoleAndKeepThePasswor
                &tables);
     EXPECT_EQ(tables,
               "assist_contactmaininfo,assist_group,assist_scheduleinfo,mail_queue,"
-              "schedule_contact\n");
+              "schedule_contact,schedule_repeat\n");
     // And the search index, with the extension that the owner of the database may add.
     std::string indexes;
     RunCommand("psql -X -q -t -A -h '" + server.Folder() + "' -p " + server.Port() +
