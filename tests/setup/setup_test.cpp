@@ -304,7 +304,7 @@ TEST_F(PrepareDatabaseScript, AddsTheNewerTablesToAnExistingDatabaseAndChangesNo
                &tables);
     EXPECT_EQ(tables,
               "assist_contactmaininfo\nassist_group\nassist_scheduleinfo\ncontact_search\n"
-              "mail_queue\nschedule_contact\nschedule_search\n");
+              "mail_queue\nschedule_contact\nschedule_repeat\nschedule_search\n");
     // The organizer's store uses it as it is.
     CDBConnection connection("Calvendra", "opal", "kelp");
     ASSERT_TRUE(connection.OpenConnection()) << connection.LastError().Text();
