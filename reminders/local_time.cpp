@@ -1,5 +1,7 @@
 #include "reminders/local_time.h"
 
+#include <algorithm>
+
 #include "store/reminder_encoding.h"
 
 namespace calvendra {
@@ -40,6 +42,32 @@ std::optional<LocalMinute> LocalMinuteAt(std::time_t instant) {
     minute.start = instant - fields.tm_sec;
     minute.end = minute.start + 60;
     return minute;
+}
+
+std::vector<LocalMinute> LocalMinutesBetween(
+    std::time_t from, std::time_t last,
+    const std::function<std::optional<std::time_t>(const LocalMinute&)>& doneUntil) {
+    std::vector<LocalMinute> minutes;
+    // The cursor only moves forward, by at least a second a step.
+    for (std::time_t cursor = from; cursor <= last;) {
+        const std::optional<LocalMinute> minute = LocalMinuteAt(cursor);
+        if (!minute) {
+            break;
+        }
+        if (minute->start < cursor) {
+            cursor = std::max(cursor + 1, minute->end);
+            continue;
+        }
+        if (doneUntil) {
+            if (const std::optional<std::time_t> until = doneUntil(*minute)) {
+                cursor = std::max(cursor + 1, *until);
+                continue;
+            }
+        }
+        minutes.push_back(*minute);
+        cursor = minute->end;
+    }
+    return minutes;
 }
 
 std::optional<long> UtcOffsetAt(std::time_t instant) {

@@ -2,8 +2,10 @@
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 // The user's local calendar and clock: the time zone of the process (TZ, else the system's), with
 // its daylight-saving rules.
@@ -27,6 +29,14 @@ struct LocalMinute {
 
 // The minute the local clock is in at `instant`; empty when the calendar cannot express it.
 std::optional<LocalMinute> LocalMinuteAt(std::time_t instant);
+
+// The local minutes that begin in [from, last], each once and in order. A minute that began before
+// `from` (it holds `from`, or the clock was put back into it) is passed over. `doneUntil` may name,
+// for a minute, the instant up to which minutes are already dealt with: the walk goes on from
+// there.
+std::vector<LocalMinute> LocalMinutesBetween(
+    std::time_t from, std::time_t last,
+    const std::function<std::optional<std::time_t>(const LocalMinute&)>& doneUntil = {});
 
 // Seconds east of UTC that local time is at `instant`.
 std::optional<long> UtcOffsetAt(std::time_t instant);

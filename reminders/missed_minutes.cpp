@@ -14,27 +14,12 @@ namespace calvendra {
 
 std::vector<LocalMinute> MissedMinutes(std::time_t scannedUntil, std::time_t start,
                                        std::time_t lookBack) {
-    std::vector<LocalMinute> minutes;
     const std::optional<LocalMinute> current = LocalMinuteAt(start);
     if (!current) {
-        return minutes;
+        return {};
     }
-    // The cursor only moves forward, by at least a second a step.
-    for (std::time_t cursor = std::max(scannedUntil, current->start - lookBack);
-         cursor < current->start;) {
-        const std::optional<LocalMinute> minute = LocalMinuteAt(cursor);
-        if (!minute) {
-            break;
-        }
-        if (minute->start < cursor) {
-            // Partly scanned already: the next one.
-            cursor = std::max(cursor + 1, minute->end);
-            continue;
-        }
-        minutes.push_back(*minute);
-        cursor = std::max(cursor + 1, minute->end);
-    }
-    return minutes;
+    return LocalMinutesBetween(std::max(scannedUntil, current->start - lookBack),
+                               current->start - 1);
 }
 
 std::vector<MissedReminder> MissedReminders(const std::vector<LocalMinute>& minutes,

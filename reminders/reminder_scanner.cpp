@@ -150,27 +150,10 @@ std::vector<LocalMinute> ReminderScanner::PendingMinutes(const LocalMinute& curr
     lastTickMinute_ = current.start;
     scanned_.KeepWithin(current.start - catchUp_, current.end + catchUp_);
 
-    std::vector<LocalMinute> pending;
-    // The cursor only moves forward, by at least a second a step.
-    std::time_t cursor = std::max(anchor_, current.start - catchUp_ + 1);
-    while (cursor <= current.start) {
-        const std::optional<LocalMinute> minute = LocalMinuteAt(cursor);
-        if (!minute) {
-            break;
-        }
-        if (minute->start < cursor) {
-            // Began before the window: take the next one.
-            cursor = std::max(cursor + 1, minute->end);
-            continue;
-        }
-        if (const std::optional<std::time_t> until = scanned_.ScannedUntil(minute->start)) {
-            cursor = std::max(cursor + 1, *until);
-            continue;
-        }
-        pending.push_back(*minute);
-        cursor = minute->end;
-    }
-    return pending;
+    // A minute that began before the catch-up window, or that is already scanned, is passed over.
+    return LocalMinutesBetween(
+        std::max(anchor_, current.start - catchUp_ + 1), current.start,
+        [this](const LocalMinute& minute) { return scanned_.ScannedUntil(minute.start); });
 }
 
 void ReminderScanner::NoteReadFailure(const OdbcDiagnostic& failure) {

@@ -51,6 +51,35 @@ TEST(LocalMinuteAt, GivesTheMinuteWithItsDateTextAndWeekday) {
     EXPECT_EQ(LocalMinuteAt(LocalTime(2024, 12, 28, 23, 59, 59))->day.dateText, "2024-12-28");
 }
 
+TEST(LocalMinutesBetween, WalksEachMinuteOnceFromTheFirstWholeOneAndPassesOverDoneOnes) {
+    ScopedTimeZone zone("Europe/Berlin");
+    // The clock is put back at 03:00 summer time on 2026-10-25: 02:00 to 02:59 is shown twice.
+    const std::time_t hourBefore = UtcTime(2026, 10, 24, 23, 30);
+    const std::vector<LocalMinute> night =
+        LocalMinutesBetween(hourBefore + 20, UtcTime(2026, 10, 25, 1, 59));
+    ASSERT_EQ(night.size(), 149u);  // from 01:31 summer time to 02:59 winter time
+    EXPECT_EQ(night.front().start, hourBefore + 60);
+    for (std::size_t i = 1; i < night.size(); ++i) {
+        ASSERT_EQ(night[i].start, night[i - 1].end) << i;
+    }
+    EXPECT_EQ(night.back().start, UtcTime(2026, 10, 25, 1, 59));
+
+    // Minutes noted as done are passed over up to the instant named.
+    const std::time_t from = UtcTime(2026, 6, 1, 10, 0);
+    const std::vector<LocalMinute> rest =
+        LocalMinutesBetween(from, from + 9 * 60, [from](const LocalMinute& minute) {
+            return minute.start >= from + 120 && minute.start < from + 300
+                       ? std::optional<std::time_t>(from + 300)
+                       : std::nullopt;
+        });
+    std::vector<std::time_t> starts;
+    for (const LocalMinute& minute : rest) {
+        starts.push_back((minute.start - from) / 60);
+    }
+    EXPECT_EQ(starts, (std::vector<std::time_t>{0, 1, 5, 6, 7, 8, 9}));
+    EXPECT_TRUE(LocalMinutesBetween(from + 60, from).empty());
+}
+
 TEST(InstantOfWallClock, IsExactOnOrdinaryDays) {
     ScopedTimeZone zone("Europe/Berlin");
     EXPECT_EQ(InstantOfWallClock(WallClockSeconds(Day(2024, 6, 12), 14, 30)),
