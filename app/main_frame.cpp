@@ -7,6 +7,7 @@
 #include <wx/menu.h>
 #include <wx/statusbr.h>
 #include <wx/toolbar.h>
+#include <wx/translation.h>
 #include <wx/treectrl.h>
 
 #include <chrono>
@@ -50,9 +51,11 @@ std::time_t SystemClock() {
 }
 
 constexpr ToolButton kToolButtons[] = {
-    {kIdNewContactGroup, "New Contact Group"},   {kIdNewContact, "New Contact"},
-    {kIdNewScheduleGroup, "New Schedule Group"}, {kIdNewSchedule, "New Schedule"},
-    {kIdEmailSetting, "Email Setting"},
+    {kIdNewContactGroup, TRANSLATABLE("New Contact Group")},
+    {kIdNewContact, TRANSLATABLE("New Contact")},
+    {kIdNewScheduleGroup, TRANSLATABLE("New Schedule Group")},
+    {kIdNewSchedule, TRANSLATABLE("New Schedule")},
+    {kIdEmailSetting, TRANSLATABLE("Email Setting")},
 };
 
 }  // namespace
@@ -200,11 +203,12 @@ void CMainFrame::CreateToolbar() {
     }
     bar->SetToolBitmapSize(wxSize(16, 16));
     for (const ToolButton& button : kToolButtons) {
-        bar->AddTool(button.id, button.label, ToolbarImage(button.id), CommandTooltip(button.id));
+        bar->AddTool(button.id, wxGetTranslation(button.label), ToolbarImage(button.id),
+                     CommandTooltip(button.id));
         bar->SetToolLongHelp(button.id, CommandPrompt(button.id));
     }
     bar->AddSeparator();
-    bar->AddTool(kIdDeleteButton, "Delete", ToolbarImage(kIdDeleteButton), wxEmptyString,
+    bar->AddTool(kIdDeleteButton, _("Delete"), ToolbarImage(kIdDeleteButton), wxEmptyString,
                  wxITEM_DROPDOWN);
     bar->SetDropdownMenu(kIdDeleteButton, LoadPopupMenu(kDeleteMenuNumber));
     bar->Realize();

@@ -5,6 +5,7 @@
 #include <wx/uilocale.h>
 
 #include "platform/log.h"
+#include "resources/translations.h"
 
 namespace calvendra {
 
@@ -16,6 +17,7 @@ void FollowUserLocale() {
     }
     // wxWidgets sets every category; a decimal comma must never reach a number written as text.
     std::setlocale(LC_NUMERIC, "C");
+    resources::TranslateInto(std::string(), resources::CatalogueFolders());
 }
 
 }  // namespace calvendra

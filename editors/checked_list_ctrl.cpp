@@ -1,5 +1,7 @@
 #include "editors/checked_list_ctrl.h"
 
+#include <wx/translation.h>
+
 #include "resources/store_text.h"
 
 namespace calvendra {
@@ -23,8 +25,8 @@ CCheckedListCtrl::CCheckedListCtrl(wxWindow* parent, wxWindowID id)
 void CCheckedListCtrl::SetHeadings(const std::vector<std::string>& headings) {
     DeleteAllColumns();
     for (std::size_t column = 0; column < headings.size(); ++column) {
-        AppendColumn(resources::FromStoreText(headings[column]), wxLIST_FORMAT_LEFT,
-                     FromDIP(kColumnWidth));
+        AppendColumn(wxGetTranslation(resources::FromStoreText(headings[column])),
+                     wxLIST_FORMAT_LEFT, FromDIP(kColumnWidth));
     }
 }
 

@@ -14,7 +14,7 @@ constexpr int kEditWidth = 170;
 
 }  // namespace
 
-wxTextCtrl* ContactEdits::AddLine(wxWindow* parent, wxFlexGridSizer& grid, const char* label,
+wxTextCtrl* ContactEdits::AddLine(wxWindow* parent, wxFlexGridSizer& grid, const wxString& label,
                                   std::size_t field, const ContactValues& values) {
     grid.Add(new wxStaticText(parent, wxID_ANY, label), wxSizerFlags().CentreVertical());
     wxTextCtrl* edit = Create(parent, field, values, 0, 1);
@@ -22,7 +22,7 @@ wxTextCtrl* ContactEdits::AddLine(wxWindow* parent, wxFlexGridSizer& grid, const
     return edit;
 }
 
-wxTextCtrl* ContactEdits::AddLines(wxWindow* parent, wxFlexGridSizer& grid, const char* label,
+wxTextCtrl* ContactEdits::AddLines(wxWindow* parent, wxFlexGridSizer& grid, const wxString& label,
                                    std::size_t field, const ContactValues& values, int lines) {
     grid.Add(new wxStaticText(parent, wxID_ANY, label), wxSizerFlags().Top().Border(wxTOP, 4));
     wxTextCtrl* edit = CreateLines(parent, field, values, lines);

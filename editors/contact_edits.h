@@ -6,6 +6,7 @@
 #include "editors/contact_record.h"
 
 class wxFlexGridSizer;
+class wxString;
 class wxTextCtrl;
 class wxWindow;
 
@@ -16,7 +17,7 @@ namespace calvendra {
 class ContactEdits {
 public:
     // Adds `label` and a single-line edit that shows values[field] to the two columns of `grid`.
-    wxTextCtrl* AddLine(wxWindow* parent, wxFlexGridSizer& grid, const char* label,
+    wxTextCtrl* AddLine(wxWindow* parent, wxFlexGridSizer& grid, const wxString& label,
                         std::size_t field, const ContactValues& values);
 
     // The five rows of an address block: "Street Address:" (three lines), "City:",
@@ -41,7 +42,7 @@ public:
 
 private:
     // AddLine with a multi-line edit.
-    wxTextCtrl* AddLines(wxWindow* parent, wxFlexGridSizer& grid, const char* label,
+    wxTextCtrl* AddLines(wxWindow* parent, wxFlexGridSizer& grid, const wxString& label,
                          std::size_t field, const ContactValues& values, int lines);
     wxTextCtrl* Create(wxWindow* parent, std::size_t field, const ContactValues& values, long style,
                        int lines);

@@ -1,6 +1,7 @@
 #include "editors/contact_list_dlg.h"
 
 #include <wx/sizer.h>
+#include <wx/translation.h>
 
 #include "editors/checked_list_ctrl.h"
 #include "editors/dialog_buttons.h"
@@ -13,7 +14,7 @@ wxBEGIN_EVENT_TABLE(CContactListDlg, wxDialog)
 wxEND_EVENT_TABLE()
 
 CContactListDlg::CContactListDlg(wxWindow* parent, CDBConnection& connection, int kind)
-    : wxDialog(parent, wxID_ANY, "Contact List", wxDefaultPosition, wxDefaultSize,
+    : wxDialog(parent, wxID_ANY, _("Contact List"), wxDefaultPosition, wxDefaultSize,
                wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER) {
     list_ = new CCheckedListCtrl(this);
     list_->SetHeadings(PickerHeadings(kind));

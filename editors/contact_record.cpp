@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "platform/log.h"
+#include "platform/translatable.h"
 #include "store/db_result_set.h"
 #include "store/query_rows.h"
 #include "store/statement_catalogue.h"
@@ -14,32 +15,32 @@ namespace {
 // The editor's labels of the 26 fields, the business page's with "Business" where the home block
 // has the same label.
 constexpr const char* kFieldLabels[] = {
-    "First Name",
-    "Last Name",
-    "Gender",
-    "Email",
-    "Street Address",
-    "City",
-    "State/Province",
-    "Zip Code",
-    "Country/Region",
-    "Phone",
-    "Fax",
-    "Mobile",
-    "Web",
-    "Business Email",
-    "Business Street Address",
-    "Business City",
-    "Business State/Province",
-    "Business Zip Code",
-    "Business Country/Region",
-    "Job Title",
-    "Department",
-    "Office",
-    "Business Phone",
-    "Business Fax",
-    "Business Web",
-    "Others",
+    TRANSLATABLE("First Name"),
+    TRANSLATABLE("Last Name"),
+    TRANSLATABLE("Gender"),
+    TRANSLATABLE("Email"),
+    TRANSLATABLE("Street Address"),
+    TRANSLATABLE("City"),
+    TRANSLATABLE("State/Province"),
+    TRANSLATABLE("Zip Code"),
+    TRANSLATABLE("Country/Region"),
+    TRANSLATABLE("Phone"),
+    TRANSLATABLE("Fax"),
+    TRANSLATABLE("Mobile"),
+    TRANSLATABLE("Web"),
+    TRANSLATABLE("Business Email"),
+    TRANSLATABLE("Business Street Address"),
+    TRANSLATABLE("Business City"),
+    TRANSLATABLE("Business State/Province"),
+    TRANSLATABLE("Business Zip Code"),
+    TRANSLATABLE("Business Country/Region"),
+    TRANSLATABLE("Job Title"),
+    TRANSLATABLE("Department"),
+    TRANSLATABLE("Office"),
+    TRANSLATABLE("Business Phone"),
+    TRANSLATABLE("Business Fax"),
+    TRANSLATABLE("Business Web"),
+    TRANSLATABLE("Others"),
 };
 static_assert(std::size(kFieldLabels) == statements::kContactTextColumnCount);
 
@@ -84,7 +85,7 @@ std::vector<std::string> ContactDifferences(const StoredContact& one, const Stor
         }
     }
     if (one.groupId != other.groupId) {
-        fields.push_back("Group");
+        fields.push_back(TRANSLATABLE("Group"));
     }
     return fields;
 }

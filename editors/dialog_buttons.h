@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/translatable.h"
+
 class wxDialog;
 class wxStdDialogButtonSizer;
 class wxString;
@@ -10,15 +12,15 @@ class wxWindow;
 namespace calvendra {
 
 // The question before an editor saves a stored item's changes.
-inline constexpr char kSaveChangesQuestion[] = "Do you want to save all you changed?";
+inline constexpr char kSaveChangesQuestion[] = TRANSLATABLE("Do you want to save all you changed?");
 
 // "OK" and "Cancel" in the platform's order, OK the default button.
 wxStdDialogButtonSizer* CreateOkCancelButtons(wxDialog* dialog);
 
 // Asks `question` in a message box captioned "Tips" with Yes and No; true only for Yes. `details`,
 // when not empty, stand under the question.
-bool AskTips(wxWindow* parent, const char* question);
-bool AskTips(wxWindow* parent, const char* question, const wxString& details);
+bool AskTips(wxWindow* parent, const wxString& question);
+bool AskTips(wxWindow* parent, const wxString& question, const wxString& details);
 
 // Ends the dialog with `code`, whether it runs modally or is shown as a plain window (as tests
 // and modal-dialog hooks run it).

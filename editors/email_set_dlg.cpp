@@ -7,6 +7,7 @@
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/translation.h>
 
 #include "editors/dialog_buttons.h"
 #include "editors/integer_text.h"
@@ -20,13 +21,13 @@ namespace calvendra {
 
 namespace {
 
-constexpr char kSaveQuestion[] = "Do you want to save and use these email settings?";
-constexpr char kNotAnInteger[] = "Please enter an integer.";
-constexpr char kNotAPort[] = "Please enter an integer between 1 and 65535.";
+constexpr char kSaveQuestion[] = TRANSLATABLE("Do you want to save and use these email settings?");
+constexpr char kNotAnInteger[] = TRANSLATABLE("Please enter an integer.");
+constexpr char kNotAPort[] = TRANSLATABLE("Please enter an integer between 1 and 65535.");
 constexpr char kTestSubject[] = "Calvendra test message";
-constexpr char kChooseSecurity[] = "Please choose the security.";
+constexpr char kChooseSecurity[] = TRANSLATABLE("Please choose the security.");
 
-wxTextCtrl* AddRow(wxWindow* parent, wxFlexGridSizer& grid, const char* label,
+wxTextCtrl* AddRow(wxWindow* parent, wxFlexGridSizer& grid, const wxString& label,
                    const std::string& value, long style = 0) {
     grid.Add(new wxStaticText(parent, wxID_ANY, label), wxSizerFlags().CentreVertical());
     auto* edit = new wxTextCtrl(parent, wxID_ANY, resources::FromStoreText(value),
@@ -51,23 +52,23 @@ wxBEGIN_EVENT_TABLE(CEmailSetDlg, wxDialog)
 wxEND_EVENT_TABLE()
 
 CEmailSetDlg::CEmailSetDlg(wxWindow* parent, EmailSettings& settings)
-    : wxDialog(parent, wxID_ANY, "Email Setting"), settings_(settings), edited_(settings) {
+    : wxDialog(parent, wxID_ANY, _("Email Setting")), settings_(settings), edited_(settings) {
     // Created in tab order: the sender, the SMTP edits and the security choice, the test, then OK
     // and Cancel.
     auto* senderGrid = new wxFlexGridSizer(2, wxSize(12, 6));
     senderGrid->AddGrowableCol(1);
-    senderEdit_ = AddRow(this, *senderGrid, "Display Email Address:", edited_.senderAddress);
+    senderEdit_ = AddRow(this, *senderGrid, _("Display Email Address:"), edited_.senderAddress);
 
-    auto* smtpBox = new wxStaticBoxSizer(wxVERTICAL, this, "SMTP Setting");
+    auto* smtpBox = new wxStaticBoxSizer(wxVERTICAL, this, _("SMTP Setting"));
     wxWindow* box = smtpBox->GetStaticBox();
     auto* smtpGrid = new wxFlexGridSizer(2, wxSize(12, 6));
     smtpGrid->AddGrowableCol(1);
-    serverEdit_ = AddRow(box, *smtpGrid, "SMTP Server:", edited_.smtpServer);
-    portEdit_ = AddRow(box, *smtpGrid, "Port:", std::to_string(edited_.smtpPort));
-    smtpGrid->Add(new wxStaticText(box, wxID_ANY, "Security:"), wxSizerFlags().CentreVertical());
+    serverEdit_ = AddRow(box, *smtpGrid, _("SMTP Server:"), edited_.smtpServer);
+    portEdit_ = AddRow(box, *smtpGrid, _("Port:"), std::to_string(edited_.smtpPort));
+    smtpGrid->Add(new wxStaticText(box, wxID_ANY, _("Security:")), wxSizerFlags().CentreVertical());
     securityChoice_ = new wxChoice(box, wxID_ANY);
     for (const char* name : kSecurityNames) {
-        securityChoice_->Append(name);
+        securityChoice_->Append(wxGetTranslation(name));
     }
     shownSecurity_ = edited_.security;
     // A stored security that names no mode is shown as none chosen: OK and the test then ask for
@@ -75,10 +76,10 @@ CEmailSetDlg::CEmailSetDlg(wxWindow* parent, EmailSettings& settings)
     securityChoice_->SetSelection(edited_.unknownSecurity.empty() ? static_cast<int>(shownSecurity_)
                                                                   : wxNOT_FOUND);
     smtpGrid->Add(securityChoice_, wxSizerFlags().Expand());
-    accountEdit_ = AddRow(box, *smtpGrid, "Account:", edited_.smtpAccount);
-    passwordEdit_ = AddRow(box, *smtpGrid, "Password:", edited_.smtpPassword, wxTE_PASSWORD);
+    accountEdit_ = AddRow(box, *smtpGrid, _("Account:"), edited_.smtpAccount);
+    passwordEdit_ = AddRow(box, *smtpGrid, _("Password:"), edited_.smtpPassword, wxTE_PASSWORD);
     smtpBox->Add(smtpGrid, wxSizerFlags().Expand().Border(wxALL, 6));
-    testButton_ = new wxButton(box, wxID_ANY, "Send Test Message");
+    testButton_ = new wxButton(box, wxID_ANY, _("Send Test Message"));
     smtpBox->Add(testButton_, wxSizerFlags().Border(wxLEFT | wxRIGHT | wxTOP, 6));
     // Room for a reason of a few lines, so that the dialog keeps its size whatever comes back.
     testResult_ = new wxStaticText(box, wxID_ANY, wxEmptyString, wxDefaultPosition,
@@ -99,13 +100,15 @@ CEmailSetDlg::CEmailSetDlg(wxWindow* parent, EmailSettings& settings)
     CentreOnParent();
     senderEdit_->SetFocus();
     if (!edited_.unknownSecurity.empty()) {
-        ShowResult("The stored security \"" + edited_.unknownSecurity +
-                   "\" is none of these, so no mail is sent: choose one and save.");
+        ShowResult(wxString::Format(
+            _("The stored security \"%s\" is none of these, so no mail is sent: choose one and "
+              "save."),
+            wxString::FromUTF8(edited_.unknownSecurity)));
     }
 }
 
-void CEmailSetDlg::ShowResult(const std::string& text) {
-    testResult_->SetLabel(wxString::FromUTF8(text));
+void CEmailSetDlg::ShowResult(const wxString& text) {
+    testResult_->SetLabel(text);
     testResult_->Wrap(testResult_->GetClientSize().x);
 }
 
@@ -169,7 +172,8 @@ bool CEmailSetDlg::ReadEdits() {
     std::string refusal;
     const std::optional<EmailSettings> settings = EditedSettings(refusal);
     if (!settings) {
-        wxMessageBox(refusal, resources::kApplicationTitle, wxOK | wxICON_WARNING, this);
+        wxMessageBox(wxGetTranslation(refusal), resources::kApplicationTitle, wxOK | wxICON_WARNING,
+                     this);
         if (refusal == kChooseSecurity) {
             securityChoice_->SetFocus();
         } else {
@@ -187,15 +191,18 @@ void CEmailSetDlg::OnSendTest(wxCommandEvent&) {
     const std::optional<EmailSettings> settings = EditedSettings(refusal);
     const std::string recipient =
         settings ? CKivSMTPAddress(settings->senderAddress).Address() : std::string();
+    wxString shownRefusal;
     if (!settings) {
-        refusal = refusal == kChooseSecurity ? refusal : "Port: " + refusal;
+        shownRefusal = refusal == kChooseSecurity
+                           ? wxGetTranslation(refusal)
+                           : wxString::Format(_("Port: %s"), wxGetTranslation(refusal));
     } else if (settings->smtpServer.empty()) {
-        refusal = "Enter the SMTP server first.";
+        shownRefusal = _("Enter the SMTP server first.");
     } else if (recipient.empty()) {
-        refusal = "Enter the display email address first: the test message goes to it.";
+        shownRefusal = _("Enter the display email address first: the test message goes to it.");
     }
-    if (!refusal.empty()) {
-        ShowResult(refusal);
+    if (!shownRefusal.empty()) {
+        ShowResult(shownRefusal);
         return;
     }
     if (!testMail_) {
@@ -213,21 +220,27 @@ void CEmailSetDlg::OnSendTest(wxCommandEvent&) {
     testMail_->Queue(std::move(job));
     testRecipient_ = recipient;
     testButton_->Disable();
-    ShowResult("Sending a test message to " + recipient + "...");
+    ShowResult(
+        wxString::Format(_("Sending a test message to %s..."), wxString::FromUTF8(recipient)));
 }
 
 void CEmailSetDlg::ShowTestOutcome(const MailOutcome& outcome) {
     testButton_->Enable();
-    const std::string text =
-        outcome.sent
-            ? "The test message was sent to " + testRecipient_ + "."
-            : "Not sent" + (outcome.destination.empty() ? "" : " through " + outcome.destination) +
-                  ": " + outcome.reason;
-    ShowResult(text);
+    // The reason comes from the mail client and the server, in English.
+    const wxString reason = wxString::FromUTF8(outcome.reason);
+    if (outcome.sent) {
+        ShowResult(wxString::Format(_("The test message was sent to %s."),
+                                    wxString::FromUTF8(testRecipient_)));
+    } else if (outcome.destination.empty()) {
+        ShowResult(wxString::Format(_("Not sent: %s"), reason));
+    } else {
+        ShowResult(wxString::Format(_("Not sent through %s: %s"),
+                                    wxString::FromUTF8(outcome.destination), reason));
+    }
 }
 
 void CEmailSetDlg::OnOk(wxCommandEvent&) {
-    if (!AskTips(this, kSaveQuestion)) {
+    if (!AskTips(this, wxGetTranslation(kSaveQuestion))) {
         return;
     }
     if (!ReadEdits()) {

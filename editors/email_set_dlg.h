@@ -6,6 +6,7 @@
 
 #include <wx/dialog.h>
 
+#include "platform/translatable.h"
 #include "settings/email_settings.h"
 
 class wxButton;
@@ -40,7 +41,7 @@ public:
     wxStaticText* TestResult() const { return testResult_; }
 
     // The choice's entries, in the order of MailSecurity.
-    static constexpr const char* kSecurityNames[] = {"None", "STARTTLS", "SSL/TLS"};
+    static constexpr const char* kSecurityNames[] = {TRANSLATABLE("None"), "STARTTLS", "SSL/TLS"};
 
 private:
     void OnOk(wxCommandEvent& event);
@@ -49,7 +50,7 @@ private:
     void OnSendTest(wxCommandEvent& event);
     void ShowTestOutcome(const MailOutcome& outcome);
     // Shows the text below the test button, wrapped to its width.
-    void ShowResult(const std::string& text);
+    void ShowResult(const wxString& text);
     // The settings as the edits hold them; none, with the reason in `refusal`, when the port is
     // no integer or no port number, or no security is chosen.
     std::optional<EmailSettings> EditedSettings(std::string& refusal) const;

@@ -3,6 +3,7 @@
 #include <wx/choice.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
+#include <wx/translation.h>
 
 #include "editors/dialog_buttons.h"
 #include "editors/picker_rows.h"
@@ -16,8 +17,8 @@ wxEND_EVENT_TABLE()
 
 CGroupListDlg::CGroupListDlg(wxWindow* parent, CDBConnection& connection, int kindDigit,
                              Identifier groupId)
-    : wxDialog(parent, wxID_ANY, "Group List"), groupId_(groupId) {
-    auto* label = new wxStaticText(this, wxID_ANY, "Please select the group name:");
+    : wxDialog(parent, wxID_ANY, _("Group List")), groupId_(groupId) {
+    auto* label = new wxStaticText(this, wxID_ANY, _("Please select the group name:"));
     choice_ = new wxChoice(this, wxID_ANY);
     choice_->SetMinSize(wxSize(FromDIP(240), -1));
 

@@ -44,17 +44,10 @@ std::vector<std::string> ReleaseCreatedMembersChange(int kind, Identifier groupI
     return change;
 }
 
-std::string CreatedMembersStayText(int kind, const std::vector<GroupMember>& members,
-                                   const std::string& baseGroupName) {
-    const auto count = std::count_if(members.begin(), members.end(),
-                                     [](const GroupMember& member) { return member.createdHere; });
-    if (count == 0) {
-        return std::string();
-    }
-    const bool one = count == 1;
-    return std::to_string(count) + " " + (kind == kScheduleKind ? "schedule" : "contact") +
-           (one ? "" : "s") + " made here " + (one ? "stays" : "stay") + ", in " + baseGroupName +
-           ".";
+std::size_t CreatedHereCount(const std::vector<GroupMember>& members) {
+    return static_cast<std::size_t>(
+        std::count_if(members.begin(), members.end(),
+                      [](const GroupMember& member) { return member.createdHere; }));
 }
 
 bool RunMemberStatement(CDBConnection& connection, const std::string& statement,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -39,10 +40,9 @@ std::string ReleaseMemberStatement(int kind, Identifier id);
 std::vector<std::string> ReleaseCreatedMembersChange(int kind, Identifier groupId,
                                                      const std::vector<GroupMember>& members);
 
-// What the group editor's Cancel question adds when members were made in it: "1 contact made
-// here stays, in All Contacts." (the base group's name); empty when none was.
-std::string CreatedMembersStayText(int kind, const std::vector<GroupMember>& members,
-                                   const std::string& baseGroupName);
+// How many members were made in the group editor: its Cancel question says that they stay, in
+// the base group.
+std::size_t CreatedHereCount(const std::vector<GroupMember>& members);
 
 // Runs one of the group editor's own statements now. False when it failed, with `what` and the
 // database's reason in the log.

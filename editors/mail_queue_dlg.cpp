@@ -4,6 +4,7 @@
 #include <wx/listctrl.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
+#include <wx/translation.h>
 
 #include <string>
 #include <utility>
@@ -15,8 +16,10 @@ namespace calvendra {
 
 namespace {
 
-constexpr const char* kHeadings[kQueueColumnCount] = {"Subject", "Due",      "Recipients", "State",
-                                                      "Tries",   "Next Try", "Last Reason"};
+constexpr const char* kHeadings[kQueueColumnCount] = {
+    TRANSLATABLE("Subject"),    TRANSLATABLE("Due"),   TRANSLATABLE("Recipients"),
+    TRANSLATABLE("State"),      TRANSLATABLE("Tries"), TRANSLATABLE("Next Try"),
+    TRANSLATABLE("Last Reason")};
 constexpr int kWidths[kQueueColumnCount] = {150, 125, 200, 155, 45, 125, 300};
 
 bool SameMail(const QueuedMail& a, const QueuedMail& b) {
@@ -27,19 +30,20 @@ bool SameMail(const QueuedMail& a, const QueuedMail& b) {
 
 CMailQueueDlg::CMailQueueDlg(wxWindow* parent, const CDBConnection& connection,
                              std::function<void()> wakeMail)
-    : wxDialog(parent, wxID_ANY, "Mail Queue", wxDefaultPosition, wxDefaultSize,
+    : wxDialog(parent, wxID_ANY, _("Mail Queue"), wxDefaultPosition, wxDefaultSize,
                wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
       wakeMail_(std::move(wakeMail)),
       timer_(this) {
     list_ = new wxListCtrl(this, wxID_ANY, wxDefaultPosition, FromDIP(wxSize(960, 260)),
                            wxLC_REPORT | wxLC_SINGLE_SEL);
     for (std::size_t column = 0; column < kQueueColumnCount; ++column) {
-        list_->AppendColumn(kHeadings[column], wxLIST_FORMAT_LEFT, FromDIP(kWidths[column]));
+        list_->AppendColumn(wxGetTranslation(kHeadings[column]), wxLIST_FORMAT_LEFT,
+                            FromDIP(kWidths[column]));
     }
-    summary_ = new wxStaticText(this, wxID_ANY, "Reading the queue...");
-    sendNow_ = new wxButton(this, wxID_ANY, "Send Now");
-    giveUp_ = new wxButton(this, wxID_ANY, "Give Up");
-    auto* close = new wxButton(this, wxID_CANCEL, "Close");
+    summary_ = new wxStaticText(this, wxID_ANY, _("Reading the queue..."));
+    sendNow_ = new wxButton(this, wxID_ANY, _("Send Now"));
+    giveUp_ = new wxButton(this, wxID_ANY, _("Give Up"));
+    auto* close = new wxButton(this, wxID_CANCEL, _("Close"));
     SetEscapeId(wxID_CANCEL);
 
     auto* buttons = new wxBoxSizer(wxHORIZONTAL);
@@ -93,13 +97,14 @@ void CMailQueueDlg::ShowListing(const QueueListing& listing) {
     ++readings_;
     if (!listing.failure.empty()) {
         // What was read before stays; the line says why it is not new.
-        summary_->SetLabel(wxString::FromUTF8("The queue could not be read: " + listing.failure));
+        summary_->SetLabel(wxString::Format(_("The queue could not be read: %s"),
+                                            wxString::FromUTF8(listing.failure)));
         return;
     }
     if (listing.noQueue) {
         summary_->SetLabel(
-            "This database has no mail queue: reminder mail is sent once, when it falls due. "
-            "The README says how to add the queue.");
+            _("This database has no mail queue: reminder mail is sent once, when it falls due. "
+              "The README says how to add the queue."));
     }
     std::optional<QueuedMail> selected;
     const long selectedRow = list_->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
@@ -124,7 +129,10 @@ void CMailQueueDlg::ShowListing(const QueueListing& listing) {
     }
     list_->Thaw();
     if (!listing.noQueue) {
-        summary_->SetLabel(wxString::Format("%zu mails, %d waiting", mails_.size(), waiting));
+        // TRANSLATORS: the mails listed and, of those, the ones waiting to be sent.
+        summary_->SetLabel(wxString::Format(
+            wxPLURAL("%zu mail, %d waiting", "%zu mails, %d waiting", mails_.size()), mails_.size(),
+            waiting));
     }
     UpdateButtons();
 }
@@ -151,8 +159,8 @@ void CMailQueueDlg::RunCommand(std::function<bool(CDBConnection&)> command) {
         },
         [this](std::string refusal) {
             if (!refusal.empty()) {
-                summary_->SetLabel(
-                    wxString::FromUTF8("The database refused the change: " + refusal));
+                summary_->SetLabel(wxString::Format(_("The database refused the change: %s"),
+                                                    wxString::FromUTF8(refusal)));
                 return;
             }
             if (wakeMail_) {
@@ -191,7 +199,7 @@ void CMailQueueDlg::OnGiveUp(wxCommandEvent&) {
     }
     const Identifier scheduleId = mail->scheduleId;
     const std::time_t dueMinute = mail->dueMinute;
-    if (!AskTips(this, "Do you want to give up this mail? It will not be sent.",
+    if (!AskTips(this, _("Do you want to give up this mail? It will not be sent."),
                  wxString::FromUTF8(mail->subject))) {
         return;
     }

@@ -9,6 +9,7 @@
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/translation.h>
 
 #include "editors/changed_elsewhere.h"
 #include "editors/contact_record.h"
@@ -18,6 +19,7 @@
 #include "editors/picker_rows.h"
 #include "editors/schedule_record.h"
 #include "editors/store_failure.h"
+#include "platform/translatable.h"
 #include "resources/store_text.h"
 #include "resources/strings.h"
 #include "store/new_identifier.h"
@@ -34,9 +36,9 @@ enum ControlId : int {
     kIdMembers,
 };
 
-constexpr char kNoName[] = "Please input the new group name!";
-constexpr char kRemoveError[] = "Remove error, please contact ";
-constexpr char kCancelQuestion[] = "Do you want to cancel this new group?";
+constexpr char kNoName[] = TRANSLATABLE("Please input the new group name!");
+constexpr char kRemoveError[] = TRANSLATABLE("Remove error, please contact ");
+constexpr char kCancelQuestion[] = TRANSLATABLE("Do you want to cancel this new group?");
 
 std::string ContactText(const ContactValues& values) {
     return MemberContactText(values[ContactField::kFirstName], values[ContactField::kLastName]);
@@ -57,7 +59,7 @@ wxEND_EVENT_TABLE()
 
 CNewGroupDlg::CNewGroupDlg(wxWindow* parent, CDBConnection& connection, int kind,
                            Identifier groupId, Identifier itemCounter, WebLauncher launch)
-    : wxDialog(parent, wxID_ANY, "New Group Dialog", wxDefaultPosition, wxDefaultSize,
+    : wxDialog(parent, wxID_ANY, _("New Group Dialog"), wxDefaultPosition, wxDefaultSize,
                wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
       connection_(connection),
       kind_(kind),
@@ -74,13 +76,13 @@ void CNewGroupDlg::CreateControls() {
     // Created in tab order: the name, the four member buttons, OK and Cancel, and last the member
     // list. They are all the dialog's own, so the list can come after OK and Cancel although its
     // frame holds it with the buttons.
-    auto* nameLabel = new wxStaticText(this, wxID_ANY, "New Group Name:");
+    auto* nameLabel = new wxStaticText(this, wxID_ANY, _("New Group Name:"));
     nameEdit_ = new wxTextCtrl(this, wxID_ANY);
-    auto* frame = new wxStaticBox(this, wxID_ANY, "Group Members");
-    selectButton_ = new wxButton(this, kIdSelect, "Select");
-    newItemButton_ = new wxButton(this, kIdNewItem, "New Contact");
-    removeButton_ = new wxButton(this, kIdRemove, "Remove");
-    propertiesButton_ = new wxButton(this, kIdProperties, "Properties");
+    auto* frame = new wxStaticBox(this, wxID_ANY, _("Group Members"));
+    selectButton_ = new wxButton(this, kIdSelect, _("Select"));
+    newItemButton_ = new wxButton(this, kIdNewItem, _("New Contact"));
+    removeButton_ = new wxButton(this, kIdRemove, _("Remove"));
+    propertiesButton_ = new wxButton(this, kIdProperties, _("Properties"));
     wxStdDialogButtonSizer* okCancel = CreateOkCancelButtons(this);
     memberList_ = new wxListCtrl(this, kIdMembers, wxDefaultPosition, FromDIP(wxSize(300, 200)),
                                  wxLC_LIST | wxLC_SINGLE_SEL | wxBORDER_THEME);
@@ -276,10 +278,19 @@ void CNewGroupDlg::ScheduleProperties(long row) {
 
 void CNewGroupDlg::OnCancel(wxCommandEvent&) {
     // What was made here is stored already; the question says where it stays.
-    const std::string stays =
-        CreatedMembersStayText(kind_, members_, BaseGroupName(connection_, kind_));
-    if (!stays.empty() && !AskTips(this, kCancelQuestion, resources::FromStoreText(stays))) {
-        return;
+    const std::size_t made = CreatedHereCount(members_);
+    if (made > 0) {
+        const wxString base = resources::FromStoreText(BaseGroupName(connection_, kind_));
+        // TRANSLATORS: the number of items made in the group editor, then the base group's name.
+        const wxString stays = wxString::Format(
+            kind_ == kScheduleKind ? wxPLURAL("%zu schedule made here stays, in %s.",
+                                              "%zu schedules made here stay, in %s.", made)
+                                   : wxPLURAL("%zu contact made here stays, in %s.",
+                                              "%zu contacts made here stay, in %s.", made),
+            made, base);
+        if (!AskTips(this, wxGetTranslation(kCancelQuestion), stays)) {
+            return;
+        }
     }
     FinishDialog(*this, wxID_CANCEL);
 }
@@ -287,7 +298,8 @@ void CNewGroupDlg::OnCancel(wxCommandEvent&) {
 void CNewGroupDlg::OnOk(wxCommandEvent&) {
     const std::string name = resources::ToStoreText(nameEdit_->GetValue());
     if (name.empty()) {
-        wxMessageBox(kNoName, resources::kApplicationTitle, wxOK | wxICON_WARNING, this);
+        wxMessageBox(wxGetTranslation(kNoName), resources::kApplicationTitle, wxOK | wxICON_WARNING,
+                     this);
         return;
     }
     groupName_ = name;

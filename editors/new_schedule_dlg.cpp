@@ -5,11 +5,13 @@
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/translation.h>
 
 #include "editors/dialog_buttons.h"
 #include "editors/group_list_dlg.h"
 #include "editors/picker_rows.h"
 #include "editors/remind_set_dlg.h"
+#include "platform/translatable.h"
 #include "resources/store_text.h"
 #include "resources/strings.h"
 
@@ -22,9 +24,9 @@ enum ControlId : int {
     kIdChangeGroup,
 };
 
-constexpr char kNoSubject[] = "Please input the subject!";
+constexpr char kNoSubject[] = TRANSLATABLE("Please input the subject!");
 constexpr char kCreateQuestion[] =
-    "Do you want to create this new schedule and insert into the selected group?";
+    TRANSLATABLE("Do you want to create this new schedule and insert into the selected group?");
 
 }  // namespace
 
@@ -37,7 +39,7 @@ wxEND_EVENT_TABLE()
 CNewScheduleDlg::CNewScheduleDlg(wxWindow* parent, CDBConnection& connection, EditMode mode,
                                  Identifier scheduleId, Identifier groupId,
                                  const ScheduleValues& values)
-    : wxDialog(parent, wxID_ANY, "New Schedule", wxDefaultPosition, wxDefaultSize,
+    : wxDialog(parent, wxID_ANY, _("New Schedule"), wxDefaultPosition, wxDefaultSize,
                wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
       connection_(connection),
       mode_(mode),
@@ -45,15 +47,15 @@ CNewScheduleDlg::CNewScheduleDlg(wxWindow* parent, CDBConnection& connection, Ed
       groupId_(groupId),
       values_(values) {
     // Created in tab order: subject, text, the two buttons, then OK and Cancel.
-    auto* subjectLabel = new wxStaticText(this, wxID_ANY, "Subject:");
+    auto* subjectLabel = new wxStaticText(this, wxID_ANY, _("Subject:"));
     subjectEdit_ = new wxTextCtrl(this, wxID_ANY, resources::FromStoreText(values_.subject));
-    auto* textLabel = new wxStaticText(this, wxID_ANY, "Text:");
+    auto* textLabel = new wxStaticText(this, wxID_ANY, _("Text:"));
     // Enter starts a new line; long lines scroll sideways.
     textEdit_ =
         new wxTextCtrl(this, wxID_ANY, resources::FromStoreText(values_.text), wxDefaultPosition,
                        FromDIP(wxSize(380, 180)), wxTE_MULTILINE | wxTE_DONTWRAP | wxVSCROLL);
-    remindSettingButton_ = new wxButton(this, kIdRemindSetting, "Remind Setting");
-    changeGroupButton_ = new wxButton(this, kIdChangeGroup, "Change Group");
+    remindSettingButton_ = new wxButton(this, kIdRemindSetting, _("Remind Setting"));
+    changeGroupButton_ = new wxButton(this, kIdChangeGroup, _("Change Group"));
 
     auto* grid = new wxFlexGridSizer(2, wxSize(12, 6));
     grid->AddGrowableCol(1);
@@ -116,10 +118,12 @@ void CNewScheduleDlg::OnOk(wxCommandEvent&) {
     ReadEdits();
     // Blanks make a subject; only an empty one is refused.
     if (values_.subject.empty()) {
-        wxMessageBox(kNoSubject, resources::kApplicationTitle, wxOK | wxICON_WARNING, this);
+        wxMessageBox(wxGetTranslation(kNoSubject), resources::kApplicationTitle,
+                     wxOK | wxICON_WARNING, this);
         return;
     }
-    if (!AskTips(this, mode_ == EditMode::kNew ? kCreateQuestion : kSaveChangesQuestion)) {
+    if (!AskTips(this, wxGetTranslation(mode_ == EditMode::kNew ? kCreateQuestion
+                                                                : kSaveChangesQuestion))) {
         return;
     }
     // The statement doubles the quotes; the values keep the text as typed, so that another try

@@ -2,6 +2,7 @@
 
 #include <wx/radiobut.h>
 #include <wx/sizer.h>
+#include <wx/translation.h>
 
 #include "editors/dialog_buttons.h"
 #include "platform/log.h"
@@ -25,13 +26,13 @@ wxBEGIN_EVENT_TABLE(COptionDlg, wxDialog)
 wxEND_EVENT_TABLE()
 // clang-format on
 
-COptionDlg::COptionDlg(wxWindow* parent) : wxDialog(parent, wxID_ANY, "Option Dialog") {
+COptionDlg::COptionDlg(wxWindow* parent) : wxDialog(parent, wxID_ANY, _("Option Dialog")) {
     autoRun_ = LoadAutoRunFlag();
 
     // One group of two, then OK and Cancel.
-    autoRunButton_ = new wxRadioButton(this, kIdAutoRun, "Auto Run when windows start",
+    autoRunButton_ = new wxRadioButton(this, kIdAutoRun, _("Auto Run when windows start"),
                                        wxDefaultPosition, wxDefaultSize, wxRB_GROUP);
-    manualRunButton_ = new wxRadioButton(this, kIdManualRun, "Manually Run");
+    manualRunButton_ = new wxRadioButton(this, kIdManualRun, _("Manually Run"));
     (autoRun_ != 0 ? autoRunButton_ : manualRunButton_)->SetValue(true);
 
     wxStdDialogButtonSizer* buttons = CreateOkCancelButtons(this);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/log.h"
+#include "platform/translatable.h"
 #include "store/db_result_set.h"
 #include "store/query_rows.h"
 #include "store/statement_catalogue.h"
@@ -95,9 +96,9 @@ std::vector<GroupEntry> LoadGroupsOfKind(CDBConnection& connection, int kindDigi
 std::vector<std::string> PickerHeadings(int kind) {
     switch (kind) {
         case kContactKind:
-            return {"Name", "Email", "Group"};
+            return {TRANSLATABLE("Name"), TRANSLATABLE("Email"), TRANSLATABLE("Group")};
         case kScheduleKind:
-            return {"Subject", "Remind Time", "Group"};
+            return {TRANSLATABLE("Subject"), TRANSLATABLE("Remind Time"), TRANSLATABLE("Group")};
         default:
             return {};
     }

@@ -8,6 +8,7 @@
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/timectrl.h>
+#include <wx/translation.h>
 
 #include "editors/checked_list_ctrl.h"
 #include "editors/dialog_buttons.h"
@@ -25,14 +26,18 @@ enum ControlId : int {
     kIdEveryDay,
 };
 
-constexpr const char* kWeekdays[kWeekdayCount] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                                  "Thursday", "Friday", "Saturday"};
+constexpr const char* kWeekdays[kWeekdayCount] = {
+    TRANSLATABLE("Sunday"),    TRANSLATABLE("Monday"),   TRANSLATABLE("Tuesday"),
+    TRANSLATABLE("Wednesday"), TRANSLATABLE("Thursday"), TRANSLATABLE("Friday"),
+    TRANSLATABLE("Saturday")};
 
 constexpr int kFirstType = kRemindSpecialDay;
 
 // The repeat choice's entries, by position.
 enum RepeatEntry : int { kOnce, kEveryYear, kEveryMonth };
-constexpr const char* kRepeatEntries[] = {"once", "every year", "every month"};
+// TRANSLATORS: how a special day's reminder repeats, chosen beside its date.
+constexpr const char* kRepeatEntries[] = {TRANSLATABLE("once"), TRANSLATABLE("every year"),
+                                          TRANSLATABLE("every month")};
 
 // The button of a type, by position; a type that is neither of the first two counts as every day.
 std::size_t TypeButtonIndex(int remindType) {
@@ -67,7 +72,8 @@ protected:
 #endif
 };
 
-void AddLabelled(wxFlexGridSizer& grid, wxWindow* parent, const char* label, wxWindow* control) {
+void AddLabelled(wxFlexGridSizer& grid, wxWindow* parent, const wxString& label,
+                 wxWindow* control) {
     grid.Add(new wxStaticText(parent, wxID_ANY, label), wxSizerFlags().CentreVertical());
     grid.Add(control, wxSizerFlags().CentreVertical());
 }
@@ -85,7 +91,7 @@ wxEND_EVENT_TABLE()
 CRemindSetDlg::CRemindSetDlg(wxWindow* parent, CDBConnection& connection, Identifier scheduleId,
                              const ReminderSettings& settings,
                              const std::optional<AttendantSet>& chosenAttendants)
-    : wxDialog(parent, wxID_ANY, "Remind Setting", wxDefaultPosition, wxDefaultSize,
+    : wxDialog(parent, wxID_ANY, _("Remind Setting"), wxDefaultPosition, wxDefaultSize,
                wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
       scheduleId_(scheduleId),
       settings_(settings),
@@ -104,10 +110,12 @@ CRemindSetDlg::CRemindSetDlg(wxWindow* parent, CDBConnection& connection, Identi
     if (!repeatAvailable_) {
         repeatChoice_->SetToolTip(
             repeatTable
-                ? std::string("Repeating needs the table schedule_repeat, which this "
-                              "database lacks: the README's step \"") +
-                      kAddTablesStep + "\" adds it."
-                : "The database could not say whether it keeps repetitions: " + unknown.Text());
+                // TRANSLATORS: %s is the title of a step in the README, which is in English.
+                ? wxString::Format(_("Repeating needs the table schedule_repeat, which this "
+                                     "database lacks: the README's step \"%s\" adds it."),
+                                   kAddTablesStep)
+                : _("The database could not say whether it keeps repetitions:") + " " +
+                      wxString::FromUTF8(unknown.Text()));
     }
     ApplyEnabling();
     FillAttendants(connection, chosenAttendants);
@@ -116,11 +124,11 @@ CRemindSetDlg::CRemindSetDlg(wxWindow* parent, CDBConnection& connection, Identi
 
 void CRemindSetDlg::CreateControls() {
     // The reminder: "Remind" sits in the frame of its box.
-    remindCheck_ = new wxCheckBox(this, kIdRemind, "Remind");
+    remindCheck_ = new wxCheckBox(this, kIdRemind, _("Remind"));
     auto* reminderBox = new wxStaticBoxSizer(new CheckBoxFrame(this, remindCheck_), wxVERTICAL);
     wxWindow* box = reminderBox->GetStaticBox();
     auto* typeRow = new wxBoxSizer(wxHORIZONTAL);
-    const char* typeLabels[] = {"Special Day", "Everyweek", "Everyday"};
+    const wxString typeLabels[] = {_("Special Day"), _("Everyweek"), _("Everyday")};
     const int typeIds[] = {kIdSpecialDay, kIdEveryWeek, kIdEveryDay};
     for (std::size_t i = 0; i < typeButtons_.size(); ++i) {
         typeButtons_[i] = new wxRadioButton(box, typeIds[i], typeLabels[i], wxDefaultPosition,
@@ -132,29 +140,30 @@ void CRemindSetDlg::CreateControls() {
     // A choice rather than an editable box: no typed text can select no weekday.
     weekdayChoice_ = new wxChoice(box, wxID_ANY);
     for (const char* weekday : kWeekdays) {
-        weekdayChoice_->Append(weekday);
+        weekdayChoice_->Append(wxGetTranslation(weekday));
     }
     repeatChoice_ = new wxChoice(box, wxID_ANY);
     for (const char* entry : kRepeatEntries) {
-        repeatChoice_->Append(entry);
+        repeatChoice_->Append(wxGetTranslation(entry));
     }
     timePicker_ = new wxTimePickerCtrl(box, wxID_ANY);
     auto* grid = new wxFlexGridSizer(2, wxSize(12, 6));
     auto* dateRow = new wxBoxSizer(wxHORIZONTAL);
     dateRow->Add(datePicker_, wxSizerFlags().CentreVertical());
     dateRow->Add(repeatChoice_, wxSizerFlags().CentreVertical().Border(wxLEFT, 6));
-    grid->Add(new wxStaticText(box, wxID_ANY, "Date:"), wxSizerFlags().CentreVertical());
+    grid->Add(new wxStaticText(box, wxID_ANY, _("Date:")), wxSizerFlags().CentreVertical());
     grid->Add(dateRow, wxSizerFlags().CentreVertical());
-    AddLabelled(*grid, box, "Weekday:", weekdayChoice_);
-    AddLabelled(*grid, box, "Time:", timePicker_);
+    AddLabelled(*grid, box, _("Weekday:"), weekdayChoice_);
+    AddLabelled(*grid, box, _("Time:"), timePicker_);
     reminderBox->Add(typeRow, wxSizerFlags().Border(wxALL, 6));
     reminderBox->Add(grid, wxSizerFlags().Border(wxLEFT | wxRIGHT | wxBOTTOM, 6));
 
-    auto* attendantBox = new wxStaticBoxSizer(wxVERTICAL, this, "Attendant");
+    auto* attendantBox = new wxStaticBoxSizer(wxVERTICAL, this, _("Attendant"));
     box = attendantBox->GetStaticBox();
-    emailCheck_ = new wxCheckBox(box, wxID_ANY, "Email to remind attendant");
+    emailCheck_ = new wxCheckBox(box, wxID_ANY, _("Email to remind attendant"));
     attendantList_ = new CCheckedListCtrl(box);
-    attendantList_->SetHeadings({"Name", "Email", "Group"});
+    attendantList_->SetHeadings(
+        {TRANSLATABLE("Name"), TRANSLATABLE("Email"), TRANSLATABLE("Group")});
     attendantList_->SetMinSize(FromDIP(wxSize(470, 220)));
     attendantBox->Add(emailCheck_, wxSizerFlags().Border(wxALL, 6));
     attendantBox->Add(attendantList_, wxSizerFlags(1).Expand().Border(wxALL, 6));

@@ -6,6 +6,7 @@
 
 #include "editors/attendant_choice.h"
 #include "platform/log.h"
+#include "platform/translatable.h"
 #include "store/db_result_set.h"
 #include "store/query_rows.h"
 #include "store/repeat_table.h"
@@ -62,12 +63,13 @@ std::vector<std::string> ScheduleDifferences(const StoredSchedule& one,
     const ScheduleValues& a = one.values;
     const ScheduleValues& b = other.values;
     const std::pair<bool, const char*> checks[] = {
-        {a.subject != b.subject, "Subject"},
-        {a.text != b.text, "Text"},
-        {one.groupId != other.groupId, "Group"},
-        {!SameReminder(a.reminder, b.reminder), "Reminder"},
-        {a.reminder.emailRemind != b.reminder.emailRemind, "Email to remind attendant"},
-        {one.attendantLinks != other.attendantLinks, "Attendants"},
+        {a.subject != b.subject, TRANSLATABLE("Subject")},
+        {a.text != b.text, TRANSLATABLE("Text")},
+        {one.groupId != other.groupId, TRANSLATABLE("Group")},
+        {!SameReminder(a.reminder, b.reminder), TRANSLATABLE("Reminder")},
+        {a.reminder.emailRemind != b.reminder.emailRemind,
+         TRANSLATABLE("Email to remind attendant")},
+        {one.attendantLinks != other.attendantLinks, TRANSLATABLE("Attendants")},
     };
     for (const auto& [differs, name] : checks) {
         if (differs) {

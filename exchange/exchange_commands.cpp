@@ -2,6 +2,7 @@
 
 #include <wx/filedlg.h>
 #include <wx/msgdlg.h>
+#include <wx/translation.h>
 
 #include <ctime>
 
@@ -17,21 +18,17 @@ namespace calvendra {
 
 namespace {
 
-constexpr char kImportCaption[] = "Import";
-constexpr char kExportCaption[] = "Export";
-constexpr char kImportError[] = "Import error, please contact ";
+constexpr char kImportCaption[] = TRANSLATABLE("Import");
+constexpr char kExportCaption[] = TRANSLATABLE("Export");
+constexpr char kImportError[] = TRANSLATABLE("Import error, please contact ");
 // Errors listed in full; a longer list ends with how many more there are.
 constexpr std::size_t kErrorsShown = 12;
 
-std::string Plural(long count, const char* one, const char* many) {
-    return std::to_string(count) + " " + (count == 1 ? one : many);
-}
-
-void Tell(wxWindow* parent, const char* caption, const std::string& message,
-          const std::string& details, long icon) {
-    wxMessageDialog box(parent, wxString::FromUTF8(message), caption, wxOK | icon);
+void Tell(wxWindow* parent, const char* caption, const wxString& message, const wxString& details,
+          long icon) {
+    wxMessageDialog box(parent, message, wxGetTranslation(caption), wxOK | icon);
     if (!details.empty()) {
-        box.SetExtendedMessage(wxString::FromUTF8(details));
+        box.SetExtendedMessage(details);
     }
     box.ShowModal();
 }
@@ -48,10 +45,11 @@ bool Open(CDBConnection& connection, OdbcDiagnostic& failure) {
 }  // namespace
 
 bool RunImportCommand(wxWindow* parent, const CDBConnection& connection) {
-    wxFileDialog chooser(parent, "Import", wxEmptyString, wxEmptyString,
-                         "vCard and iCalendar files (*.vcf;*.ics)|*.vcf;*.VCF;*.vcard;*.ics;*.ICS;"
-                         "*.ical|All files (*)|*",
-                         wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
+    wxFileDialog chooser(
+        parent, _("Import"), wxEmptyString, wxEmptyString,
+        _("vCard and iCalendar files (*.vcf;*.ics)|*.vcf;*.VCF;*.vcard;*.ics;*.ICS;"
+          "*.ical|All files (*)|*"),
+        wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
     if (chooser.ShowModal() != wxID_OK) {
         return false;
     }
@@ -80,18 +78,20 @@ bool ImportFiles(wxWindow* parent, const CDBConnection& connection,
         }
     }
     if (!reading.contents.errors.empty()) {
-        std::string details;
+        wxString details;
         for (std::size_t i = 0; i < reading.contents.errors.size(); ++i) {
             if (i == kErrorsShown) {
                 details +=
-                    "... and " + std::to_string(reading.contents.errors.size() - i) + " more.\n";
+                    wxString::Format(_("... and %zu more."), reading.contents.errors.size() - i) +
+                    "\n";
                 break;
             }
-            details += exchange::Describe(reading.contents.errors[i]) + "\n";
+            details += wxString::FromUTF8(exchange::Describe(reading.contents.errors[i])) + "\n";
             LogWarning("Cannot import " + exchange::Describe(reading.contents.errors[i]));
         }
-        Tell(parent, kImportCaption, "Nothing was imported: the files cannot be read as they are.",
-             details, wxICON_WARNING);
+        Tell(parent, kImportCaption,
+             _("Nothing was imported: the files cannot be read as they are."), details,
+             wxICON_WARNING);
         return false;
     }
     if (!reading.stored) {
@@ -116,7 +116,7 @@ bool ImportFiles(wxWindow* parent, const CDBConnection& connection,
         progress.ShowModal();
     }
     if (outcome.cancelled) {
-        Tell(parent, kImportCaption, "The import was cancelled: nothing was stored.", "",
+        Tell(parent, kImportCaption, _("The import was cancelled: nothing was stored."), "",
              wxICON_INFORMATION);
         return false;
     }
@@ -124,11 +124,16 @@ bool ImportFiles(wxWindow* parent, const CDBConnection& connection,
         ReportStoreFailure(parent, kImportError, "Cannot import", outcome.failure);
         return false;
     }
+    // TRANSLATORS: joined by "Imported %s, %s and %s."
+    const wxString contacts =
+        wxString::Format(wxPLURAL("%d contact", "%d contacts", outcome.contacts), outcome.contacts);
+    const wxString schedules = wxString::Format(
+        wxPLURAL("%d schedule", "%d schedules", outcome.schedules), outcome.schedules);
+    const wxString groups =
+        wxString::Format(wxPLURAL("%d new group", "%d new groups", outcome.groups), outcome.groups);
     Tell(parent, kImportCaption,
-         "Imported " + Plural(outcome.contacts, "contact", "contacts") + ", " +
-             Plural(outcome.schedules, "schedule", "schedules") + " and " +
-             Plural(outcome.groups, "new group", "new groups") + ".",
-         "", wxICON_INFORMATION);
+         wxString::Format(_("Imported %s, %s and %s."), contacts, schedules, groups), "",
+         wxICON_INFORMATION);
     return true;
 }
 
@@ -154,29 +159,36 @@ void RunExportCommand(wxWindow* parent, const CDBConnection& connection, Identif
         progress.ShowModal();
     }
     if (outcome.cancelled) {
-        Tell(parent, kExportCaption, "The export was cancelled.",
-             "A file that was being written is left as it was.", wxICON_INFORMATION);
+        Tell(parent, kExportCaption, _("The export was cancelled."),
+             _("A file that was being written is left as it was."), wxICON_INFORMATION);
         return;
     }
-    std::string done;
+    wxString done;
     if (!request.contactsFile.empty() && (outcome.error.empty() || outcome.contacts > 0)) {
-        done += "Exported " + Plural(outcome.contacts, "contact", "contacts") + " to " +
-                request.contactsFile + ".";
+        done += wxString::Format(
+            wxPLURAL("Exported %d contact to %s.", "Exported %d contacts to %s.", outcome.contacts),
+            outcome.contacts, wxString::FromUTF8(request.contactsFile));
     }
     if (!outcome.error.empty()) {
         LogError("Cannot export: " + outcome.error);
-        Tell(parent, kExportCaption, "The export failed: " + outcome.error, done, wxICON_WARNING);
+        Tell(parent, kExportCaption,
+             wxString::Format(_("The export failed: %s"), wxString::FromUTF8(outcome.error)), done,
+             wxICON_WARNING);
         return;
     }
     if (!request.schedulesFile.empty()) {
-        done += std::string(done.empty() ? "" : "\n") + "Exported " +
-                Plural(outcome.schedules, "schedule", "schedules") + " to " +
-                request.schedulesFile + ".";
+        done += (done.empty() ? "" : "\n") +
+                wxString::Format(wxPLURAL("Exported %d schedule to %s.",
+                                          "Exported %d schedules to %s.", outcome.schedules),
+                                 outcome.schedules, wxString::FromUTF8(request.schedulesFile));
     }
-    std::string details;
+    wxString details;
     if (outcome.attendantsWithoutAddress > 0) {
-        details = Plural(outcome.attendantsWithoutAddress, "attendant has", "attendants have") +
-                  " no e-mail address and cannot be named in the file.";
+        details = wxString::Format(
+            wxPLURAL("%d attendant has no e-mail address and cannot be named in the file.",
+                     "%d attendants have no e-mail address and cannot be named in the file.",
+                     outcome.attendantsWithoutAddress),
+            outcome.attendantsWithoutAddress);
     }
     Tell(parent, kExportCaption, done, details, wxICON_INFORMATION);
 }

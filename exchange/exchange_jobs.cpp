@@ -4,6 +4,7 @@
 
 #include "exchange/import_reading.h"
 #include "exchange/replaced_file.h"
+#include "platform/translatable.h"
 
 namespace calvendra::exchange {
 
@@ -24,7 +25,8 @@ ImportReading ReadForImport(CDBConnection& connection, const std::vector<std::st
     if (!reading.contents.errors.empty()) {
         return reading;
     }
-    progress.Report("Comparing with the stored contacts and schedules", files.size(), files.size());
+    progress.Report(TRANSLATABLE("Comparing with the stored contacts and schedules"), files.size(),
+                    files.size());
     reading.stored = ReadStoredData(connection, reading.failure);
     reading.cancelled = progress.Cancelled();
     return reading;
@@ -35,7 +37,7 @@ ExportOutcome RunExport(CDBConnection& connection, const ExportRequest& request,
     ExportOutcome outcome;
     OdbcDiagnostic failure;
     if (!request.contactsFile.empty()) {
-        progress.Report("Reading contacts", 0, 1);
+        progress.Report(TRANSLATABLE("Reading contacts"), 0, 1);
         const auto contacts = ReadContactsToWrite(connection, request.contactGroup, failure);
         if (!contacts) {
             outcome.error = "The contacts cannot be read: " + failure.Text();
@@ -55,14 +57,14 @@ ExportOutcome RunExport(CDBConnection& connection, const ExportRequest& request,
         outcome.contacts = static_cast<int>(contacts->size());
     }
     if (!request.schedulesFile.empty()) {
-        progress.Report("Reading schedules", 0, 1);
+        progress.Report(TRANSLATABLE("Reading schedules"), 0, 1);
         const auto schedules = ReadSchedulesToWrite(connection, request.scheduleGroup,
                                                     outcome.attendantsWithoutAddress, failure);
         if (!schedules) {
             outcome.error = "The schedules cannot be read: " + failure.Text();
             return outcome;
         }
-        progress.Report("Writing schedules", 0, schedules->size());
+        progress.Report(TRANSLATABLE("Writing schedules"), 0, schedules->size());
         const std::string text = CalendarOf(*schedules, LocalDateOf(now), now);
         if (progress.Cancelled()) {
             outcome.cancelled = true;

@@ -4,6 +4,7 @@
 #include <wx/gauge.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
+#include <wx/translation.h>
 
 namespace calvendra {
 
@@ -19,12 +20,12 @@ CExchangeProgressDlg::CExchangeProgressDlg(wxWindow* parent, const wxString& cap
       work_(std::move(work)),
       connection_(sameDataSource.MakeAnother()) {
     auto* column = new wxBoxSizer(wxVERTICAL);
-    step_ = new wxStaticText(this, wxID_ANY, "Starting...", wxDefaultPosition,
+    step_ = new wxStaticText(this, wxID_ANY, _("Starting..."), wxDefaultPosition,
                              wxSize(FromDIP(420), -1), wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_MIDDLE);
     column->Add(step_, 0, wxEXPAND | wxALL, FromDIP(12));
     gauge_ = new wxGauge(this, wxID_ANY, kGaugeRange);
     column->Add(gauge_, 0, wxEXPAND | wxLEFT | wxRIGHT, FromDIP(12));
-    cancelButton_ = new wxButton(this, wxID_CANCEL, "Cancel");
+    cancelButton_ = new wxButton(this, wxID_CANCEL, _("Cancel"));
     column->Add(cancelButton_, 0, wxALIGN_RIGHT | wxALL, FromDIP(12));
     SetSizerAndFit(column);
     CentreOnParent();
@@ -58,7 +59,7 @@ void CExchangeProgressDlg::StartWork() {
     progress.cancel = &cancel_;
     std::weak_ptr<int> alive = alive_;
     progress.report = [this, alive](const std::string& step, std::size_t done, std::size_t total) {
-        const wxString text = wxString::FromUTF8(step);
+        const wxString text = wxGetTranslation(wxString::FromUTF8(step));
         CallAfter([this, alive, text, done, total] {
             if (!alive.expired()) {
                 ShowReport(text, done, total);
@@ -79,7 +80,8 @@ void CExchangeProgressDlg::Cancel() {
 
 void CExchangeProgressDlg::ShowReport(const wxString& step, std::size_t done, std::size_t total) {
     if (!cancel_) {
-        step_->SetLabel(total > 1 ? wxString::Format("%s: %zu of %zu", step, done, total) : step);
+        step_->SetLabel(total > 1 ? wxString::Format(_("%s: %zu of %zu"), step, done, total)
+                                  : step);
     }
     if (total > 0) {
         gauge_->SetValue(static_cast<int>(std::min(done, total) * kGaugeRange / total));

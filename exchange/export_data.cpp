@@ -4,6 +4,7 @@
 #include <set>
 
 #include "editors/contact_record.h"
+#include "platform/translatable.h"
 #include "store/db_result_set.h"
 #include "store/query_rows.h"
 #include "store/statement_catalogue.h"
@@ -144,7 +145,7 @@ std::string VCardFileOf(const std::vector<ContactToWrite>& contacts, VCardVersio
     for (const ContactToWrite& contact : contacts) {
         text += VCardOf(contact.fields, contact.groupPath, version);
         if (++done % 256 == 0) {
-            progress.Report("Writing contacts", done, contacts.size());
+            progress.Report(TRANSLATABLE("Writing contacts"), done, contacts.size());
         }
     }
     return text;

@@ -10,6 +10,7 @@
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/translation.h>
 #include <wx/utils.h>
 
 #include "editors/dialog_buttons.h"
@@ -18,8 +19,8 @@ namespace calvendra {
 
 namespace {
 
-constexpr char kVCardWildcard[] = "vCard files (*.vcf)|*.vcf|All files (*)|*";
-constexpr char kICalendarWildcard[] = "iCalendar files (*.ics)|*.ics|All files (*)|*";
+constexpr char kVCardWildcard[] = TRANSLATABLE("vCard files (*.vcf)|*.vcf|All files (*)|*");
+constexpr char kICalendarWildcard[] = TRANSLATABLE("iCalendar files (*.ics)|*.ics|All files (*)|*");
 
 std::string ToUtf8(const wxString& text) {
     return std::string(text.utf8_str());
@@ -28,15 +29,16 @@ std::string ToUtf8(const wxString& text) {
 }  // namespace
 
 CExportDlg::CExportDlg(wxWindow* parent, Identifier group, const std::string& groupName)
-    : wxDialog(parent, wxID_ANY, "Export"), group_(group) {
+    : wxDialog(parent, wxID_ANY, _("Export")), group_(group) {
     const int gap = FromDIP(8);
     auto* column = new wxBoxSizer(wxVERTICAL);
-    everything_ = new wxRadioButton(this, wxID_ANY, "Everything: all contacts and all schedules",
+    everything_ = new wxRadioButton(this, wxID_ANY, _("Everything: all contacts and all schedules"),
                                     wxDefaultPosition, wxDefaultSize, wxRB_GROUP);
     inGroup_ = new wxRadioButton(
         this, wxID_ANY,
-        group != 0 ? wxString::FromUTF8("The group \"" + groupName + "\" and the groups below it")
-                   : wxString("The selected group and the groups below it"));
+        group != 0 ? wxString::Format(_("The group \"%s\" and the groups below it"),
+                                      wxString::FromUTF8(groupName))
+                   : _("The selected group and the groups below it"));
     inGroup_->Enable(group != 0);
     column->Add(everything_, 0, wxALL, gap);
     column->Add(inGroup_, 0, wxLEFT | wxRIGHT | wxBOTTOM, gap);
@@ -44,14 +46,14 @@ CExportDlg::CExportDlg(wxWindow* parent, Identifier group, const std::string& gr
     auto* files = new wxFlexGridSizer(3, gap, gap);
     files->AddGrowableCol(1);
     const wxString home = wxGetHomeDir();
-    contacts_ = new wxCheckBox(this, wxID_ANY, "Contacts to:");
+    contacts_ = new wxCheckBox(this, wxID_ANY, _("Contacts to:"));
     contactsPath_ = new wxTextCtrl(this, wxID_ANY, home + "/contacts.vcf", wxDefaultPosition,
                                    wxSize(FromDIP(320), -1));
-    auto* browseContacts = new wxButton(this, wxID_ANY, "Browse...");
-    schedules_ = new wxCheckBox(this, wxID_ANY, "Schedules to:");
+    auto* browseContacts = new wxButton(this, wxID_ANY, _("Browse..."));
+    schedules_ = new wxCheckBox(this, wxID_ANY, _("Schedules to:"));
     schedulesPath_ = new wxTextCtrl(this, wxID_ANY, home + "/schedules.ics", wxDefaultPosition,
                                     wxSize(FromDIP(320), -1));
-    auto* browseSchedules = new wxButton(this, wxID_ANY, "Browse...");
+    auto* browseSchedules = new wxButton(this, wxID_ANY, _("Browse..."));
     version_ = new wxChoice(this, wxID_ANY);
     version_->Append("vCard 4.0");
     version_->Append("vCard 3.0 (for older programs)");
@@ -61,7 +63,7 @@ CExportDlg::CExportDlg(wxWindow* parent, Identifier group, const std::string& gr
     files->Add(contacts_, 0, wxALIGN_CENTER_VERTICAL);
     files->Add(contactsPath_, 1, wxEXPAND);
     files->Add(browseContacts);
-    files->Add(new wxStaticText(this, wxID_ANY, "Format:"), 0,
+    files->Add(new wxStaticText(this, wxID_ANY, _("Format:")), 0,
                wxALIGN_CENTER_VERTICAL | wxALIGN_RIGHT);
     files->Add(version_, 0);
     files->AddSpacer(0);
@@ -71,9 +73,9 @@ CExportDlg::CExportDlg(wxWindow* parent, Identifier group, const std::string& gr
     column->Add(files, 0, wxEXPAND | wxALL, gap);
 
     auto* buttons = new wxStdDialogButtonSizer;
-    auto* exportButton = new wxButton(this, wxID_OK, "Export");
+    auto* exportButton = new wxButton(this, wxID_OK, _("Export"));
     buttons->AddButton(exportButton);
-    buttons->AddButton(new wxButton(this, wxID_CANCEL, "Cancel"));
+    buttons->AddButton(new wxButton(this, wxID_CANCEL, _("Cancel")));
     buttons->Realize();
     exportButton->SetDefault();
     column->Add(buttons, 0, wxEXPAND | wxALL, gap);
@@ -89,10 +91,12 @@ CExportDlg::CExportDlg(wxWindow* parent, Identifier group, const std::string& gr
     for (wxWindow* control : std::initializer_list<wxWindow*>{contacts_, schedules_}) {
         control->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { UpdateEnabling(); });
     }
-    browseContacts->Bind(wxEVT_BUTTON,
-                         [this](wxCommandEvent&) { Browse(contactsPath_, kVCardWildcard); });
-    browseSchedules->Bind(wxEVT_BUTTON,
-                          [this](wxCommandEvent&) { Browse(schedulesPath_, kICalendarWildcard); });
+    browseContacts->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
+        Browse(contactsPath_, wxGetTranslation(kVCardWildcard));
+    });
+    browseSchedules->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
+        Browse(schedulesPath_, wxGetTranslation(kICalendarWildcard));
+    });
     Bind(wxEVT_BUTTON, &CExportDlg::OnExport, this, wxID_OK);
     UpdateEnabling();
 }
@@ -114,9 +118,9 @@ void CExportDlg::UpdateEnabling() {
     }
 }
 
-void CExportDlg::Browse(wxTextCtrl* path, const char* wildcard) {
+void CExportDlg::Browse(wxTextCtrl* path, const wxString& wildcard) {
     wxFileName current(path->GetValue());
-    wxFileDialog chooser(this, "Export to", current.GetPath(), current.GetFullName(), wildcard,
+    wxFileDialog chooser(this, _("Export to"), current.GetPath(), current.GetFullName(), wildcard,
                          wxFD_SAVE);
     if (chooser.ShowModal() == wxID_OK) {
         path->SetValue(chooser.GetPath());
@@ -146,13 +150,13 @@ void CExportDlg::OnExport(wxCommandEvent&) {
         }
         const wxString file = path->GetValue();
         if (file.empty() || wxFileName(file).IsDir()) {
-            wxMessageBox("Please give the file to export to.", "Calvendra", wxOK | wxICON_WARNING,
-                         this);
+            wxMessageBox(_("Please give the file to export to."), "Calvendra",
+                         wxOK | wxICON_WARNING, this);
             path->SetFocus();
             return;
         }
         if (wxFileName::FileExists(file) &&
-            !AskTips(this, "The file exists already. Do you want to replace it?", file)) {
+            !AskTips(this, _("The file exists already. Do you want to replace it?"), file)) {
             return;
         }
     }

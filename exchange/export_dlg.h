@@ -35,7 +35,7 @@ public:
 
 private:
     void UpdateEnabling();
-    void Browse(wxTextCtrl* path, const char* wildcard);
+    void Browse(wxTextCtrl* path, const wxString& wildcard);
     void OnExport(wxCommandEvent& event);
 
     Identifier group_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "platform/translatable.h"
 #include "store/db_transaction.h"
 #include "store/new_identifier.h"
 #include "store/statements.h"
@@ -99,7 +100,7 @@ private:
         }
         ++done_;
         if (done_ % 64 == 0 || done_ == total_) {
-            progress_.Report("Storing groups, contacts and schedules", done_, total_);
+            progress_.Report(TRANSLATABLE("Storing groups, contacts and schedules"), done_, total_);
         }
         return true;
     }

@@ -4,11 +4,12 @@
 #include <wx/checkbox.h>
 #include <wx/sizer.h>
 #include <wx/textctrl.h>
+#include <wx/translation.h>
 
 namespace calvendra {
 
 CImportSummaryDlg::CImportSummaryDlg(wxWindow* parent, const exchange::ImportReading& reading)
-    : wxDialog(parent, wxID_ANY, "Import", wxDefaultPosition, wxDefaultSize,
+    : wxDialog(parent, wxID_ANY, _("Import"), wxDefaultPosition, wxDefaultSize,
                wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
       reading_(reading) {
     auto* column = new wxBoxSizer(wxVERTICAL);
@@ -18,14 +19,14 @@ CImportSummaryDlg::CImportSummaryDlg(wxWindow* parent, const exchange::ImportRea
     column->Add(summary_, 1, wxEXPAND | wxALL, FromDIP(12));
     plan_ = PlanImport(reading_.contents, *reading_.stored, false);
     if (!plan_.duplicates.empty()) {
-        duplicates_ = new wxCheckBox(this, wxID_ANY, "Import the duplicates anyway");
+        duplicates_ = new wxCheckBox(this, wxID_ANY, _("Import the duplicates anyway"));
         column->Add(duplicates_, 0, wxLEFT | wxRIGHT, FromDIP(12));
         duplicates_->Bind(wxEVT_CHECKBOX, &CImportSummaryDlg::OnDuplicates, this);
     }
     auto* buttons = new wxStdDialogButtonSizer;
-    auto* import = new wxButton(this, wxID_OK, "Import");
+    auto* import = new wxButton(this, wxID_OK, _("Import"));
     buttons->AddButton(import);
-    buttons->AddButton(new wxButton(this, wxID_CANCEL, "Cancel"));
+    buttons->AddButton(new wxButton(this, wxID_CANCEL, _("Cancel")));
     buttons->Realize();
     import->SetDefault();
     column->Add(buttons, 0, wxEXPAND | wxALL, FromDIP(12));

@@ -46,7 +46,7 @@ bool ReadCandidates(CDBConnection& connection, const std::string& statement, int
 }  // namespace
 
 FoundRows ReadFoundRows(CDBConnection& connection, const std::vector<std::string>& words,
-                        const WeekdayNames& weekdayNames, const std::function<bool()>& superseded) {
+                        const ReminderWording& wording, const std::function<bool()>& superseded) {
     FoundRows found;
     found.words = words;
     if (words.empty()) {
@@ -105,7 +105,7 @@ FoundRows ReadFoundRows(CDBConnection& connection, const std::vector<std::string
                              row.Int(Schedule::kRemindWeek),
                              results.ColumnText(Schedule::kRemindWeek),
                              results.ColumnText(Schedule::kRemindDate),
-                             results.ColumnText(Schedule::kRemindTime), weekdayNames, reminder);
+                             results.ColumnText(Schedule::kRemindTime), wording, reminder);
                 found.rows.Add(row.Id(Schedule::kScheduleId),
                                {results.ColumnText(Schedule::kFirstSearched), reminder,
                                 std::string_view(), results.ColumnText(Schedule::kGroupName)});

@@ -36,7 +36,7 @@ struct FoundRows {
 // the list shows. `superseded` is asked between rows: once it says yes, the reading stops. Touches
 // nothing but the connection, so it runs on the reading thread. Never throws.
 FoundRows ReadFoundRows(CDBConnection& connection, const std::vector<std::string>& words,
-                        const WeekdayNames& weekdayNames,
+                        const ReminderWording& wording,
                         const std::function<bool()>& superseded = {});
 
 }  // namespace calvendra::find

@@ -1,5 +1,7 @@
 #include "resources/strings.h"
 
+#include <wx/translation.h>
+
 #include "resources/resource_ids.h"
 
 namespace calvendra::resources {
@@ -10,56 +12,66 @@ namespace {
 const char* StringTableEntry(int commandId) {
     switch (commandId) {
         case kIdNewContactGroup:
-            return "Create a new contact group\nCreate a new contact group";
+            return TRANSLATABLE("Create a new contact group\nCreate a new contact group");
         case kIdNewContact:
-            return "Create a new contact\nCreate a new contact";
+            return TRANSLATABLE("Create a new contact\nCreate a new contact");
         case kIdNewScheduleGroup:
-            return "Create a new schedule group\nCreate a new schedule group";
+            return TRANSLATABLE("Create a new schedule group
+Create a new schedule group");
         case kIdNewSubGroup:
-            return "Create a new group below the selected group\nNew Sub-Group";
+            return TRANSLATABLE("Create a new group below the selected group
+New Sub-Group");
         case kIdNewSchedule:
-            return "Create a new schedule\nCreate a new schedule";
+            return TRANSLATABLE("Create a new schedule\nCreate a new schedule");
         case kIdEmailSetting:
-            return "Email Setting\nEmail Setting";
+            return TRANSLATABLE("Email Setting\nEmail Setting");
         case kIdMailQueue:
-            return "Show the reminder mails waiting, sent and given up\nMail Queue";
+            return TRANSLATABLE("Show the reminder mails waiting, sent and given up\nMail Queue");
         case kIdDeleteItem:
-            return "Delete Selected Contact\nDelete Selected Contact";
+            return TRANSLATABLE("Delete Selected Contact\nDelete Selected Contact");
         case kIdDeleteContactGroup:
-            return "Delete Selected Group\nDelete Selected Group";
+            return TRANSLATABLE("Delete Selected Group\nDelete Selected Group");
         case kIdFind:
-            return "Find contacts and schedules by what they hold\nFind";
+            return TRANSLATABLE("Find contacts and schedules by what they hold\nFind");
         case kIdImport:
-            return "Import contacts and schedules from vCard and iCalendar files\nImport";
+            return TRANSLATABLE(
+                "Import contacts and schedules from vCard and iCalendar files\nImport");
         case kIdExport:
-            return "Export contacts and schedules as vCard and iCalendar files\nExport";
+            return TRANSLATABLE(
+                "Export contacts and schedules as vCard and iCalendar files\nExport");
         case kIdExit:
-            return "Quit Calvendra\nExit";
+            return TRANSLATABLE("Quit Calvendra\nExit");
         case kIdAbout:
-            return "Show the program's version\nAbout";
+            return TRANSLATABLE("Show the program's version\nAbout");
         case kIdViewToolbar:
-            return "Show or hide the toolbar\nToggle Toolbar";
+            return TRANSLATABLE("Show or hide the toolbar\nToggle Toolbar");
         case kIdViewStatusBar:
-            return "Show or hide the status bar\nToggle Status Bar";
+            return TRANSLATABLE("Show or hide the status bar\nToggle Status Bar");
         case kIdRefresh:
-            return "Read the groups and the list again\nRefresh";
+            return TRANSLATABLE("Read the groups and the list again\nRefresh");
         default:
             return "";
     }
 }
 
+// The entry in the user's language; none stays empty (the catalogue's empty text is its header).
+wxString TranslatedEntry(int commandId) {
+    const char* entry = StringTableEntry(commandId);
+    return *entry == '\0' ? wxString() : wxGetTranslation(wxString::FromUTF8(entry));
+}
+
 }  // namespace
 
 wxString CommandPrompt(int commandId) {
-    return wxString::FromUTF8(StringTableEntry(commandId)).BeforeFirst('\n');
+    return TranslatedEntry(commandId).BeforeFirst('\n');
 }
 
 wxString CommandTooltip(int commandId) {
-    return wxString::FromUTF8(StringTableEntry(commandId)).AfterFirst('\n');
+    return TranslatedEntry(commandId).AfterFirst('\n');
 }
 
 wxString WithSupportAddress(const char* text) {
-    return wxString::FromUTF8(text) + wxString::FromUTF8(kSupportAddress);
+    return wxGetTranslation(wxString::FromUTF8(text)) + wxString::FromUTF8(kSupportAddress);
 }
 
 }  // namespace calvendra::resources

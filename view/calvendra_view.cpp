@@ -8,10 +8,12 @@
 #include <wx/imaglist.h>
 #include <wx/msgdlg.h>
 #include <wx/statusbr.h>
+#include <wx/translation.h>
 #include <wx/treectrl.h>
 
 #include "editors/email_set_dlg.h"
 #include "platform/log.h"
+#include "platform/translatable.h"
 #include "resources/images.h"
 #include "resources/resource_ids.h"
 #include "resources/store_text.h"
@@ -24,6 +26,7 @@
 #include "store/statement_catalogue.h"
 #include "store/statements.h"
 #include "view/item_list_ctrl.h"
+#include "view/reminder_wording.h"
 #include "view/search_field.h"
 #include "view/window_reading.h"
 
@@ -41,8 +44,8 @@ constexpr int kScheduleImage = 3;
 
 constexpr int kColumnWidths[] = {200, 300, 300};
 
-constexpr char kInitializeError[] = "Initialize error, please contact ";
-constexpr char kInvalidArgument[] = "An invalid argument was encountered.";
+constexpr char kInitializeError[] = TRANSLATABLE("Initialize error, please contact ");
+constexpr char kInvalidArgument[] = TRANSLATABLE("An invalid argument was encountered.");
 
 // The group id that a tree item carries.
 class GroupData : public wxTreeItemData {
@@ -75,6 +78,30 @@ std::string FailureStatus(const char* what, const OdbcDiagnostic& failure) {
     std::string text = std::string(what) + " cannot be shown: " + failure.Text();
     text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
     return text;
+}
+
+// FailureStatus in the user's language, for the status bar.
+wxString ShownFailureStatus(const char* what, const OdbcDiagnostic& failure) {
+    const wxString shownWhat = wxGetTranslation(what);
+    const wxString reason = resources::FromStoreText(failure.Text());
+    switch (failure.kind) {
+        case FailureKind::kUnreachable:
+            // TRANSLATORS: %1$s is what could not be read ("the groups", "the list"), %2$s the
+            // database's reason.
+            return wxString::Format(_("The database is unreachable, so %s cannot be shown: %s"),
+                                    shownWhat, reason);
+        case FailureKind::kBusy:
+            return wxString::Format(
+                _("The database is busy, held by another program, so %s cannot be shown: %s"),
+                shownWhat, reason);
+        case FailureKind::kMissing:
+            return wxString::Format(_("The database is missing, so %s cannot be shown: %s; it is "
+                                      "opened again once it is back"),
+                                    shownWhat, reason);
+        case FailureKind::kOther:
+            break;
+    }
+    return wxString::Format(_("%s cannot be shown: %s"), shownWhat, reason);
 }
 
 }  // namespace
@@ -116,7 +143,7 @@ CCalvendraView::CCalvendraView(wxWindow* parent, CDBConnection& connection,
     : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxBORDER_NONE),
       connection_(connection),
       mailSettings_(mailSettings),
-      weekdayNames_{"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"},
+      reminderWording_(UserReminderWording()),
       readAgainTimer_(this, kReadAgainTimerId),
       followTimer_(this, kFollowTimerId) {
     SetSize(ConvertDialogToPixels(wxSize(kFormWidthDlu, kFormHeightDlu)));
@@ -256,7 +283,7 @@ bool CCalvendraView::LoadTree() {
     const GroupTreeReading reading = ReadGroupTree(connection_);
     treeLoaded_ = reading.failure.Empty();
     if (!treeLoaded_) {
-        ReportReadFailure("the groups", reading.failure);
+        ReportReadFailure(TRANSLATABLE("the groups"), reading.failure);
         return false;
     }
     ShowGroupTree(reading, false);
@@ -340,7 +367,12 @@ void CCalvendraView::ShowGroupTree(const GroupTreeReading& reading, bool followe
         const wxString notice =
             "The group \"" + selectedName + "\" was deleted elsewhere; " + shownInstead + ".";
         WriteLog(LogLevel::kInfo, notice.utf8_string());
-        ShowStatus(notice);
+        ShowStatus(base.IsOk() ? wxString::Format(_("The group \"%s\" was deleted elsewhere; "
+                                                    "\"%s\" is shown in its place."),
+                                                  selectedName, tree_->GetItemText(base))
+                               : wxString::Format(_("The group \"%s\" was deleted elsewhere; no "
+                                                    "group is shown in its place."),
+                                                  selectedName));
     }
 }
 
@@ -530,7 +562,9 @@ void CCalvendraView::SetHeadings(const char* first, const char* second, const ch
     for (int column = 0; column < 3; ++column) {
         wxListItem heading;
         heading.SetMask(wxLIST_MASK_TEXT);
-        heading.SetText(headings[column]);
+        // An empty heading stays empty: the catalogue's empty text is its header.
+        heading.SetText(*headings[column] == '\0' ? wxString()
+                                                  : wxGetTranslation(headings[column]));
         list_->SetColumn(column, heading);
     }
     // The list repaints its header only when it next finds idle time, and a window manager that
@@ -564,17 +598,17 @@ void CCalvendraView::FillList(const wxTreeItemId& item) {
         return;
     }
     if (kind == ListKind::kContacts) {
-        SetHeadings("Name", "Home Phone", "Email");
+        SetHeadings(TRANSLATABLE("Name"), TRANSLATABLE("Home Phone"), TRANSLATABLE("Email"));
     } else {
-        SetHeadings("Subject", "Remind Time", "");
+        SetHeadings(TRANSLATABLE("Subject"), TRANSLATABLE("Remind Time"), "");
     }
     listFilling_ = true;
     listReader_->Read<ListReading>(
-        [groupId, names = weekdayNames_](CDBConnection& connection) {
+        [groupId, wording = reminderWording_](CDBConnection& connection) {
             // The mark first: what is committed while the rows are read moves the next one.
             OdbcDiagnostic markFailure;
             ChangeMark mark = ReadChangeMark(connection, markFailure);
-            ListReading reading = ReadListRows(connection, groupId, names);
+            ListReading reading = ReadListRows(connection, groupId, wording);
             reading.mark = std::move(mark);
             return reading;
         },
@@ -612,7 +646,7 @@ void CCalvendraView::ShowListReading(ListReading reading, bool unattended, bool 
     }
     listFailed_ = !reading.failure.Empty();
     if (listFailed_) {
-        ReportReadFailure("the list", reading.failure);
+        ReportReadFailure(TRANSLATABLE("the list"), reading.failure);
     } else {
         ClearReadFailure();
     }
@@ -674,7 +708,7 @@ void CCalvendraView::ReloadTree() {
     const GroupTreeReading reading = ReadGroupTree(connection_);
     if (!reading.failure.Empty()) {
         // The tree stays as it is; the next look for changes reads the groups again.
-        ReportReadFailure("the groups", reading.failure);
+        ReportReadFailure(TRANSLATABLE("the groups"), reading.failure);
         return;
     }
     ShowGroupTree(reading, false);
@@ -702,7 +736,7 @@ void CCalvendraView::ReportReadFailure(const char* what, const OdbcDiagnostic& f
         LogError(status);
         lastFailureLogged_ = status;
     }
-    failureStatus_ = FromStoreText(status);
+    failureStatus_ = ShownFailureStatus(what, failure);
     ShowStatus(failureStatus_);
     if (!readAgainTimer_.IsRunning()) {
         readAgainTimer_.Start(kReadAgainPeriodMs);
@@ -744,9 +778,9 @@ void CCalvendraView::ReportInvalidWeekdays(int count, Identifier firstScheduleId
                                "; the list shows it as stored.";
     LogWarning(std::string(kInvalidArgument) + " " + detail);
     if (unattended_) {
-        ShowStatus(wxString(kInvalidArgument) + " " + FromStoreText(detail));
+        ShowStatus(wxGetTranslation(kInvalidArgument) + " " + FromStoreText(detail));
     } else {
-        wxMessageBox(kInvalidArgument, kApplicationTitle, wxOK | wxICON_WARNING,
+        wxMessageBox(wxGetTranslation(kInvalidArgument), kApplicationTitle, wxOK | wxICON_WARNING,
                      wxGetTopLevelParent(this));
     }
 }

@@ -292,7 +292,7 @@ private:
     CDBConnection& connection_;
     EmailSettings& mailSettings_;
     wxTreeItemId currentGroupItem_;
-    std::array<const char*, 7> weekdayNames_;
+    ReminderWording reminderWording_;
     bool itemDeleteEnabled_ = false;
     bool contactGroupDeleteEnabled_ = false;
     bool scheduleGroupDeleteEnabled_ = false;

@@ -5,7 +5,7 @@
 namespace calvendra {
 
 ChangeCheck LookForChanges(CDBConnection& connection, const ShownData& shown,
-                           const WeekdayNames& weekdayNames) {
+                           const ReminderWording& wording) {
     const auto start = std::chrono::steady_clock::now();
     ChangeCheck check;
     check.listedGroupId = shown.listedGroupId;
@@ -22,7 +22,7 @@ ChangeCheck LookForChanges(CDBConnection& connection, const ShownData& shown,
     }
     if (check.failure.Empty() && ListKindOf(shown.listedGroupId) != ListKind::kNone &&
         (shown.refresh || !check.mark.SameAs(shown.listMark))) {
-        ListReading list = ReadListRows(connection, shown.listedGroupId, weekdayNames);
+        ListReading list = ReadListRows(connection, shown.listedGroupId, wording);
         check.failure = list.failure;
         if (check.failure.Empty() && (shown.refresh || list.fingerprint != shown.listFingerprint)) {
             list.mark = check.mark;

@@ -53,6 +53,6 @@ struct ChangeCheck {
 // Without a failure, everything shown is then up to date with the look's mark. Touches nothing
 // but the connection, so it runs on the reading thread. Never throws.
 ChangeCheck LookForChanges(CDBConnection& connection, const ShownData& shown,
-                           const WeekdayNames& weekdayNames);
+                           const ReminderWording& wording);
 
 }  // namespace calvendra

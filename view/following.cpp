@@ -3,7 +3,10 @@
 
 #include <algorithm>
 
+#include <wx/translation.h>
+
 #include "platform/log.h"
+#include "platform/translatable.h"
 #include "resources/store_text.h"
 #include "view/calvendra_view.h"
 #include "view/change_check.h"
@@ -68,8 +71,8 @@ void CCalvendraView::StartLook(bool refresh) {
     shown.refresh = refresh;
     ++looksAway_;
     listReader_->Read<ChangeCheck>(
-        [shown, names = weekdayNames_](CDBConnection& connection) {
-            return LookForChanges(connection, shown, names);
+        [shown, wording = reminderWording_](CDBConnection& connection) {
+            return LookForChanges(connection, shown, wording);
         },
         [this, alive = std::weak_ptr<int>(alive_), treeVersion = treeVersion_,
          listVersion = listVersion_, refresh](ChangeCheck check) {
@@ -113,7 +116,7 @@ void CCalvendraView::TakeChangeCheck(ChangeCheck check, unsigned long treeVersio
         // asked for a refresh is told why there is none. A list or groups that cannot be shown
         // say more, and keep their word.
         followFailed_ = true;
-        ReportReadFailure("changes", check.failure);
+        ReportReadFailure(TRANSLATABLE("changes"), check.failure);
     }
 
     const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(check.took);
@@ -145,7 +148,13 @@ void CCalvendraView::FollowDatabaseFile(const ChangeCheck& check) {
                    : "The database file " + check.databaseFile +
                          " was replaced by another file; the organizer has opened that one.";
     WriteLog(LogLevel::kInfo, notice);
-    ShowStatus(resources::FromStoreText(notice));
+    const wxString file = resources::FromStoreText(check.databaseFile);
+    ShowStatus(wasMissing ? wxString::Format(_("The database file %s is back; the organizer has "
+                                               "opened it again."),
+                                             file)
+                          : wxString::Format(_("The database file %s was replaced by another "
+                                               "file; the organizer has opened that one."),
+                                             file));
 }
 
 }  // namespace calvendra

@@ -1,6 +1,8 @@
 #include "view/list_reading.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <ctime>
 #include <exception>
 #include <map>
 #include <optional>
@@ -17,19 +19,63 @@ namespace calvendra {
 
 namespace {
 
-constexpr char kNoReminder[] = "No Reminder setting for this schedule";
+// The stored date "2027-4-4" or time "19:00:00" in the form `format` gives; as stored when there is
+// no form or the text is no date or time.
+std::string Shown(std::string_view stored, const std::string& format, bool date) {
+    if (format.empty()) {
+        return std::string(stored);
+    }
+    std::tm when{};
+    const std::string text(stored);
+    if (date) {
+        int year = 0;
+        int month = 0;
+        int day = 0;
+        char end = '\0';
+        if (std::sscanf(text.c_str(), "%d-%d-%d%c", &year, &month, &day, &end) != 3 || month < 1 ||
+            month > 12 || day < 1 || day > 31) {
+            return text;
+        }
+        when.tm_year = year - 1900;
+        when.tm_mon = month - 1;
+        when.tm_mday = day;
+    } else {
+        if (!ReadReminderTime(text, when.tm_hour, when.tm_min) || when.tm_hour < 0 ||
+            when.tm_hour > 23 || when.tm_min < 0 || when.tm_min > 59) {
+            return text;
+        }
+        when.tm_mday = 1;
+    }
+    char shown[128];
+    const std::size_t length = std::strftime(shown, sizeof shown, format.c_str(), &when);
+    return length == 0 ? text : std::string(shown, length);
+}
 
-// A special day's date as stored, or its rule ("every year 6-14") while the stored date is an
-// occurrence of it.
-void AppendSpecialDay(std::string_view stored, const RepeatRule* rule, std::string& text) {
+// The rule of a repeating special day in the list's words: as stored ("every year 6-14") in
+// English.
+std::string ShownRule(const RepeatRule& rule, const ReminderWording& wording) {
+    char shown[128];
+    const int length =
+        rule.every == RepeatRule::Every::kYear
+            ? std::snprintf(shown, sizeof shown, wording.everyYear.c_str(), rule.month, rule.day)
+            : std::snprintf(shown, sizeof shown, wording.everyMonth.c_str(), rule.day);
+    if (length < 0 || static_cast<std::size_t>(length) >= sizeof shown) {
+        return RuleText(rule);
+    }
+    return std::string(shown, static_cast<std::size_t>(length));
+}
+
+// A special day's date in the list's form, or its rule while the stored date is an occurrence of
+// it.
+std::string SpecialDay(std::string_view stored, const RepeatRule* rule,
+                       const ReminderWording& wording) {
     if (rule != nullptr) {
         const std::optional<SpecialDate> date = ReadSpecialDate(std::string(stored));
         if (date && IsOccurrence(*rule, *date)) {
-            text += RuleText(*rule);
-            return;
+            return ShownRule(*rule, wording);
         }
     }
-    text.append(stored);
+    return Shown(stored, wording.dateFormat, true);
 }
 
 void ReadContacts(CDBConnection& connection, ListReading& reading) {
@@ -51,7 +97,7 @@ void ReadContacts(CDBConnection& connection, ListReading& reading) {
     reading.failure = results.LastError();
 }
 
-void ReadSchedules(CDBConnection& connection, const WeekdayNames& weekdayNames,
+void ReadSchedules(CDBConnection& connection, const ReminderWording& wording,
                    ListReading& reading) {
     using Column = catalogue::ScheduleListColumns;
     // Read before the schedules, whose result set then stays the connection's only open one.
@@ -71,7 +117,7 @@ void ReadSchedules(CDBConnection& connection, const WeekdayNames& weekdayNames,
         const bool weekdayValid = ReminderText(
             row.Flag(Column::kRemind), row.Int(Column::kRemindType), row.Int(Column::kRemindWeek),
             storedWeek, results.ColumnText(Column::kRemindDate),
-            results.ColumnText(Column::kRemindTime), weekdayNames, reminder,
+            results.ColumnText(Column::kRemindTime), wording, reminder,
             rule != rules.end() ? &rule->second : nullptr);
         // No weekday has this number: the row shows what is stored, and the reading goes on, so
         // that no row hides behind it.
@@ -90,32 +136,40 @@ void ReadSchedules(CDBConnection& connection, const WeekdayNames& weekdayNames,
 
 bool ReminderText(bool reminderOn, int remindType, int weekday, std::string_view storedWeek,
                   std::string_view remindDate, std::string_view remindTime,
-                  const WeekdayNames& weekdayNames, std::string& text, const RepeatRule* rule) {
+                  const ReminderWording& wording, std::string& text, const RepeatRule* rule) {
     // The day text matters only for a reminder that is on: whatever the other columns hold, a
     // schedule without one lists as such.
     if (!reminderOn) {
-        text = kNoReminder;
+        text = wording.noReminder;
         return true;
     }
     bool weekdayValid = true;
-    text = "Reminder at ";
+    std::string day;
     switch (remindType) {
         case kRemindSpecialDay:
-            AppendSpecialDay(remindDate, rule, text);
+            day = SpecialDay(remindDate, rule, wording);
             break;
         case kRemindEveryWeek:
             if (weekday >= 0 && weekday < kWeekdayCount) {
-                text += weekdayNames[static_cast<std::size_t>(weekday)];
+                day = wording.weekdayNames[static_cast<std::size_t>(weekday)];
             } else {
-                text.append(storedWeek);
+                day.assign(storedWeek);
                 weekdayValid = false;
             }
             break;
         default:
             break;
     }
-    text += ' ';
-    text.append(remindTime);
+    // The day's and the time's places in the words.
+    text = wording.reminderAt;
+    const std::size_t dayAt = text.find("%s");
+    if (dayAt != std::string::npos) {
+        text.replace(dayAt, 2, day);
+        const std::size_t timeAt = text.find("%s", dayAt + day.size());
+        if (timeAt != std::string::npos) {
+            text.replace(timeAt, 2, Shown(remindTime, wording.timeFormat, false));
+        }
+    }
     return weekdayValid;
 }
 
@@ -130,7 +184,7 @@ ListKind ListKindOf(Identifier groupId) {
 }
 
 ListReading ReadListRows(CDBConnection& connection, Identifier groupId,
-                         const WeekdayNames& weekdayNames) {
+                         const ReminderWording& wording) {
     ListReading reading;
     reading.groupId = groupId;
     reading.kind = ListKindOf(groupId);
@@ -140,7 +194,7 @@ ListReading ReadListRows(CDBConnection& connection, Identifier groupId,
                 ReadContacts(connection, reading);
                 break;
             case ListKind::kSchedules:
-                ReadSchedules(connection, weekdayNames, reading);
+                ReadSchedules(connection, wording, reading);
                 break;
             case ListKind::kNone:
                 break;

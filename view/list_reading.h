@@ -9,6 +9,7 @@
 #include "store/db_connection.h"
 #include "store/identifiers.h"
 #include "store/odbc_diagnostic.h"
+#include "store/reminder_encoding.h"
 #include "store/repeat_rule.h"
 #include "view/listed_rows.h"
 
@@ -19,7 +20,23 @@ enum class ListKind { kNone, kContacts, kSchedules };
 
 ListKind ListKindOf(Identifier groupId);
 
-using WeekdayNames = std::array<const char*, 7>;
+// How the list words a schedule's reminder: English by default; the window hands the reading the
+// words and the date and time forms of the user's language and locale. What is stored does not
+// change with them.
+struct ReminderWording {
+    std::array<std::string, kWeekdayCount> weekdayNames{
+        "Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+    std::string noReminder = "No Reminder setting for this schedule";
+    // The day (or nothing, for a daily reminder) for the first %s, the time for the second.
+    std::string reminderAt = "Reminder at %s %s";
+    // The rule of a repeating special day, in printf forms: a yearly one's month and day, a monthly
+    // one's day. The English forms are the rule as stored ("every year 6-14", "every month 31").
+    std::string everyYear = "every year %d-%d";
+    std::string everyMonth = "every month %d";
+    // strftime forms of the date and the time; empty shows them as stored ("2027-4-4", "19:00:00").
+    std::string dateFormat;
+    std::string timeFormat;
+};
 
 // The rows of one group as the list shows them, read in one go.
 struct ListReading {
@@ -42,13 +59,14 @@ struct ListReading {
 
 // The text of a schedule's "Remind Time" column, into `text`: "Reminder at " the day, a space and
 // the time when the reminder is on (the day: the date of a special day, the weekday's name of a
-// weekly reminder, nothing for a daily one), otherwise "No Reminder setting for this schedule".
-// A special day that repeats by `rule` shows the rule ("Reminder at every year 6-14 08:00:00")
-// while its date is an occurrence of it. False for a weekly reminder whose weekday is none, which
-// then shows as stored.
+// weekly reminder, nothing for a daily one), otherwise "No Reminder setting for this schedule";
+// worded, and the date and time shown, as `wording` says. A special day that repeats by `rule`
+// shows the rule ("Reminder at every year 6-14 08:00:00") while its date is an occurrence of it.
+// A date or time that cannot be read shows as stored. False for a weekly reminder whose weekday is
+// none, which then shows as stored.
 bool ReminderText(bool reminderOn, int remindType, int weekday, std::string_view storedWeek,
                   std::string_view remindDate, std::string_view remindTime,
-                  const WeekdayNames& weekdayNames, std::string& text,
+                  const ReminderWording& wording, std::string& text,
                   const RepeatRule* rule = nullptr);
 
 // Reads the contacts or schedules of the group and builds each row's texts: a contact's name,
@@ -58,6 +76,6 @@ bool ReminderText(bool reminderOn, int remindType, int weekday, std::string_view
 // stored. Touches nothing but the connection, so it may run on any thread that owns it. Never
 // throws: a failure of any kind comes back as the reading's failure, with the rows read before it.
 ListReading ReadListRows(CDBConnection& connection, Identifier groupId,
-                         const WeekdayNames& weekdayNames);
+                         const ReminderWording& wording);
 
 }  // namespace calvendra

@@ -5,9 +5,11 @@
 #include <utility>
 
 #include <wx/listctrl.h>
+#include <wx/translation.h>
 
 #include "find/search_reading.h"
 #include "find/text_folding.h"
+#include "platform/translatable.h"
 #include "resources/store_text.h"
 #include "view/calvendra_view.h"
 #include "view/item_list_ctrl.h"
@@ -24,10 +26,6 @@ constexpr int kFoundColumnWidths[] = {200, 220, 190, 120};
 // The images of the shared list (calvendra_view.cpp).
 constexpr int kContactImage = 2;
 constexpr int kScheduleImage = 3;
-
-std::string CountOf(std::size_t count, const char* one, const char* several) {
-    return std::to_string(count) + " " + (count == 1 ? one : several);
-}
 
 }  // namespace
 
@@ -52,21 +50,22 @@ void CCalvendraView::Search() {
     if (!searching_) {
         searching_ = true;
         list_->Clear();
-        SetHeadings("Name / Subject", "Home Phone / Remind Time", "Email");
+        SetHeadings(TRANSLATABLE("Name / Subject"), TRANSLATABLE("Home Phone / Remind Time"),
+                    TRANSLATABLE("Email"));
         for (int column = 0; column < kGroupColumn; ++column) {
             groupColumnWidths_[static_cast<std::size_t>(column)] = list_->GetColumnWidth(column);
             list_->SetColumnWidth(column, kFoundColumnWidths[column]);
         }
-        list_->InsertColumn(kGroupColumn, "Group", wxLIST_FORMAT_LEFT,
+        list_->InsertColumn(kGroupColumn, _("Group"), wxLIST_FORMAT_LEFT,
                             kFoundColumnWidths[kGroupColumn]);
     }
     // The rows found so far stay until the new ones replace them, so that the list does not
     // flicker as the user types.
     listFilling_ = true;
     listReader_->Read<find::FoundRows>(
-        [words = std::move(words), names = weekdayNames_, latest = latestSearch_,
+        [words = std::move(words), wording = reminderWording_, latest = latestSearch_,
          generation](CDBConnection& connection) {
-            return find::ReadFoundRows(connection, words, names,
+            return find::ReadFoundRows(connection, words, wording,
                                        [&] { return latest->load() != generation; });
         },
         [this, alive = std::weak_ptr<int>(alive_), generation](find::FoundRows found) {
@@ -88,12 +87,16 @@ void CCalvendraView::ShowFoundRows(find::FoundRows found) {
     SelectWaitingRow();
     listFailed_ = !found.failure.Empty();
     if (listFailed_) {
-        ReportReadFailure("the contacts and schedules found", found.failure);
+        ReportReadFailure(TRANSLATABLE("the contacts and schedules found"), found.failure);
         return;
     }
     ClearReadFailure();
-    ShowStatus("Found " + CountOf(contacts, "contact", "contacts") + " and " +
-               CountOf(schedules, "schedule", "schedules"));
+    // TRANSLATORS: joined by "Found %s and %s".
+    const wxString foundContacts =
+        wxString::Format(wxPLURAL("%zu contact", "%zu contacts", contacts), contacts);
+    const wxString foundSchedules =
+        wxString::Format(wxPLURAL("%zu schedule", "%zu schedules", schedules), schedules);
+    ShowStatus(wxString::Format(_("Found %s and %s"), foundContacts, foundSchedules));
 }
 
 void CCalvendraView::EndSearch() {

@@ -1,5 +1,7 @@
 #include "view/search_field.h"
 
+#include <wx/translation.h>
+
 namespace calvendra {
 
 namespace {
@@ -13,11 +15,11 @@ CSearchField::CSearchField(wxWindow* parent, wxWindowID id, const wxPoint& posit
                            const wxSize& size)
     : wxSearchCtrl(parent, id, wxString(), position, size) {
     ShowCancelButton(true);
-    SetDescriptiveText("Find contacts and schedules");
+    SetDescriptiveText(_("Find contacts and schedules"));
     SetMaxLength(kLongestSearch);
     SetToolTip(
-        "Lists every contact and schedule that holds all the words typed here (Ctrl+F); "
-        "Escape shows the selected group again");
+        _("Lists every contact and schedule that holds all the words typed here (Ctrl+F); "
+          "Escape shows the selected group again"));
     Bind(wxEVT_CHAR_HOOK, &CSearchField::OnCharHook, this);
     Bind(wxEVT_SEARCH_CANCEL, &CSearchField::OnCancel, this);
 }

@@ -6,6 +6,7 @@
 
 #include <wx/listctrl.h>
 #include <wx/msgdlg.h>
+#include <wx/translation.h>
 #include <wx/treectrl.h>
 
 #include "editors/changed_elsewhere.h"
@@ -19,6 +20,7 @@
 #include "editors/store_failure.h"
 #include "editors/stored_item_editing.h"
 #include "platform/log.h"
+#include "platform/translatable.h"
 #include "resources/store_text.h"
 #include "resources/strings.h"
 #include "store/db_transaction.h"
@@ -33,14 +35,16 @@ namespace {
 
 using namespace resources;
 
-constexpr char kInsertGroupError[] = "Insert group error, please contact ";
-constexpr char kDeleteItemError[] = "Delete contact error,please item ";
-constexpr char kDeleteContactGroupQuestion[] = "Do you want to delete the selected group?";
+constexpr char kInsertGroupError[] = TRANSLATABLE("Insert group error, please contact ");
+constexpr char kDeleteItemError[] = TRANSLATABLE("Delete contact error,please item ");
+constexpr char kDeleteContactGroupQuestion[] =
+    TRANSLATABLE("Do you want to delete the selected group?");
 constexpr char kDeleteScheduleGroupQuestion[] =
-    "Do you want to delete the selected schedule group?";
-constexpr char kDeleteContactGroupError[] = "Delete group error,please contact ";
-constexpr char kDeleteScheduleGroupError[] = "Delete schedule group error,please contact ";
-constexpr char kBaseGroupRefusal[] = "Sorry,you cannot delete this basic group!";
+    TRANSLATABLE("Do you want to delete the selected schedule group?");
+constexpr char kDeleteContactGroupError[] = TRANSLATABLE("Delete group error,please contact ");
+constexpr char kDeleteScheduleGroupError[] =
+    TRANSLATABLE("Delete schedule group error,please contact ");
+constexpr char kBaseGroupRefusal[] = TRANSLATABLE("Sorry,you cannot delete this basic group!");
 
 bool IsContactKind(IdKind kind) {
     return kind == IdKind::kContactGroup || kind == IdKind::kContact;
@@ -345,8 +349,10 @@ void CCalvendraView::DeleteGroup(IdKind kind) {
             details = FromStoreText(GroupDeletionDetails(*subtree, baseName));
         }
     }
-    if (!AskTips(DialogParent(),
-                 contacts ? kDeleteContactGroupQuestion : kDeleteScheduleGroupQuestion, details)) {
+    if (!AskTips(
+            DialogParent(),
+            wxGetTranslation(contacts ? kDeleteContactGroupQuestion : kDeleteScheduleGroupQuestion),
+            details)) {
         return;
     }
     // Taken after the question, as the user left it; a group of the other kind, or another group
@@ -356,7 +362,8 @@ void CCalvendraView::DeleteGroup(IdKind kind) {
         return;
     }
     if (isBase) {
-        wxMessageBox(kBaseGroupRefusal, kApplicationTitle, wxOK | wxICON_WARNING, DialogParent());
+        wxMessageBox(wxGetTranslation(kBaseGroupRefusal), kApplicationTitle, wxOK | wxICON_WARNING,
+                     DialogParent());
         return;
     }
     const char* error = contacts ? kDeleteContactGroupError : kDeleteScheduleGroupError;

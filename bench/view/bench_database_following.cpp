@@ -62,8 +62,7 @@ constexpr int kIdleRounds = 3;
 constexpr std::chrono::seconds kIdleSpan{60};
 constexpr int kCommitRounds = 7;
 constexpr std::chrono::milliseconds kNotFollowing{std::chrono::hours(24)};
-const calvendra::WeekdayNames kWeekdays = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                           "Thursday", "Friday", "Saturday"};
+const calvendra::ReminderWording kWeekdays{};  // English, the stored forms
 
 // CPU time of the whole process, every thread's, in seconds.
 double ProcessCpuSeconds() {

@@ -192,8 +192,7 @@ std::size_t RawQuery(sqlite3* db, const std::string& sql) {
 
 void MeasureKeystrokeCost(CDBConnection& connection, sqlite3* raw, const std::string& typed,
                           calvendra::find::IndexUse index) {
-    const calvendra::WeekdayNames weekdays{"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                           "Thursday", "Friday", "Saturday"};
+    const calvendra::ReminderWording weekdays{};  // English, the stored forms
     const std::vector<std::string> words = calvendra::find::SearchWords(typed);
     const std::string contacts =
         calvendra::find::SelectContactCandidates(words, calvendra::find::Engine::kSqlite, index);

@@ -170,9 +170,7 @@ void MeasureList(int count, const std::string& file, calvendra::CCalvendraView& 
             }
             read.push_back(MillisecondsSince(start));
             start = Clock::now();
-            calvendra::ReadListRows(
-                connection, group.id,
-                {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"});
+            calvendra::ReadListRows(connection, group.id, calvendra::ReminderWording{});
             rowsRead.push_back(MillisecondsSince(start));
         }
         malloc_trim(0);

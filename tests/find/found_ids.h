@@ -15,8 +15,7 @@ namespace calvendra::testing {
 
 using Ids = std::vector<Identifier>;
 
-inline const WeekdayNames kWeekdays{"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                    "Thursday", "Friday", "Saturday"};
+inline const ReminderWording kWeekdays{};  // English, the stored forms
 
 // The ids of the rows that typing `typed` finds, in the list's order; a failure to read fails the
 // test.

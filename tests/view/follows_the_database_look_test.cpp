@@ -16,8 +16,7 @@
 namespace calvendra::testing {
 namespace {
 
-const WeekdayNames kWeekdays = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                "Thursday", "Friday", "Saturday"};
+const ReminderWording kWeekdays{};  // English, the stored forms
 
 constexpr Identifier kFamily = 1000000002;
 constexpr Identifier kWork = 2000000002;

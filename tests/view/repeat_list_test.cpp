@@ -14,8 +14,7 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-constexpr WeekdayNames kWeekdays = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                    "Thursday", "Friday", "Saturday"};
+const ReminderWording kWeekdays{};  // English, the stored forms
 
 class RepeatListTest : public ConnectedDatabaseTest {
 protected:
