@@ -101,7 +101,9 @@ wxString ShownFailureStatus(const char* what, const OdbcDiagnostic& failure) {
         case FailureKind::kOther:
             break;
     }
-    return wxString::Format(_("%s cannot be shown: %s"), shownWhat, reason);
+    wxString text = wxString::Format(_("%s cannot be shown: %s"), shownWhat, reason);
+    text[0] = wxToupper(text[0]);
+    return text;
 }
 
 }  // namespace
