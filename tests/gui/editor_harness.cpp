@@ -18,13 +18,14 @@
 // It runs none of the statements it prints. The group editor writes what its buttons write at
 // once, as it does in the organizer, and "editing" stores what the user confirms, with the
 // organizer's questions about changes made elsewhere meanwhile. "GO" prints the address it would
-// open.
+// open. The editors follow the user's locale and language, as in the organizer.
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include <wx/app.h>
+#include <wx/uilocale.h>
 
 #include "editors/business_info_dlg.h"
 #include "editors/contact_list_dlg.h"
@@ -39,6 +40,7 @@
 #include "editors/schedule_record.h"
 #include "editors/stored_item_editing.h"
 #include "platform/data_source.h"
+#include "resources/translations.h"
 #include "settings/email_settings_profile.h"
 #include "settings/profile.h"
 #include "store/db_connection.h"
@@ -70,6 +72,8 @@ public:
                          "<numbers...>\n");
             return false;
         }
+        wxUILocale::UseDefault();
+        resources::TranslateInto(std::string(), {CALVENDRA_BUILD_LOCALE_DIR});
         if (!connection_.OpenConnection()) {
             std::fprintf(stderr, "cannot open the data source: %s\n",
                          connection_.LastError().Text().c_str());
