@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -21,6 +22,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/translation.h>
+#include <wx/treectrl.h>
 #include <wx/uilocale.h>
 
 #include "app/about_dlg.h"
@@ -113,10 +115,9 @@ Strings ClippedControls(wxWindow& top) {
                     const wxString text = choice != nullptr && choice->GetCount() > 0
                                               ? choice->GetString(0)
                                               : child->GetLabel();
-                    clipped.push_back(text.utf8_string() + ": needs " +
-                                      std::to_string(best.x) + "x" + std::to_string(best.y) +
-                                      ", has " + std::to_string(size.x) + "x" +
-                                      std::to_string(size.y));
+                    clipped.push_back(text.utf8_string() + ": needs " + std::to_string(best.x) +
+                                      "x" + std::to_string(best.y) + ", has " +
+                                      std::to_string(size.x) + "x" + std::to_string(size.y));
                 }
             }
             visit(*child);
@@ -295,28 +296,31 @@ TEST_F(DesktopCitizenGermanDates, TheListShowsGermanFormsAndTheStoredTextsStay) 
     auto listed = [&reminders](const std::string& row) {
         return std::find(reminders.begin(), reminders.end(), row) != reminders.end();
     };
-    EXPECT_TRUE(listed("Besprechung | Erinnerung: Montag 09:30:00")) << ::testing::PrintToString(reminders);
-    EXPECT_TRUE(listed("Bericht | Erinnerung: 04.04.2027 19:05:00")) << ::testing::PrintToString(reminders);
+    EXPECT_TRUE(listed("Besprechung | Erinnerung: Montag 09:30:00"))
+        << ::testing::PrintToString(reminders);
+    EXPECT_TRUE(listed("Bericht | Erinnerung: 04.04.2027 19:05:00"))
+        << ::testing::PrintToString(reminders);
     EXPECT_TRUE(listed("Dehnen | Erinnerung:  07:00:00")) << ::testing::PrintToString(reminders);
     EXPECT_TRUE(listed("Frei | Keine Erinnerung für diesen Termin eingestellt"))
         << ::testing::PrintToString(reminders);
     // A date that is none shows as stored.
-    EXPECT_TRUE(listed("Alt | Erinnerung: gestern 19:05:00")) << ::testing::PrintToString(reminders);
+    EXPECT_TRUE(listed("Alt | Erinnerung: gestern 19:05:00"))
+        << ::testing::PrintToString(reminders);
     EXPECT_EQ(Database().Query("select remind_date, remind_time, remind_week from "
                                "assist_scheduleinfo order by schedule_id"),
               (Rows{{"", "09:30:00", "1"},
-                                  {"2027-4-4", "19:05:00", "0"},
-                                  {"2027-4-4", "07:00:00", "4"},
-                                  {"2027-4-4", "09:30:00", "1"},
-                                  {"gestern", "19:05:00", "0"}}));
+                    {"2027-4-4", "19:05:00", "0"},
+                    {"2027-4-4", "07:00:00", "4"},
+                    {"2027-4-4", "09:30:00", "1"},
+                    {"gestern", "19:05:00", "0"}}));
 }
 
 TEST_F(DesktopCitizenGermanDates, TheCLocaleKeepsTheStoredForms) {
     Start();
     const Strings reminders = ListedReminders();
-    EXPECT_NE(std::find(reminders.begin(), reminders.end(),
-                        "Bericht | Reminder at 2027-4-4 19:05:00"),
-              reminders.end())
+    EXPECT_NE(
+        std::find(reminders.begin(), reminders.end(), "Bericht | Reminder at 2027-4-4 19:05:00"),
+        reminders.end())
         << ::testing::PrintToString(reminders);
 }
 
