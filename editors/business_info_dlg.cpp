@@ -4,6 +4,7 @@
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/translation.h>
 
 #include "editors/dialog_buttons.h"
 
@@ -33,7 +34,7 @@ wxEND_EVENT_TABLE()
 
 CBusinessInfoDlg::CBusinessInfoDlg(wxWindow* parent, const ContactValues& contact,
                                    WebLauncher launch)
-    : wxDialog(parent, wxID_ANY, "Business Information", wxDefaultPosition, wxDefaultSize,
+    : wxDialog(parent, wxID_ANY, _("Business Information"), wxDefaultPosition, wxDefaultSize,
                wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
       launch_(std::move(launch)) {
     for (const std::size_t field : kFields) {
@@ -53,17 +54,17 @@ CBusinessInfoDlg::CBusinessInfoDlg(wxWindow* parent, const ContactValues& contac
 
     auto* right = new wxFlexGridSizer(2, wxSize(12, 6));
     right->AddGrowableCol(1);
-    edits_.AddLine(this, *right, "Job Title:", ContactField::kBusinessJobTitle, values_);
-    edits_.AddLine(this, *right, "Department:", ContactField::kBusinessDepartment, values_);
-    edits_.AddLine(this, *right, "Office:", ContactField::kBusinessOffice, values_);
-    edits_.AddLine(this, *right, "Phone:", ContactField::kBusinessPhone, values_);
-    edits_.AddLine(this, *right, "Fax:", ContactField::kBusinessFax, values_);
-    edits_.AddLine(this, *right, "Email:", ContactField::kBusinessEmail, values_);
+    edits_.AddLine(this, *right, _("Job Title:"), ContactField::kBusinessJobTitle, values_);
+    edits_.AddLine(this, *right, _("Department:"), ContactField::kBusinessDepartment, values_);
+    edits_.AddLine(this, *right, _("Office:"), ContactField::kBusinessOffice, values_);
+    edits_.AddLine(this, *right, _("Phone:"), ContactField::kBusinessPhone, values_);
+    edits_.AddLine(this, *right, _("Fax:"), ContactField::kBusinessFax, values_);
+    edits_.AddLine(this, *right, _("Email:"), ContactField::kBusinessEmail, values_);
 
     auto* web = new wxFlexGridSizer(3, wxSize(12, 6));
     web->AddGrowableCol(1);
-    edits_.AddLine(this, *web, "Web:", ContactField::kBusinessWeb, values_);
-    goButton_ = new wxButton(this, kIdGo, "GO");
+    edits_.AddLine(this, *web, _("Web:"), ContactField::kBusinessWeb, values_);
+    goButton_ = new wxButton(this, kIdGo, _("GO"));
     web->Add(goButton_);
 
     auto* columns = new wxBoxSizer(wxHORIZONTAL);

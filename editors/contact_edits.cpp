@@ -3,6 +3,7 @@
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/translation.h>
 
 #include "resources/store_text.h"
 
@@ -32,11 +33,11 @@ wxTextCtrl* ContactEdits::AddLines(wxWindow* parent, wxFlexGridSizer& grid, cons
 
 void ContactEdits::AddAddress(wxWindow* parent, wxFlexGridSizer& grid, const AddressFields& fields,
                               const ContactValues& values) {
-    AddLines(parent, grid, "Street Address:", fields.street, values, 3);
-    AddLine(parent, grid, "City:", fields.city, values);
-    AddLine(parent, grid, "State/Province:", fields.state, values);
-    AddLine(parent, grid, "Zip Code:", fields.zip, values);
-    AddLine(parent, grid, "Country/Region:", fields.country, values);
+    AddLines(parent, grid, _("Street Address:"), fields.street, values, 3);
+    AddLine(parent, grid, _("City:"), fields.city, values);
+    AddLine(parent, grid, _("State/Province:"), fields.state, values);
+    AddLine(parent, grid, _("Zip Code:"), fields.zip, values);
+    AddLine(parent, grid, _("Country/Region:"), fields.country, values);
 }
 
 wxTextCtrl* ContactEdits::CreateLines(wxWindow* parent, std::size_t field,

@@ -36,16 +36,18 @@ CImportSummaryDlg::CImportSummaryDlg(wxWindow* parent, const exchange::ImportRea
 }
 
 void CImportSummaryDlg::ShowPlan() {
-    auto plural = [](long count, const char* one, const char* many) {
-        return std::to_string(count) + " " + (count == 1 ? one : many);
-    };
-    std::string text = "Read " + plural(reading_.files, "file", "files") + ": " +
-                       plural(plan_.contactsRead, "contact", "contacts") + " and " +
-                       plural(plan_.schedulesRead, "schedule", "schedules") + ".\n";
+    // TRANSLATORS: joined by "Read %s: %s and %s."
+    const wxString files =
+        wxString::Format(wxPLURAL("%d file", "%d files", reading_.files), reading_.files);
+    const wxString contacts = wxString::Format(
+        wxPLURAL("%d contact", "%d contacts", plan_.contactsRead), plan_.contactsRead);
+    const wxString schedules = wxString::Format(
+        wxPLURAL("%d schedule", "%d schedules", plan_.schedulesRead), plan_.schedulesRead);
+    wxString text = wxString::Format(_("Read %s: %s and %s."), files, contacts, schedules) + "\n";
     for (const std::string& line : exchange::SummaryLines(plan_)) {
-        text += line + "\n";
+        text += wxString::FromUTF8(line) + "\n";
     }
-    summary_->ChangeValue(wxString::FromUTF8(text));
+    summary_->ChangeValue(text);
     if (wxWindow* import = FindWindow(wxID_OK)) {
         import->Enable(!plan_.Empty());
     }

@@ -301,7 +301,7 @@ TEST_F(DesktopCitizenGermanDates, TheListShowsGermanFormsAndTheStoredTextsStay) 
     EXPECT_TRUE(listed("Bericht | Erinnerung: 04.04.2027 19:05:00"))
         << ::testing::PrintToString(reminders);
     EXPECT_TRUE(listed("Dehnen | Erinnerung:  07:00:00")) << ::testing::PrintToString(reminders);
-    EXPECT_TRUE(listed("Frei | Keine Erinnerung für diesen Termin eingestellt"))
+    EXPECT_TRUE(listed("Frei | Keine Erinnerung eingestellt"))
         << ::testing::PrintToString(reminders);
     // A date that is none shows as stored.
     EXPECT_TRUE(listed("Alt | Erinnerung: gestern 19:05:00"))
