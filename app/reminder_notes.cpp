@@ -7,6 +7,7 @@
 
 #include <wx/datetime.h>
 #include <wx/display.h>
+#include <wx/translation.h>
 
 #include "desktop/note_places.h"
 #include "platform/log.h"
@@ -24,7 +25,8 @@ ReminderNotes::ReminderNotes(Clock clock, Hooks hooks, std::string snoozePath)
 }
 
 wxString ReminderNotes::Details(std::time_t due, const std::string& groupName) {
-    wxString details = "Due " + wxDateTime(due).Format("%d %b %H:%M");
+    // TRANSLATORS: the date and time a reminder fell due, on its note.
+    wxString details = wxString::Format(_("Due %s"), wxDateTime(due).Format("%d %b %H:%M"));
     if (!groupName.empty()) {
         details += wxString::FromUTF8(" \u00b7 ") + resources::FromStoreText(groupName);
     }

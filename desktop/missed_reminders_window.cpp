@@ -7,13 +7,17 @@
 #include <wx/panel.h>
 #include <wx/scrolwin.h>
 #include <wx/sizer.h>
+#include <wx/translation.h>
+
+#include "platform/translatable.h"
 
 namespace calvendra {
 
 namespace {
 
-constexpr char kTitle[] = "Missed Reminders";
-constexpr char kHeading[] = "These reminders fell due while the organizer was not running:";
+constexpr char kTitle[] = TRANSLATABLE("Missed Reminders");
+constexpr char kHeading[] =
+    TRANSLATABLE("These reminders fell due while the organizer was not running:");
 // The list grows with its rows up to this many, and scrolls beyond.
 constexpr int kRowsShownAtMost = 10;
 
@@ -30,24 +34,28 @@ wxString LateMailSentence(const std::vector<MissedRow>& rows) {
     if (count == 0) {
         return wxString();
     }
-    return wxString::Format("%s to the attendants %s not sent: more than 60 minutes late (%s).",
-                            count == 1 ? "The mail" : "The mails", count == 1 ? "was" : "were",
+    return wxString::Format(wxPLURAL("The mail to the attendants was not sent: more than 60 "
+                                     "minutes late (%s).",
+                                     "The mails to the attendants were not sent: more than 60 "
+                                     "minutes late (%s).",
+                                     count),
                             subjects);
 }
 
 CMissedRemindersWnd::CMissedRemindersWnd(const std::vector<MissedRow>& rows, OpenSchedule open)
-    : wxFrame(nullptr, wxID_ANY, kTitle, wxDefaultPosition, wxDefaultSize,
+    : wxFrame(nullptr, wxID_ANY, wxGetTranslation(kTitle), wxDefaultPosition, wxDefaultSize,
               wxDEFAULT_FRAME_STYLE | wxSTAY_ON_TOP),
       open_(std::move(open)) {
     auto* panel = new wxPanel(this);
     auto* column = new wxBoxSizer(wxVERTICAL);
-    column->Add(new wxStaticText(panel, wxID_ANY, kHeading), wxSizerFlags().Border());
+    column->Add(new wxStaticText(panel, wxID_ANY, wxGetTranslation(kHeading)),
+                wxSizerFlags().Border());
 
     auto* list = new wxScrolledWindow(panel, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                                       wxVSCROLL | wxBORDER_THEME);
     auto* grid = new wxFlexGridSizer(4, wxSize(12, 4));
     grid->AddGrowableCol(0, 1);
-    for (const char* heading : {"Subject", "Due", "Group", ""}) {
+    for (const wxString& heading : {_("Subject"), _("Due"), _("Group"), wxString()}) {
         auto* label = new wxStaticText(list, wxID_ANY, heading);
         label->SetFont(label->GetFont().Bold());
         grid->Add(label, wxSizerFlags().CenterVertical());
@@ -61,7 +69,7 @@ CMissedRemindersWnd::CMissedRemindersWnd(const std::vector<MissedRow>& rows, Ope
             grid->Add(cells.back(), wxSizerFlags().CenterVertical().Expand());
         }
         cells_.push_back(cells);
-        auto* button = new wxButton(list, wxID_ANY, "Open");
+        auto* button = new wxButton(list, wxID_ANY, _("Open"));
         button->Enable(row.scheduleId != 0 && open_ != nullptr);
         button->Bind(wxEVT_BUTTON, [this, id = row.scheduleId](wxCommandEvent&) {
             if (open_) {
@@ -89,7 +97,7 @@ CMissedRemindersWnd::CMissedRemindersWnd(const std::vector<MissedRow>& rows, Ope
         lateMail_->Wrap(FromDIP(420));
         column->Add(lateMail_, wxSizerFlags().Border());
     }
-    dismiss_ = new wxButton(panel, wxID_ANY, "Dismiss All");
+    dismiss_ = new wxButton(panel, wxID_ANY, _("Dismiss All"));
     dismiss_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Close(); });
     column->Add(dismiss_, wxSizerFlags().Right().Border());
     panel->SetSizer(column);

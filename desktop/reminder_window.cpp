@@ -7,6 +7,7 @@
 
 #include <gtk/gtk.h>
 #include <wx/dcclient.h>
+#include <wx/translation.h>
 #include <wx/utils.h>
 
 #include "resources/store_text.h"
@@ -127,8 +128,8 @@ void CReminderWnd::AddControls(NoteControls controls) {
                                 wxST_ELLIPSIZE_END);
     // A narrow note cuts the line short: the whole of it is the label's tip.
     details_->SetToolTip(controls_.details);
-    snoozeButton_ = new wxButton(this, wxID_ANY, "Snooze");
-    openButton_ = new wxButton(this, wxID_ANY, "Open");
+    snoozeButton_ = new wxButton(this, wxID_ANY, _("Snooze"));
+    openButton_ = new wxButton(this, wxID_ANY, _("Open"));
     snoozeButton_->Bind(wxEVT_BUTTON, &CReminderWnd::OnSnoozeButton, this);
     openButton_->Bind(wxEVT_BUTTON, &CReminderWnd::OnOpenButton, this);
     // The controls need room below the text: the smallest note still shows them.
@@ -169,7 +170,7 @@ int CReminderWnd::SnoozeMenuId(SnoozeChoice choice) {
 wxMenu* CReminderWnd::MakeSnoozeMenu() const {
     auto* menu = new wxMenu;
     for (const SnoozeChoice choice : kSnoozeChoices) {
-        menu->Append(SnoozeMenuId(choice), SnoozeLabel(choice));
+        menu->Append(SnoozeMenuId(choice), wxGetTranslation(SnoozeLabel(choice)));
     }
     return menu;
 }

@@ -1,21 +1,23 @@
 #include "reminders/snooze.h"
 
+#include "platform/translatable.h"
+
 namespace calvendra {
 
 const char* SnoozeLabel(SnoozeChoice choice) {
     switch (choice) {
         case SnoozeChoice::kFiveMinutes:
-            return "5 Minutes";
+            return TRANSLATABLE("5 Minutes");
         case SnoozeChoice::kTenMinutes:
-            return "10 Minutes";
+            return TRANSLATABLE("10 Minutes");
         case SnoozeChoice::kFifteenMinutes:
-            return "15 Minutes";
+            return TRANSLATABLE("15 Minutes");
         case SnoozeChoice::kThirtyMinutes:
-            return "30 Minutes";
+            return TRANSLATABLE("30 Minutes");
         case SnoozeChoice::kOneHour:
-            return "1 Hour";
+            return TRANSLATABLE("1 Hour");
         case SnoozeChoice::kTomorrow:
-            return "Tomorrow at the Same Time";
+            return TRANSLATABLE("Tomorrow at the Same Time");
     }
     return "";
 }

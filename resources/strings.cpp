@@ -16,11 +16,9 @@ const char* StringTableEntry(int commandId) {
         case kIdNewContact:
             return TRANSLATABLE("Create a new contact\nCreate a new contact");
         case kIdNewScheduleGroup:
-            return TRANSLATABLE("Create a new schedule group
-Create a new schedule group");
+            return TRANSLATABLE("Create a new schedule group\nCreate a new schedule group");
         case kIdNewSubGroup:
-            return TRANSLATABLE("Create a new group below the selected group
-New Sub-Group");
+            return TRANSLATABLE("Create a new group below the selected group\nNew Sub-Group");
         case kIdNewSchedule:
             return TRANSLATABLE("Create a new schedule\nCreate a new schedule");
         case kIdEmailSetting:
