@@ -41,6 +41,8 @@
 #include "exchange/export_dlg.h"
 #include "resources/resource_ids.h"
 #include "resources/translations.h"
+#include "store/reminder_encoding.h"
+#include "store/repeat_rule.h"
 #include "tests/gui/support/dialog_testing.h"
 #include "tests/gui/support/editor_fixture.h"
 #include "tests/gui/support/gui_test.h"
@@ -272,7 +274,11 @@ protected:
             " ('2000000004','2000000002','Bericht','',1,1,'0','2027-4-4','19:05:00',0),"
             " ('2000000005','2000000002','Dehnen','',1,3,'4','2027-4-4','07:00:00',0),"
             " ('2000000006','2000000002','Frei','',0,1,'1','2027-4-4','09:30:00',0),"
-            " ('2000000007','2000000002','Alt','',1,1,'0','gestern','19:05:00',0);");
+            " ('2000000007','2000000002','Alt','',1,1,'0','gestern','19:05:00',0),"
+            " ('2000000008','2000000002','Geburtstag','',1,1,'0','2027-6-14','08:00:00',0),"
+            " ('2000000009','2000000002','Miete','',1,1,'0','2027-4-30','09:00:00',0);"
+            "insert into schedule_repeat values ('2000000008','every year 6-14'),"
+            " ('2000000009','every month 31');");
     }
 
     Strings ListedReminders() {
@@ -306,13 +312,23 @@ TEST_F(DesktopCitizenGermanDates, TheListShowsGermanFormsAndTheStoredTextsStay) 
     // A date that is none shows as stored.
     EXPECT_TRUE(listed("Alt | Erinnerung: gestern 19:05:00"))
         << ::testing::PrintToString(reminders);
+    // A repeating special day shows its rule in German words and the German order of day and
+    // month; the rule stays stored in its English form.
+    EXPECT_TRUE(listed("Geburtstag | Erinnerung: jedes Jahr am 14.6. 08:00:00"))
+        << ::testing::PrintToString(reminders);
+    EXPECT_TRUE(listed("Miete | Erinnerung: jeden Monat am 31. 09:00:00"))
+        << ::testing::PrintToString(reminders);
+    EXPECT_EQ(Database().Query("select rule from schedule_repeat order by schedule_id"),
+              (Rows{{"every year 6-14"}, {"every month 31"}}));
     EXPECT_EQ(Database().Query("select remind_date, remind_time, remind_week from "
                                "assist_scheduleinfo order by schedule_id"),
               (Rows{{"", "09:30:00", "1"},
                     {"2027-4-4", "19:05:00", "0"},
                     {"2027-4-4", "07:00:00", "4"},
                     {"2027-4-4", "09:30:00", "1"},
-                    {"gestern", "19:05:00", "0"}}));
+                    {"gestern", "19:05:00", "0"},
+                    {"2027-6-14", "08:00:00", "0"},
+                    {"2027-4-30", "09:00:00", "0"}}));
 }
 
 TEST_F(DesktopCitizenGermanDates, TheCLocaleKeepsTheStoredForms) {
@@ -322,6 +338,48 @@ TEST_F(DesktopCitizenGermanDates, TheCLocaleKeepsTheStoredForms) {
         std::find(reminders.begin(), reminders.end(), "Bericht | Reminder at 2027-4-4 19:05:00"),
         reminders.end())
         << ::testing::PrintToString(reminders);
+    EXPECT_NE(std::find(reminders.begin(), reminders.end(),
+                        "Geburtstag | Reminder at every year 6-14 08:00:00"),
+              reminders.end())
+        << ::testing::PrintToString(reminders);
+}
+
+// "Remind Setting" in German: the repeat choice in German words, while the rule handed back for
+// storing is the one every organizer reads; the hint of a database without the rules' table
+// German too, naming the README's step by its English title.
+class DesktopCitizenGermanRepeat : public EditorDialogTest {
+protected:
+    static ReminderSettings Birthday() {
+        ReminderSettings settings;
+        settings.remind = true;
+        settings.remindType = kRemindSpecialDay;
+        settings.remindDate = "2099-6-14";
+        settings.remindTime = "08:00:00";
+        return settings;
+    }
+};
+
+TEST_F(DesktopCitizenGermanRepeat, TheChoiceIsGermanAndTheRuleStaysEnglish) {
+    ScopedLanguage german("de");
+    CRemindSetDlg dialog(nullptr, Connection(), 2000000077, Birthday());
+    wxChoice& repeat = *dialog.RepeatChoice();
+    EXPECT_EQ(Entries(repeat), (Strings{"einmal", "jedes Jahr", "jeden Monat"}));
+    repeat.SetSelection(1);
+    PressButton(dialog, wxID_OK);
+    ASSERT_TRUE(dialog.Settings().repeat);
+    EXPECT_EQ(RuleText(*dialog.Settings().repeat), "every year 6-14");
+    EXPECT_EQ(dialog.Settings().remindDate, "2099-6-14");
+}
+
+TEST_F(DesktopCitizenGermanRepeat, WithoutTheTableTheHintIsGerman) {
+    Database().Execute("drop table schedule_repeat");
+    ScopedLanguage german("de");
+    CRemindSetDlg dialog(nullptr, Connection(), 2000000077, Birthday());
+    const std::string tip = dialog.RepeatChoice()->GetToolTipText().utf8_string();
+    EXPECT_NE(tip.find("Wiederholen braucht die Tabelle schedule_repeat"), std::string::npos)
+        << tip;
+    EXPECT_NE(tip.find("»Adding the newer tables to an existing database«"), std::string::npos)
+        << tip;
 }
 
 }  // namespace
