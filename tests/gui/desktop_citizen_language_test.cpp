@@ -156,8 +156,8 @@ TEST_F(DesktopCitizenGerman, TheMainWindowsMenusPromptsAndHeadingsAreGerman) {
     EXPECT_EQ(MenuLabels(*bar.GetMenu(0)),
               (Strings{"&Importieren …", "&Exportieren …", "-", "&Beenden\tCtrl+Q"}));
     EXPECT_EQ(MenuLabels(*bar.GetMenu(3)),
-              (Strings{"Neue Termin&gruppe\tCtrl+Shift+T", "&Neuer Termin\tCtrl+T",
-                       "Termin &löschen", "T&ermingruppe löschen"}));
+              (Strings{"Neue Termin&gruppe\tCtrl+Shift+T", "Neue &Untergruppe",
+                       "&Neuer Termin\tCtrl+T", "Termin &löschen", "T&ermingruppe löschen"}));
     EXPECT_EQ(bar.GetHelpString(resources::kIdRefresh).utf8_string(),
               "Gruppen und Liste neu einlesen");
     // The shortcuts still work whatever the language: wx reads them from the German labels.
