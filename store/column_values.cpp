@@ -1,8 +1,7 @@
 #include "store/column_values.h"
 
-#include <cerrno>
+#include <cctype>
 #include <climits>
-#include <cstdlib>
 
 namespace calvendra {
 
@@ -12,13 +11,33 @@ constexpr char kWhiteSpace[] = " \t\r\n\v\f";
 
 }  // namespace
 
-long ReadLong(const std::string& text) {
-    // strtol rather than atol: the same reading, but defined for out-of-range text.
-    errno = 0;
-    return std::strtol(text.c_str(), nullptr, 10);
+long ReadLong(std::string_view text) {
+    std::size_t at = 0;
+    // White space as the C library sees it in the current locale.
+    while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at])) != 0) {
+        ++at;
+    }
+    bool negative = false;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
+        negative = text[at] == '-';
+        ++at;
+    }
+    // Gathered below zero, where the range reaches one further than above it.
+    long value = 0;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
+        const int digit = text[at] - '0';
+        if (value < LONG_MIN / 10 || (value == LONG_MIN / 10 && digit > -(LONG_MIN % 10))) {
+            return negative ? LONG_MIN : LONG_MAX;
+        }
+        value = value * 10 - digit;
+    }
+    if (negative) {
+        return value;
+    }
+    return value == LONG_MIN ? LONG_MAX : -value;
 }
 
-int ReadInt(const std::string& text) {
+int ReadInt(std::string_view text) {
     const long value = ReadLong(text);
     if (value > INT_MAX) {
         return INT_MAX;

@@ -8,6 +8,7 @@
 #include "store/db_result_set.h"
 #include "store/lock_wait.h"
 #include "store/sql_text.h"
+#include "store/sqlite_allocation.h"
 
 namespace calvendra {
 
@@ -94,6 +95,7 @@ bool CDBConnection::OpenConnection() {
 bool CDBConnection::Connect() {
     Close();
     lastError_ = {};
+    KeepNoSqliteMemoryStatistics();
 
     OdbcHandle environment = OdbcHandle::Allocate(SQL_HANDLE_ENV, SQL_NULL_HANDLE);
     OdbcHandle connection;

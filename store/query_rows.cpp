@@ -11,19 +11,19 @@ std::string ResultRow::Text(int position) const {
 }
 
 long ResultRow::Long(int position) const {
-    return ReadLong(Text(position));
+    return ReadLong(results_->ColumnText(position));
 }
 
 int ResultRow::Int(int position) const {
-    return ReadInt(Text(position));
+    return ReadInt(results_->ColumnText(position));
 }
 
 Identifier ResultRow::Id(int position) const {
-    return ReadIdentifier(Text(position));
+    return ReadIdentifier(results_->ColumnText(position));
 }
 
 bool ResultRow::Flag(int position) const {
-    return IsFlagOn(Text(position));
+    return IsFlagOn(results_->ColumnText(position));
 }
 
 }  // namespace calvendra

@@ -1,6 +1,7 @@
 #pragma once
 
-// The organizer's rows that the benchmarks of the window fill a SQLite file with.
+// The organizer's rows that the benchmarks of the window fill a SQLite file or a PostgreSQL
+// database with.
 
 #include <sqlite3.h>
 
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "bench/support/bench_figures.h"
+#include "tests/support/test_database.h"
 
 namespace calvendra::bench {
 
@@ -101,6 +103,30 @@ inline void FillDatabase(const std::string& file, int count,
     sqlite3_finalize(contact);
     sqlite3_finalize(schedule);
     Exec(db, "commit");
+}
+
+// The rows of FillDatabase without searchable words of a benchmark's own, made by the database
+// itself in one transaction (through psql, not the organizer's code).
+inline void FillPostgresDatabase(const calvendra::testing::TestDatabase& database, int count) {
+    const std::string last = std::to_string(count - 1);
+    database.Execute(
+        "begin;"
+        "insert into assist_group select (b.base + g)::text, 'Group ' || g, (b.base - 1)::text "
+        "from generate_series(0, 40) g, (values (1000000002), (2000000002)) b(base);"
+        "insert into assist_contactmaininfo(contact_id, group_id, first_name, last_name, "
+        "home_phone, home_email) select (1000000042 + i)::text, (1000000002 + i % 40)::text, "
+        "'First' || i, 'Last' || i, '555-' || (1000 + i % 9000), 'person' || i || '@example.org' "
+        "from generate_series(0, " +
+        last +
+        ") i;"
+        "insert into assist_scheduleinfo select (2000000042 + i)::text, "
+        "(2000000002 + i % 40)::text, 'Schedule number ' || i, "
+        "'Bring the figures for item ' || i || '.', case when i % 5 = 0 then 0 else 1 end, "
+        "1 + i % 3, (i % 7)::text, '2024-' || (1 + i % 12) || '-' || (1 + i % 28), "
+        "(i % 24) || ':' || (10 + i % 50) || ':00', 0 from generate_series(0, " +
+        last +
+        ") i;"
+        "commit;analyze;");
 }
 
 }  // namespace calvendra::bench

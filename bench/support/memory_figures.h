@@ -13,21 +13,15 @@
 #include <cstring>
 #include <string>
 
+#include "tests/support/resident_size.h"
+
 namespace calvendra::bench {
 
 constexpr double kMiB = 1024.0 * 1024.0;
 
 // The process's resident size, bytes.
 inline double ResidentBytes() {
-    long pages = 0;
-    long resident = 0;
-    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) {
-            resident = 0;
-        }
-        std::fclose(statm);
-    }
-    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE));
+    return static_cast<double>(calvendra::testing::ResidentBytes());
 }
 
 // What the process has allocated from the heap and is still using, bytes.

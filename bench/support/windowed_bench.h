@@ -14,6 +14,7 @@
 
 #include "desktop/toolkit_backends.h"
 #include "platform/freed_memory.h"
+#include "store/sqlite_allocation.h"
 
 namespace calvendra::bench {
 
@@ -26,8 +27,10 @@ public:
 // Starts wxWidgets as the organizer does, runs the benchmark and ends wxWidgets again. Returns what
 // `run` returns, or 1 when wxWidgets could not start or the benchmark failed.
 inline int RunWithWindows(int argc, char** argv, const std::function<int()>& run) {
-    // As the organizer starts.
+    // As the organizer starts; its first connection tells SQLite before SQLite starts, and a
+    // benchmark starts SQLite itself to fill its database.
     MapLargeBlocksApart();
+    KeepNoSqliteMemoryStatistics();
     ChooseToolkitBackends();
     if (!wxEntryStart(argc, argv)) {
         std::fprintf(stderr, "no X server: run it under xvfb-run, as scripts/bench does\n");

@@ -1,12 +1,14 @@
 // Listing a group and starting the organizer on 10,000, 100,000 and 1,000,000 contacts and
-// schedules (the sizes may be given on the command line instead).
+// schedules (the sizes may be given on the command line instead), on SQLite, or with --postgres on
+// the PostgreSQL cluster that CALVENDRA_TEST_PG_PORT names (scripts/bench starts one).
 //
 // List: "All Schedules" and "All Contacts" selected in the organizer's window. The window thread's
 // longest stretch of work from the click until the list is complete, and the time until it is
-// complete, against the result set's read of the same rows (CDBResultSet, every column) and
-// against the list as it was filled before: a report list that holds its rows, each row inserted
-// and each cell set on the window thread. Memory: what the listed rows take, per row, beside the
-// text a row shows, and the heap that the previous list took per row.
+// complete, against the result set's read of the same rows (CDBResultSet, every column), against
+// the database's own client reading them (SQLite's C API, or psql printing them to /dev/null, its
+// start-up taken off), and against the list as it was filled before: a report list that holds its
+// rows, each row inserted and each cell set on the window thread. Memory: what the listed rows
+// take, per row, beside the text a row shows, and the heap that the previous list took per row.
 //
 // Start-up: the window set made, shown and drawn with its tree, as start-up does it, against the
 // same on an empty database; then the time until the list is complete, and the longest time the
@@ -46,6 +48,7 @@
 #include "store/db_result_set.h"
 #include "store/identifiers.h"
 #include "store/query_rows.h"
+#include "store/row_streaming.h"
 #include "store/statements.h"
 #include "tests/gui/support/previous_list_fill.h"
 #include "tests/support/test_database.h"
@@ -68,6 +71,8 @@ using calvendra::bench::ResidentBytes;
 using calvendra::bench::Spread;
 using calvendra::bench::SqliteFile;
 using calvendra::bench::Thousands;
+using calvendra::testing::Backend;
+using calvendra::testing::TestDatabase;
 
 constexpr int kRuns = 7;
 
@@ -138,11 +143,47 @@ std::size_t RawRead(const std::string& file, const std::string& query) {
     return rows;
 }
 
+// Milliseconds that the command takes.
+double CommandMs(const std::string& command) {
+    const Clock::time_point start = Clock::now();
+    if (calvendra::testing::RunCommand(command) != 0) {
+        throw std::runtime_error("failed: " + command);
+    }
+    return MillisecondsSince(start);
+}
+
+// The database's own client reading every row of the query: SQLite's C API, or psql printing the
+// rows unaligned to /dev/null, less psql's own start-up and connection (the same command on an
+// empty query, right before).
+double ClientRead(const TestDatabase& database, const std::string& query, int count) {
+    if (database.GetBackend() == Backend::kSqlite) {
+        const Clock::time_point start = Clock::now();
+        if (RawRead(database.FilePath(), query) != static_cast<std::size_t>(count)) {
+            throw std::runtime_error("SQLite read other rows");
+        }
+        return MillisecondsSince(start);
+    }
+    const std::string psql = database.ClientCommand() + " -At -o /dev/null -c ";
+    const double startUp = CommandMs(psql + "\"select 1 where false\"");
+    return std::max(0.0, CommandMs(psql + "\"" + query + "\"") - startUp);
+}
+
+const char* ClientName(const TestDatabase& database) {
+    return database.GetBackend() == Backend::kSqlite ? "SQLite's C API read" : "psql's read";
+}
+
+Backend backend_ = Backend::kSqlite;
+
+// What the summary lines add to name the database: nothing for SQLite.
+std::string OnDatabase() {
+    return backend_ == Backend::kSqlite ? std::string() : std::string(", PostgreSQL");
+}
+
 // The previous fill holds every row in the toolkit's list: past this many rows it takes minutes
 // and gigabytes, and is not measured.
 constexpr int kMostPreviousFill = 100000;
 
-void MeasureList(int count, const std::string& file, calvendra::CCalvendraView& view,
+void MeasureList(int count, const TestDatabase& database, calvendra::CCalvendraView& view,
                  CDBConnection& connection, wxFrame& previous) {
     const Group groups[] = {{"All Schedules", calvendra::kScheduleBaseGroupId,
                              calvendra::statements::SelectAllSchedules(), 7},
@@ -150,6 +191,13 @@ void MeasureList(int count, const std::string& file, calvendra::CCalvendraView& 
                              calvendra::statements::SelectAllContacts(), 5}};
     const int runs = count > kMostPreviousFill ? 3 : kRuns;
     std::vector<double> resident, allowed;
+    // The reading thread's own kind of connection.
+    const std::unique_ptr<CDBConnection> streamed =
+        connection.MakeAnother(calvendra::RowReading::kStreamed);
+    if (!streamed->OpenConnection()) {
+        throw std::runtime_error(streamed->LastError().Text());
+    }
+    const char* client = ClientName(database);
     for (const Group& group : groups) {
         const auto found =
             (calvendra::IsContactRange(group.id) ? view.ContactGroups() : view.ScheduleGroups())
@@ -158,20 +206,20 @@ void MeasureList(int count, const std::string& file, calvendra::CCalvendraView& 
         // The benchmark's own reads first: what they leave in the heap is given back before the
         // organizer lists, so that the memory figures are the organizer's.
         for (int run = 0; run < runs; ++run) {
+            raw.push_back(ClientRead(database, group.query, count));
             Clock::time_point start = Clock::now();
-            if (RawRead(file, group.query) != static_cast<std::size_t>(count)) {
-                throw std::runtime_error("SQLite read other rows");
-            }
-            raw.push_back(MillisecondsSince(start));
-            start = Clock::now();
             if (ReadRows(connection, group.query, group.columns) !=
                 static_cast<std::size_t>(count)) {
                 throw std::runtime_error("the result set read other rows");
             }
             read.push_back(MillisecondsSince(start));
             start = Clock::now();
-            calvendra::ReadListRows(connection, group.id, calvendra::ReminderWording{});
+            const calvendra::ListReading reading =
+                calvendra::ReadListRows(*streamed, group.id, calvendra::ReminderWording{});
             rowsRead.push_back(MillisecondsSince(start));
+            if (reading.rows.Size() != static_cast<std::size_t>(count)) {
+                throw std::runtime_error("the list's reading read other rows");
+            }
         }
         malloc_trim(0);
         for (int run = 0; run < runs; ++run) {
@@ -235,15 +283,15 @@ void MeasureList(int count, const std::string& file, calvendra::CCalvendraView& 
         }
 
         std::printf(
-            "%s: the list's own reading of the rows %.1f ms; an empty group listed "
-            "in %.1f ms; SQLite's C API read %.1f ms\n",
-            group.name, Median(rowsRead), Median(emptyComplete), Median(raw));
+            "%s: the list's own reading of the rows (streamed) %.1f ms; an empty group listed "
+            "in %.1f ms; %s %.1f ms\n",
+            group.name, Median(rowsRead), Median(emptyComplete), client, Median(raw));
         std::printf("%-13s %7d | %8.1f %8.1f %9.1f %6.2f | %9.1f | %7.0f %7.0f %9.0f\n", group.name,
                     count, Median(read), Median(longest), Median(complete),
                     Median(complete) / Median(read), Median(before), textBytes, perRow,
                     previousPerRow);
         const std::string what =
-            std::string("\"") + group.name + "\", " + Thousands(count) + " rows";
+            std::string("\"") + group.name + "\", " + Thousands(count) + " rows" + OnDatabase();
         if (count <= kMostPreviousFill) {
             std::printf(
                 "summary: %s: longest block of the window thread; %.1f ms; %.0f ms (the "
@@ -257,10 +305,15 @@ void MeasureList(int count, const std::string& file, calvendra::CCalvendraView& 
                 Median(longest) / 100);
         }
         std::printf(
-            "summary: %s: list complete [min..max of %d]; %.0f ms %s; %.0f ms %s (SQLite's C "
-            "API read of the same rows); %.2f\n",
+            "summary: %s: list complete [min..max of %d]; %.0f ms %s; %.0f ms %s (%s of the "
+            "same rows); %.2f\n",
             what.c_str(), runs, Median(complete), Spread(complete).c_str(), Median(raw),
-            Spread(raw).c_str(), Median(complete) / Median(raw));
+            Spread(raw).c_str(), client, Median(complete) / Median(raw));
+        std::printf(
+            "summary: %s: the reading thread's read of the list's rows [min..max of %d]; %.0f "
+            "ms %s; %.0f ms %s (%s of the same rows); %.2f\n",
+            what.c_str(), runs, Median(rowsRead), Spread(rowsRead).c_str(), Median(raw),
+            Spread(raw).c_str(), client, Median(rowsRead) / Median(raw));
         if (count <= kMostPreviousFill) {
             std::printf(
                 "summary: %s: memory per listed row; %.0f bytes; %.0f bytes (the previous "
@@ -273,10 +326,10 @@ void MeasureList(int count, const std::string& file, calvendra::CCalvendraView& 
             what.c_str(), perRow, textBytes, perRow / (textBytes + 100));
     }
     std::printf(
-        "summary: organizer with a list of %s rows shown, idle: resident size [min..max of "
+        "summary: organizer with a list of %s rows shown%s, idle: resident size [min..max of "
         "%zu]; %.0f MiB %s; %.0f MiB (1.5 x live heap + 50 MiB); %.2f\n",
-        Thousands(count).c_str(), resident.size(), Median(resident), Spread(resident).c_str(),
-        Median(allowed), Median(resident) / Median(allowed));
+        Thousands(count).c_str(), OnDatabase().c_str(), resident.size(), Median(resident),
+        Spread(resident).c_str(), Median(allowed), Median(resident) / Median(allowed));
 }
 
 // Start-up as the application does it: the window set made, then shown maximised and drawn.
@@ -334,19 +387,20 @@ void MeasureStartUp(int count, double emptyShown) {
         count, Median(shown), emptyShown, Median(shown) / emptyShown, Median(complete));
     if (count > 0) {
         std::printf(
-            "summary: start-up, %s rows: window shown with its tree; %.0f ms; %.0f ms "
+            "summary: start-up, %s rows%s: window shown with its tree; %.0f ms; %.0f ms "
             "(empty database); %.2f\n",
-            Thousands(count).c_str(), Median(shown), emptyShown, Median(shown) / emptyShown);
+            Thousands(count).c_str(), OnDatabase().c_str(), Median(shown), emptyShown,
+            Median(shown) / emptyShown);
         std::printf(
-            "summary: start-up, %s rows: longest wait for the shown window to answer [min..max "
-            "of %d]; %.1f ms %s; 50 ms (the goal); %.2f\n",
-            Thousands(count).c_str(), kRuns, Median(waits), Spread(waits, "%.1f").c_str(),
-            Median(waits) / 50);
+            "summary: start-up, %s rows%s: longest wait for the shown window to answer "
+            "[min..max of %d]; %.1f ms %s; 50 ms (the goal); %.2f\n",
+            Thousands(count).c_str(), OnDatabase().c_str(), kRuns, Median(waits),
+            Spread(waits, "%.1f").c_str(), Median(waits) / 50);
     }
 }
 
-double EmptyStartUp() {
-    calvendra::testing::TestDatabase database;
+double EmptyStartUp(Backend backend) {
+    TestDatabase database(backend);
     StartOrganizer();  // the toolkit's first windows
     std::vector<double> shown;
     for (int run = 0; run < kRuns; ++run) {
@@ -370,9 +424,13 @@ int Run() {
                 "block", "complete", "ratio", "fill", "text", "rows", "list");
     for (int count : Sizes()) {
         // Right before, so that the machine's load weighs on both alike.
-        const double emptyShown = EmptyStartUp();
-        calvendra::testing::TestDatabase database;
-        FillDatabase(database.FilePath(), count);
+        const double emptyShown = EmptyStartUp(backend_);
+        TestDatabase database(backend_);
+        if (backend_ == Backend::kSqlite) {
+            FillDatabase(database.FilePath(), count);
+        } else {
+            calvendra::bench::FillPostgresDatabase(database, count);
+        }
         CDBConnection connection("Calvendra", "opal", "kelp");
         if (!connection.OpenConnection()) {
             throw std::runtime_error(connection.LastError().Text());
@@ -385,7 +443,7 @@ int Run() {
         windows.frame->Show(true);
         auto* previous = new wxFrame(nullptr, wxID_ANY, "previous fill");
         previous->Show();
-        MeasureList(count, database.FilePath(), *windows.view, connection, *previous);
+        MeasureList(count, database, *windows.view, connection, *previous);
         previous->Destroy();
         // A minute scan's tick, as the timer gives it, and the organizer idle after it.
         windows.frame->ScanReminders();
@@ -411,7 +469,11 @@ wxIMPLEMENT_APP_NO_MAIN(calvendra::bench::WindowedBenchApp);
 
 int main(int argc, char** argv) {
     for (int given = 1; given < argc; ++given) {
-        sizes_.push_back(std::atoi(argv[given]));
+        if (std::string(argv[given]) == "--postgres") {
+            backend_ = Backend::kPostgres;
+        } else {
+            sizes_.push_back(std::atoi(argv[given]));
+        }
     }
     argc = 1;
     return calvendra::bench::RunWithWindows(argc, argv, Run);

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,24 +10,12 @@
 #include <vector>
 
 #include "platform/freed_memory.h"
+#include "tests/support/resident_size.h"
 
 namespace calvendra {
 namespace {
 
-// The process's resident size, bytes.
-long ResidentBytes() {
-    long pages = 0;
-    long resident = 0;
-    FILE* statm = std::fopen("/proc/self/statm", "r");
-    if (statm == nullptr) {
-        return -1;
-    }
-    if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) {
-        resident = -1;
-    }
-    std::fclose(statm);
-    return resident * sysconf(_SC_PAGESIZE);
-}
+using calvendra::testing::ResidentBytes;
 
 constexpr std::size_t kMiB = std::size_t{1} << 20;
 

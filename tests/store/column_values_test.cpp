@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <climits>
+#include <cstdlib>
+#include <string>
 
 #include "store/column_values.h"
 #include "store/reminder_encoding.h"
@@ -18,6 +21,49 @@ TEST(ColumnValues, ReadsLikeTheCLibrary) {
     EXPECT_EQ(ReadInt("yes"), 0);
     EXPECT_EQ(ReadInt("x1"), 0);
     EXPECT_EQ(ReadLong("2999999999"), 2999999999L);
+}
+
+// The reading in place gives what the C library gives on the same text with its terminating zero,
+// also on a view that ends before the text does.
+TEST(ColumnValues, ReadsInPlaceAsTheCLibraryReads) {
+    const char* const texts[] = {"",
+                                 "0",
+                                 "-0",
+                                 "+",
+                                 "-",
+                                 " \t\n\v\f\r17",
+                                 "  -  5",
+                                 "2000000042",
+                                 "007",
+                                 "12ab34",
+                                 "9223372036854775807",
+                                 "9223372036854775808",
+                                 "-9223372036854775808",
+                                 "-9223372036854775809",
+                                 "99999999999999999999999999",
+                                 "-99999999999999999999999999",
+                                 "0x1F",
+                                 "1e5",
+                                 "\xc2\xa0"
+                                 "3",
+                                 "++1",
+                                 "+-1",
+                                 "2147483648",
+                                 "-2147483649"};
+    for (const std::string text : texts) {
+        for (std::size_t length = 0; length <= text.size(); ++length) {
+            const std::string cut = text.substr(0, length);
+            errno = 0;
+            const long expected = std::strtol(cut.c_str(), nullptr, 10);
+            EXPECT_EQ(ReadLong(std::string_view(text).substr(0, length)), expected)
+                << '"' << cut << '"';
+            const long clamped = expected > INT_MAX   ? INT_MAX
+                                 : expected < INT_MIN ? INT_MIN
+                                                      : expected;
+            EXPECT_EQ(ReadInt(std::string_view(text).substr(0, length)), clamped)
+                << '"' << cut << '"';
+        }
+    }
 }
 
 TEST(ColumnValues, OutOfRangeTextIsClampedNotUndefined) {
