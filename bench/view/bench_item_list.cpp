@@ -1,6 +1,7 @@
 // Listing a group and starting the organizer on 10,000, 100,000 and 1,000,000 contacts and
 // schedules (the sizes may be given on the command line instead), on SQLite, or with --postgres on
-// the PostgreSQL cluster that CALVENDRA_TEST_PG_PORT names (scripts/bench starts one).
+// the PostgreSQL cluster that CALVENDRA_TEST_PG_PORT names (scripts/bench starts one);
+// --without-previous leaves out the previous fill, which takes minutes at 100,000 rows.
 //
 // List: "All Schedules" and "All Contacts" selected in the organizer's window. The window thread's
 // longest stretch of work from the click until the list is complete, and the time until it is
@@ -173,6 +174,7 @@ const char* ClientName(const TestDatabase& database) {
 }
 
 Backend backend_ = Backend::kSqlite;
+bool withPrevious_ = true;
 
 // What the summary lines add to name the database: nothing for SQLite.
 std::string OnDatabase() {
@@ -183,13 +185,17 @@ std::string OnDatabase() {
 // and gigabytes, and is not measured.
 constexpr int kMostPreviousFill = 100000;
 
+bool FillsThePreviousWay(int count) {
+    return withPrevious_ && count <= kMostPreviousFill;
+}
+
 void MeasureList(int count, const TestDatabase& database, calvendra::CCalvendraView& view,
                  CDBConnection& connection, wxFrame& previous) {
     const Group groups[] = {{"All Schedules", calvendra::kScheduleBaseGroupId,
                              calvendra::statements::SelectAllSchedules(), 7},
                             {"All Contacts", calvendra::kContactBaseGroupId,
                              calvendra::statements::SelectAllContacts(), 5}};
-    const int runs = count > kMostPreviousFill ? 3 : kRuns;
+    const int runs = FillsThePreviousWay(count) ? kRuns : 3;
     std::vector<double> resident, allowed;
     // The reading thread's own kind of connection.
     const std::unique_ptr<CDBConnection> streamed =
@@ -259,7 +265,7 @@ void MeasureList(int count, const TestDatabase& database, calvendra::CCalvendraV
         }
         // The previous fill, with the memory its rows add.
         double previousPerRow = 0;
-        if (count <= kMostPreviousFill) {
+        if (FillsThePreviousWay(count)) {
             auto* list = new wxListCtrl(&previous, wxID_ANY, wxDefaultPosition, wxSize(800, 600),
                                         wxLC_REPORT | wxLC_HRULES | wxLC_VRULES);
             for (int column = 0; column < 3; ++column) {
@@ -292,7 +298,7 @@ void MeasureList(int count, const TestDatabase& database, calvendra::CCalvendraV
                     previousPerRow);
         const std::string what =
             std::string("\"") + group.name + "\", " + Thousands(count) + " rows" + OnDatabase();
-        if (count <= kMostPreviousFill) {
+        if (FillsThePreviousWay(count)) {
             std::printf(
                 "summary: %s: longest block of the window thread; %.1f ms; %.0f ms (the "
                 "previous fill); %.3f\n",
@@ -314,7 +320,7 @@ void MeasureList(int count, const TestDatabase& database, calvendra::CCalvendraV
             "ms %s; %.0f ms %s (%s of the same rows); %.2f\n",
             what.c_str(), runs, Median(rowsRead), Spread(rowsRead).c_str(), Median(raw),
             Spread(raw).c_str(), client, Median(rowsRead) / Median(raw));
-        if (count <= kMostPreviousFill) {
+        if (FillsThePreviousWay(count)) {
             std::printf(
                 "summary: %s: memory per listed row; %.0f bytes; %.0f bytes (the previous "
                 "list); %.2f\n",
@@ -471,6 +477,8 @@ int main(int argc, char** argv) {
     for (int given = 1; given < argc; ++given) {
         if (std::string(argv[given]) == "--postgres") {
             backend_ = Backend::kPostgres;
+        } else if (std::string(argv[given]) == "--without-previous") {
+            withPrevious_ = false;
         } else {
             sizes_.push_back(std::atoi(argv[given]));
         }
