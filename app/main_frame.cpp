@@ -30,6 +30,7 @@
 #include "resources/store_text.h"
 #include "resources/strings.h"
 #include "view/calvendra_view.h"
+#include "view/item_list_ctrl.h"
 #include "view/window_reading.h"
 
 namespace calvendra {
@@ -182,6 +183,8 @@ bool CMainFrame::Create() {
 void CMainFrame::SetView(CCalvendraView* view) {
     view_ = view;
     if (view_ != nullptr) {
+        SetAccessibleName(*view_->Tree(), "Groups", AccessibleRole::kTree);
+        SetAccessibleName(*view_->List(), "Items", AccessibleRole::kTable);
         view_->WhenDatabaseFileChanges([this] {
             scheduleReader_->Read<bool>(
                 [](CDBConnection& connection) {

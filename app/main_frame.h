@@ -11,6 +11,8 @@
 
 #include "app/desktop_reminder_delivery.h"
 #include "app/reminder_notes.h"
+#include "desktop/accessible_names.h"
+#include "desktop/focus_return.h"
 #include "desktop/missed_reminders_window.h"
 #include "reminders/missed_minutes.h"
 #include "reminders/reminder_scanner.h"
@@ -127,6 +129,10 @@ private:
     wxBitmap trayIcon_;
     wxTimer timer_;
     DesktopReminderDelivery reminderDelivery_;
+    // After a question or an editor the keyboard focus is where it was; a screen reader names
+    // the dialogs' controls.
+    CFocusReturn focusReturn_;
+    CAccessibleDialogs accessibleDialogs_;
     CCalvendraDoc& document_;
     // The program's start: the scan covers the minutes from its minute on, the start-up's look
     // for missed reminders those before.

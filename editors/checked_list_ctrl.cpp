@@ -6,12 +6,6 @@
 
 namespace calvendra {
 
-namespace {
-
-constexpr int kColumnWidth = 150;
-
-}  // namespace
-
 CCheckedListCtrl::CCheckedListCtrl(wxWindow* parent, wxWindowID id)
     : wxListCtrl(parent, id, wxDefaultPosition, wxDefaultSize,
                  wxLC_REPORT | wxLC_VIRTUAL | wxLC_HRULES | wxLC_VRULES | wxBORDER_THEME) {
@@ -20,14 +14,37 @@ CCheckedListCtrl::CCheckedListCtrl(wxWindow* parent, wxWindowID id)
     // marks, since a virtual list keeps nothing itself.
     Bind(wxEVT_LIST_ITEM_CHECKED, &CCheckedListCtrl::OnCheckChanged, this);
     Bind(wxEVT_LIST_ITEM_UNCHECKED, &CCheckedListCtrl::OnCheckChanged, this);
+    // The generic list takes Space for the selection only; a check list ticks with it, as GTK's
+    // do. The rows window has the keys (the header is the list's other part).
+    GetTargetWindow()->Bind(wxEVT_KEY_DOWN, &CCheckedListCtrl::OnKeyDown, this);
+    GetTargetWindow()->Bind(wxEVT_SET_FOCUS, &CCheckedListCtrl::OnFocus, this);
 }
 
-void CCheckedListCtrl::SetHeadings(const std::vector<std::string>& headings) {
-    DeleteAllColumns();
-    for (std::size_t column = 0; column < headings.size(); ++column) {
-        AppendColumn(wxGetTranslation(resources::FromStoreText(headings[column])),
-                     wxLIST_FORMAT_LEFT, FromDIP(kColumnWidth));
+void CCheckedListCtrl::OnFocus(wxFocusEvent& event) {
+    event.Skip();
+    // As in GTK's lists, the keys work from the first row on once the list has the focus.
+    if (GetItemCount() > 0 && GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_FOCUSED) < 0) {
+        SetItemState(0, wxLIST_STATE_FOCUSED, wxLIST_STATE_FOCUSED);
     }
+}
+
+void CCheckedListCtrl::OnKeyDown(wxKeyEvent& event) {
+    const bool space = event.GetKeyCode() == WXK_SPACE || event.GetKeyCode() == WXK_NUMPAD_SPACE;
+    const long focused = GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_FOCUSED);
+    if (!space || event.HasAnyModifiers() || focused < 0) {
+        event.Skip();
+        return;
+    }
+    CheckItem(focused, !IsItemChecked(focused));
+}
+
+void CCheckedListCtrl::SetHeadings(const std::vector<std::string>& headings,
+                                   std::vector<int> shares) {
+    DeleteAllColumns();
+    for (const std::string& heading : headings) {
+        AppendColumn(wxGetTranslation(resources::FromStoreText(heading)), wxLIST_FORMAT_LEFT);
+    }
+    columnWidths_.SetShares(std::move(shares));
 }
 
 void CCheckedListCtrl::SetRows(std::vector<Row> rows) {

@@ -6,6 +6,7 @@
 
 #include <wx/listctrl.h>
 
+#include "editors/shared_column_widths.h"
 #include "store/identifiers.h"
 
 namespace calvendra {
@@ -23,8 +24,9 @@ public:
 
     CCheckedListCtrl(wxWindow* parent, wxWindowID id = wxID_ANY);
 
-    // Replaces the columns: one per heading, 150 pixels wide, left-aligned.
-    void SetHeadings(const std::vector<std::string>& headings);
+    // Replaces the columns: one per heading, left-aligned, sharing the list's width by
+    // `shares` (alike when there are none), also as the dialog grows or shrinks.
+    void SetHeadings(const std::vector<std::string>& headings, std::vector<int> shares = {});
 
     // Replaces the rows.
     void SetRows(std::vector<Row> rows);
@@ -40,8 +42,11 @@ protected:
 
 private:
     void OnCheckChanged(wxListEvent& event);
+    void OnKeyDown(wxKeyEvent& event);
+    void OnFocus(wxFocusEvent& event);
 
     std::vector<Row> rows_;
+    SharedColumnWidths columnWidths_{*this};
 };
 
 }  // namespace calvendra

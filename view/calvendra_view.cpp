@@ -12,6 +12,7 @@
 #include <wx/treectrl.h>
 
 #include "editors/email_set_dlg.h"
+#include "editors/shared_column_widths.h"
 #include "platform/log.h"
 #include "platform/translatable.h"
 #include "resources/images.h"
@@ -41,8 +42,6 @@ constexpr int kContactGroupImage = 0;
 constexpr int kScheduleGroupImage = 1;
 constexpr int kContactImage = 2;
 constexpr int kScheduleImage = 3;
-
-constexpr int kColumnWidths[] = {200, 300, 300};
 
 constexpr char kInitializeError[] = TRANSLATABLE("Initialize error, please contact ");
 constexpr char kInvalidArgument[] = TRANSLATABLE("An invalid argument was encountered.");
@@ -165,6 +164,8 @@ CCalvendraView::CCalvendraView(wxWindow* parent, CDBConnection& connection,
                               wxSize(field.GetWidth(), listBottom - listTop),
                               wxLC_REPORT | wxLC_HRULES | wxLC_VRULES | wxBORDER_THEME);
     listReader_ = MakeReadingThreadFor(*this, connection);
+    columnWidths_ = std::make_unique<SharedColumnWidths>(*list_);
+    list_->Bind(wxEVT_LIST_COL_CLICK, &CCalvendraView::OnColumnClick, this);
 
     tree_->Bind(wxEVT_LEFT_DOWN, &CCalvendraView::OnTreeMouseDown, this);
     tree_->Bind(wxEVT_LEFT_UP, &CCalvendraView::OnTreeClick, this);
@@ -210,9 +211,8 @@ void CCalvendraView::OnInitialUpdate() {
     tree_->SetImageList(images_.get());
     list_->SetImageList(images_.get(), wxIMAGE_LIST_SMALL);
 
-    for (int column = 0; column < 3; ++column) {
-        list_->InsertColumn(column, wxEmptyString, wxLIST_FORMAT_LEFT, kColumnWidths[column]);
-    }
+    // Until a group is listed: the contacts' columns, without headings.
+    SetHeadings("contacts", {"", "", ""}, {30, 25, 45});
 
     // A database that another program holds only busy is no error to click away at log-in: the
     // status bar says so, as later in the run, and the window fills itself once it is free.
@@ -559,16 +559,25 @@ void CCalvendraView::OnUpdateHandledCommand(wxUpdateUIEvent& event) {
     event.Enable(true);
 }
 
-void CCalvendraView::SetHeadings(const char* first, const char* second, const char* third) {
-    const char* headings[] = {first, second, third};
-    for (int column = 0; column < 3; ++column) {
+void CCalvendraView::SetHeadings(const char* kind, const std::vector<const char*>& headings,
+                                 std::vector<int> shares) {
+    const int count = static_cast<int>(headings.size());
+    while (list_->GetColumnCount() > count) {
+        list_->DeleteColumn(list_->GetColumnCount() - 1);
+    }
+    while (list_->GetColumnCount() < count) {
+        list_->AppendColumn(wxEmptyString);
+    }
+    for (int column = 0; column < count; ++column) {
         wxListItem heading;
         heading.SetMask(wxLIST_MASK_TEXT);
         // An empty heading stays empty: the catalogue's empty text is its header.
-        heading.SetText(*headings[column] == '\0' ? wxString()
-                                                  : wxGetTranslation(headings[column]));
+        const char* text = headings[static_cast<std::size_t>(column)];
+        heading.SetText(*text == '\0' ? wxString() : wxGetTranslation(text));
         list_->SetColumn(column, heading);
     }
+    columnWidths_->SetShares(kind, std::move(shares));
+    ShowSortMark();
     // The list repaints its header only when it next finds idle time, and a window manager that
     // keeps the window busy can leave the old headings over the new rows: the list, header
     // included, is asked to repaint now.
@@ -600,24 +609,75 @@ void CCalvendraView::FillList(const wxTreeItemId& item) {
         return;
     }
     if (kind == ListKind::kContacts) {
-        SetHeadings(TRANSLATABLE("Name"), TRANSLATABLE("Home Phone"), TRANSLATABLE("Email"));
+        SetHeadings("contacts",
+                    {TRANSLATABLE("Name"), TRANSLATABLE("Home Phone"), TRANSLATABLE("Email")},
+                    {30, 25, 45});
     } else {
-        SetHeadings(TRANSLATABLE("Subject"), TRANSLATABLE("Remind Time"), "");
+        SetHeadings("schedules", {TRANSLATABLE("Subject"), TRANSLATABLE("Remind Time")},
+                    {55, 45});
     }
     listFilling_ = true;
     listReader_->Read<ListReading>(
-        [groupId, wording = reminderWording_](CDBConnection& connection) {
+        [groupId, wording = reminderWording_, order = rowOrder_](CDBConnection& connection) {
             // The mark first: what is committed while the rows are read moves the next one.
             OdbcDiagnostic markFailure;
             ChangeMark mark = ReadChangeMark(connection, markFailure);
             ListReading reading = ReadListRows(connection, groupId, wording);
             reading.mark = std::move(mark);
+            reading.rows = SortedRows(reading.rows, order);
             return reading;
         },
-        [this, alive = std::weak_ptr<int>(alive_), generation,
-         unattended = unattended_](ListReading reading) {
+        [this, alive = std::weak_ptr<int>(alive_), generation, unattended = unattended_,
+         order = rowOrder_](ListReading reading) {
             if (!alive.expired() && generation == listGeneration_) {
                 ShowListReading(std::move(reading), unattended);
+                if (order != rowOrder_) {
+                    SortShownRows();
+                }
+            }
+        });
+}
+
+void CCalvendraView::OnColumnClick(wxListEvent& event) {
+    SortByColumn(event.GetColumn());
+}
+
+void CCalvendraView::SortByColumn(int column) {
+    if (column < 0 || column >= list_->GetColumnCount()) {
+        return;
+    }
+    rowOrder_ = rowOrder_.ClickedOn(column);
+    ShowSortMark();
+    SortShownRows();
+}
+
+void CCalvendraView::ShowSortMark() {
+    if (rowOrder_.column >= 0 && rowOrder_.column < list_->GetColumnCount()) {
+        list_->ShowSortIndicator(rowOrder_.column, rowOrder_.ascending);
+    } else {
+        list_->RemoveSortIndicator();
+    }
+}
+
+void CCalvendraView::SortShownRows() {
+    if (list_->Rows().Empty()) {
+        return;
+    }
+    // The copy is what the window thread spends; the sort itself runs on the reading thread.
+    // Rows that changed meanwhile (read again, deleted, another group) are not replaced by it.
+    ++sortsAway_;
+    listReader_->Read<ListedRows>(
+        [rows = list_->Rows(), order = rowOrder_](CDBConnection&) {
+            return SortedRows(rows, order);
+        },
+        [this, alive = std::weak_ptr<int>(alive_), version = list_->RowsVersion(),
+         order = rowOrder_](ListedRows sorted) {
+            if (alive.expired()) {
+                return;
+            }
+            --sortsAway_;
+            if (version == list_->RowsVersion() && order == rowOrder_) {
+                list_->ShowSortedRows(std::move(sorted));
             }
         });
 }

@@ -25,6 +25,7 @@
 #include "view/control_layout.h"
 #include "view/group_tree_reading.h"
 #include "view/list_reading.h"
+#include "view/row_order.h"
 
 namespace calvendra::find {
 struct FoundRows;
@@ -40,6 +41,7 @@ class wxUpdateUIEvent;
 namespace calvendra {
 
 class CItemListCtrl;
+class SharedColumnWidths;
 class CSearchField;
 struct GroupMember;
 struct NewItemOutcome;
@@ -131,6 +133,14 @@ public:
     // The schedule editor on a stored schedule, as a double click on its row opens it.
     void OpenSchedule(Identifier scheduleId) { EditSchedule(scheduleId); }
 
+    // What a click on a column's header does: the rows are sorted by that column on the reading
+    // thread, rising, or falling when they rose by it already; the rows read later come in that
+    // order too.
+    void SortByColumn(int column);
+    const RowOrder& ListOrder() const { return rowOrder_; }
+    // Whether a sort of the shown rows is away on the reading thread.
+    bool IsSortingList() const { return sortsAway_ > 0; }
+
     // The group id that a tree item carries; 0 for an empty item.
     Identifier GroupIdOf(const wxTreeItemId& item) const;
 
@@ -187,7 +197,15 @@ private:
     wxTreeItemId AddGroupItem(const wxTreeItemId& parent, Identifier groupId,
                               const std::string& name);
     void SetGroupFlags(const wxTreeItemId& item);
-    void SetHeadings(const char* first, const char* second, const char* third);
+    // The list's columns for a kind of rows: their headings and their shares of the list's
+    // width (until the user drags a column of that kind), with the sort mark on the column the
+    // rows are sorted by.
+    void SetHeadings(const char* kind, const std::vector<const char*>& headings,
+                     std::vector<int> shares);
+    void ShowSortMark();
+    void OnColumnClick(wxListEvent& event);
+    // The rows shown, sorted again in the list's order on the reading thread.
+    void SortShownRows();
     // Shows the rows of a fill once they are back from the reading thread; `inPlace` keeps the
     // selected rows, the focus and the row at the top where they still are.
     void ShowListReading(ListReading reading, bool unattended, bool inPlace = false);
@@ -309,8 +327,11 @@ private:
     CItemListCtrl* list_ = nullptr;
     CSearchField* searchField_ = nullptr;
     bool searching_ = false;
-    // The widths of the group's columns, given back when a search ends.
-    std::array<int, 3> groupColumnWidths_{};
+    // The list's columns fill its width.
+    std::unique_ptr<SharedColumnWidths> columnWidths_;
+    // The order the user chose for the list, and the sorts of shown rows still away.
+    RowOrder rowOrder_;
+    int sortsAway_ = 0;
     std::unique_ptr<wxImageList> images_;
     // Reads the list's rows; the fill that was asked for last is the one shown.
     std::unique_ptr<ReadingThread> listReader_;

@@ -71,13 +71,21 @@ void CCalvendraView::StartLook(bool refresh) {
     shown.refresh = refresh;
     ++looksAway_;
     listReader_->Read<ChangeCheck>(
-        [shown, wording = reminderWording_](CDBConnection& connection) {
-            return LookForChanges(connection, shown, wording);
+        [shown, wording = reminderWording_, order = rowOrder_](CDBConnection& connection) {
+            ChangeCheck check = LookForChanges(connection, shown, wording);
+            if (check.list) {
+                check.list->rows = SortedRows(check.list->rows, order);
+            }
+            return check;
         },
         [this, alive = std::weak_ptr<int>(alive_), treeVersion = treeVersion_,
-         listVersion = listVersion_, refresh](ChangeCheck check) {
+         listVersion = listVersion_, refresh, order = rowOrder_](ChangeCheck check) {
             if (!alive.expired()) {
+                const bool listed = check.list.has_value();
                 TakeChangeCheck(std::move(check), treeVersion, listVersion, refresh);
+                if (listed && order != rowOrder_) {
+                    SortShownRows();
+                }
             }
         });
 }

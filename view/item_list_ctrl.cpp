@@ -14,6 +14,7 @@ CItemListCtrl::CItemListCtrl(wxWindow* parent, wxWindowID id, const wxPoint& pos
     : wxListCtrl(parent, id, position, size, style | wxLC_REPORT | wxLC_VIRTUAL) {}
 
 void CItemListCtrl::ShowRows(ListedRows rows, int contactImage, int scheduleImage) {
+    ++rowsVersion_;
     rows_ = std::move(rows);
     contactImage_ = contactImage;
     scheduleImage_ = scheduleImage;
@@ -24,6 +25,17 @@ void CItemListCtrl::ShowRows(ListedRows rows, int contactImage, int scheduleImag
 }
 
 void CItemListCtrl::ShowRowsInPlace(ListedRows rows, int image) {
+    contactImage_ = image;
+    scheduleImage_ = image;
+    ReplaceRows(std::move(rows), true);
+}
+
+void CItemListCtrl::ShowSortedRows(ListedRows rows) {
+    ReplaceRows(std::move(rows), false);
+}
+
+void CItemListCtrl::ReplaceRows(ListedRows rows, bool keepTop) {
+    ++rowsVersion_;
     std::unordered_set<Identifier> selected;
     for (long row = GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); row >= 0;
          row = GetNextItem(row, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED)) {
@@ -34,8 +46,6 @@ void CItemListCtrl::ShowRowsInPlace(ListedRows rows, int image) {
     const Identifier topItem = ItemIdAt(top);
 
     rows_ = std::move(rows);
-    contactImage_ = image;
-    scheduleImage_ = image;
     const long count = static_cast<long>(rows_.Size());
     // The selection belongs to the rows that went: it is taken off every row, then put back on
     // the rows of the same items.
@@ -54,7 +64,12 @@ void CItemListCtrl::ShowRowsInPlace(ListedRows rows, int image) {
     if (focusedRow >= 0) {
         SetItemState(focusedRow, wxLIST_STATE_FOCUSED, wxLIST_STATE_FOCUSED);
     }
-    if (count > 0) {
+    if (count > 0 && !keepTop) {
+        Scroll(-1, 0);
+        if (focusedRow >= 0) {
+            EnsureVisible(focusedRow);
+        }
+    } else if (count > 0) {
         const long found = topItem != 0 ? FindRow(topItem) : -1;
         const long wantedTop = found >= 0 ? found : std::min(top, count - 1);
         // The rows scroll by whole rows: the first shown row is the scroll position.
@@ -78,6 +93,7 @@ void CItemListCtrl::RemoveRow(long row) {
     if (row < 0 || static_cast<std::size_t>(row) >= rows_.Size()) {
         return;
     }
+    ++rowsVersion_;
     rows_.Remove(static_cast<std::size_t>(row));
     // The list's own count and selection follow.
     DeleteItem(row);

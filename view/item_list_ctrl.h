@@ -26,8 +26,14 @@ public:
     // stay with their items where these are still listed (the top row where it was when its item
     // went), so that rows coming and going elsewhere do not move what the user looks at.
     void ShowRowsInPlace(ListedRows rows, int image);
+    // The same rows in another order: the selected rows and the focused row stay with their
+    // items, and the focused row stays in view.
+    void ShowSortedRows(ListedRows rows);
     // Shows no rows.
     void Clear();
+    // Counts every change of the rows shown, so that rows sorted elsewhere can tell whether
+    // they are still the list's.
+    unsigned long RowsVersion() const { return rowsVersion_; }
 
     const ListedRows& Rows() const { return rows_; }
     // The item id of a row; 0 outside the rows.
@@ -46,7 +52,12 @@ protected:
     int OnGetItemImage(long item) const override;
 
 private:
+    // Replaces the rows, keeping the selection and the focused row on their items; the row at
+    // the top stays on its item too when `keepTop` says so, else the focused row is scrolled to.
+    void ReplaceRows(ListedRows rows, bool keepTop);
+
     ListedRows rows_;
+    unsigned long rowsVersion_ = 0;
     int contactImage_ = -1;
     int scheduleImage_ = -1;
 };

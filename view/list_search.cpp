@@ -19,10 +19,6 @@ namespace calvendra {
 
 namespace {
 
-// The column the found rows add to the list's three.
-constexpr int kGroupColumn = 3;
-// Narrower than a group's columns, so that the group shows beside them.
-constexpr int kFoundColumnWidths[] = {200, 220, 190, 120};
 // The images of the shared list (calvendra_view.cpp).
 constexpr int kContactImage = 2;
 constexpr int kScheduleImage = 3;
@@ -50,27 +46,29 @@ void CCalvendraView::Search() {
     if (!searching_) {
         searching_ = true;
         list_->Clear();
-        SetHeadings(TRANSLATABLE("Name / Subject"), TRANSLATABLE("Home Phone / Remind Time"),
-                    TRANSLATABLE("Email"));
-        for (int column = 0; column < kGroupColumn; ++column) {
-            groupColumnWidths_[static_cast<std::size_t>(column)] = list_->GetColumnWidth(column);
-            list_->SetColumnWidth(column, kFoundColumnWidths[column]);
-        }
-        list_->InsertColumn(kGroupColumn, _("Group"), wxLIST_FORMAT_LEFT,
-                            kFoundColumnWidths[kGroupColumn]);
+        SetHeadings("found",
+                    {TRANSLATABLE("Name / Subject"), TRANSLATABLE("Home Phone / Remind Time"),
+                     TRANSLATABLE("Email"), TRANSLATABLE("Group")},
+                    {27, 30, 26, 17});
     }
     // The rows found so far stay until the new ones replace them, so that the list does not
     // flicker as the user types.
     listFilling_ = true;
     listReader_->Read<find::FoundRows>(
-        [words = std::move(words), wording = reminderWording_, latest = latestSearch_,
-         generation](CDBConnection& connection) {
-            return find::ReadFoundRows(connection, words, wording,
-                                       [&] { return latest->load() != generation; });
+        [words = std::move(words), wording = reminderWording_, latest = latestSearch_, generation,
+         order = rowOrder_](CDBConnection& connection) {
+            find::FoundRows found = find::ReadFoundRows(
+                connection, words, wording, [&] { return latest->load() != generation; });
+            found.rows = SortedRows(found.rows, order);
+            return found;
         },
-        [this, alive = std::weak_ptr<int>(alive_), generation](find::FoundRows found) {
+        [this, alive = std::weak_ptr<int>(alive_), generation,
+         order = rowOrder_](find::FoundRows found) {
             if (!alive.expired() && generation == listGeneration_ && searching_) {
                 ShowFoundRows(std::move(found));
+                if (order != rowOrder_) {
+                    SortShownRows();
+                }
             }
         });
 }
@@ -109,10 +107,6 @@ void CCalvendraView::EndSearch() {
     listFilling_ = false;
     searchField_->ClearQuietly();
     list_->Clear();
-    list_->DeleteColumn(kGroupColumn);
-    for (int column = 0; column < kGroupColumn; ++column) {
-        list_->SetColumnWidth(column, groupColumnWidths_[static_cast<std::size_t>(column)]);
-    }
     ShowStatus(wxEmptyString);
 }
 

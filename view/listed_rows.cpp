@@ -66,6 +66,28 @@ void ListedRows::Remove(std::size_t row) {
     ids_.erase(ids_.begin() + static_cast<std::ptrdiff_t>(row));
 }
 
+ListedRows ListedRows::Reordered(const std::vector<std::size_t>& order) const {
+    if (order.size() != ids_.size()) {
+        throw std::invalid_argument("an order of " + std::to_string(order.size()) +
+                                    " rows for a list of " + std::to_string(ids_.size()));
+    }
+    ListedRows reordered(columns_);
+    reordered.ids_.reserve(ids_.size());
+    reordered.ends_.reserve(ends_.size());
+    reordered.texts_.reserve(texts_.size());
+    for (const std::size_t row : order) {
+        reordered.ids_.push_back(ids_.at(row));
+        const std::size_t start = Start(row, 0);
+        const std::size_t shift = reordered.texts_.size();
+        reordered.texts_.append(texts_, start, ends_[EndIndex(row, columns_ - 1)] - start);
+        for (int column = 0; column < columns_; ++column) {
+            reordered.ends_.push_back(
+                static_cast<std::uint32_t>(ends_[EndIndex(row, column)] - start + shift));
+        }
+    }
+    return reordered;
+}
+
 void ListedRows::ShrinkToFit() {
     ids_.shrink_to_fit();
     ends_.shrink_to_fit();

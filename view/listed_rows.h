@@ -40,6 +40,10 @@ public:
     // Takes one row out; the rows after it move up.
     void Remove(std::size_t row);
 
+    // The same rows in another order: row i of the result is row order[i] of these. `order`
+    // names each row once.
+    ListedRows Reordered(const std::vector<std::size_t>& order) const;
+
     // Gives back the room reserved beyond what the rows take.
     void ShrinkToFit();
 

@@ -11,6 +11,9 @@
 // rows, each row inserted and each cell set on the window thread. Memory: what the listed rows
 // take, per row, beside the text a row shows, and the heap that the previous list took per row.
 //
+// Sort: a click on a column's header of "All Contacts" until the rows show in the new order, with
+// the window thread's longest block, against the sort of the same rows alone.
+//
 // Start-up: the window set made, shown and drawn with its tree, as start-up does it, against the
 // same on an empty database; then the time until the list is complete, and the longest time the
 // shown window took to answer until a while after that (AnswerProbe).
@@ -56,6 +59,7 @@
 #include "view/calvendra_view.h"
 #include "view/item_list_ctrl.h"
 #include "view/list_reading.h"
+#include "view/row_order.h"
 
 namespace {
 
@@ -116,6 +120,61 @@ Listing ListGroup(calvendra::CCalvendraView& view, const wxTreeItemId& group) {
     } while (view.IsFillingList());
     listing.complete = MillisecondsSince(start);
     return listing;
+}
+
+// What a click on a column's header does, until the rows show in the new order: the window
+// thread's longest stretch of work and the whole time.
+Listing SortList(calvendra::CCalvendraView& view, int column) {
+    wxTheApp->Yield(true);
+    Listing sorting;
+    const Clock::time_point start = Clock::now();
+    view.SortByColumn(column);
+    sorting.longest = MillisecondsSince(start);
+    do {
+        if (!wxTheApp->Pending()) {
+            wxMilliSleep(1);
+        }
+        const Clock::time_point stretch = Clock::now();
+        wxTheApp->Yield(true);
+        view.List()->Update();
+        sorting.longest = std::max(sorting.longest, MillisecondsSince(stretch));
+    } while (view.IsSortingList());
+    sorting.complete = MillisecondsSince(start);
+    return sorting;
+}
+
+void MeasureSort(const char* name, int count, calvendra::CCalvendraView& view) {
+    std::vector<double> alone, longest, complete;
+    const calvendra::ListedRows rows = view.List()->Rows();
+    for (int run = 0; run < kRuns; ++run) {
+        // Each click a real sort: another column, or the same one the other way.
+        const int column = run % 2;
+        Clock::time_point start = Clock::now();
+        const calvendra::ListedRows sorted =
+            calvendra::SortedRows(rows, view.ListOrder().ClickedOn(column));
+        alone.push_back(MillisecondsSince(start));
+        const Listing sorting = SortList(view, column);
+        longest.push_back(sorting.longest);
+        complete.push_back(sorting.complete);
+        if (view.List()->GetItemCount() != count ||
+            view.List()->Rows().Fingerprint() != sorted.Fingerprint()) {
+            throw std::runtime_error("the list shows other rows than the sort gave");
+        }
+    }
+    const std::string what =
+        std::string("\"") + name + "\", " + std::to_string(count / 1000) + ",000 rows";
+    std::printf(
+        "%s sorted by a column: %.1f ms until shown, the sort alone %.1f ms, the window "
+        "thread's longest block %.1f ms\n",
+        name, Median(complete), Median(alone), Median(longest));
+    std::printf(
+        "summary: %s: sorted by a clicked column, until shown; %.0f ms; %.0f ms (the "
+        "sort alone); %.2f\n",
+        what.c_str(), Median(complete), Median(alone), Median(complete) / Median(alone));
+    std::printf(
+        "summary: %s: longest block of the window thread while sorting; %.1f ms; %.0f ms "
+        "(the sort alone); %.3f\n",
+        what.c_str(), Median(longest), Median(alone), Median(longest) / Median(alone));
 }
 
 struct Group {
@@ -450,6 +509,10 @@ int Run() {
         auto* previous = new wxFrame(nullptr, wxID_ANY, "previous fill");
         previous->Show();
         MeasureList(count, database, *windows.view, connection, *previous);
+        // Last, since the order chosen holds for every list read after it.
+        ListGroup(*windows.view, windows.view->ContactGroups().at(
+                                     static_cast<unsigned long>(calvendra::kContactBaseGroupId)));
+        MeasureSort("All Contacts", count, *windows.view);
         previous->Destroy();
         // A minute scan's tick, as the timer gives it, and the organizer idle after it.
         windows.frame->ScanReminders();

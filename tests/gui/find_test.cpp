@@ -96,7 +96,7 @@ TEST_F(FindView, TypedWordsListWhatHoldsThemAndEscapeBringsTheGroupBack) {
     WaitForList();
     EXPECT_EQ(Field().GetValue(), "");
     EXPECT_EQ(RowIds(), Ids{2000000011});
-    EXPECT_EQ(ColumnHeadings(), (Strings{"Subject", "Remind Time", ""}));
+    EXPECT_EQ(ColumnHeadings(), (Strings{"Subject", "Remind Time"}));
     // The widths the user gave the group's columns come back.
     for (int column = 0; column < 3; ++column) {
         EXPECT_EQ(List().GetColumnWidth(column), widths[column]) << column;

@@ -103,9 +103,9 @@ TEST_F(PickerTest, TheItemPickerListsEachRowAboveThePreviousOne) {
                           {"Solo", "solo@example.org", "All Contacts"}}));
     EXPECT_TRUE(CheckedRows(list).empty());
     EXPECT_EQ(Headings(list), (Strings{"Name", "Email", "Group"}));
-    for (int column = 0; column < 3; ++column) {
-        EXPECT_EQ(list.GetColumnWidth(column), list.FromDIP(150));
-    }
+    // The columns fill the rows' width.
+    EXPECT_EQ(list.GetColumnWidth(0) + list.GetColumnWidth(1) + list.GetColumnWidth(2),
+              list.GetTargetWindow()->GetClientSize().x);
 
     CContactListDlg schedules(nullptr, Connection(), 2);
     EXPECT_EQ(schedules.GetTitle(), "Contact List");
