@@ -215,6 +215,7 @@ void CMainFrame::CreateToolbar() {
                  wxITEM_DROPDOWN);
     bar->SetDropdownMenu(kIdDeleteButton, LoadPopupMenu(kDeleteMenuNumber));
     bar->Realize();
+    NameDropDownArrows(*bar);
 }
 
 void CMainFrame::CreateStatusPanes() {

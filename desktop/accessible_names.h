@@ -3,6 +3,7 @@
 #include <wx/modalhook.h>
 
 class wxString;
+class wxToolBar;
 class wxWindow;
 
 namespace calvendra {
@@ -15,9 +16,15 @@ enum class AccessibleRole { kTree, kTable };
 void SetAccessibleName(wxWindow& control, const wxString& name, AccessibleRole role);
 
 // Names each control of the window, and of the windows in it, that has no name of its own after
-// the text before it in the window's order ("Subject:" for the subject's field) or, wanting one,
-// the frame around it; a report list or a tree becomes a table or a tree.
+// its label, as a sighted user reads it: the text on its left in the same row, else the text
+// right before it in the window's order ("Subject:" for the subject's field), else the frame
+// drawn around it; rows without any of these take the window's title. The label is also tied to the
+// control, so that a screen reader reads it with a control that names itself (a choice says its
+// choice). A report list or a tree becomes a table or a tree.
 void NameControlsByTheirLabels(wxWindow& window);
+
+// Names each drop-down arrow of the toolbar after its button ("Delete menu").
+void NameDropDownArrows(wxToolBar& bar);
 
 // Names the controls of every modal dialog so as it opens, while the object lives.
 class CAccessibleDialogs : public wxModalDialogHook {

@@ -3,6 +3,8 @@
 #include <map>
 
 #include <wx/modalhook.h>
+#include <wx/timer.h>
+#include <wx/toplevel.h>
 #include <wx/weakref.h>
 #include <wx/window.h>
 
@@ -14,8 +16,8 @@ namespace calvendra {
 // another control itself once its dialog is over still does so. Active while the object lives.
 class CFocusReturn : public wxModalDialogHook {
 public:
-    CFocusReturn() { Register(); }
-    ~CFocusReturn() override { Unregister(); }
+    CFocusReturn();
+    ~CFocusReturn() override;
 
     CFocusReturn(const CFocusReturn&) = delete;
     CFocusReturn& operator=(const CFocusReturn&) = delete;
@@ -25,9 +27,17 @@ protected:
     void Exit(wxDialog* dialog) override;
 
 private:
+    void OnCheck(wxTimerEvent& event);
+
     // By dialog, since dialogs nest (a question over an editor). An entry whose dialog another
     // hook answered without showing it is replaced when a dialog at that address opens again.
     std::map<const wxDialog*, wxWeakRef<wxWindow>> focusBefore_;
+    // The window to bring back, looked after for a moment once its dialog went: the window
+    // manager handles the dialog's going after the request to activate the window, and at times
+    // leaves no window active.
+    wxWeakRef<wxTopLevelWindow> comingBack_;
+    wxTimer check_;
+    int checks_ = 0;
 };
 
 }  // namespace calvendra

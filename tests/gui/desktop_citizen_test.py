@@ -94,6 +94,9 @@ class DesktopCitizenKeyboard(OrganizerTestCase):
         s.keys("space")
         s.keys("Return")
         s.wait_for_window("New Schedule")
+        # The focus is back on "Remind Setting", where Enter would open it again: to OK.
+        self.wait_for_focus("Remind Setting", "push button")
+        self.tab_to("OK", "push button")
         s.keys("Return")
         s.wait_for_window("Tips")
         s.keys("Return")
