@@ -303,6 +303,8 @@ void CMainFrame::ShowMailQueue() {
     if (!mailQueue_) {
         mailQueue_ = new CMailQueueDlg(this, document_.Connection(),
                                        [this] { reminderDelivery_.WakeMail(); });
+        // A window beside the main one, which the modal dialogs' naming does not reach.
+        NameControlsByTheirLabels(*mailQueue_);
     }
     mailQueue_->Show();
     mailQueue_->Raise();

@@ -186,6 +186,8 @@ CCalvendraView::~CCalvendraView() {
     followTimer_.Stop();
     // A reading still away is waited for and dropped.
     listReader_.reset();
+    // Its handlers are bound to the list.
+    columnWidths_.reset();
     // The controls use the image list until they go.
     DestroyChildren();
 }
@@ -667,9 +669,8 @@ void CCalvendraView::SortShownRows() {
     // Rows that changed meanwhile (read again, deleted, another group) are not replaced by it.
     ++sortsAway_;
     listReader_->Read<ListedRows>(
-        [rows = list_->Rows(), order = rowOrder_](CDBConnection&) {
-            return SortedRows(rows, order);
-        },
+        [rows = std::make_shared<const ListedRows>(list_->Rows()),
+         order = rowOrder_](CDBConnection&) { return SortedRows(*rows, order); },
         [this, alive = std::weak_ptr<int>(alive_), version = list_->RowsVersion(),
          order = rowOrder_](ListedRows sorted) {
             if (alive.expired()) {

@@ -17,11 +17,16 @@ namespace calvendra {
 
 namespace {
 
-// The collator of the user's language with numbers by value; null when ICU has none.
+// The collator of the user's language with numbers by value; null when ICU has none. The C
+// locale names no language: ICU's order for it (every capital before every small letter) is
+// a program's, not a reader's, so it gets the order common to all languages.
 std::unique_ptr<icu::Collator> MakeCollator() {
     UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::Collator> collator(
-        icu::Collator::createInstance(icu::Locale::getDefault(), status));
+    icu::Locale language = icu::Locale::getDefault();
+    if (std::strcmp(language.getName(), "en_US_POSIX") == 0 || *language.getLanguage() == '\0') {
+        language = icu::Locale::getRoot();
+    }
+    std::unique_ptr<icu::Collator> collator(icu::Collator::createInstance(language, status));
     if (U_FAILURE(status)) {
         return nullptr;
     }

@@ -21,7 +21,8 @@ struct RowOrder {
     }
 };
 
-// The rows in that order, by the column's text as the user's language sorts it: letters before
+// The rows in that order, by the column's text as the user's language sorts it (the C locale:
+// as languages commonly do): letters before
 // their accents and letter case, numbers within a text by their value ("Room 9" before
 // "Room 10"). Rows that show the same there keep the order they came in, either way. A column
 // the rows do not have leaves them as they are. Touches nothing but the rows: it runs on the

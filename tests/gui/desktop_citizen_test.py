@@ -217,8 +217,9 @@ class DesktopCitizenAccessibility(OrganizerTestCase):
                 s.wait_for_window(title)
             s.keys("Escape")
             s.wait_for_window(self.main_window)
-        # The menu's dialogs: Setting, Email Setting and Help, About.
-        for keys, title in ((("alt+e", "e"), "Email Setting"), (("alt+h", "a"), None)):
+        # The menu's windows: Setting, Email Setting and Mail Queue, and Help, About.
+        for keys, title in ((("alt+e", "e"), "Email Setting"), (("alt+e", "m"), None),
+                            (("alt+h", "a"), None)):
             s.keys(*keys)
             wait_until(lambda: s.active_window_name() != self.main_window, "the dialog")
             self.expect_named(title or s.active_window_name())
