@@ -1,9 +1,12 @@
 #include "view/item_list_ctrl.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <unordered_set>
 #include <utility>
+
+#include <wx/scrolwin.h>
 
 #include "resources/store_text.h"
 
@@ -11,7 +14,42 @@ namespace calvendra {
 
 CItemListCtrl::CItemListCtrl(wxWindow* parent, wxWindowID id, const wxPoint& position,
                              const wxSize& size, long style)
-    : wxListCtrl(parent, id, position, size, style | wxLC_REPORT | wxLC_VIRTUAL) {}
+    : wxListCtrl(parent, id, position, size, style | wxLC_REPORT | wxLC_VIRTUAL) {
+    // The header is the list's part beside the rows' window.
+    for (wxWindow* part : GetChildren()) {
+        if (part != GetTargetWindow()) {
+            part->Bind(wxEVT_LEFT_DCLICK, &CItemListCtrl::OnHeaderDoubleClick, this);
+        }
+    }
+}
+
+void CItemListCtrl::OnHeaderDoubleClick(wxMouseEvent& event) {
+    // The header keeps a double click for the border between two columns (it fits the column
+    // to its texts). Anywhere else the second click of a quick pair arrives only as the double
+    // click, and it clicks the column again, as in GTK's own lists.
+    event.Skip();
+    int x = event.GetX();
+    if (auto* scrolled = dynamic_cast<wxScrollHelper*>(GetTargetWindow())) {
+        scrolled->CalcUnscrolledPosition(x, 0, &x, nullptr);
+    }
+    // How near a border the header takes the pointer to be on it.
+    constexpr int kBorderReach = 3;
+    int end = 0;
+    for (int column = 0; column < GetColumnCount(); ++column) {
+        end += GetColumnWidth(column);
+        if (std::abs(x - end) < kBorderReach) {
+            return;
+        }
+        if (x < end) {
+            wxListEvent clicked(wxEVT_LIST_COL_CLICK, GetId());
+            clicked.SetEventObject(this);
+            clicked.SetColumn(column);
+            clicked.SetPoint(event.GetPosition());
+            GetEventHandler()->ProcessEvent(clicked);
+            return;
+        }
+    }
+}
 
 void CItemListCtrl::ShowRows(ListedRows rows, int contactImage, int scheduleImage) {
     ++rowsVersion_;

@@ -52,6 +52,7 @@ protected:
     int OnGetItemImage(long item) const override;
 
 private:
+    void OnHeaderDoubleClick(wxMouseEvent& event);
     // Replaces the rows, keeping the selection and the focused row on their items; the row at
     // the top stays on its item too when `keepTop` says so, else the focused row is scrolled to.
     void ReplaceRows(ListedRows rows, bool keepTop);

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <numeric>
 #include <string>
 #include <vector>
 
@@ -25,19 +24,6 @@ namespace calvendra::testing {
 namespace {
 
 using Ids = std::vector<Identifier>;
-
-int ColumnsWidth(wxListCtrl& list) {
-    int width = 0;
-    for (int column = 0; column < list.GetColumnCount(); ++column) {
-        width += list.GetColumnWidth(column);
-    }
-    return width;
-}
-
-// The rows window's width, which the columns fill.
-int RowsWidth(wxListCtrl& list) {
-    return list.GetTargetWindow()->GetClientSize().x;
-}
 
 class DesktopCitizenCheckListTest : public EditorDialogTest {
 protected:

@@ -91,11 +91,11 @@ TEST_F(ItemListTest, SchedulesShowTheirReminderInEachForm) {
     Start();
     // Start-up listed every schedule: weekly, special day, every day, remind 2, remind 0.
     EXPECT_EQ(Headings(List()), (Strings{"Subject", "Remind Time"}));
-    EXPECT_EQ(ListRows(List()), (Rows{{"Standup", "Reminder at Monday 09:30:00", ""},
-                                      {"Report", "Reminder at 2005-3-7 09:30:00", ""},
-                                      {"Stretch", "Reminder at  09:30:00", ""},
-                                      {"Off", "No Reminder setting for this schedule", ""},
-                                      {"Never", "No Reminder setting for this schedule", ""}}));
+    EXPECT_EQ(ListRows(List()), (Rows{{"Standup", "Reminder at Monday 09:30:00"},
+                                      {"Report", "Reminder at 2005-3-7 09:30:00"},
+                                      {"Stretch", "Reminder at  09:30:00"},
+                                      {"Off", "No Reminder setting for this schedule"},
+                                      {"Never", "No Reminder setting for this schedule"}}));
     EXPECT_EQ(List().ItemIdAt(4), 2000000008);
     EXPECT_EQ(RowImage(4), 3);
     EXPECT_EQ(View().LastScheduleId(), 2000000008);
@@ -135,13 +135,13 @@ TEST_F(ItemListTest, AWeekdayOutOfRangeShowsAsStoredAndEveryRowIsListed) {
 
     // Asked for by the user, the fill says it once, in the framework's message box.
     wxTEST_DIALOG(Select(2000000002), ExpectMessage("An invalid argument was encountered.", wxOK));
-    EXPECT_EQ(ListRows(List()), (Rows{{"Standup", "Reminder at Monday 09:30:00", ""},
-                                      {"Report", "Reminder at 2005-3-7 09:30:00", ""},
-                                      {"Off", "No Reminder setting for this schedule", ""},
-                                      {"Never", "No Reminder setting for this schedule", ""},
-                                      {"Broken", "Reminder at 7 10:00:00", ""},
-                                      {"After", "Reminder at  11:00:00", ""},
-                                      {"Also broken", "Reminder at -1 12:00:00", ""}}));
+    EXPECT_EQ(ListRows(List()), (Rows{{"Standup", "Reminder at Monday 09:30:00"},
+                                      {"Report", "Reminder at 2005-3-7 09:30:00"},
+                                      {"Off", "No Reminder setting for this schedule"},
+                                      {"Never", "No Reminder setting for this schedule"},
+                                      {"Broken", "Reminder at 7 10:00:00"},
+                                      {"After", "Reminder at  11:00:00"},
+                                      {"Also broken", "Reminder at -1 12:00:00"}}));
     EXPECT_EQ(List().ItemIdAt(6), 2000000012);
 }
 

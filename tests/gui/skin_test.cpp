@@ -99,6 +99,10 @@ protected:
     // when it did not end.
     int ExitThroughFileMenu() {
         Display* display = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+        // The keys go to the window that has the focus: the window manager gives it to the
+        // organizer's window a moment after that window appears.
+        const Window window = FindInstanceWindow(display);
+        WaitUntil([&] { return window != None && FocusIsIn(display, window); });
         for (int attempt = 0; attempt < 3; ++attempt) {
             wxUIActionSimulator keyboard;
             // Other unframed windows may be there already: the menu is one more.
@@ -123,6 +127,37 @@ protected:
             }
         }
         return -1;
+    }
+
+    // Whether the keyboard focus is on `window` or on a window inside it (GTK focuses one).
+    static bool FocusIsIn(Display* display, Window window) {
+        GdkDisplay* gdk = gdk_display_get_default();
+        gdk_x11_display_error_trap_push(gdk);
+        Window focused = None;
+        int revert = 0;
+        XGetInputFocus(display, &focused, &revert);
+        const Window rootWindow = DefaultRootWindow(display);
+        bool inside = false;
+        // PointerRoot and None are no windows.
+        while (focused != None && focused != PointerRoot && focused != rootWindow) {
+            if (focused == window) {
+                inside = true;
+                break;
+            }
+            Window root = None;
+            Window parent = None;
+            Window* children = nullptr;
+            unsigned count = 0;
+            if (!XQueryTree(display, focused, &root, &parent, &children, &count)) {
+                break;
+            }
+            if (children != nullptr) {
+                XFree(children);
+            }
+            focused = parent;
+        }
+        gdk_x11_display_error_trap_pop_ignored(gdk);
+        return inside;
     }
 
     // How many windows on the root the window manager does not frame and that are shown: GTK

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include <wx/app.h>
+#include <wx/listctrl.h>
 #include <wx/toplevel.h>
 #include <wx/uiaction.h>
 
@@ -85,6 +86,18 @@ void DestroyAllTopLevelWindows() {
         }
     }
     WaitUntil([] { return wxTopLevelWindows.empty(); });
+}
+
+int ColumnsWidth(wxListCtrl& list) {
+    int width = 0;
+    for (int column = 0; column < list.GetColumnCount(); ++column) {
+        width += list.GetColumnWidth(column);
+    }
+    return width;
+}
+
+int RowsWidth(wxListCtrl& list) {
+    return list.GetTargetWindow()->GetClientSize().x;
 }
 
 std::string TestConfigFolder() {

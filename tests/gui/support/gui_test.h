@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+class wxListCtrl;
 class wxTopLevelWindow;
 
 // What the window tests share: event pumping under a real X server (each test process has one
@@ -28,6 +29,11 @@ bool Activate(wxTopLevelWindow& window);
 // Destroys every top-level window and lets wx free them, so that the next steps start on an
 // empty screen.
 void DestroyAllTopLevelWindows();
+
+// The widths of a report list's columns together, and the width of its rows' window, which the
+// columns fill.
+int ColumnsWidth(wxListCtrl& list);
+int RowsWidth(wxListCtrl& list);
 
 // The XDG config folder that the test main set up for this process.
 std::string TestConfigFolder();

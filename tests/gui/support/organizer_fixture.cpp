@@ -72,7 +72,7 @@ std::vector<std::vector<std::string>> ListRows(wxListCtrl& list) {
     std::vector<std::vector<std::string>> rows;
     for (long row = 0; row < list.GetItemCount(); ++row) {
         std::vector<std::string> texts;
-        for (int column = 0; column < 3; ++column) {
+        for (int column = 0; column < list.GetColumnCount(); ++column) {
             texts.push_back(list.GetItemText(row, column).utf8_string());
         }
         rows.push_back(texts);

@@ -53,7 +53,7 @@ private:
     WindowSet windows_;
 };
 
-// The texts of the list's rows, three columns each.
+// The texts of the list's rows, one a column.
 std::vector<std::vector<std::string>> ListRows(wxListCtrl& list);
 
 // The three column headings.
