@@ -183,8 +183,8 @@ bool CMainFrame::Create() {
 void CMainFrame::SetView(CCalvendraView* view) {
     view_ = view;
     if (view_ != nullptr) {
-        SetAccessibleName(*view_->Tree(), "Groups", AccessibleRole::kTree);
-        SetAccessibleName(*view_->List(), "Items", AccessibleRole::kTable);
+        SetAccessibleName(*view_->Tree(), _("Groups"), AccessibleRole::kTree);
+        SetAccessibleName(*view_->List(), _("Items"), AccessibleRole::kTable);
         view_->WhenDatabaseFileChanges([this] {
             scheduleReader_->Read<bool>(
                 [](CDBConnection& connection) {

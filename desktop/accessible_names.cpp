@@ -9,6 +9,7 @@
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/toolbar.h>
+#include <wx/translation.h>
 #include <wx/treectrl.h>
 #include <wx/window.h>
 
@@ -184,7 +185,10 @@ void NameArrowsBelow(GtkWidget* widget) {
     // wxWidgets puts the arrow, a toggle button, into the tool button beside the button.
     if (GTK_IS_TOOL_BUTTON(widget)) {
         const gchar* label = gtk_tool_button_get_label(GTK_TOOL_BUTTON(widget));
-        const wxString name = wxString::FromUTF8(label != nullptr ? label : "") + " menu";
+        // TRANSLATORS: the name a screen reader gives the arrow beside a toolbar button that
+        // opens the button's menu; %s is the button's label.
+        const wxString name =
+            wxString::Format(_("%s menu"), wxString::FromUTF8(label != nullptr ? label : ""));
         NameToggleButtons(widget, name);
         return;
     }
@@ -193,6 +197,12 @@ void NameArrowsBelow(GtkWidget* widget) {
 }
 
 }  // namespace
+
+void NameControl(wxWindow& control, const wxString& name) {
+    if (AtkObject* accessible = AccessibleOf(control)) {
+        atk_object_set_name(accessible, name.utf8_str());
+    }
+}
 
 void SetAccessibleName(wxWindow& control, const wxString& name, AccessibleRole role) {
     Describe(control.m_widget, name, ToAtk(role));

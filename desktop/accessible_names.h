@@ -15,6 +15,10 @@ enum class AccessibleRole { kTree, kTable };
 // (buttons, fields, check boxes) have theirs from GTK.
 void SetAccessibleName(wxWindow& control, const wxString& name, AccessibleRole role);
 
+// Gives a control a name of its own in place of the one its label gives it, for controls alike
+// whose labels alone do not tell them apart (an "Open" button on each row).
+void NameControl(wxWindow& control, const wxString& name);
+
 // Names each control of the window, and of the windows in it, that has no name of its own after
 // its label, as a sighted user reads it: the text on its left in the same row, else the text
 // right before it in the window's order ("Subject:" for the subject's field), else the frame

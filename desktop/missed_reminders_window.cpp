@@ -9,6 +9,7 @@
 #include <wx/sizer.h>
 #include <wx/translation.h>
 
+#include "desktop/accessible_names.h"
 #include "platform/translatable.h"
 
 namespace calvendra {
@@ -70,6 +71,9 @@ CMissedRemindersWnd::CMissedRemindersWnd(const std::vector<MissedRow>& rows, Ope
         }
         cells_.push_back(cells);
         auto* button = new wxButton(list, wxID_ANY, _("Open"));
+        // Every row has its "Open": a screen reader says which schedule it opens.
+        // TRANSLATORS: the name a screen reader gives a row's Open button; %s is the subject.
+        NameControl(*button, wxString::Format(_("Open \"%s\""), row.subject));
         button->Enable(row.scheduleId != 0 && open_ != nullptr);
         button->Bind(wxEVT_BUTTON, [this, id = row.scheduleId](wxCommandEvent&) {
             if (open_) {

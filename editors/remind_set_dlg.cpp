@@ -163,8 +163,7 @@ void CRemindSetDlg::CreateControls() {
     emailCheck_ = new wxCheckBox(box, wxID_ANY, _("Email to remind attendant"));
     attendantList_ = new CCheckedListCtrl(box);
     attendantList_->SetHeadings(
-        {TRANSLATABLE("Name"), TRANSLATABLE("Email"), TRANSLATABLE("Group")},
-                                {30, 45, 25});
+        {TRANSLATABLE("Name"), TRANSLATABLE("Email"), TRANSLATABLE("Group")}, {30, 45, 25});
     attendantList_->SetMinSize(FromDIP(wxSize(470, 220)));
     attendantBox->Add(emailCheck_, wxSizerFlags().Border(wxALL, 6));
     attendantBox->Add(attendantList_, wxSizerFlags(1).Expand().Border(wxALL, 6));

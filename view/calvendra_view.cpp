@@ -615,8 +615,7 @@ void CCalvendraView::FillList(const wxTreeItemId& item) {
                     {TRANSLATABLE("Name"), TRANSLATABLE("Home Phone"), TRANSLATABLE("Email")},
                     {30, 25, 45});
     } else {
-        SetHeadings("schedules", {TRANSLATABLE("Subject"), TRANSLATABLE("Remind Time")},
-                    {55, 45});
+        SetHeadings("schedules", {TRANSLATABLE("Subject"), TRANSLATABLE("Remind Time")}, {55, 45});
     }
     listFilling_ = true;
     listReader_->Read<ListReading>(
