@@ -168,7 +168,7 @@ TEST_F(DesktopCitizenGerman, TheMainWindowsMenusPromptsAndHeadingsAreGerman) {
     EXPECT_EQ(shortcut->GetKeyCode(), 'Q');
     EXPECT_EQ(shortcut->GetFlags(), wxACCEL_CTRL);
     // Start-up lists the schedules.
-    EXPECT_EQ(Headings(List()), (Strings{"Betreff", "Erinnerungszeit", ""}));
+    EXPECT_EQ(Headings(List()), (Strings{"Betreff", "Erinnerungszeit"}));
 }
 
 class DesktopCitizenGermanEditor : public EditorDialogTest {};
