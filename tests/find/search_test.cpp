@@ -324,12 +324,15 @@ TEST_P(FindMatching, FoundRowsShowTheListsTextsAndTheGroup) {
 }
 
 TEST_P(FindMatching, ASearchOvertakenByANewerOneGivesUpAndSaysSo) {
+    StatementCancellation overtaken;
+    overtaken.Cancel();
     const find::FoundRows found =
-        find::ReadFoundRows(connection_, find::SearchWords("anna"), kWeekdays, [] { return true; });
+        find::ReadFoundRows(connection_, find::SearchWords("anna"), kWeekdays, overtaken);
     EXPECT_TRUE(found.superseded);
     EXPECT_TRUE(found.rows.Empty());
-    const find::FoundRows whole = find::ReadFoundRows(connection_, find::SearchWords("anna"),
-                                                      kWeekdays, [] { return false; });
+    StatementCancellation untouched;
+    const find::FoundRows whole =
+        find::ReadFoundRows(connection_, find::SearchWords("anna"), kWeekdays, untouched);
     EXPECT_FALSE(whole.superseded);
     EXPECT_EQ(whole.rows.Size(), 2u);
 }
