@@ -12,16 +12,24 @@ namespace calvendra::find {
 
 namespace {
 
+// How many rows are read between two looks for a newer search.
+constexpr std::size_t kRowsBetweenLooks = 256;
+
 // Reads the candidates of one statement and keeps the rows the matcher takes; false when it
-// stopped because it was cancelled.
+// stopped for a newer search.
 template <class TakeRow>
 bool ReadCandidates(CDBConnection& connection, const std::string& statement, int firstSearched,
-                    int searchedCount, SearchMatcher& matcher, StatementCancellation& cancellation,
-                    FoundRows& found, TakeRow takeRow) {
+                    int searchedCount, SearchMatcher& matcher,
+                    const std::function<bool()>& superseded, FoundRows& found, TakeRow takeRow) {
     CDBResultSet results(connection);
-    // The result set looks for a cancellation before each block of rows it fetches.
-    results.CancelWith(cancellation);
+    std::size_t sinceLook = 0;
     for (const ResultRow& row : QueryRows(results, statement)) {
+        if (++sinceLook == kRowsBetweenLooks) {
+            sinceLook = 0;
+            if (superseded && superseded()) {
+                return false;
+            }
+        }
         ++found.candidates;
         matcher.BeginRow();
         for (int column = firstSearched; column < firstSearched + searchedCount; ++column) {
@@ -31,9 +39,6 @@ bool ReadCandidates(CDBConnection& connection, const std::string& statement, int
             takeRow(row, results);
         }
     }
-    if (cancellation.Cancelled()) {
-        return false;
-    }
     found.failure = results.LastError();
     return true;
 }
@@ -41,20 +46,14 @@ bool ReadCandidates(CDBConnection& connection, const std::string& statement, int
 }  // namespace
 
 FoundRows ReadFoundRows(CDBConnection& connection, const std::vector<std::string>& words,
-                        const ReminderWording& wording) {
-    StatementCancellation never;
-    return ReadFoundRows(connection, words, wording, never);
-}
-
-FoundRows ReadFoundRows(CDBConnection& connection, const std::vector<std::string>& words,
-                        const ReminderWording& wording, StatementCancellation& cancellation) {
+                        const ReminderWording& wording, const std::function<bool()>& superseded) {
     FoundRows found;
     found.words = words;
     if (words.empty()) {
         return found;
     }
     // A search that waited while the user typed on is given up before it costs anything.
-    if (cancellation.Cancelled()) {
+    if (superseded && superseded()) {
         found.superseded = true;
         return found;
     }
@@ -77,7 +76,7 @@ FoundRows ReadFoundRows(CDBConnection& connection, const std::vector<std::string
         using Contact = ContactCandidateColumns;
         const bool contactsRead = ReadCandidates(
             connection, SelectContactCandidates(words, engine, index), Contact::kFirstSearched,
-            static_cast<int>(SearchedContactColumns().size()), matcher, cancellation, found,
+            static_cast<int>(SearchedContactColumns().size()), matcher, superseded, found,
             [&](const ResultRow& row, CDBResultSet& results) {
                 // The searched columns begin with the list's own: names, home phone, e-mail.
                 name.assign(results.ColumnText(Contact::kFirstSearched));
@@ -99,7 +98,7 @@ FoundRows ReadFoundRows(CDBConnection& connection, const std::vector<std::string
         std::string reminder;
         const bool schedulesRead = ReadCandidates(
             connection, SelectScheduleCandidates(words, engine, index), Schedule::kFirstSearched,
-            static_cast<int>(SearchedScheduleColumns().size()), matcher, cancellation, found,
+            static_cast<int>(SearchedScheduleColumns().size()), matcher, superseded, found,
             [&](const ResultRow& row, CDBResultSet& results) {
                 // A weekday out of range shows as stored; the group's list says so when shown.
                 ReminderText(row.Flag(Schedule::kRemind), row.Int(Schedule::kRemindType),

@@ -9,7 +9,6 @@
 #include "store/db_connection.h"
 #include "store/identifiers.h"
 #include "store/odbc_diagnostic.h"
-#include "store/statement_cancellation.h"
 #include "view/list_reading.h"
 #include "view/listed_rows.h"
 
@@ -27,21 +26,17 @@ struct FoundRows {
     ListedRows rows{kFoundColumns};
     // Why the rows could not be read (or ended early); empty when they could.
     OdbcDiagnostic failure;
-    // Given up because it was cancelled (a newer search came); the rows are then incomplete.
+    // Given up because a newer search came; the rows are then incomplete.
     bool superseded = false;
     // How many rows the database handed over for the organizer to decide on.
     std::size_t candidates = 0;
 };
 
 // Reads the contacts and schedules that hold all the folded words (SearchWords), with the texts
-// the list shows. Once `cancellation` is cancelled, from any thread, the reading stops, within its
-// statement or between rows. Touches nothing but the connection, so it runs on the reading thread.
-// Never throws.
+// the list shows. `superseded` is asked between rows: once it says yes, the reading stops. Touches
+// nothing but the connection, so it runs on the reading thread. Never throws.
 FoundRows ReadFoundRows(CDBConnection& connection, const std::vector<std::string>& words,
-                        const ReminderWording& wording, StatementCancellation& cancellation);
-
-// The same for a search that nothing cancels.
-FoundRows ReadFoundRows(CDBConnection& connection, const std::vector<std::string>& words,
-                        const ReminderWording& wording);
+                        const ReminderWording& wording,
+                        const std::function<bool()>& superseded = {});
 
 }  // namespace calvendra::find

@@ -8,19 +8,9 @@
 
 namespace calvendra {
 
-namespace {
-
-// Why a query stopped that another thread cancelled.
-OdbcDiagnostic CancelledStatement() {
-    return {"HY008", 0, "the statement was cancelled", FailureKind::kOther};
-}
-
-}  // namespace
-
 void CDBResultSet::Close() {
     if (statement_) {
         connection_.Detach(this);
-        Withdraw(statement_.Get());
     }
     block_.Release();
     statement_.Reset();
@@ -38,13 +28,6 @@ bool CDBResultSet::Fail(OdbcDiagnostic diagnostic) {
 bool CDBResultSet::FailCall(OdbcDiagnostic diagnostic) {
     connection_.NoteCallFailure(diagnostic);
     return Fail(std::move(diagnostic));
-}
-
-bool CDBResultSet::FailCallOrCancelled(SQLHSTMT statement) {
-    if (cancellation_ && cancellation_->Cancelled()) {
-        return Fail(CancelledStatement());
-    }
-    return FailCall(ReadDiagnostic(SQL_HANDLE_STMT, statement));
 }
 
 bool CDBResultSet::OpenQuery(const std::string& query) {
@@ -65,21 +48,15 @@ bool CDBResultSet::OpenQuery(const std::string& query) {
         reinterpret_cast<SQLPOINTER>(streamed ? SQL_CURSOR_FORWARD_ONLY : SQL_CURSOR_STATIC), 0);
     SQLSetStmtAttr(statement.Get(), SQL_ATTR_CONCURRENCY,
                    reinterpret_cast<SQLPOINTER>(SQL_CONCUR_READ_ONLY), 0);
-    if (cancellation_ && !cancellation_->Register(statement.Get())) {
-        return Fail(CancelledStatement());
-    }
     const SQLRETURN rc =
         SQLExecDirect(statement.Get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(query.c_str())),
                       static_cast<SQLINTEGER>(query.size()));
     SQLSMALLINT columns = 0;
     if (!SQL_SUCCEEDED(rc) || !SQL_SUCCEEDED(SQLNumResultCols(statement.Get(), &columns))) {
-        FailCallOrCancelled(statement.Get());
-        Withdraw(statement.Get());
-        return false;
+        return FailCall(ReadDiagnostic(SQL_HANDLE_STMT, statement.Get()));
     }
     connection_.NoteCallSuccess();
     if (columns <= 0) {
-        Withdraw(statement.Get());
         return Fail({std::string(), 0, "the statement returns no columns"});
     }
     SQLLEN rows = 0;
@@ -90,7 +67,6 @@ bool CDBResultSet::OpenQuery(const std::string& query) {
         block_.Bind(statement.Get(), columns, !streamed, connection_.GetDataExtensions());
     if (!refused.Empty()) {
         block_.Release();
-        Withdraw(statement.Get());
         return Fail(std::move(refused));
     }
     statement_ = std::move(statement);
@@ -111,19 +87,11 @@ bool CDBResultSet::FetchRow() {
     }
     currentRow_ = 0;
     OdbcDiagnostic failure;
-    // A cancellation that came between two calls, which no driver remembers, is seen here.
-    if (cancellation_ && cancellation_->Cancelled()) {
-        endOfRows_ = true;
-        return Fail(CancelledStatement());
-    }
     if (block_.FetchNext(failure)) {
         return true;
     }
     // A block the driver cannot hand out whole ends the rows, as the end of the rows does.
     endOfRows_ = true;
-    if (cancellation_ && cancellation_->Cancelled()) {
-        return Fail(CancelledStatement());
-    }
     if (!failure.Empty()) {
         return FailCall(std::move(failure));
     }

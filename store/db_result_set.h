@@ -6,7 +6,6 @@
 #include "store/db_connection.h"
 #include "store/odbc_handle.h"
 #include "store/row_block.h"
-#include "store/statement_cancellation.h"
 
 namespace calvendra {
 
@@ -45,11 +44,6 @@ public:
     // (an empty result included). Opening the next query clears it.
     const OdbcDiagnostic& LastError() const { return lastError_; }
 
-    // Lets another thread stop the queries this result set runs, while they run or between their
-    // rows (StatementCancellation). A query stopped so fails with state HY008, and says nothing
-    // about the connection: it stays usable. The token must outlive the result set.
-    void CancelWith(StatementCancellation& cancellation) { cancellation_ = &cancellation; }
-
     // What the driver reported after opening. Drivers disagree on it after a select (0, the
     // count, or -1), so nothing may rely on it.
     long ReportedRowCount() const { return rowCount_; }
@@ -67,15 +61,6 @@ private:
     bool FetchRow();
     bool HasRow() const { return IsOpen() && !endOfRows_; }
     void CheckPosition(int position) const;
-    // The failure of a call, or the cancellation that caused it.
-    bool FailCallOrCancelled(SQLHSTMT statement);
-
-    // The handle no longer runs anything the token may cancel.
-    void Withdraw(SQLHSTMT statement) {
-        if (cancellation_) {
-            cancellation_->Withdraw(statement);
-        }
-    }
 
     CDBConnection& connection_;
     OdbcHandle statement_;
@@ -87,7 +72,6 @@ private:
     long rowCount_ = 0;
     bool endOfRows_ = true;
     OdbcDiagnostic lastError_;
-    StatementCancellation* cancellation_ = nullptr;
 };
 
 }  // namespace calvendra

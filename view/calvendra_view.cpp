@@ -184,8 +184,7 @@ CCalvendraView::CCalvendraView(wxWindow* parent, CDBConnection& connection,
 
 CCalvendraView::~CCalvendraView() {
     followTimer_.Stop();
-    // A reading still away is waited for and dropped; a search does not run to its end first.
-    CancelSearch();
+    // A reading still away is waited for and dropped.
     listReader_.reset();
     // Its handlers are bound to the list.
     columnWidths_.reset();

@@ -22,7 +22,6 @@
 #include "store/new_identifier.h"
 #include "store/odbc_diagnostic.h"
 #include "store/reading_thread.h"
-#include "store/statement_cancellation.h"
 #include "view/control_layout.h"
 #include "view/group_tree_reading.h"
 #include "view/list_reading.h"
@@ -296,7 +295,6 @@ private:
     void ShowFoundRows(find::FoundRows found);
     // Back to the group's items: the field empties and the group column goes.
     void EndSearch();
-    void CancelSearch();
     void OnFind(wxCommandEvent& event);
     void OnSearchText(wxCommandEvent& event);
     void OnSearchCancel(wxCommandEvent& event);
@@ -338,10 +336,10 @@ private:
     // Reads the list's rows; the fill that was asked for last is the one shown.
     std::unique_ptr<ReadingThread> listReader_;
     unsigned long listGeneration_ = 0;
-    // Stops the search asked for last, when a newer one comes, the search ends or the window
-    // goes: its statement, still running on the reading thread, is cancelled, so that the newer
-    // search does not wait behind it.
-    std::shared_ptr<StatementCancellation> runningSearch_;
+    // The generation of the last search asked for, which a search still being read compares
+    // with its own to give up for a newer one.
+    std::shared_ptr<std::atomic<unsigned long>> latestSearch_ =
+        std::make_shared<std::atomic<unsigned long>>(0);
     bool listFilling_ = false;
     // The row to select once the fill under way is shown: its item, and whether it enables the
     // item delete.

@@ -37,11 +37,9 @@ void CCalvendraView::Search() {
         }
         return;
     }
-    // Whatever was read before is not shown; a search still under way gives up, even in the
-    // middle of its statement.
+    // Whatever was read before is not shown; a search still under way gives up.
     const unsigned long generation = ++listGeneration_;
-    CancelSearch();
-    runningSearch_ = std::make_shared<StatementCancellation>();
+    latestSearch_->store(generation);
     // A look for changes to the group's list that is still away is not shown over these rows.
     ++listVersion_;
     waitingSelection_.reset();
@@ -57,9 +55,10 @@ void CCalvendraView::Search() {
     // flicker as the user types.
     listFilling_ = true;
     listReader_->Read<find::FoundRows>(
-        [words = std::move(words), wording = reminderWording_, cancellation = runningSearch_,
+        [words = std::move(words), wording = reminderWording_, latest = latestSearch_, generation,
          order = rowOrder_](CDBConnection& connection) {
-            find::FoundRows found = find::ReadFoundRows(connection, words, wording, *cancellation);
+            find::FoundRows found = find::ReadFoundRows(
+                connection, words, wording, [&] { return latest->load() != generation; });
             found.rows = SortedRows(found.rows, order);
             return found;
         },
@@ -104,19 +103,11 @@ void CCalvendraView::EndSearch() {
     }
     searching_ = false;
     // A search still being read gives up, and what it found is not shown.
-    ++listGeneration_;
-    CancelSearch();
+    latestSearch_->store(++listGeneration_);
     listFilling_ = false;
     searchField_->ClearQuietly();
     list_->Clear();
     ShowStatus(wxEmptyString);
-}
-
-void CCalvendraView::CancelSearch() {
-    if (runningSearch_) {
-        runningSearch_->Cancel();
-        runningSearch_.reset();
-    }
 }
 
 void CCalvendraView::OnFind(wxCommandEvent&) {

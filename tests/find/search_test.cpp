@@ -324,15 +324,12 @@ TEST_P(FindMatching, FoundRowsShowTheListsTextsAndTheGroup) {
 }
 
 TEST_P(FindMatching, ASearchOvertakenByANewerOneGivesUpAndSaysSo) {
-    StatementCancellation overtaken;
-    overtaken.Cancel();
     const find::FoundRows found =
-        find::ReadFoundRows(connection_, find::SearchWords("anna"), kWeekdays, overtaken);
+        find::ReadFoundRows(connection_, find::SearchWords("anna"), kWeekdays, [] { return true; });
     EXPECT_TRUE(found.superseded);
     EXPECT_TRUE(found.rows.Empty());
-    StatementCancellation untouched;
-    const find::FoundRows whole =
-        find::ReadFoundRows(connection_, find::SearchWords("anna"), kWeekdays, untouched);
+    const find::FoundRows whole = find::ReadFoundRows(connection_, find::SearchWords("anna"),
+                                                      kWeekdays, [] { return false; });
     EXPECT_FALSE(whole.superseded);
     EXPECT_EQ(whole.rows.Size(), 2u);
 }
