@@ -102,12 +102,14 @@ struct Listing {
     double complete = 0;
 };
 
-Listing ListGroup(calvendra::CCalvendraView& view, const wxTreeItemId& group) {
+// Starts `command` as a click would and runs the window thread until `busy` says it is done: the
+// window thread's longest stretch of work and the whole time.
+template <typename Command, typename Busy>
+Listing Measure(calvendra::CCalvendraView& view, Command command, Busy busy) {
     wxTheApp->Yield(true);
     Listing listing;
     const Clock::time_point start = Clock::now();
-    // What a click on the group does.
-    view.FillList(group);
+    command();
     listing.longest = MillisecondsSince(start);
     do {
         if (!wxTheApp->Pending()) {
@@ -117,30 +119,21 @@ Listing ListGroup(calvendra::CCalvendraView& view, const wxTreeItemId& group) {
         wxTheApp->Yield(true);
         view.List()->Update();
         listing.longest = std::max(listing.longest, MillisecondsSince(stretch));
-    } while (view.IsFillingList());
+    } while (busy());
     listing.complete = MillisecondsSince(start);
     return listing;
 }
 
-// What a click on a column's header does, until the rows show in the new order: the window
-// thread's longest stretch of work and the whole time.
+// What a click on the group does.
+Listing ListGroup(calvendra::CCalvendraView& view, const wxTreeItemId& group) {
+    return Measure(
+        view, [&] { view.FillList(group); }, [&] { return view.IsFillingList(); });
+}
+
+// What a click on a column's header does, until the rows show in the new order.
 Listing SortList(calvendra::CCalvendraView& view, int column) {
-    wxTheApp->Yield(true);
-    Listing sorting;
-    const Clock::time_point start = Clock::now();
-    view.SortByColumn(column);
-    sorting.longest = MillisecondsSince(start);
-    do {
-        if (!wxTheApp->Pending()) {
-            wxMilliSleep(1);
-        }
-        const Clock::time_point stretch = Clock::now();
-        wxTheApp->Yield(true);
-        view.List()->Update();
-        sorting.longest = std::max(sorting.longest, MillisecondsSince(stretch));
-    } while (view.IsSortingList());
-    sorting.complete = MillisecondsSince(start);
-    return sorting;
+    return Measure(
+        view, [&] { view.SortByColumn(column); }, [&] { return view.IsSortingList(); });
 }
 
 void MeasureSort(const char* name, int count, calvendra::CCalvendraView& view) {
