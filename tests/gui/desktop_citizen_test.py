@@ -24,6 +24,17 @@ class OrganizerTestCase(unittest.TestCase):
         focused = self.session.focused()
         return (focused.name, focused.getRoleName()) if focused is not None else None
 
+    def delete_answered_no_then_yes(self, name, role):
+        """Presses Delete twice on the focused control, answering the question No with Escape and
+        Yes with Enter; after each answer the focus must be back on that control."""
+        s = self.session
+        for answer in ("Escape", "Return"):
+            s.keys("Delete")
+            s.wait_for_window("Tips")
+            s.keys(answer)
+            s.wait_for_window(self.main_window)
+            self.wait_for_focus(name, role)
+
     def wait_for_focus(self, name, role=None):
         """Waits until the control of this accessible name (and role) has the keyboard focus."""
         def there():
@@ -121,12 +132,7 @@ class DesktopCitizenFocus(OrganizerTestCase):
 
         # A question on the tree: Delete, answered No with Escape and Yes with Enter.
         s.keys("Home", "KP_Add", "Down")
-        for answer in ("Escape", "Return"):
-            s.keys("Delete")
-            s.wait_for_window("Tips")
-            s.keys(answer)
-            s.wait_for_window(self.main_window)
-            self.wait_for_focus("Groups", "tree")
+        self.delete_answered_no_then_yes("Groups", "tree")
         s.wait_for_rows("select count(*) from assist_group where group_name='Work'", [(0,)],
                         "the group deleted")
 
@@ -143,12 +149,7 @@ class DesktopCitizenFocus(OrganizerTestCase):
         s.wait_for_window(self.main_window)
         self.tab_to("Items", "table")
         s.keys("Home")
-        for answer in ("Escape", "Return"):
-            s.keys("Delete")
-            s.wait_for_window("Tips")
-            s.keys(answer)
-            s.wait_for_window(self.main_window)
-            self.wait_for_focus("Items", "table")
+        self.delete_answered_no_then_yes("Items", "table")
         s.wait_for_rows("select count(*) from assist_contactmaininfo", [(0,)],
                         "the contact deleted")
 
