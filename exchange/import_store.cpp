@@ -6,6 +6,7 @@
 #include "platform/translatable.h"
 #include "store/db_transaction.h"
 #include "store/new_identifier.h"
+#include "store/repeat_table.h"
 #include "store/statements.h"
 
 namespace calvendra::exchange {
@@ -35,8 +36,9 @@ private:
 
 class ImportRun {
 public:
-    ImportRun(CDBConnection& connection, const ImportPlan& plan, const Progress& progress)
-        : connection_(connection), plan_(plan), progress_(progress) {}
+    ImportRun(CDBConnection& connection, const ImportPlan& plan, const Progress& progress,
+              bool repeatTable)
+        : connection_(connection), plan_(plan), progress_(progress), repeatTable_(repeatTable) {}
 
     // Runs the whole change once; the outcome says whether it was kept.
     ImportOutcome Run() {
@@ -146,15 +148,16 @@ private:
 
     bool StoreSchedules(ImportOutcome& outcome) {
         // Links left behind under the ids by deleted schedules are no attendants of the new ones.
+        // So are rules of repetition: an imported schedule repeats only as its file says.
         const std::optional<Identifier> first =
             supplies_[static_cast<std::size_t>(IdKind::kSchedule)].Peek();
-        if (!plan_.schedules.empty() && first &&
-            !Execute(statements::DeleteAttendantLinksOfIds(
-                         *first, std::min<Identifier>(
-                                     kScheduleRangeLast,
-                                     *first + static_cast<Identifier>(plan_.schedules.size()) - 1)),
-                     outcome)) {
-            return false;
+        if (!plan_.schedules.empty() && first) {
+            const Identifier last = std::min<Identifier>(
+                kScheduleRangeLast, *first + static_cast<Identifier>(plan_.schedules.size()) - 1);
+            if (!Execute(statements::DeleteAttendantLinksOfIds(*first, last), outcome) ||
+                (repeatTable_ && !Execute(DeleteRepeatRulesOfIds(*first, last), outcome))) {
+                return false;
+            }
         }
         for (const PlannedSchedule& schedule : plan_.schedules) {
             if (!Step(outcome)) {
@@ -188,6 +191,7 @@ private:
     CDBConnection& connection_;
     const ImportPlan& plan_;
     const Progress& progress_;
+    const bool repeatTable_;
     std::vector<IdSupply> supplies_;
     std::vector<Identifier> groupIds_;
     std::vector<Identifier> contactIds_;
@@ -199,10 +203,13 @@ private:
 
 ImportOutcome StoreImport(CDBConnection& connection, const ImportPlan& plan,
                           const Progress& progress) {
-    ImportOutcome outcome = ImportRun(connection, plan, progress).Run();
+    // Asked outside the change, which a query of a missing table would end on PostgreSQL.
+    OdbcDiagnostic unknown;
+    const bool repeatTable = HasRepeatTable(connection, unknown).value_or(false);
+    ImportOutcome outcome = ImportRun(connection, plan, progress, repeatTable).Run();
     if (!outcome.stored && !outcome.cancelled && IsKeyConflict(outcome.failure)) {
         // Another organizer stored a row under one of the ids meanwhile: the ids are read again.
-        outcome = ImportRun(connection, plan, progress).Run();
+        outcome = ImportRun(connection, plan, progress, repeatTable).Run();
     }
     return outcome;
 }

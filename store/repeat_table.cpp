@@ -72,6 +72,11 @@ std::string DeleteRepeatRule(Identifier scheduleId) {
     return FormatText("delete from schedule_repeat where schedule_id='%ld'", scheduleId);
 }
 
+std::string DeleteRepeatRulesOfIds(Identifier first, Identifier last) {
+    return FormatText("delete from schedule_repeat where schedule_id between '%ld' and '%ld'",
+                      first, last);
+}
+
 std::string InsertRepeatRule(Identifier scheduleId, const RepeatRule& rule) {
     return FormatText("insert into schedule_repeat(schedule_id,rule) values('%ld','%s')",
                       scheduleId, EscapeQuotes(RuleText(rule)).c_str());

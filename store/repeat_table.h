@@ -31,6 +31,10 @@ std::map<Identifier, RepeatRule> LoadRepeatRules(CDBConnection& connection,
 std::string DeleteRepeatRule(Identifier scheduleId);
 std::string InsertRepeatRule(Identifier scheduleId, const RepeatRule& rule);
 
+// Clears the rules left behind under a range of schedule ids (first, last) that new schedules are
+// about to take, so that none of them inherits a deleted schedule's repetition.
+std::string DeleteRepeatRulesOfIds(Identifier first, Identifier last);
+
 // The README's step that adds the table, as messages name it.
 inline constexpr char kAddTablesStep[] = "Adding the newer tables to an existing database";
 

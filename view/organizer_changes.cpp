@@ -8,6 +8,7 @@
 #include "store/db_result_set.h"
 #include "store/db_transaction.h"
 #include "store/query_rows.h"
+#include "store/repeat_table.h"
 #include "store/statement_catalogue.h"
 #include "store/statements.h"
 
@@ -52,24 +53,38 @@ std::string MissingMembersNotice(int memberKind, std::size_t count) {
            " deleted elsewhere meanwhile.";
 }
 
-std::vector<std::string> DeleteItemChange(Identifier itemId) {
+std::vector<std::string> DeleteItemChange(Identifier itemId, bool repeatTable) {
     if (IsContactRange(itemId)) {
         return {statements::DeleteContact(itemId)};
     }
     if (IsScheduleRange(itemId)) {
-        return {statements::DeleteSchedule(itemId), statements::DeleteAttendantLinks(itemId)};
+        std::vector<std::string> change{statements::DeleteSchedule(itemId),
+                                        statements::DeleteAttendantLinks(itemId)};
+        if (repeatTable) {
+            change.push_back(DeleteRepeatRule(itemId));
+        }
+        return change;
     }
     return {};
 }
 
-std::vector<std::string> DeleteItemsChange(const std::vector<Identifier>& itemIds) {
+std::vector<std::string> DeleteItemsChange(const std::vector<Identifier>& itemIds,
+                                           bool repeatTable) {
     std::vector<std::string> change;
     for (Identifier itemId : itemIds) {
-        for (std::string& statement : DeleteItemChange(itemId)) {
+        for (std::string& statement : DeleteItemChange(itemId, repeatTable)) {
             change.push_back(std::move(statement));
         }
     }
     return change;
+}
+
+OdbcDiagnostic DeleteItems(CDBConnection& connection, const std::vector<Identifier>& itemIds) {
+    // Asked before the change, which a query of a missing table would end on PostgreSQL; a
+    // database that cannot say deletes the items as one without the table does.
+    OdbcDiagnostic unknown;
+    const bool repeatTable = HasRepeatTable(connection, unknown).value_or(false);
+    return RunAsOneChange(connection, DeleteItemsChange(itemIds, repeatTable));
 }
 
 std::string DeleteItemsQuestion(std::size_t count) {

@@ -32,11 +32,17 @@ NewGroupOutcome StoreNewGroup(CDBConnection& connection, IdKind kind, Identifier
 std::string MissingMembersNotice(int memberKind, std::size_t count);
 
 // The statements that delete one listed item: a contact alone (its attendant links stay), or a
-// schedule with its attendant links. None for an id of neither range.
-std::vector<std::string> DeleteItemChange(Identifier itemId);
+// schedule with its attendant links and, where the database has the table (`repeatTable`, asked
+// before the change with HasRepeatTable), its repeat rule. None for an id of neither range.
+std::vector<std::string> DeleteItemChange(Identifier itemId, bool repeatTable);
 
 // The statements that delete these items, one after the other, as one change.
-std::vector<std::string> DeleteItemsChange(const std::vector<Identifier>& itemIds);
+std::vector<std::string> DeleteItemsChange(const std::vector<Identifier>& itemIds,
+                                           bool repeatTable);
+
+// Deletes these items as one change, with the repeat rules of the schedules where the database
+// has the table; the failure of the change, empty when it is kept.
+OdbcDiagnostic DeleteItems(CDBConnection& connection, const std::vector<Identifier>& itemIds);
 
 // The question before deleting `count` selected items: the one for a single item, or one that
 // says how many.

@@ -299,11 +299,10 @@ void CCalvendraView::DeleteItem() {
     if (!AskTips(DialogParent(), DeleteItemsQuestion(selected.size()).c_str())) {
         return;
     }
-    const std::vector<std::string> change = DeleteItemsChange(selected);
-    if (change.empty()) {
+    if (selected.empty()) {
         return;
     }
-    const OdbcDiagnostic failure = RunAsOneChange(connection_, change);
+    const OdbcDiagnostic failure = DeleteItems(connection_, selected);
     if (!failure.Empty()) {
         const std::string what = selected.size() == 1
                                      ? std::to_string(selected.front())

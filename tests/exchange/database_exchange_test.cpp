@@ -232,8 +232,12 @@ TEST_P(ExchangeDatabase, CategoriesBecomeGroupsAndAttendantsFindTheirContacts) {
         "ATTENDEE;CN=Carol Ann Smith:mailto:carol@example.org\r\n"
         "BEGIN:VALARM\r\nACTION:EMAIL\r\nTRIGGER:PT0S\r\nSUMMARY:s\r\nDESCRIPTION:d\r\n"
         "ATTENDEE:mailto:dan@example.org\r\nEND:VALARM\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
-    // A link that a deleted schedule left under the id the new one takes is no attendant of it.
-    Database().Execute("insert into schedule_contact values('2000000001','1000000011');");
+    // A link that a deleted schedule left under the id the new one takes is no attendant of it,
+    // and a rule it left does not make the new one repeat.
+    Database().Execute(
+        "insert into schedule_contact values('2000000001','1000000011');"
+        "insert into schedule_repeat values('2000000001','every year 6-1');"
+        "insert into schedule_repeat values('2000000009','every month 9');");
     ImportPlan plan;
     const ImportOutcome outcome = Import({File("in.ics"), File("in.vcf")}, false, &plan);
     ASSERT_TRUE(outcome.stored) << outcome.failure.Text();
@@ -263,6 +267,19 @@ TEST_P(ExchangeDatabase, CategoriesBecomeGroupsAndAttendantsFindTheirContacts) {
               (std::vector<std::string>{"Carol Ann", "Maria", "Mei", "dan"}));
     EXPECT_EQ(Database().QueryValue("select count(*) from schedule_contact"), "4");
     EXPECT_EQ(Database().QueryValue("select emailremind from assist_scheduleinfo"), "1");
+    // Only the rules under the ids the import took go.
+    EXPECT_EQ(Database().QueryColumn("select schedule_id from schedule_repeat"),
+              (std::vector<std::string>{"2000000009"}));
+
+    // A database without the table imports as before.
+    Database().Execute("drop table schedule_repeat");
+    WriteFileText(File("more.ics"),
+                  "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:2\r\n"
+                  "DTSTAMP:20240101T000000Z\r\nSUMMARY:Retro\r\nDTSTART:20240701T083000\r\n"
+                  "END:VEVENT\r\nEND:VCALENDAR\r\n");
+    const ImportOutcome more = Import({File("more.ics")}, false);
+    ASSERT_TRUE(more.stored) << more.failure.Text();
+    EXPECT_EQ(more.schedules, 1);
 }
 
 TEST_P(ExchangeDatabase, DuplicatesAreSkippedUnlessAskedFor) {

@@ -192,7 +192,7 @@ TEST_P(ConcurrentChangeTest, AnItemDeletedWhileItWasEditedIsOfferedAsANewOne) {
     // No: nothing is stored, and the row goes.
     Select(2000000001);
     wxTEST_DIALOG(ActivateRow(kDentist), ExpectDialog<CNewScheduleDlg>([this](CNewScheduleDlg* e) {
-                      EXPECT_TRUE(RunAsOneChange(other_, DeleteItemChange(kDentist)).Empty());
+                      EXPECT_TRUE(DeleteItems(other_, {kDentist}).Empty());
                       e->SubjectEdit()->ChangeValue("Dentist at nine");
                       wxTEST_DIALOG(PressButton(*e, wxID_OK), ExpectMessage(kSaveQuestion, wxYES));
                       return e->GetReturnCode();

@@ -54,18 +54,14 @@ TEST_P(ConcurrentChangeView, SeveralSelectedItemsAreDeletedInOneChange) {
 
     // One of them refuses: none goes.
     Database().RefuseWhere("assist_scheduleinfo", "delete", "old.schedule_id = '2000000012'");
-    EXPECT_FALSE(
-        RunAsOneChange(connection_, DeleteItemsChange({1000000011, 2000000011, 2000000012}))
-            .Empty());
+    EXPECT_FALSE(DeleteItems(connection_, {1000000011, 2000000011, 2000000012}).Empty());
     EXPECT_EQ(Contacts(), (Strings{"1000000011", "1000000012", "1000000013"}));
     EXPECT_EQ(Column("select schedule_id from schedule_contact order by schedule_id"),
               (Strings{"2000000011", "2000000012"}));
 
     // One of them another user deleted already: the others go, and it stays gone.
     ASSERT_TRUE(other_.ExecuteStatement(statements::DeleteContact(1000000012)));
-    ASSERT_TRUE(RunAsOneChange(connection_,
-                               DeleteItemsChange({1000000011, 1000000012, 1000000013, 2000000011}))
-                    .Empty());
+    ASSERT_TRUE(DeleteItems(connection_, {1000000011, 1000000012, 1000000013, 2000000011}).Empty());
     EXPECT_TRUE(Contacts().empty());
     EXPECT_EQ(Column("select schedule_id from assist_scheduleinfo"), (Strings{"2000000012"}));
     // The schedule's links go with it; a contact's stay, as they always do.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "editors/picker_rows.h"
+#include "editors/schedule_record.h"
 #include "store/db_connection.h"
 #include "store/db_transaction.h"
 #include "store/statements.h"
@@ -117,16 +118,60 @@ TEST_P(OrganizerChangesTest, ANewGroupMovesItsMembersInWholeOrNotAtAll) {
 
 TEST_P(OrganizerChangesTest, ADeletedScheduleTakesItsAttendantLinksAndADeletedContactNot) {
     for (const Identifier item : {Identifier{1000000011}, Identifier{2000000011}}) {
-        ASSERT_TRUE(RunAsOneChange(connection_, DeleteItemChange(item)).Empty());
+        ASSERT_TRUE(DeleteItems(connection_, {item}).Empty());
     }
     EXPECT_EQ(Column("select count(*) from assist_contactmaininfo where contact_id='1000000011'"),
               (Strings{"0"}));
     EXPECT_EQ(Column("select count(*) from schedule_contact"), (Strings{"0"}));
-    EXPECT_TRUE(DeleteItemChange(3000000000).empty());
+    EXPECT_TRUE(DeleteItemChange(3000000000, true).empty());
 
     Database().Execute("insert into schedule_contact values('2000000012','1000000012')");
-    ASSERT_TRUE(RunAsOneChange(connection_, DeleteItemChange(1000000012)).Empty());
+    ASSERT_TRUE(DeleteItems(connection_, {1000000012}).Empty());
     EXPECT_EQ(Column("select contact_id from schedule_contact"), (Strings{"1000000012"}));
+}
+
+TEST_P(OrganizerChangesTest, ADeletedScheduleTakesItsRepeatRuleAndItsIdTakesNoRuleAgain) {
+    Database().Execute(
+        "insert into schedule_repeat values('2000000011','every year 6-14');"
+        "insert into schedule_repeat values('2000000012','every month 3');");
+    const auto rules = [&] {
+        return Column("select schedule_id from schedule_repeat order by schedule_id");
+    };
+    // One schedule, then a contact and a schedule at once: each rule goes with its schedule.
+    ASSERT_TRUE(DeleteItems(connection_, {2000000011}).Empty());
+    EXPECT_EQ(rules(), (Strings{"2000000012"}));
+    ASSERT_TRUE(DeleteItems(connection_, {1000000014, 2000000012}).Empty());
+    EXPECT_TRUE(rules().empty());
+
+    // A schedule that refuses to go keeps its rule: the change is one.
+    Database().Execute(
+        "insert into assist_scheduleinfo(schedule_id,group_id,schedule_subject) values"
+        " ('2000000013','2000000001','Kept');"
+        "insert into schedule_repeat values('2000000013','every year 1-2');");
+    Database().RefuseWhere("assist_scheduleinfo", "delete", "old.schedule_id = '2000000013'");
+    EXPECT_FALSE(DeleteItems(connection_, {2000000013}).Empty());
+    EXPECT_EQ(rules(), (Strings{"2000000013"}));
+
+    // A new schedule under a deleted one's id does not repeat by its rule.
+    ScheduleValues once;
+    once.subject = "Once";
+    once.reminder.remind = true;
+    once.reminder.remindType = kRemindSpecialDay;
+    once.reminder.remindDate = "2027-6-14";
+    once.reminder.remindTime = "08:00:00";
+    const NewItemOutcome again = StoreNewSchedule(connection_, 2000000011, 2000000001, once, {});
+    ASSERT_TRUE(again.Stored()) << again.failure.Text();
+    ASSERT_EQ(again.id, 2000000011);
+    const std::optional<StoredSchedule> loaded = LoadSchedule(connection_, again.id);
+    ASSERT_TRUE(loaded);
+    EXPECT_FALSE(loaded->values.reminder.repeat);
+}
+
+TEST_P(OrganizerChangesTest, ADatabaseWithoutTheRepeatTableDeletesSchedulesAsBefore) {
+    Database().Execute("drop table schedule_repeat");
+    ASSERT_TRUE(DeleteItems(connection_, {2000000011, 1000000011}).Empty());
+    EXPECT_EQ(Column("select schedule_id from assist_scheduleinfo"), (Strings{"2000000012"}));
+    EXPECT_EQ(Column("select count(*) from schedule_contact"), (Strings{"0"}));
 }
 
 CALVENDRA_FOR_EACH_BACKEND(OrganizerChangesTest);
