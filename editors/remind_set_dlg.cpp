@@ -13,6 +13,7 @@
 #include "editors/checked_list_ctrl.h"
 #include "editors/dialog_buttons.h"
 #include "editors/remind_enabling.h"
+#include "reminders/weekday_names.h"
 #include "store/repeat_table.h"
 
 namespace calvendra {
@@ -25,11 +26,6 @@ enum ControlId : int {
     kIdEveryWeek,
     kIdEveryDay,
 };
-
-constexpr const char* kWeekdays[kWeekdayCount] = {
-    TRANSLATABLE("Sunday"),    TRANSLATABLE("Monday"),   TRANSLATABLE("Tuesday"),
-    TRANSLATABLE("Wednesday"), TRANSLATABLE("Thursday"), TRANSLATABLE("Friday"),
-    TRANSLATABLE("Saturday")};
 
 constexpr int kFirstType = kRemindSpecialDay;
 
@@ -139,7 +135,7 @@ void CRemindSetDlg::CreateControls() {
                                        wxDefaultSize, wxDP_DROPDOWN | wxDP_SHOWCENTURY);
     // A choice rather than an editable box: no typed text can select no weekday.
     weekdayChoice_ = new wxChoice(box, wxID_ANY);
-    for (const char* weekday : kWeekdays) {
+    for (const char* weekday : kWeekdayNames) {
         weekdayChoice_->Append(wxGetTranslation(weekday));
     }
     repeatChoice_ = new wxChoice(box, wxID_ANY);

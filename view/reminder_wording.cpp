@@ -4,15 +4,11 @@
 #include <wx/uilocale.h>
 
 #include "platform/translatable.h"
+#include "reminders/weekday_names.h"
 
 namespace calvendra {
 
 namespace {
-
-constexpr const char* kWeekdayNames[kWeekdayCount] = {
-    TRANSLATABLE("Sunday"),    TRANSLATABLE("Monday"),   TRANSLATABLE("Tuesday"),
-    TRANSLATABLE("Wednesday"), TRANSLATABLE("Thursday"), TRANSLATABLE("Friday"),
-    TRANSLATABLE("Saturday")};
 
 std::string Translated(const char* text) {
     return wxGetTranslation(wxString::FromUTF8(text)).utf8_string();
@@ -22,8 +18,8 @@ std::string Translated(const char* text) {
 
 ReminderWording UserReminderWording() {
     ReminderWording wording;
-    for (int day = 0; day < kWeekdayCount; ++day) {
-        wording.weekdayNames[static_cast<std::size_t>(day)] = Translated(kWeekdayNames[day]);
+    for (std::size_t day = 0; day < kWeekdayNames.size(); ++day) {
+        wording.weekdayNames[day] = Translated(kWeekdayNames[day]);
     }
     wording.noReminder = Translated(TRANSLATABLE("No Reminder setting for this schedule"));
     // TRANSLATORS: a schedule's reminder in the list: the date or weekday (empty for a daily
