@@ -128,8 +128,9 @@ void CReminderWnd::AddControls(NoteControls controls) {
                                 wxST_ELLIPSIZE_END);
     // A narrow note cuts the line short: the whole of it is the label's tip.
     details_->SetToolTip(controls_.details);
-    snoozeButton_ = new wxButton(this, wxID_ANY, _("Snooze"));
-    openButton_ = new wxButton(this, wxID_ANY, _("Open"));
+    // TRANSLATORS: the reminder note's buttons; their mnemonics must differ.
+    snoozeButton_ = new wxButton(this, wxID_ANY, _("&Snooze"));
+    openButton_ = new wxButton(this, wxID_ANY, _("&Open"));
     snoozeButton_->Bind(wxEVT_BUTTON, &CReminderWnd::OnSnoozeButton, this);
     openButton_->Bind(wxEVT_BUTTON, &CReminderWnd::OnOpenButton, this);
     // The controls need room below the text: the smallest note still shows them.

@@ -1,24 +1,46 @@
 """The organizer by keyboard alone and as a screen reader reads it: the README's first five minutes
-typed with xdotool's keys only, the keyboard focus after every question and editor, and the name
-and role of every control of the main window and the editors, read through at-spi.
+typed with xdotool's keys only, the keyboard focus after every question and editor, the reminder
+note's buttons by Tab and by their mnemonics, and the name and role of every control of the main
+window, the editors and the Missed Reminders window, read through at-spi.
 
 Run by CTest with CALVENDRA_PROGRAM (the organizer) and CALVENDRA_SOURCE (the source tree) set.
 """
 
 import sys
+import time
 import unittest
 
 from desktop_session import DesktopSession, wait_until
 
 MAIN_WINDOW = "Untitled - Calvendra"
+# The organizer looks for due reminders once a minute, the first time a minute after its start.
+FIRST_LOOK_SECONDS = 240
+
+
+def add_schedule(session, schedule_id, subject, text, due=None):
+    """A schedule in the base group; with `due` (seconds since 1970), a special day's reminder
+    in that minute of local time."""
+    if due is None:
+        session.execute("insert into assist_scheduleinfo values(?,'2000000001',?,?,0,1,'0','','',0)",
+                        (str(schedule_id), subject, text))
+        return
+    local = time.localtime(due)
+    session.execute("insert into assist_scheduleinfo values(?,'2000000001',?,?,1,1,'0',?,?,0)",
+                    (str(schedule_id), subject, text,
+                     "%d-%d-%d" % (local.tm_year, local.tm_mon, local.tm_mday),
+                     "%02d:%02d:00" % (local.tm_hour, local.tm_min)))
 
 
 class OrganizerTestCase(unittest.TestCase):
     def setUp(self):
         self.session = DesktopSession()
         self.addCleanup(self.session.close)
+        self.prepare(self.session)
         self.session.start_program()
         self.main_window = self.session.active_window_name()
+
+    def prepare(self, session):
+        """What the database and the user's state hold before the organizer starts."""
 
     def focused_name(self):
         focused = self.session.focused()
@@ -170,8 +192,60 @@ CONTROL_ROLES = {"push button", "toggle button", "check box", "radio button", "t
                  "date editor"}
 
 
-class DesktopCitizenAccessibility(OrganizerTestCase):
-    """Every control of the main window and of the editors has a name and a role."""
+class DesktopCitizenReminderNote(OrganizerTestCase):
+    """The reminder note by keyboard: Tab reaches its buttons, and their mnemonics press them."""
+
+    SNOOZE_SECONDS = {"5 Minutes": 300, "10 Minutes": 600, "15 Minutes": 900,
+                      "30 Minutes": 1800, "1 Hour": 3600}
+
+    def prepare(self, session):
+        add_schedule(session, 2000000002, "Call Maria", "About the trip")
+        # A reminder snoozed in an earlier run, whose time has come: the first look shows it.
+        now = int(time.time())
+        session.write_state("snoozed-reminders",
+                            "calvendra snoozed reminders 1\n%d\t%d\t2000000002\t2000000001\t"
+                            "Call Maria\tAbout the trip\n" % (now - 60, now - 600))
+
+    def test_tab_reaches_the_buttons_and_their_mnemonics_press_them(self):
+        s = self.session
+        s.activate_window("Call Maria", FIRST_LOOK_SECONDS)
+        self.tab_to("Snooze", "push button")
+        self.tab_to("Open", "push button")
+
+        # Alt+O: the schedule's editor.
+        s.keys("alt+o")
+        s.wait_for_window("New Schedule")
+        s.keys("Escape")
+        s.activate_window("Call Maria")
+
+        # Alt+S: the snooze menu; the choice taken with the arrows and Enter.
+        s.keys("alt+s")
+        wait_until(lambda: any(item.name == "5 Minutes" for item in s.showing("menu item")),
+                   "the snooze menu")
+        s.keys("Down")
+        import pyatspi
+        chosen = wait_until(
+            lambda: next((item.name for item in s.showing("menu item")
+                          if item.getState().contains(pyatspi.STATE_SELECTED) or
+                          item.getState().contains(pyatspi.STATE_FOCUSED)), None),
+            "a snooze choice selected")
+        self.assertIn(chosen, self.SNOOZE_SECONDS)
+        before = int(time.time())
+        s.keys("Return")
+        # The note goes, and comes back after the chosen time.
+        line = wait_until(lambda: next((line for line in s.read_state("snoozed-reminders")
+                                        .splitlines() if "\t2000000002\t" in line), None),
+                          "the reminder snoozed")
+        after = int(time.time())
+        wake = int(line.split("\t")[0])
+        self.assertGreaterEqual(wake, before + self.SNOOZE_SECONDS[chosen])
+        self.assertLessEqual(wake, after + self.SNOOZE_SECONDS[chosen])
+        wait_until(lambda: not s._run(["xdotool", "search", "--name", "^Call Maria$"]),
+                   "the note to close")
+
+
+class NamedControls:
+    """Finds the controls of the active window that a screen reader cannot name."""
 
     def controls_without_name(self):
         import pyatspi
@@ -191,6 +265,10 @@ class DesktopCitizenAccessibility(OrganizerTestCase):
     def expect_named(self, window):
         missing = self.controls_without_name()
         self.assertEqual(missing, [], "controls without a name or role in " + window)
+
+
+class DesktopCitizenAccessibility(NamedControls, OrganizerTestCase):
+    """Every control of the main window and of the editors has a name and a role."""
 
     def test_the_main_window_and_every_editor_name_their_controls(self):
         s = self.session
@@ -226,6 +304,30 @@ class DesktopCitizenAccessibility(OrganizerTestCase):
             self.expect_named(title or s.active_window_name())
             s.keys("Escape")
             s.wait_for_window(self.main_window)
+
+
+class DesktopCitizenMissedReminders(NamedControls, OrganizerTestCase):
+    """The Missed Reminders window says which schedule each row's Open button opens."""
+
+    def prepare(self, session):
+        now = int(time.time())
+        due = now - 10 * 60
+        add_schedule(session, 2000000002, "Dentist", "Bring the card", due)
+        add_schedule(session, 2000000003, "Call Maria", "About the trip", due)
+        # The last run's scan ended half an hour ago: the start looks back to there.
+        session.write_state("last-scanned-minute", "%d\n" % (now - 30 * 60 - now % 60))
+
+    def test_each_open_button_names_its_schedule(self):
+        s = self.session
+        s.activate_window("Missed Reminders", FIRST_LOOK_SECONDS)
+        self.expect_named("Missed Reminders")
+        buttons = sorted(a.name for a in s.walk(s.active_frame())
+                         if a.getRoleName() == "push button")
+        self.assertEqual(buttons, ['Dismiss All', 'Open "Call Maria"', 'Open "Dentist"'])
+        # The name is what the button does: Tab to one and press it.
+        self.tab_to('Open "Dentist"', "push button")
+        s.keys("space")
+        s.wait_for_window("New Schedule")
 
 
 if __name__ == "__main__":

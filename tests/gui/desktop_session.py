@@ -39,6 +39,8 @@ class DesktopSession:
         self.processes = []
         self.app = None
         self.database = os.path.join(self.work, "Calvendra.db")
+        # The user's state (snoozed reminders, where the scan ended) is this session's own.
+        self.state = os.path.join(self.work, "state")
         try:
             self._start()
         except BaseException:
@@ -81,7 +83,8 @@ class DesktopSession:
                         LC_ALL="C.UTF-8", LANGUAGE="", ODBCSYSINI=self.work,
                         ODBCINSTINI="odbcinst.ini",
                         ODBCINI=os.path.join(self.work, "user-odbc.ini"),
-                        XDG_CONFIG_HOME=os.path.join(self.work, "config"))
+                        XDG_CONFIG_HOME=os.path.join(self.work, "config"),
+                        XDG_STATE_HOME=self.state)
 
         # A session bus of this session's own; the accessibility bus is started on it on demand.
         bus = self._spawn(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
@@ -129,6 +132,43 @@ class DesktopSession:
     def active_window_name(self):
         return self._run(["xdotool", "getactivewindow", "getwindowname"])
 
+    def activate_window(self, name, seconds=WAIT_SECONDS):
+        """Waits for a window of this name, then makes it the active one, as a click on it
+        would."""
+        window = wait_until(lambda: self._run(["xdotool", "search", "--name", "^%s$" % name]),
+                            'the window "%s"' % name, seconds)
+        self._run(["xdotool", "windowactivate", window.split()[0]])
+        self.wait_for_window(name)
+
+    def write_state(self, name, text):
+        """Writes a file of the user's state, where the organizer keeps it between runs."""
+        folder = os.path.join(self.state, "calvendra")
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, name), "w") as f:
+            f.write(text)
+
+    def read_state(self, name):
+        try:
+            with open(os.path.join(self.state, "calvendra", name)) as f:
+                return f.read()
+        except FileNotFoundError:
+            return ""
+
+    def showing(self, role):
+        """The accessibles of this role that the organizer shows now, in any of its windows
+        (a popup menu is a window of its own)."""
+        import pyatspi
+        app = self.application()
+        if app is None:
+            return []
+        found = []
+        for index in range(app.childCount):
+            window = app.getChildAtIndex(index)
+            if window is None or not window.getState().contains(pyatspi.STATE_SHOWING):
+                continue
+            found.extend(a for a in self.walk(window) if a.getRoleName() == role)
+        return found
+
     def wait_for_window(self, name):
         wait_until(lambda: self.active_window_name() == name,
                    'the window "%s" to be active (now "%s")' % (name, self.active_window_name()))
@@ -141,6 +181,10 @@ class DesktopSession:
         subprocess.run(["xdotool", "type", "--delay", "40", text], env=self.env, check=True)
 
     # --- the database ------------------------------------------------------------------------
+
+    def execute(self, sql, parameters=()):
+        with sqlite3.connect(self.database, timeout=30) as db:
+            db.execute(sql, parameters)
 
     def query(self, sql):
         with sqlite3.connect(self.database, timeout=30) as db:
