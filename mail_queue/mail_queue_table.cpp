@@ -210,4 +210,13 @@ bool GiveUp(CDBConnection& connection, Identifier scheduleId, std::time_t dueMin
                changed);
 }
 
+bool DeleteFinishedBefore(CDBConnection& connection, std::time_t dueBefore, long& deleted) {
+    deleted = 0;
+    return connection.ExecuteStatement(
+        FormatText("delete from mail_queue where (state='sent' or state='given up') and "
+                   "due_minute<%lld",
+                   Seconds(dueBefore)),
+        deleted);
+}
+
 }  // namespace calvendra::mail_queue_table

@@ -68,4 +68,8 @@ bool SendNow(CDBConnection& connection, Identifier scheduleId, std::time_t dueMi
 bool GiveUp(CDBConnection& connection, Identifier scheduleId, std::time_t dueMinute,
             const std::string& reason, bool& changed);
 
+// Deletes the mails sent or given up that fell due before `dueBefore`; `deleted` says how many.
+// Waiting mails and mails being sent stay, however old.
+bool DeleteFinishedBefore(CDBConnection& connection, std::time_t dueBefore, long& deleted);
+
 }  // namespace calvendra::mail_queue_table

@@ -118,6 +118,7 @@ std::optional<MailJob> QueuedMailSource::Take(std::chrono::milliseconds& askAgai
     const std::time_t now = clock_();
     WriteUnwrittenEnds();
     WriteDueMails(now);
+    DeleteOldMails(now);
     if (!refused_.empty()) {
         MailJob job = std::move(refused_.front());
         refused_.erase(refused_.begin());
@@ -140,6 +141,25 @@ std::optional<MailJob> QueuedMailSource::Take(std::chrono::milliseconds& askAgai
         askAgainIn = kWaitForDatabase;
     }
     return std::nullopt;
+}
+
+void QueuedMailSource::DeleteOldMails(std::time_t now) {
+    if (now < nextDeletion_) {
+        return;
+    }
+    constexpr std::time_t kDay = 24 * 60 * 60;
+    nextDeletion_ = now + kDay;
+    const auto kept = std::chrono::duration_cast<std::chrono::seconds>(kMailKeptFor).count();
+    long deleted = 0;
+    if (!table::DeleteFinishedBefore(*connection_, now - kept, deleted)) {
+        LogWarning(
+            "The mails sent or given up long ago could not be deleted from the mail queue, "
+            "they are deleted a day later: " +
+            connection_->LastError().Text());
+    } else if (deleted > 0) {
+        LogInfo(std::to_string(deleted) + " mails sent or given up more than " +
+                std::to_string(kept / kDay) + " days ago were deleted from the mail queue");
+    }
 }
 
 void QueuedMailSource::WriteDueMails(std::time_t now) {

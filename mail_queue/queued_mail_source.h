@@ -104,6 +104,8 @@ private:
     // Logs a failure of the database once for as long as its reason stays the same.
     void NoteDatabaseFailure(const std::string& reason);
     std::chrono::milliseconds NextAsk(std::time_t now);
+    // Once a day: the mails sent or given up longer ago than the queue keeps them go.
+    void DeleteOldMails(std::time_t now);
 
     ConnectionFactory makeConnection_;
     SettingsSource settings_;
@@ -125,6 +127,7 @@ private:
     // Mails that could not be queued, to be reported as not sent.
     std::vector<MailJob> refused_;
     std::string lastDatabaseFailure_;
+    std::time_t nextDeletion_ = 0;
 };
 
 }  // namespace calvendra

@@ -10,6 +10,12 @@ namespace calvendra {
 // after the minute it fell due in.
 inline constexpr std::chrono::hours kMailTriedFor{24};
 
+// How long a mail sent or given up stays in the queue after the minute it fell due in, for the
+// queue's window and so that no organizer queues it again: far longer than any organizer queues a
+// mail after its minute (a day of catching up after a sleep, an hour after a start) or tries it.
+inline constexpr std::chrono::hours kMailKeptFor{30 * 24};
+static_assert(kMailKeptFor > 2 * kMailTriedFor);
+
 // How long a claim on a mail lasts: another organizer takes the mail over once it has run out.
 // An organizer renews its claim for as long as it sends the mail (ClaimKeeper), so only one that
 // died or lost its database lets a claim run out.

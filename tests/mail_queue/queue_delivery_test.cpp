@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "mail_queue/retry_schedule.h"
 #include "tests/mail/scripted_peer.h"
 #include "tests/mail/smtp_sink_server.h"
 #include "tests/mail_queue/queue_test_support.h"
@@ -288,6 +289,35 @@ TEST_P(MailQueueDelivery, WhatWaitsInTheQueueIsSentByTheNextOrganizerToStart) {
     TestOrganizer next("next", clock_, settings);
     ASSERT_TRUE(WaitFor([&] { return Row(due).rfind("sent/2/", 0) == 0; })) << Row(due);
     EXPECT_EQ(server_.Messages().size(), 1u);
+}
+
+// The queue keeps what was sent or given up for a month after it fell due, then lets it go;
+// what still waits stays however old it is, to be given up first.
+TEST_P(MailQueueDelivery, MailsSentOrGivenUpLongAgoLeaveTheQueue) {
+    const std::time_t now = clock_();
+    const std::time_t kept = std::chrono::duration_cast<std::chrono::seconds>(kMailKeptFor).count();
+    const auto row = [&](Identifier schedule, std::time_t due, const char* state) {
+        Database().Execute("insert into mail_queue values ('" + std::to_string(schedule) + "'," +
+                           std::to_string(due) + ",'Old','t','r','" + state + "',NULL,NULL,1," +
+                           std::to_string(due) + ",NULL," + std::to_string(due) + ",NULL)");
+    };
+    row(kSchedule, now - kept - 60, "sent");
+    row(kSchedule, now - kept - 120, "given up");
+    row(kSchedule, now - kept - 180, "waiting");
+    row(kSchedule, now - kept + 60, "sent");
+    TestMailSettings settings(server_.Port());
+    const CapturedLog log;
+    TestOrganizer organizer("only", clock_, settings);
+    organizer.Due(kSchedule, now, "Standup");
+    ASSERT_TRUE(WaitFor([&] { return Row(now).rfind("sent/", 0) == 0; })) << Row(now);
+    ASSERT_TRUE(WaitFor([&] { return Row(now - kept - 180).rfind("given up/", 0) == 0; }))
+        << Row(now - kept - 180);
+    organizer.Stop();
+    EXPECT_EQ(Database().QueryColumn("select due_minute from mail_queue order by due_minute"),
+              (std::vector<std::string>{std::to_string(now - kept - 180),
+                                        std::to_string(now - kept + 60), std::to_string(now)}));
+    EXPECT_THAT(log.Text(),
+                HasSubstr("2 mails sent or given up more than 30 days ago were deleted"));
 }
 
 // An older database: the mail goes out at once, once, as before the queue; the log says once that

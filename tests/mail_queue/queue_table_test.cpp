@@ -152,6 +152,43 @@ TEST_P(MailQueueTable, TheTableIsToldApartFromADatabaseWithoutIt) {
     EXPECT_FALSE(failure.Empty());
 }
 
+TEST_P(MailQueueTable, OnlyMailsSentOrGivenUpBeforeTheBoundAreDeleted) {
+    const auto row = [&](Identifier schedule, std::time_t due, const char* state) {
+        Database().Execute("insert into mail_queue values ('" + std::to_string(schedule) + "'," +
+                           std::to_string(due) + ",'s','t','r','" + state + "',NULL,NULL,1," +
+                           std::to_string(due) + ",NULL," + std::to_string(due) + ",NULL)");
+    };
+    // One schedule per state (sent, given up, waiting, sending), each with two old mails.
+    const char* const states[] = {"sent", "given up", "waiting", "sending"};
+    for (Identifier i = 0; i < 4; ++i) {
+        row(kSchedule + i, kDue - 120, states[i]);
+        row(kSchedule + i, kDue - 60, states[i]);
+    }
+    // Due at the bound itself, and after it: kept.
+    row(kSchedule, kDue, "sent");
+    row(kSchedule, kDue + 60, "given up");
+
+    long deleted = -1;
+    ASSERT_TRUE(table::DeleteFinishedBefore(Organizer(0), kDue, deleted))
+        << Organizer(0).LastError().Text();
+    EXPECT_EQ(deleted, 4);
+    EXPECT_EQ(Database().Query("select schedule_id, due_minute, state from mail_queue "
+                               "order by due_minute, schedule_id"),
+              (Rows{{"2000000004", std::to_string(kDue - 120), "waiting"},
+                    {"2000000005", std::to_string(kDue - 120), "sending"},
+                    {"2000000004", std::to_string(kDue - 60), "waiting"},
+                    {"2000000005", std::to_string(kDue - 60), "sending"},
+                    {"2000000002", std::to_string(kDue), "sent"},
+                    {"2000000002", std::to_string(kDue + 60), "given up"}}));
+    ASSERT_TRUE(table::DeleteFinishedBefore(Organizer(1), kDue, deleted));
+    EXPECT_EQ(deleted, 0);
+
+    // A database without the table says so instead of deleting.
+    Database().Execute("drop table mail_queue");
+    EXPECT_FALSE(table::DeleteFinishedBefore(Organizer(2), kDue, deleted));
+    EXPECT_FALSE(Organizer(2).LastError().Empty());
+}
+
 CALVENDRA_FOR_EACH_BACKEND(MailQueueTable);
 
 // The waits after each failed try, and the end of a mail's time a day after it fell due.
