@@ -32,6 +32,11 @@ public:
     // last one read. The connection goes with the thread.
     ~ReadingThread();
 
+    // How much the thread yields to the window thread (its niceness, as nice(1) gives it): while
+    // a long read shares a core with the window thread, or with the X server that draws for it,
+    // the window answers first, and the read takes what they leave.
+    static constexpr int kNiceness = 5;
+
     ReadingThread(const ReadingThread&) = delete;
     ReadingThread& operator=(const ReadingThread&) = delete;
 
@@ -48,6 +53,18 @@ public:
                done = std::move(done)](CDBConnection& connection) -> std::function<void()> {
             auto result = std::make_shared<Result>(read(connection));
             return [done, result] { done(std::move(*result)); };
+        });
+    }
+
+    // Lets go of `value` on the thread, after the reads asked for before: what a large value
+    // frees (a replaced list of a million rows) goes back to the system there, not on the window
+    // thread. Dropped with the reader, on the window thread, when it goes first.
+    template <class Value>
+    void LetGo(Value value) {
+        Queue([held = std::make_shared<Value>(std::move(value))](
+                  CDBConnection&) mutable -> std::function<void()> {
+            held.reset();
+            return {};
         });
     }
 

@@ -164,6 +164,12 @@ CCalvendraView::CCalvendraView(wxWindow* parent, CDBConnection& connection,
                               wxSize(field.GetWidth(), listBottom - listTop),
                               wxLC_REPORT | wxLC_HRULES | wxLC_VRULES | wxBORDER_THEME);
     listReader_ = MakeReadingThreadFor(*this, connection);
+    // Once the reader has gone, what the list lets go of is freed where it does.
+    list_->FreeReplacedRowsWith([this](ListedRows rows) {
+        if (listReader_) {
+            listReader_->LetGo(std::move(rows));
+        }
+    });
     columnWidths_ = std::make_unique<SharedColumnWidths>(*list_);
     list_->Bind(wxEVT_LIST_COL_CLICK, &CCalvendraView::OnColumnClick, this);
 
@@ -625,7 +631,7 @@ void CCalvendraView::FillList(const wxTreeItemId& item) {
             ChangeMark mark = ReadChangeMark(connection, markFailure);
             ListReading reading = ReadListRows(connection, groupId, wording);
             reading.mark = std::move(mark);
-            reading.rows = SortedRows(reading.rows, order);
+            SortRows(reading.rows, order);
             return reading;
         },
         [this, alive = std::weak_ptr<int>(alive_), generation, unattended = unattended_,

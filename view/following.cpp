@@ -74,7 +74,7 @@ void CCalvendraView::StartLook(bool refresh) {
         [shown, wording = reminderWording_, order = rowOrder_](CDBConnection& connection) {
             ChangeCheck check = LookForChanges(connection, shown, wording);
             if (check.list) {
-                check.list->rows = SortedRows(check.list->rows, order);
+                SortRows(check.list->rows, order);
             }
             return check;
         },

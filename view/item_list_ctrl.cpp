@@ -53,7 +53,7 @@ void CItemListCtrl::OnHeaderDoubleClick(wxMouseEvent& event) {
 
 void CItemListCtrl::ShowRows(ListedRows rows, int contactImage, int scheduleImage) {
     ++rowsVersion_;
-    rows_ = std::move(rows);
+    TakeRows(std::move(rows));
     contactImage_ = contactImage;
     scheduleImage_ = scheduleImage;
     // The selection and the focused row belong to the rows that went.
@@ -83,7 +83,7 @@ void CItemListCtrl::ReplaceRows(ListedRows rows, bool keepTop) {
     const long top = GetItemCount() > 0 ? GetTopItem() : 0;
     const Identifier topItem = ItemIdAt(top);
 
-    rows_ = std::move(rows);
+    TakeRows(std::move(rows));
     const long count = static_cast<long>(rows_.Size());
     // The selection belongs to the rows that went: it is taken off every row, then put back on
     // the rows of the same items.
@@ -114,6 +114,13 @@ void CItemListCtrl::ReplaceRows(ListedRows rows, bool keepTop) {
         Scroll(-1, static_cast<int>(wantedTop));
     }
     Refresh();
+}
+
+void CItemListCtrl::TakeRows(ListedRows rows) {
+    ListedRows replaced = std::exchange(rows_, std::move(rows));
+    if (free_ && !replaced.Empty()) {
+        free_(std::move(replaced));
+    }
 }
 
 void CItemListCtrl::Clear() {

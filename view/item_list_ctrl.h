@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <utility>
 
 #include <wx/listctrl.h>
@@ -31,6 +32,10 @@ public:
     void ShowSortedRows(ListedRows rows);
     // Shows no rows.
     void Clear();
+    // Where the rows that the list no longer shows go to be freed (a reading thread): freeing a
+    // million rows takes long enough to be felt on the window thread. Without one they are freed
+    // at once.
+    void FreeReplacedRowsWith(std::function<void(ListedRows)> free) { free_ = std::move(free); }
     // Counts every change of the rows shown, so that rows sorted elsewhere can tell whether
     // they are still the list's.
     unsigned long RowsVersion() const { return rowsVersion_; }
@@ -57,7 +62,11 @@ private:
     // the top stays on its item too when `keepTop` says so, else the focused row is scrolled to.
     void ReplaceRows(ListedRows rows, bool keepTop);
 
+    // Shows `rows` in place of the rows shown so far, which go to free_.
+    void TakeRows(ListedRows rows);
+
     ListedRows rows_;
+    std::function<void(ListedRows)> free_;
     unsigned long rowsVersion_ = 0;
     int contactImage_ = -1;
     int scheduleImage_ = -1;

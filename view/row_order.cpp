@@ -93,4 +93,10 @@ ListedRows SortedRows(const ListedRows& rows, const RowOrder& order) {
     return rows.Reordered(sequence);
 }
 
+void SortRows(ListedRows& rows, const RowOrder& order) {
+    if (order.column >= 0 && order.column < rows.Columns()) {
+        rows = SortedRows(rows, order);
+    }
+}
+
 }  // namespace calvendra

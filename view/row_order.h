@@ -28,5 +28,7 @@ struct RowOrder {
 // the rows do not have leaves them as they are. Touches nothing but the rows: it runs on the
 // reading thread, so that 100,000 rows never stall the window.
 ListedRows SortedRows(const ListedRows& rows, const RowOrder& order);
+// The same in place: rows in the order they were read in stay as they are, without a copy.
+void SortRows(ListedRows& rows, const RowOrder& order);
 
 }  // namespace calvendra

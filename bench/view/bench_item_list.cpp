@@ -1,7 +1,8 @@
 // Listing a group and starting the organizer on 10,000, 100,000 and 1,000,000 contacts and
 // schedules (the sizes may be given on the command line instead), on SQLite, or with --postgres on
 // the PostgreSQL cluster that CALVENDRA_TEST_PG_PORT names (scripts/bench starts one);
-// --without-previous leaves out the previous fill, which takes minutes at 100,000 rows.
+// --without-previous leaves out the previous fill, which takes minutes at 100,000 rows;
+// --start-up-only measures only the start-up.
 //
 // List: "All Schedules" and "All Contacts" selected in the organizer's window. The window thread's
 // longest stretch of work from the click until the list is complete, and the time until it is
@@ -20,20 +21,26 @@
 //
 // Needs an X server: scripts/bench runs it on a virtual one.
 #include <malloc.h>
+#include <sql.h>
+#include <sqlext.h>
 #include <sqlite3.h>
+#include <time.h>
 
 #include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <wx/app.h>
 #include <wx/docview.h>
+#include <wx/eventfilter.h>
 #include <wx/frame.h>
 #include <wx/init.h>
 #include <wx/listctrl.h>
@@ -92,6 +99,41 @@ std::size_t ReadRows(CDBConnection& connection, const std::string& query, int co
         }
         ++rows;
     }
+    return rows;
+}
+
+// The driver's own part of a list's read, with nothing of the organizer's in it: the query on
+// the reading thread's kind of connection (forward-only, streamed), every column bound as text
+// into buffers wide enough for every value, `rowsPerFetch` rows a call, the values not even looked
+// at. What a read through the driver cannot go below.
+std::size_t BareFetch(CDBConnection& connection, const std::string& query, int columns,
+                      SQLULEN rowsPerFetch) {
+    SQLHSTMT statement = SQL_NULL_HSTMT;
+    if (!SQL_SUCCEEDED(
+            SQLAllocHandle(SQL_HANDLE_STMT, connection.ConnectionHandle(), &statement))) {
+        throw std::runtime_error("no statement for the bare fetch");
+    }
+    SQLULEN fetched = 0;
+    SQLSetStmtAttr(statement, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(rowsPerFetch),
+                   0);
+    SQLSetStmtAttr(statement, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0);
+    constexpr SQLLEN kWidth = 512;
+    std::vector<std::vector<char>> values(static_cast<std::size_t>(columns),
+                                          std::vector<char>(kWidth * rowsPerFetch));
+    std::vector<std::vector<SQLLEN>> lengths(static_cast<std::size_t>(columns),
+                                             std::vector<SQLLEN>(rowsPerFetch));
+    std::size_t rows = 0;
+    if (SQL_SUCCEEDED(SQLExecDirect(
+            statement, reinterpret_cast<SQLCHAR*>(const_cast<char*>(query.c_str())), SQL_NTS))) {
+        for (std::size_t column = 0; column < values.size(); ++column) {
+            SQLBindCol(statement, static_cast<SQLUSMALLINT>(column + 1), SQL_C_CHAR,
+                       values[column].data(), kWidth, lengths[column].data());
+        }
+        while (SQL_SUCCEEDED(SQLFetchScroll(statement, SQL_FETCH_NEXT, 0))) {
+            rows += fetched;
+        }
+    }
+    SQLFreeHandle(SQL_HANDLE_STMT, statement);
     return rows;
 }
 
@@ -227,6 +269,7 @@ const char* ClientName(const TestDatabase& database) {
 
 Backend backend_ = Backend::kSqlite;
 bool withPrevious_ = true;
+bool startUpOnly_ = false;
 
 // What the summary lines add to name the database: nothing for SQLite.
 std::string OnDatabase() {
@@ -260,7 +303,7 @@ void MeasureList(int count, const TestDatabase& database, calvendra::CCalvendraV
         const auto found =
             (calvendra::IsContactRange(group.id) ? view.ContactGroups() : view.ScheduleGroups())
                 .find(static_cast<unsigned long>(group.id));
-        std::vector<double> raw, read, rowsRead, longest, complete, before;
+        std::vector<double> raw, read, rowsRead, longest, complete, before, bare, bareBlocks;
         // The benchmark's own reads first: what they leave in the heap is given back before the
         // organizer lists, so that the memory figures are the organizer's.
         for (int run = 0; run < runs; ++run) {
@@ -277,6 +320,14 @@ void MeasureList(int count, const TestDatabase& database, calvendra::CCalvendraV
             rowsRead.push_back(MillisecondsSince(start));
             if (reading.rows.Size() != static_cast<std::size_t>(count)) {
                 throw std::runtime_error("the list's reading read other rows");
+            }
+            for (const SQLULEN rowsPerFetch : {SQLULEN{1}, SQLULEN{256}}) {
+                start = Clock::now();
+                if (BareFetch(*streamed, group.query, group.columns, rowsPerFetch) !=
+                    static_cast<std::size_t>(count)) {
+                    throw std::runtime_error("the bare fetch read other rows");
+                }
+                (rowsPerFetch == 1 ? bare : bareBlocks).push_back(MillisecondsSince(start));
             }
         }
         malloc_trim(0);
@@ -372,6 +423,15 @@ void MeasureList(int count, const TestDatabase& database, calvendra::CCalvendraV
             "ms %s; %.0f ms %s (%s of the same rows); %.2f\n",
             what.c_str(), runs, Median(rowsRead), Spread(rowsRead).c_str(), Median(raw),
             Spread(raw).c_str(), client, Median(rowsRead) / Median(raw));
+        for (const auto& [times, how] :
+             {std::pair<const std::vector<double>&, const char*>{bare, "a row a call"},
+              std::pair<const std::vector<double>&, const char*>{bareBlocks, "256 rows a call"}}) {
+            std::printf(
+                "summary: %s: a bare ODBC fetch of the same rows, %s, nothing of ours [min..max "
+                "of %d]; %.0f ms %s; %.0f ms %s (%s of the same rows); %.2f\n",
+                what.c_str(), how, runs, Median(times), Spread(times).c_str(), Median(raw),
+                Spread(raw).c_str(), client, Median(times) / Median(raw));
+        }
         if (FillsThePreviousWay(count)) {
             std::printf(
                 "summary: %s: memory per listed row; %.0f bytes; %.0f bytes (the previous "
@@ -389,6 +449,84 @@ void MeasureList(int count, const TestDatabase& database, calvendra::CCalvendraV
         Thousands(count).c_str(), OnDatabase().c_str(), resident.size(), Median(resident),
         Spread(resident).c_str(), Median(allowed), Median(resident) / Median(allowed));
 }
+
+double ThreadMilliseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1000 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+// With BENCH_ITEM_LIST_TRACE set, every stretch of the window thread's events over 10 ms by the
+// clock is printed with its own processor time and the events that ran in it (their kinds, and
+// when each began), to find what makes a start-up's wait.
+class StretchTrace : public wxEventFilter {
+public:
+    explicit StretchTrace(Clock::time_point start)
+        : start_(start), on_(std::getenv("BENCH_ITEM_LIST_TRACE") != nullptr) {
+        if (on_) {
+            wxEvtHandler::AddFilter(this);
+        }
+    }
+    ~StretchTrace() override {
+        if (on_) {
+            wxEvtHandler::RemoveFilter(this);
+        }
+    }
+
+    void Yield() {
+        events_.clear();
+        const Clock::time_point begun = Clock::now();
+        const double work = ThreadMilliseconds();
+        wxTheApp->Yield(true);
+        const double took = MillisecondsSince(begun);
+        if (on_ && took > 10) {
+            std::printf("  at %.1f ms: %.1f ms, %.1f ms of work:", MillisecondsSince(start_) - took,
+                        took, ThreadMilliseconds() - work);
+            for (const auto& [type, at] : events_) {
+                std::printf(" %s@%.1f", Name(type),
+                            std::chrono::duration<double, std::milli>(at - begun).count());
+            }
+            std::printf("\n");
+        }
+    }
+
+    int FilterEvent(wxEvent& event) override {
+        if (events_.size() < 40) {
+            events_.emplace_back(event.GetEventType(), Clock::now());
+        }
+        return Event_Skip;
+    }
+
+private:
+    static const char* Name(int type) {
+        static const std::pair<wxEventType, const char*> names[] = {
+            {wxEVT_PAINT, "paint"},
+            {wxEVT_IDLE, "idle"},
+            {wxEVT_TIMER, "timer"},
+            {wxEVT_SIZE, "size"},
+            {wxEVT_THREAD, "thread"},
+            {wxEVT_ASYNC_METHOD_CALL, "call"},
+            {wxEVT_ERASE_BACKGROUND, "erase"},
+            {wxEVT_UPDATE_UI, "update-ui"},
+            {wxEVT_MOVE, "move"},
+            {wxEVT_SET_FOCUS, "focus"},
+            {wxEVT_ACTIVATE, "activate"},
+            {wxEVT_SHOW, "show"},
+            {wxEVT_TREE_SEL_CHANGED, "tree-selection"}};
+        for (const auto& [known, name] : names) {
+            if (known == type) {
+                return name;
+            }
+        }
+        static char number[16];
+        std::snprintf(number, sizeof number, "%d", type);
+        return number;
+    }
+
+    Clock::time_point start_;
+    bool on_;
+    std::vector<std::pair<int, Clock::time_point>> events_;
+};
 
 // Start-up as the application does it: the window set made, then shown maximised and drawn.
 struct StartUp {
@@ -414,14 +552,15 @@ StartUp StartOrganizer() {
         throw std::runtime_error("the window came without its tree");
     }
     calvendra::bench::AnswerProbe probe;
+    StretchTrace trace(start);
     while (windows.view->IsFillingList()) {
-        wxTheApp->Yield(true);
+        trace.Yield();
         wxMilliSleep(1);
     }
     times.listComplete = MillisecondsSince(start);
     const Clock::time_point settled = Clock::now();
     while (MillisecondsSince(settled) < 300) {
-        wxTheApp->Yield(true);
+        trace.Yield();
         wxMilliSleep(1);
     }
     probe.Stop();
@@ -494,6 +633,9 @@ int Run() {
             throw std::runtime_error(connection.LastError().Text());
         }
         MeasureStartUp(count, emptyShown);
+        if (startUpOnly_) {
+            continue;
+        }
         wxDocManager documents;
         calvendra::RegisterDocumentTemplate(documents);
         const calvendra::WindowSet windows = calvendra::CreateWindowSet(documents);
@@ -535,6 +677,8 @@ int main(int argc, char** argv) {
             backend_ = Backend::kPostgres;
         } else if (std::string(argv[given]) == "--without-previous") {
             withPrevious_ = false;
+        } else if (std::string(argv[given]) == "--start-up-only") {
+            startUpOnly_ = true;
         } else {
             sizes_.push_back(std::atoi(argv[given]));
         }

@@ -5,6 +5,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <future>
@@ -244,6 +248,46 @@ TEST_P(BackgroundScanTest, AReaderThatGoesWhileItReadsHandsNothingBack) {
     destroying.join();
     EXPECT_FALSE(waitingReadRan);
     EXPECT_TRUE(inbox_.Empty());
+}
+
+// The reader yields to the window thread: its reads run at a lower priority than the thread that
+// made it, which keeps its own.
+TEST_P(BackgroundScanTest, TheReaderYieldsToTheWindowThread) {
+    const int windowThread = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
+    auto reader = MakeReader();
+    std::promise<int> niceness;
+    reader->Read<int>(
+        [&](CDBConnection&) {
+            niceness.set_value(getpriority(PRIO_PROCESS, static_cast<id_t>(gettid())));
+            return 0;
+        },
+        [](int) {});
+    std::future<int> read = niceness.get_future();
+    ASSERT_EQ(read.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+    EXPECT_EQ(read.get(), std::min(windowThread + ReadingThread::kNiceness, 19));
+    EXPECT_EQ(getpriority(PRIO_PROCESS, static_cast<id_t>(gettid())), windowThread);
+}
+
+// What the window thread lets go of through the reader (a replaced list) is freed on the reading
+// thread.
+TEST_P(BackgroundScanTest, TheReaderFreesWhatItIsGivenOnItsOwnThread) {
+    struct Freed {
+        std::shared_ptr<std::promise<std::thread::id>> where =
+            std::make_shared<std::promise<std::thread::id>>();
+        Freed() = default;
+        Freed(Freed&&) = default;
+        ~Freed() {
+            if (where) {
+                where->set_value(std::this_thread::get_id());
+            }
+        }
+    };
+    auto reader = MakeReader();
+    Freed value;
+    std::future<std::thread::id> freed = value.where->get_future();
+    reader->LetGo(std::move(value));
+    ASSERT_EQ(freed.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+    EXPECT_NE(freed.get(), std::this_thread::get_id());
 }
 
 CALVENDRA_FOR_EACH_BACKEND(BackgroundScanTest);

@@ -87,6 +87,11 @@ TEST_F(DesktopCitizenSortTest, EachColumnRisesAndFallsWithTiesInTheOrderTheyCame
                                           << (c.order.ascending ? " rising" : " falling"));
         const ListedRows sorted = SortedRows(rows, c.order);
         EXPECT_EQ(IdsOf(sorted), c.expected);
+        // Sorted in place, the same.
+        ListedRows inPlace = rows;
+        SortRows(inPlace, c.order);
+        EXPECT_EQ(IdsOf(inPlace), c.expected);
+        EXPECT_EQ(inPlace.Fingerprint(), sorted.Fingerprint());
         // Every row keeps its own texts.
         for (std::size_t row = 0; row < sorted.Size(); ++row) {
             const Row& original = kContacts.at(static_cast<std::size_t>(sorted.Id(row) - 1));
