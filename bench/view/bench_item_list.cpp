@@ -2,7 +2,8 @@
 // schedules (the sizes may be given on the command line instead), on SQLite, or with --postgres on
 // the PostgreSQL cluster that CALVENDRA_TEST_PG_PORT names (scripts/bench starts one);
 // --without-previous leaves out the previous fill, which takes minutes at 100,000 rows;
-// --start-up-only measures only the start-up.
+// --start-up-only measures only the start-up, --reads-only only the reads of a list's rows (the
+// organizer's and the bare ones) against the database's own client.
 //
 // List: "All Schedules" and "All Contacts" selected in the organizer's window. The window thread's
 // longest stretch of work from the click until the list is complete, and the time until it is
@@ -178,6 +179,16 @@ Listing SortList(calvendra::CCalvendraView& view, int column) {
         view, [&] { view.SortByColumn(column); }, [&] { return view.IsSortingList(); });
 }
 
+Backend backend_ = Backend::kSqlite;
+bool withPrevious_ = true;
+bool startUpOnly_ = false;
+bool readsOnly_ = false;
+
+// What the summary lines add to name the database: nothing for SQLite.
+std::string OnDatabase() {
+    return backend_ == Backend::kSqlite ? std::string() : std::string(", PostgreSQL");
+}
+
 void MeasureSort(const char* name, int count, calvendra::CCalvendraView& view) {
     std::vector<double> alone, longest, complete;
     const calvendra::ListedRows rows = view.List()->Rows();
@@ -197,7 +208,7 @@ void MeasureSort(const char* name, int count, calvendra::CCalvendraView& view) {
         }
     }
     const std::string what =
-        std::string("\"") + name + "\", " + std::to_string(count / 1000) + ",000 rows";
+        std::string("\"") + name + "\", " + Thousands(count) + " rows" + OnDatabase();
     std::printf(
         "%s sorted by a column: %.1f ms until shown, the sort alone %.1f ms, the window "
         "thread's longest block %.1f ms\n",
@@ -267,15 +278,6 @@ const char* ClientName(const TestDatabase& database) {
     return database.GetBackend() == Backend::kSqlite ? "SQLite's C API read" : "psql's read";
 }
 
-Backend backend_ = Backend::kSqlite;
-bool withPrevious_ = true;
-bool startUpOnly_ = false;
-
-// What the summary lines add to name the database: nothing for SQLite.
-std::string OnDatabase() {
-    return backend_ == Backend::kSqlite ? std::string() : std::string(", PostgreSQL");
-}
-
 // The previous fill holds every row in the toolkit's list: past this many rows it takes minutes
 // and gigabytes, and is not measured.
 constexpr int kMostPreviousFill = 100000;
@@ -331,6 +333,15 @@ void MeasureList(int count, const TestDatabase& database, calvendra::CCalvendraV
             }
         }
         malloc_trim(0);
+        if (readsOnly_) {
+            std::printf(
+                "%s, %d rows: %s %.1f ms; the reading thread's read %.1f ms (%.2f); a bare "
+                "fetch %.1f ms (%.2f), in blocks of 256 rows %.1f ms (%.2f)\n",
+                group.name, count, client, Median(raw), Median(rowsRead),
+                Median(rowsRead) / Median(raw), Median(bare), Median(bare) / Median(raw),
+                Median(bareBlocks), Median(bareBlocks) / Median(raw));
+            continue;
+        }
         for (int run = 0; run < runs; ++run) {
             const Listing listing = ListGroup(view, found->second);
             longest.push_back(listing.longest);
@@ -442,6 +453,9 @@ void MeasureList(int count, const TestDatabase& database, calvendra::CCalvendraV
             "summary: %s: memory per listed row against its text; %.0f bytes; %.0f bytes "
             "of shown text + 100; %.2f\n",
             what.c_str(), perRow, textBytes, perRow / (textBytes + 100));
+    }
+    if (readsOnly_) {
+        return;
     }
     std::printf(
         "summary: organizer with a list of %s rows shown%s, idle: resident size [min..max of "
@@ -621,7 +635,7 @@ int Run() {
                 "block", "complete", "ratio", "fill", "text", "rows", "list");
     for (int count : Sizes()) {
         // Right before, so that the machine's load weighs on both alike.
-        const double emptyShown = EmptyStartUp(backend_);
+        const double emptyShown = readsOnly_ ? 0 : EmptyStartUp(backend_);
         TestDatabase database(backend_);
         if (backend_ == Backend::kSqlite) {
             FillDatabase(database.FilePath(), count);
@@ -632,7 +646,9 @@ int Run() {
         if (!connection.OpenConnection()) {
             throw std::runtime_error(connection.LastError().Text());
         }
-        MeasureStartUp(count, emptyShown);
+        if (!readsOnly_) {
+            MeasureStartUp(count, emptyShown);
+        }
         if (startUpOnly_) {
             continue;
         }
@@ -644,6 +660,12 @@ int Run() {
         auto* previous = new wxFrame(nullptr, wxID_ANY, "previous fill");
         previous->Show();
         MeasureList(count, database, *windows.view, connection, *previous);
+        if (readsOnly_) {
+            previous->Destroy();
+            windows.frame->Destroy();
+            wxTheApp->Yield(true);
+            continue;
+        }
         // Last, since the order chosen holds for every list read after it.
         ListGroup(*windows.view, windows.view->ContactGroups().at(
                                      static_cast<unsigned long>(calvendra::kContactBaseGroupId)));
@@ -679,6 +701,8 @@ int main(int argc, char** argv) {
             withPrevious_ = false;
         } else if (std::string(argv[given]) == "--start-up-only") {
             startUpOnly_ = true;
+        } else if (std::string(argv[given]) == "--reads-only") {
+            readsOnly_ = true;
         } else {
             sizes_.push_back(std::atoi(argv[given]));
         }
