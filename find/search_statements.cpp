@@ -88,7 +88,8 @@ std::string LikeCondition(const std::string& pattern, const std::vector<const ch
 
 // The condition that narrows to the rows whose index entry may hold every word with a phrase of
 // its own; empty when no word has one.
-std::string IndexCondition(const char* indexTable, const std::vector<std::string>& foldedWords) {
+std::string IndexCondition(const char* indexTable, const std::vector<std::string>& foldedWords,
+                           const std::string& rangeCondition) {
     std::string query;
     for (const std::string& word : foldedWords) {
         for (const std::string& phrase : IndexPhrases(word)) {
@@ -101,20 +102,29 @@ std::string IndexCondition(const char* indexTable, const std::vector<std::string
     if (query.empty()) {
         return std::string();
     }
+    // The range inside too: the index then reads only that stretch of its lists.
     return std::string("rowid in (select rowid from ") + indexTable + " where " + indexTable +
-           " match '" + EscapeQuotes(query) + "')";
+           " match '" + EscapeQuotes(query) + "'" +
+           (rangeCondition.empty() ? std::string() : " and " + rangeCondition) + ")";
 }
 
 std::string SelectCandidates(const std::string& selectFrom, const char* idColumn,
                              const char* indexTable, const std::vector<const char*>& columns,
                              const std::vector<std::string>& foldedWords, Engine engine,
-                             IndexUse index) {
+                             IndexUse index, const RowRange* range) {
     std::string statement = selectFrom;
     const char* joint = " where ";
+    std::string rangeCondition;
+    if (range != nullptr && engine == Engine::kSqlite) {
+        rangeCondition =
+            "rowid between " + std::to_string(range->first) + " and " + std::to_string(range->last);
+        statement += joint + rangeCondition;
+        joint = " and ";
+    }
     // The index first: SQLite then reads only the rows it names, and tries the LIKE conditions
     // on them alone.
     if (index == IndexUse::kSearchIndex && engine == Engine::kSqlite) {
-        const std::string condition = IndexCondition(indexTable, foldedWords);
+        const std::string condition = IndexCondition(indexTable, foldedWords, rangeCondition);
         if (!condition.empty()) {
             statement += joint + condition;
             joint = " and ";
@@ -251,8 +261,13 @@ std::vector<std::string> IndexPhrases(std::string_view foldedWord) {
     return phrases;
 }
 
+bool IndexNarrows(const std::vector<std::string>& foldedWords, Engine engine, IndexUse index) {
+    return index == IndexUse::kSearchIndex && engine == Engine::kSqlite &&
+           !IndexCondition(kContactIndex, foldedWords, std::string()).empty();
+}
+
 std::string SelectContactCandidates(const std::vector<std::string>& foldedWords, Engine engine,
-                                    IndexUse index) {
+                                    IndexUse index, const RowRange* range) {
     const std::string selectFrom =
         "select " +
         SelectList({"contact_id",
@@ -261,11 +276,11 @@ std::string SelectContactCandidates(const std::vector<std::string>& foldedWords,
                    SearchedContactColumns()) +
         " from assist_contactmaininfo";
     return SelectCandidates(selectFrom, "contact_id", kContactIndex, SearchedContactColumns(),
-                            foldedWords, engine, index);
+                            foldedWords, engine, index, range);
 }
 
 std::string SelectScheduleCandidates(const std::vector<std::string>& foldedWords, Engine engine,
-                                     IndexUse index) {
+                                     IndexUse index, const RowRange* range) {
     const std::string selectFrom =
         "select " +
         SelectList({"schedule_id",
@@ -275,7 +290,7 @@ std::string SelectScheduleCandidates(const std::vector<std::string>& foldedWords
                    SearchedScheduleColumns()) +
         " from assist_scheduleinfo";
     return SelectCandidates(selectFrom, "schedule_id", kScheduleIndex, SearchedScheduleColumns(),
-                            foldedWords, engine, index);
+                            foldedWords, engine, index, range);
 }
 
 }  // namespace calvendra::find

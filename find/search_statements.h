@@ -46,14 +46,26 @@ enum class IndexUse {
     kSearchIndex,
 };
 
-// The candidates among the contacts, and among the schedules, for the folded words, by id. Their
-// columns are named by ContactCandidateColumns and ScheduleCandidateColumns. With the search
-// index the same LIKE conditions hold, and the index narrows before them, so that the database
-// hands over the same rows either way.
+// Whether the statements for the folded words narrow by the search index, so that the database
+// reads only the rows the index names rather than every row.
+bool IndexNarrows(const std::vector<std::string>& foldedWords, Engine engine, IndexUse index);
+
+// A stretch of a table's rows by SQLite's rowid, both ends included: a search that cannot be
+// stopped inside its statement reads a table a stretch at a time, and looks between two whether
+// a newer search came.
+struct RowRange {
+    long long first = 0;
+    long long last = 0;
+};
+
+// The candidates among the contacts, and among the schedules, for the folded words, by id; only
+// those within `range` on SQLite, when given. Their columns are named by ContactCandidateColumns
+// and ScheduleCandidateColumns. With the search index the same LIKE conditions hold, and the
+// index narrows before them, so that the database hands over the same rows either way.
 std::string SelectContactCandidates(const std::vector<std::string>& foldedWords, Engine engine,
-                                    IndexUse index);
+                                    IndexUse index, const RowRange* range = nullptr);
 std::string SelectScheduleCandidates(const std::vector<std::string>& foldedWords, Engine engine,
-                                     IndexUse index);
+                                     IndexUse index, const RowRange* range = nullptr);
 
 struct ContactCandidateColumns {
     // Then the searched columns, in the order of SearchedContactColumns.

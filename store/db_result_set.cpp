@@ -8,9 +8,24 @@
 
 namespace calvendra {
 
+namespace {
+
+// Why a query stopped that another thread cancelled.
+OdbcDiagnostic CancelledStatement() {
+    return {"HY008", 0, "the statement was cancelled", FailureKind::kOther};
+}
+
+}  // namespace
+
+bool IsCancelState(const std::string& sqlState) {
+    // ODBC's "operation canceled", and PostgreSQL's "query_canceled" as psqlODBC passes it on.
+    return sqlState == "HY008" || sqlState == "57014";
+}
+
 void CDBResultSet::Close() {
     if (statement_) {
         connection_.Detach(this);
+        Withdraw(statement_.Get());
     }
     block_.Release();
     statement_.Reset();
@@ -28,6 +43,18 @@ bool CDBResultSet::Fail(OdbcDiagnostic diagnostic) {
 bool CDBResultSet::FailCall(OdbcDiagnostic diagnostic) {
     connection_.NoteCallFailure(diagnostic);
     return Fail(std::move(diagnostic));
+}
+
+bool CDBResultSet::FailCallOrCancelled(OdbcDiagnostic diagnostic) {
+    if (cancellation_ && cancellation_->Cancelled()) {
+        return Fail(CancelledStatement());
+    }
+    // A cancel request meant for work before this statement that reached the server late: the
+    // statement stopped, the connection is as good as before, and the work may run it again.
+    if (cancellation_ && IsCancelState(diagnostic.sqlState)) {
+        return Fail(std::move(diagnostic));
+    }
+    return FailCall(std::move(diagnostic));
 }
 
 bool CDBResultSet::OpenQuery(const std::string& query) {
@@ -48,15 +75,23 @@ bool CDBResultSet::OpenQuery(const std::string& query) {
         reinterpret_cast<SQLPOINTER>(streamed ? SQL_CURSOR_FORWARD_ONLY : SQL_CURSOR_STATIC), 0);
     SQLSetStmtAttr(statement.Get(), SQL_ATTR_CONCURRENCY,
                    reinterpret_cast<SQLPOINTER>(SQL_CONCUR_READ_ONLY), 0);
+    if (cancellation_ &&
+        !cancellation_->Register(statement.Get(),
+                                 DriverCancelsFromAnotherThread(connection_.ConnectionHandle()))) {
+        return Fail(CancelledStatement());
+    }
     const SQLRETURN rc =
         SQLExecDirect(statement.Get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(query.c_str())),
                       static_cast<SQLINTEGER>(query.size()));
     SQLSMALLINT columns = 0;
     if (!SQL_SUCCEEDED(rc) || !SQL_SUCCEEDED(SQLNumResultCols(statement.Get(), &columns))) {
-        return FailCall(ReadDiagnostic(SQL_HANDLE_STMT, statement.Get()));
+        FailCallOrCancelled(ReadDiagnostic(SQL_HANDLE_STMT, statement.Get()));
+        Withdraw(statement.Get());
+        return false;
     }
     connection_.NoteCallSuccess();
     if (columns <= 0) {
+        Withdraw(statement.Get());
         return Fail({std::string(), 0, "the statement returns no columns"});
     }
     SQLLEN rows = 0;
@@ -67,6 +102,7 @@ bool CDBResultSet::OpenQuery(const std::string& query) {
         block_.Bind(statement.Get(), columns, !streamed, connection_.GetDataExtensions());
     if (!refused.Empty()) {
         block_.Release();
+        Withdraw(statement.Get());
         return Fail(std::move(refused));
     }
     statement_ = std::move(statement);
@@ -87,13 +123,18 @@ bool CDBResultSet::FetchRow() {
     }
     currentRow_ = 0;
     OdbcDiagnostic failure;
+    // A cancellation that came between two calls, which no driver remembers, is seen here.
+    if (cancellation_ && cancellation_->Cancelled()) {
+        endOfRows_ = true;
+        return Fail(CancelledStatement());
+    }
     if (block_.FetchNext(failure)) {
         return true;
     }
     // A block the driver cannot hand out whole ends the rows, as the end of the rows does.
     endOfRows_ = true;
-    if (!failure.Empty()) {
-        return FailCall(std::move(failure));
+    if (!failure.Empty() || (cancellation_ && cancellation_->Cancelled())) {
+        return FailCallOrCancelled(std::move(failure));
     }
     return false;
 }

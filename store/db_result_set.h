@@ -6,8 +6,12 @@
 #include "store/db_connection.h"
 #include "store/odbc_handle.h"
 #include "store/row_block.h"
+#include "store/statement_cancellation.h"
 
 namespace calvendra {
+
+// Whether a statement's SQLSTATE says that it was cancelled.
+bool IsCancelState(const std::string& sqlState);
 
 // Runs one query at a time on a connection and hands out its rows column by column, as text.
 // Several result sets may be open on one connection at once, and statements may run on the
@@ -44,6 +48,11 @@ public:
     // (an empty result included). Opening the next query clears it.
     const OdbcDiagnostic& LastError() const { return lastError_; }
 
+    // Lets another thread stop the queries this result set runs, while they run or between their
+    // rows (StatementCancellation). A query stopped so fails with state HY008, and says nothing
+    // about the connection: it stays usable. The token must outlive the result set.
+    void CancelWith(StatementCancellation& cancellation) { cancellation_ = &cancellation; }
+
     // What the driver reported after opening. Drivers disagree on it after a select (0, the
     // count, or -1), so nothing may rely on it.
     long ReportedRowCount() const { return rowCount_; }
@@ -61,6 +70,15 @@ private:
     bool FetchRow();
     bool HasRow() const { return IsOpen() && !endOfRows_; }
     void CheckPosition(int position) const;
+    // The failure of a call, or the cancellation that caused it.
+    bool FailCallOrCancelled(OdbcDiagnostic diagnostic);
+
+    // The handle no longer runs anything the token may cancel.
+    void Withdraw(SQLHSTMT statement) {
+        if (cancellation_) {
+            cancellation_->Withdraw(statement);
+        }
+    }
 
     CDBConnection& connection_;
     OdbcHandle statement_;
@@ -72,6 +90,7 @@ private:
     long rowCount_ = 0;
     bool endOfRows_ = true;
     OdbcDiagnostic lastError_;
+    StatementCancellation* cancellation_ = nullptr;
 };
 
 }  // namespace calvendra

@@ -190,7 +190,8 @@ CCalvendraView::CCalvendraView(wxWindow* parent, CDBConnection& connection,
 
 CCalvendraView::~CCalvendraView() {
     followTimer_.Stop();
-    // A reading still away is waited for and dropped.
+    // A reading still away is waited for and dropped; a search does not run to its end first.
+    CancelSearch();
     listReader_.reset();
     // Its handlers are bound to the list.
     columnWidths_.reset();

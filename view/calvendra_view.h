@@ -22,6 +22,7 @@
 #include "store/new_identifier.h"
 #include "store/odbc_diagnostic.h"
 #include "store/reading_thread.h"
+#include "store/statement_cancellation.h"
 #include "view/control_layout.h"
 #include "view/group_tree_reading.h"
 #include "view/list_reading.h"
@@ -75,6 +76,9 @@ public:
     void FillList(const wxTreeItemId& item);
     // Whether the rows of the last fill are still being read.
     bool IsFillingList() const { return listFilling_; }
+    // Whether the list shows rows of the search asked for last: its first screenful, while the
+    // rest are read, or all of them.
+    bool ShowsLatestSearch() const { return searching_ && shownSearch_ == listGeneration_; }
 
     // Shows the groups as they are stored now, in place (after an import made groups; the
     // selected group and the opened branches stay), and reads the list again.
@@ -293,6 +297,10 @@ private:
     // shown in the list in place of the group's items, with the group in a fourth column.
     void Search();
     void ShowFoundRows(find::FoundRows found);
+    // The first screenful of what the search under way found, while it reads the rest.
+    void ShowFirstFoundRows(unsigned long generation, ListedRows rows);
+    // A search still under way gives up, even in the middle of its statement.
+    void CancelSearch();
     // Back to the group's items: the field empties and the group column goes.
     void EndSearch();
     void OnFind(wxCommandEvent& event);
@@ -336,10 +344,12 @@ private:
     // Reads the list's rows; the fill that was asked for last is the one shown.
     std::unique_ptr<ReadingThread> listReader_;
     unsigned long listGeneration_ = 0;
-    // The generation of the last search asked for, which a search still being read compares
-    // with its own to give up for a newer one.
-    std::shared_ptr<std::atomic<unsigned long>> latestSearch_ =
-        std::make_shared<std::atomic<unsigned long>>(0);
+    // Stops the search asked for last, when a newer one comes, the search ends or the window
+    // goes: on the reading thread it gives up between rows, or inside its statement where the
+    // driver allows, so that the newer search does not wait behind it.
+    std::shared_ptr<StatementCancellation> runningSearch_;
+    // The generation of the search whose rows, the first ones or all, the list shows.
+    unsigned long shownSearch_ = 0;
     bool listFilling_ = false;
     // The row to select once the fill under way is shown: its item, and whether it enables the
     // item delete.

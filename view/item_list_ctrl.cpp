@@ -63,8 +63,12 @@ void CItemListCtrl::ShowRows(ListedRows rows, int contactImage, int scheduleImag
 }
 
 void CItemListCtrl::ShowRowsInPlace(ListedRows rows, int image) {
-    contactImage_ = image;
-    scheduleImage_ = image;
+    ShowRowsInPlace(std::move(rows), image, image);
+}
+
+void CItemListCtrl::ShowRowsInPlace(ListedRows rows, int contactImage, int scheduleImage) {
+    contactImage_ = contactImage;
+    scheduleImage_ = scheduleImage;
     ReplaceRows(std::move(rows), true);
 }
 

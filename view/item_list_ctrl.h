@@ -27,6 +27,8 @@ public:
     // stay with their items where these are still listed (the top row where it was when its item
     // went), so that rows coming and going elsewhere do not move what the user looks at.
     void ShowRowsInPlace(ListedRows rows, int image);
+    // The same for rows of both kinds: all that a search found, after the first of them were shown.
+    void ShowRowsInPlace(ListedRows rows, int contactImage, int scheduleImage);
     // The same rows in another order: the selected rows and the focused row stay with their
     // items, and the focused row stays in view.
     void ShowSortedRows(ListedRows rows);

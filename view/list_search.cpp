@@ -13,6 +13,7 @@
 #include "resources/store_text.h"
 #include "view/calvendra_view.h"
 #include "view/item_list_ctrl.h"
+#include "view/row_order.h"
 #include "view/search_field.h"
 
 namespace calvendra {
@@ -37,9 +38,11 @@ void CCalvendraView::Search() {
         }
         return;
     }
-    // Whatever was read before is not shown; a search still under way gives up.
+    // Whatever was read before is not shown; a search still under way gives up, even in the
+    // middle of its statement where the driver allows.
     const unsigned long generation = ++listGeneration_;
-    latestSearch_->store(generation);
+    CancelSearch();
+    runningSearch_ = std::make_shared<StatementCancellation>();
     // A look for changes to the group's list that is still away is not shown over these rows.
     ++listVersion_;
     waitingSelection_.reset();
@@ -54,11 +57,23 @@ void CCalvendraView::Search() {
     // The rows found so far stay until the new ones replace them, so that the list does not
     // flicker as the user types.
     listFilling_ = true;
+    // The first screenful goes to the window as soon as it is found, the rest when all are read.
+    // Posted to this window like the reader's own hand-overs, so it comes before them; the
+    // reader ends before the window goes, so nothing is posted to a window that went.
+    const auto showFirstRows = [this, alive = std::weak_ptr<int>(alive_),
+                                generation](ListedRows rows) {
+        CallAfter([this, alive, generation, rows = std::move(rows)]() mutable {
+            if (!alive.expired()) {
+                ShowFirstFoundRows(generation, std::move(rows));
+            }
+        });
+    };
     listReader_->Read<find::FoundRows>(
-        [words = std::move(words), wording = reminderWording_, latest = latestSearch_, generation,
-         order = rowOrder_](CDBConnection& connection) {
+        [words = std::move(words), wording = reminderWording_, cancellation = runningSearch_,
+         order = rowOrder_, showFirstRows](CDBConnection& connection) {
             find::FoundRows found = find::ReadFoundRows(
-                connection, words, wording, [&] { return latest->load() != generation; });
+                connection, words, wording, *cancellation,
+                [&](const ListedRows& first) { showFirstRows(SortedRows(first, order)); });
             found.rows = SortedRows(found.rows, order);
             return found;
         },
@@ -73,6 +88,15 @@ void CCalvendraView::Search() {
         });
 }
 
+void CCalvendraView::ShowFirstFoundRows(unsigned long generation, ListedRows rows) {
+    if (generation != listGeneration_ || !searching_ || !listFilling_) {
+        return;
+    }
+    shownSearch_ = generation;
+    list_->ShowRows(std::move(rows), kContactImage, kScheduleImage);
+    itemDeleteEnabled_ = false;
+}
+
 void CCalvendraView::ShowFoundRows(find::FoundRows found) {
     listFilling_ = false;
     std::size_t contacts = 0;
@@ -80,8 +104,15 @@ void CCalvendraView::ShowFoundRows(find::FoundRows found) {
         contacts += IsContactRange(found.rows.Id(row)) ? 1 : 0;
     }
     const std::size_t schedules = found.rows.Size() - contacts;
-    list_->ShowRows(std::move(found.rows), kContactImage, kScheduleImage);
-    itemDeleteEnabled_ = false;
+    if (shownSearch_ == listGeneration_) {
+        // After the first screenful: what the user selected or scrolled to among it stays.
+        list_->ShowRowsInPlace(std::move(found.rows), kContactImage, kScheduleImage);
+        itemDeleteEnabled_ = FirstSelectedRow() >= 0;
+    } else {
+        shownSearch_ = listGeneration_;
+        list_->ShowRows(std::move(found.rows), kContactImage, kScheduleImage);
+        itemDeleteEnabled_ = false;
+    }
     SelectWaitingRow();
     listFailed_ = !found.failure.Empty();
     if (listFailed_) {
@@ -103,11 +134,19 @@ void CCalvendraView::EndSearch() {
     }
     searching_ = false;
     // A search still being read gives up, and what it found is not shown.
-    latestSearch_->store(++listGeneration_);
+    ++listGeneration_;
+    CancelSearch();
     listFilling_ = false;
     searchField_->ClearQuietly();
     list_->Clear();
     ShowStatus(wxEmptyString);
+}
+
+void CCalvendraView::CancelSearch() {
+    if (runningSearch_) {
+        runningSearch_->Cancel();
+        runningSearch_.reset();
+    }
 }
 
 void CCalvendraView::OnFind(wxCommandEvent&) {

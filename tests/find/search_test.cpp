@@ -323,13 +323,35 @@ TEST_P(FindMatching, FoundRowsShowTheListsTextsAndTheGroup) {
     EXPECT_EQ(weekly.rows.Text(0, 3), "Budget");
 }
 
+// A found special day that repeats shows its rule, as the list of its group does; one that does
+// not, its date.
+TEST_P(FindMatching, FoundSpecialDaysShowTheirRepetitionAsTheirGroupsListDoes) {
+    Database().Execute(
+        "insert into assist_scheduleinfo values"
+        " ('2000000021','2000000001','Birthday of Clara','',1,1,'0','2027-6-14','08:00:00',0),"
+        " ('2000000022','2000000001','Birthday of Ben','',1,1,'0','2027-3-2','08:00:00',0);"
+        "insert into schedule_repeat values('2000000021','every year 6-14')");
+    const find::FoundRows found = Search("birthday");
+    ASSERT_TRUE(found.failure.Empty()) << found.failure.Text();
+    ASSERT_EQ(found.rows.Size(), 2u);
+    EXPECT_EQ(found.rows.Text(0, 1), "Reminder at every year 6-14 08:00:00");
+    EXPECT_EQ(found.rows.Text(1, 1), "Reminder at 2027-3-2 08:00:00");
+    const ListReading listed = ReadListRows(connection_, 2000000001, kWeekdays);
+    const long listedRow = listed.rows.Find(2000000021);
+    ASSERT_GE(listedRow, 0);
+    EXPECT_EQ(listed.rows.Text(static_cast<std::size_t>(listedRow), 1), found.rows.Text(0, 1));
+}
+
 TEST_P(FindMatching, ASearchOvertakenByANewerOneGivesUpAndSaysSo) {
+    StatementCancellation overtaken;
+    overtaken.Cancel();
     const find::FoundRows found =
-        find::ReadFoundRows(connection_, find::SearchWords("anna"), kWeekdays, [] { return true; });
+        find::ReadFoundRows(connection_, find::SearchWords("anna"), kWeekdays, overtaken);
     EXPECT_TRUE(found.superseded);
     EXPECT_TRUE(found.rows.Empty());
-    const find::FoundRows whole = find::ReadFoundRows(connection_, find::SearchWords("anna"),
-                                                      kWeekdays, [] { return false; });
+    StatementCancellation untouched;
+    const find::FoundRows whole =
+        find::ReadFoundRows(connection_, find::SearchWords("anna"), kWeekdays, untouched);
     EXPECT_FALSE(whole.superseded);
     EXPECT_EQ(whole.rows.Size(), 2u);
 }

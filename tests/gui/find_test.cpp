@@ -204,6 +204,33 @@ TEST_F(FindView, FoundRowsAreEditedAndDeletedAsAnyRow) {
     EXPECT_EQ(Value("select count(*) from assist_scheduleinfo"), "0");
 }
 
+// A search that finds many rows shows its first screenful while it reads the rest, then replaces
+// it with exactly the whole result.
+TEST_F(FindView, ManyFoundRowsShowTheirFirstScreenfulThenExactlyAll) {
+    Start();
+    View().SetFollowPeriod(std::chrono::hours(1));
+    Select(1000000002);
+    constexpr int kMany = 1500;
+    Database().Execute("with recursive n(i) as (select 1 union all select i + 1 from n where i < " +
+                       std::to_string(kMany) +
+                       ") insert into assist_contactmaininfo(contact_id,group_id,first_name,"
+                       "last_name) select cast(1000000100 + i as text), '1000000002', "
+                       "'Manyfold', cast(i as text) from n");
+    Ids expected;
+    for (int i = 1; i <= kMany; ++i) {
+        expected.push_back(1000000100 + i);
+    }
+    const unsigned long before = List().RowsVersion();
+    // The whole word at once: one search. The group's rows go as it begins, then its first
+    // screenful is shown, then all of its rows.
+    Field().SetValue("manyfold");
+    WaitForList();
+    EXPECT_EQ(List().RowsVersion() - before, 3u);
+    EXPECT_EQ(RowIds(), expected);
+    EXPECT_EQ(RowTexts(kMany - 1), (Strings{"Manyfold 1500", "", "", "Family"}));
+    EXPECT_EQ(StatusText(), "Found 1500 contacts and 0 schedules");
+}
+
 // What another program changes meanwhile: View > Refresh reads the search again, and the look
 // for changes to the group's list never puts the group's rows over the found ones.
 TEST_F(FindView, ARefreshReadsTheSearchAgainAndNotTheGroupsList) {
