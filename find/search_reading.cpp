@@ -26,6 +26,19 @@ constexpr std::size_t kRowsBetweenLooks = 256;
 constexpr unsigned long long kRowsPerStretch = 8192;
 constexpr unsigned long long kMostStretches = 64;
 
+// How a table is cut into stretches.
+enum class Stretching {
+    // One statement over the whole table: one that can be stopped where it runs.
+    kNone,
+    // Stretches of kRowsPerStretch: SQLite reading every row.
+    kEven,
+    // Stretches that double from kRowsPerStretch: SQLite narrowing by the search index, which
+    // reads the index's lists of the words for each stretch anew, so that few stretches keep
+    // that cost low, while the first, short one hands over the first screenful of a word that
+    // most rows hold soon.
+    kGrowing,
+};
+
 // What the statements of one search share.
 struct Reading {
     CDBConnection& connection;
@@ -77,12 +90,11 @@ bool ReadCandidates(Reading& reading, const std::string& statement, int firstSea
     return true;
 }
 
-// The stretches by rowid that a table is read in when SQLite would read every row of it; one of
-// the whole table (no range) where the search index narrows, whose statement hands over rows
-// soon or ends soon, and on other databases. None for an empty table.
+// The stretches by rowid that a table is read in; one of the whole table (no range) without
+// stretching. None for an empty table.
 std::vector<std::optional<RowRange>> StretchesOf(CDBConnection& connection, const char* table,
-                                                 bool stretched, OdbcDiagnostic& failure) {
-    if (!stretched) {
+                                                 Stretching stretching, OdbcDiagnostic& failure) {
+    if (stretching == Stretching::kNone) {
         return {std::nullopt};
     }
     CDBResultSet results(connection);
@@ -101,16 +113,23 @@ std::vector<std::optional<RowRange>> StretchesOf(CDBConnection& connection, cons
     const unsigned long long span =
         static_cast<unsigned long long>(last) - static_cast<unsigned long long>(first);
     const unsigned long long count = std::min(kMostStretches, span / kRowsPerStretch + 1);
-    const unsigned long long width = span / count + 1;
+    unsigned long long width =
+        stretching == Stretching::kGrowing ? kRowsPerStretch : span / count + 1;
     std::vector<std::optional<RowRange>> stretches;
     const auto rowid = [first](unsigned long long offset) {
         return static_cast<long long>(static_cast<unsigned long long>(first) + offset);
     };
-    for (unsigned long long begin = 0;; begin += width) {
+    for (unsigned long long begin = 0;;) {
         const unsigned long long end = span - begin < width ? span : begin + width - 1;
         stretches.push_back(RowRange{rowid(begin), rowid(end)});
         if (end == span) {
             break;
+        }
+        begin = end + 1;
+        if (stretching == Stretching::kGrowing) {
+            // Twice as wide, or the rest in one once there are enough.
+            width = stretches.size() + 1 < kMostStretches && width <= span / 2 ? width * 2
+                                                                               : span - begin + 1;
         }
     }
     return stretches;
@@ -119,11 +138,11 @@ std::vector<std::optional<RowRange>> StretchesOf(CDBConnection& connection, cons
 // Reads the candidates of a table a stretch at a time, looking for a cancellation between two;
 // false when cancelled.
 template <class Select, class TakeRow>
-bool ReadTable(Reading& reading, const char* table, bool stretched, Select select,
+bool ReadTable(Reading& reading, const char* table, Stretching stretching, Select select,
                int firstSearched, int searchedCount, TakeRow takeRow) {
     OdbcDiagnostic failure;
     const std::vector<std::optional<RowRange>> stretches =
-        StretchesOf(reading.connection, table, stretched, failure);
+        StretchesOf(reading.connection, table, stretching, failure);
     if (!failure.Empty()) {
         reading.found.failure = std::move(failure);
         return !reading.cancellation.Cancelled();
@@ -185,13 +204,14 @@ FoundRows ReadOnce(CDBConnection& connection, const std::vector<std::string>& wo
         }
         const IndexUse index = indexed == true ? IndexUse::kSearchIndex : IndexUse::kNone;
         Reading reading{connection, cancellation, firstRows, found, SearchMatcher(words)};
-        // SQLite's statements cannot be stopped while they run: one that reads every row is cut
-        // into stretches.
-        const bool stretched = engine == Engine::kSqlite && !IndexNarrows(words, engine, index);
+        // SQLite's statements cannot be stopped while they run, so they are cut into stretches.
+        const Stretching stretching = engine != Engine::kSqlite            ? Stretching::kNone
+                                      : IndexNarrows(words, engine, index) ? Stretching::kGrowing
+                                                                           : Stretching::kEven;
         std::string name;
         using Contact = ContactCandidateColumns;
         const bool contactsRead = ReadTable(
-            reading, "assist_contactmaininfo", stretched,
+            reading, "assist_contactmaininfo", stretching,
             [&](const RowRange* range) {
                 return SelectContactCandidates(words, engine, index, range);
             },
@@ -223,7 +243,7 @@ FoundRows ReadOnce(CDBConnection& connection, const std::vector<std::string>& wo
         using Schedule = ScheduleCandidateColumns;
         std::string reminder;
         const bool schedulesRead = ReadTable(
-            reading, "assist_scheduleinfo", stretched,
+            reading, "assist_scheduleinfo", stretching,
             [&](const RowRange* range) {
                 return SelectScheduleCandidates(words, engine, index, range);
             },

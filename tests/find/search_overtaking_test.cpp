@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -231,12 +232,20 @@ TEST_P(FindOvertaking, ATableReadAStretchAtATimeGivesItsRowsInTheOrderOfTheirIds
         " (9000000000000000000,'1000000001','1000000001','Anna Far'),"
         " (-9000000000000000000,'1000000099','1000000001','Anna Farther'),"
         " (50000,'1000000050','1000000001','Anna Near');");
-    const Ids found = IdsOf(Whole("anna").rows);
-    ASSERT_EQ(found.size(), kRowsOfEach + 3u);
-    EXPECT_TRUE(std::is_sorted(found.begin(), found.end()));
-    EXPECT_EQ(found.front(), 1000000001);
-    EXPECT_EQ(found[1], 1000000050);
-    EXPECT_EQ(found[2], 1000000099);
+    // Read every row in even stretches, then, with the search index, in growing ones.
+    for (const bool indexed : {false, true}) {
+        SCOPED_TRACE(indexed ? "search index" : "no search index");
+        if (indexed) {
+            Database().AddSearchIndex();
+        }
+        const Ids found = IdsOf(Whole("anna").rows);
+        ASSERT_EQ(found.size(), kRowsOfEach + 3u);
+        EXPECT_TRUE(std::is_sorted(found.begin(), found.end()));
+        EXPECT_EQ(found.front(), 1000000001);
+        EXPECT_EQ(found[1], 1000000050);
+        EXPECT_EQ(found[2], 1000000099);
+        EXPECT_EQ(IdsOf(Whole("fair").rows).size(), kRowsOfEach + 0u);
+    }
 }
 
 CALVENDRA_FOR_EACH_BACKEND(FindOvertaking);
