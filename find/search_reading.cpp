@@ -32,11 +32,11 @@ enum class Stretching {
     kNone,
     // Stretches of kRowsPerStretch: SQLite reading every row.
     kEven,
-    // Stretches that double from kRowsPerStretch: SQLite narrowing by the search index, which
-    // reads the index's lists of the words for each stretch anew, so that few stretches keep
-    // that cost low, while the first, short one hands over the first screenful of a word that
-    // most rows hold soon.
-    kGrowing,
+    // A first stretch of kRowsPerStretch, then the rest: SQLite narrowing by the search index,
+    // which reads the index's lists of the words anew for each statement. Two statements keep
+    // that cost low for a rare word, and the first, short one hands over the first screenful of
+    // a word that most rows hold soon.
+    kFirstThenRest,
 };
 
 // What the statements of one search share.
@@ -114,7 +114,7 @@ std::vector<std::optional<RowRange>> StretchesOf(CDBConnection& connection, cons
         static_cast<unsigned long long>(last) - static_cast<unsigned long long>(first);
     const unsigned long long count = std::min(kMostStretches, span / kRowsPerStretch + 1);
     unsigned long long width =
-        stretching == Stretching::kGrowing ? kRowsPerStretch : span / count + 1;
+        stretching == Stretching::kFirstThenRest ? kRowsPerStretch : span / count + 1;
     std::vector<std::optional<RowRange>> stretches;
     const auto rowid = [first](unsigned long long offset) {
         return static_cast<long long>(static_cast<unsigned long long>(first) + offset);
@@ -126,10 +126,8 @@ std::vector<std::optional<RowRange>> StretchesOf(CDBConnection& connection, cons
             break;
         }
         begin = end + 1;
-        if (stretching == Stretching::kGrowing) {
-            // Twice as wide, or the rest in one once there are enough.
-            width = stretches.size() + 1 < kMostStretches && width <= span / 2 ? width * 2
-                                                                               : span - begin + 1;
+        if (stretching == Stretching::kFirstThenRest) {
+            width = span - begin + 1;
         }
     }
     return stretches;
@@ -205,9 +203,10 @@ FoundRows ReadOnce(CDBConnection& connection, const std::vector<std::string>& wo
         const IndexUse index = indexed == true ? IndexUse::kSearchIndex : IndexUse::kNone;
         Reading reading{connection, cancellation, firstRows, found, SearchMatcher(words)};
         // SQLite's statements cannot be stopped while they run, so they are cut into stretches.
-        const Stretching stretching = engine != Engine::kSqlite            ? Stretching::kNone
-                                      : IndexNarrows(words, engine, index) ? Stretching::kGrowing
-                                                                           : Stretching::kEven;
+        const Stretching stretching = engine != Engine::kSqlite ? Stretching::kNone
+                                      : IndexNarrows(words, engine, index)
+                                          ? Stretching::kFirstThenRest
+                                          : Stretching::kEven;
         std::string name;
         using Contact = ContactCandidateColumns;
         const bool contactsRead = ReadTable(
