@@ -3,6 +3,7 @@
 #include <sqlext.h>
 
 #include <cstring>
+#include <thread>
 
 namespace calvendra {
 
@@ -14,6 +15,22 @@ void StatementCancellation::Cancel() {
         // ends on its own and the work sees the token cancelled.
         SQLCancel(running_);
     }
+}
+
+bool StatementCancellation::CancelLeavingStatement() {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    cancelled_ = true;
+    return running_ != SQL_NULL_HSTMT && cancelInPlace_;
+}
+
+void CancelWithoutWaiting(const std::shared_ptr<StatementCancellation>& cancellation) {
+    if (!cancellation->CancelLeavingStatement()) {
+        return;
+    }
+    // The thread keeps the token alive, and the token's lock keeps the statement alive: the
+    // reading thread cannot withdraw and free it while the driver cancels it. A statement that
+    // ended meanwhile is no longer registered, and nothing is sent.
+    std::thread([cancellation] { cancellation->Cancel(); }).detach();
 }
 
 bool StatementCancellation::Cancelled() const {

@@ -2,6 +2,7 @@
 
 #include <sql.h>
 
+#include <memory>
 #include <mutex>
 
 namespace calvendra {
@@ -31,8 +32,12 @@ public:
     StatementCancellation& operator=(const StatementCancellation&) = delete;
 
     // Cancels the work: its registered statement, where the driver allows, and every later one.
-    // Any thread.
+    // Any thread; it waits for the driver's cancel request (see CancelWithoutWaiting).
     void Cancel();
+
+    // Cancels the work at once, like Cancel, but leaves the driver's cancel of a running
+    // statement to the caller; true when one is wanted.
+    bool CancelLeavingStatement();
 
     bool Cancelled() const;
 
@@ -52,6 +57,12 @@ private:
     bool cancelInPlace_ = false;
     bool cancelled_ = false;
 };
+
+// Cancels the work without waiting for the database: the token is cancelled before this returns,
+// and a statement that the driver stops in place is stopped from a short-lived thread of its own.
+// PostgreSQL's driver sends its cancel request over a new connection to the server, which a slow
+// or broken network makes slow; the window thread must not wait for it.
+void CancelWithoutWaiting(const std::shared_ptr<StatementCancellation>& cancellation);
 
 // Whether the connection's driver stops a statement safely when another thread cancels it
 // (SQLCancel): decided by the driver's own name (SQL_DRIVER_NAME), so that no setting can make

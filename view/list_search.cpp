@@ -144,7 +144,7 @@ void CCalvendraView::EndSearch() {
 
 void CCalvendraView::CancelSearch() {
     if (runningSearch_) {
-        runningSearch_->Cancel();
+        CancelWithoutWaiting(runningSearch_);
         runningSearch_.reset();
     }
 }

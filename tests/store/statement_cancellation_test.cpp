@@ -174,6 +174,39 @@ TEST_P(FindStatementCancellation, AStatementHandingOutRowsStopsBeforeItsNextBloc
     ExpectServes(*connection);
 }
 
+// The window thread's way: the token is cancelled before the call returns, and the driver's cancel
+// request, a new connection to a PostgreSQL server, is sent from a thread of its own.
+TEST_P(FindStatementCancellation, CancellingWithoutWaitingCancelsAtOnceAndStopsTheStatement) {
+    std::unique_ptr<CDBConnection> connection = connection_.MakeAnother(RowReading::kStreamed);
+    ASSERT_TRUE(connection->OpenConnection()) << connection->LastError().Text();
+    const auto cancellation = std::make_shared<StatementCancellation>();
+    std::atomic<bool> firstRowRead{false};
+    auto reader = std::async(std::launch::async, [&] {
+        CDBResultSet results(*connection);
+        results.CancelWith(*cancellation);
+        for (const ResultRow& row : QueryRows(results, LongStatementWithRows(GetParam()))) {
+            static_cast<void>(row);
+            if (!firstRowRead) {
+                firstRowRead = true;
+                WaitFor([&] { return cancellation->Cancelled(); });
+            }
+        }
+        return results.LastError();
+    });
+    ASSERT_TRUE(WaitFor([&] { return firstRowRead.load(); }));
+    ASSERT_TRUE(cancellation->Running());
+    CancelWithoutWaiting(cancellation);
+    EXPECT_TRUE(cancellation->Cancelled());
+    ASSERT_TRUE(WaitFor([&] {
+        return reader.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    })) << "the statement went on after it was cancelled";
+    const OdbcDiagnostic stopped = reader.get();
+    EXPECT_EQ(stopped.sqlState, "HY008") << stopped.Text();
+    EXPECT_FALSE(cancellation->Running());
+    ExpectServes(*connection);
+    ExpectServes(*connection);
+}
+
 TEST_P(FindStatementCancellation, WorkCancelledBeforeItsStatementNeverRunsIt) {
     StatementCancellation cancellation;
     cancellation.Cancel();
