@@ -586,8 +586,12 @@ TEST_F(ReminderLoopTest, MailsGoOutInScanOrderWhileTheWindowThreadGoesOn) {
 // aborts it and ends; that mail is logged as not sent, and it and the one queued behind it wait in
 // the database's queue for the next organizer.
 TEST_F(ReminderLoopTest, ExitWithAMailInFlightEndsAndLogsWhatWasNotSent) {
+    std::atomic<bool> connected{false};
     std::atomic<bool> closed{false};
-    test::ScriptedServer silent([&](test::Peer& peer) { closed = peer.WaitForClose(); });
+    test::ScriptedServer silent([&](test::Peer& peer) {
+        connected = true;
+        closed = peer.WaitForClose();
+    });
     SaveMailSettings("organizer@example.org", silent.Port());
     Start();
     AddSchedule(2000000002, "In flight", "", true);
@@ -596,6 +600,8 @@ TEST_F(ReminderLoopTest, ExitWithAMailInFlightEndsAndLogsWhatWasNotSent) {
     Attend(2000000003, 1000000002);
     const CapturedLog log;
     ScanAndDeliver(Frame());
+    // Exit comes once the mail is in flight: the mail worker has its session with the server.
+    ASSERT_TRUE(WaitUntil([&] { return connected.load(); }));
     Frame().ProcessCommand(resources::kIdExit);
     PumpEvents();
     EXPECT_EQ(wxTopLevelWindows.Find(&Frame()), nullptr);
