@@ -26,6 +26,7 @@
 #include "tests/find/found_ids.h"
 #include "tests/support/connected_database_test.h"
 #include "tests/support/task_inbox.h"
+#include "tests/support/wait_for.h"
 
 namespace calvendra {
 namespace {
@@ -63,14 +64,7 @@ Ids IdsOf(const ListedRows& rows) {
 constexpr std::chrono::seconds kBound{120};
 
 bool WaitFor(const std::function<bool()>& condition) {
-    const auto until = std::chrono::steady_clock::now() + kBound;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > until) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
+    return testing::WaitFor(condition, kBound);
 }
 
 class FindOvertaking : public testing::ConnectedDatabaseTest {

@@ -17,21 +17,9 @@
 #include "reminders/mail_worker.h"
 #include "store/db_connection.h"
 #include "tests/support/test_database.h"
+#include "tests/support/wait_for.h"
 
 namespace calvendra::testing {
-
-// Waits for a condition, polling, for at most a generous time; true when it came.
-inline bool WaitFor(const std::function<bool()>& condition,
-                    std::chrono::seconds bound = std::chrono::seconds(60)) {
-    const auto end = std::chrono::steady_clock::now() + bound;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
-}
 
 // A clock that the test sets; every organizer of a test may share one.
 class FakeClock {

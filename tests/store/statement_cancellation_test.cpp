@@ -20,6 +20,7 @@
 #include "store/row_streaming.h"
 #include "store/statement_cancellation.h"
 #include "tests/support/connected_database_test.h"
+#include "tests/support/wait_for.h"
 
 namespace calvendra {
 namespace {
@@ -47,17 +48,7 @@ std::string LongStatementWithRows(Backend backend) {
 constexpr std::chrono::seconds kBound{120};
 
 bool WaitFor(const std::function<bool()>& condition, const std::function<void()>& meanwhile = {}) {
-    const auto until = std::chrono::steady_clock::now() + kBound;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > until) {
-            return false;
-        }
-        if (meanwhile) {
-            meanwhile();
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
+    return testing::WaitFor(condition, kBound, meanwhile);
 }
 
 class FindStatementCancellation : public testing::ConnectedDatabaseTest {
